@@ -1,0 +1,92 @@
+// pelorin-cli: runs drainage cases from their input files without a window.
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "Engines.h"
+#include "InputFile.h"
+#include "RunError.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage:\n"
+    "  pelorin-cli run FILE [FILE ...]   run each input file; its report is written\n"
+    "                                    beside it with the extension .out\n"
+    "  pelorin-cli --help                show this text\n"
+    "  pelorin-cli --version             show the version\n"
+    "\n"
+    "Each case is checked first; a refused case leaves its error list in Error.lst\n"
+    "(current folder) and prints it. Progress lines and messages go to standard error.\n"
+    "Exit status: 0 every file gave its report; 1 a case was refused and none failed;\n"
+    "2 a file could not be read or a run ended with an error.\n";
+
+// Progress lines and messages of a run, one a line on standard error; a
+// message is acknowledged at once so the run goes on.
+class StderrSink : public pelorin::RunSink {
+public:
+    void AddProgressLine(const std::string& line) override { std::cerr << line << '\n'; }
+    void ShowMessage(const std::string& message) override { std::cerr << message << '\n'; }
+};
+
+enum class FileOutcome { Reported = 0, Refused = 1, Failed = 2 };
+
+FileOutcome RunFile(const std::string& fileName) {
+    const pelorin::InputReadResult input = pelorin::ReadInputFile(fileName);
+    if (input.Status != pelorin::FileStatus::Ok) {
+        for (const std::string& message : input.Messages)
+            std::cerr << fileName << ": " << message << '\n';
+        return FileOutcome::Failed;
+    }
+    pelorin::RunRequest request;
+    request.InputFile = fileName;
+    request.Title1 = input.Case.Title1;
+    request.Title2 = input.Case.Title2;
+    request.Aim = *pelorin::AimFromCode(input.Case.AimCode);
+    request.Method = pelorin::MethodFromCode(input.Case.MethodCode);
+    StderrSink sink;
+    try {
+        const pelorin::RunOutcome outcome = pelorin::RunCalculation(request, sink);
+        if (outcome.Refused) {
+            std::cerr << fileName << ": the case was refused by its input check (Error.lst):\n";
+            for (const std::string& line : outcome.ErrorList) std::cerr << line << '\n';
+            return FileOutcome::Refused;
+        }
+        std::cout << outcome.ReportFile << '\n';
+        return FileOutcome::Reported;
+    } catch (const pelorin::RunError& error) {
+        std::cerr << fileName << ": " << error.what() << '\n';
+        return FileOutcome::Failed;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    if (args[0] == "--help" || args[0] == "-h") {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (args[0] == "--version") {
+        std::cout << "pelorin-cli " << PELORIN_VERSION << '\n';
+        return 0;
+    }
+    if (args[0] != "run" || args.size() < 2) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    int status = 0;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const int outcome = static_cast<int>(RunFile(args[i]));
+        if (outcome > status) status = outcome;
+    }
+    return status;
+}

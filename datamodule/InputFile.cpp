@@ -1,0 +1,141 @@
+#include "InputFile.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include "NumberFormat.h"
+#include "RunError.h"
+#include "TextReader.h"
+
+namespace pelorin {
+
+std::optional<CalcAim> AimFromCode(const std::string& code) {
+    if (code == "Spa") return CalcAim::Spacing;
+    if (code == "Dis") return CalcAim::Discharge;
+    if (code == "Hyd") return CalcAim::WaterTableDepth;
+    if (code == "Con") return CalcAim::Conductivity;
+    return std::nullopt;
+}
+
+const char* AimCodeOf(CalcAim aim) {
+    switch (aim) {
+        case CalcAim::Spacing: return "Spa";
+        case CalcAim::Discharge: return "Dis";
+        case CalcAim::WaterTableDepth: return "Hyd";
+        case CalcAim::Conductivity: return "Con";
+    }
+    return "Spa";
+}
+
+CalcMethod MethodFromCode(const std::string& code) {
+    return code == "Dar" ? CalcMethod::Darcy : CalcMethod::EnergyBalance;
+}
+
+const char* MethodCodeOf(CalcMethod method) {
+    return method == CalcMethod::Darcy ? "Dar" : "Ene";
+}
+
+std::string CannotOpenMessage(const std::string& fileName, const std::string& middle) {
+    return "The file \"" + fileName + "\"could not be opened. It may be " + middle +
+           " programmer should incorporate more time.";
+}
+
+int InputDecimals(int position, const std::string& aimCode) {
+    if (position == 1) return aimCode == "Dis" ? 3 : 4;
+    if (position == 10 || position == 12) return 4;
+    return 3;
+}
+
+namespace {
+
+std::string Quoted(const std::string& fileName) { return "\"" + fileName + "\""; }
+
+void ReadCodes(TextReader& reader, InputCase& data, const std::string& fileName,
+               InputReadResult& result) {
+    data.AimCode = reader.ReadChars(3);
+    reader.ReadChars(1);
+    if (!AimFromCode(data.AimCode)) {
+        result.Status = FileStatus::Corrupt;
+        result.Messages.push_back(std::string(kProgramErrorText) + "The code in the inputfile " +
+                                  Quoted(fileName) + " is corrupt");
+    }
+    data.MethodCode = reader.ReadChars(3);
+    reader.SkipLine();
+}
+
+void ReadNumbers(TextReader& reader, InputCase& data, const std::string& fileName,
+                 InputReadResult& result) {
+    data.Values.clear();
+    for (int k = 0; k < kInputValueCount; ++k) {
+        data.Values.push_back(0);
+        try {
+            data.Values.back() = reader.ReadReal();
+        } catch (const RunError& error) {
+            if (error.Kind() != Fault::InvalidNumericInput) throw;
+            result.Status = FileStatus::Corrupt;
+            result.Messages.push_back(std::string(kProgramErrorText) +
+                                      "Real numbers in the inputfile " + Quoted(fileName) +
+                                      " are corrupt");
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+InputReadResult ReadInputFile(const std::string& fileName) {
+    InputReadResult result;
+    std::optional<TextReader> reader;
+    try {
+        reader.emplace(fileName);
+    } catch (const RunError&) {
+        result.Status = FileStatus::CannotOpen;
+        result.Messages = {CannotOpenMessage(fileName, "in use by another program,  or the")};
+        return result;
+    }
+    InputCase& data = result.Case;
+    try {
+        data.Title1 = reader->ReadLine();
+        data.Title2 = reader->ReadLine();
+        reader->SkipLine();
+        ReadCodes(*reader, data, fileName, result);
+        ReadNumbers(*reader, data, fileName, result);
+    } catch (const RunError& error) {
+        result.Status = FileStatus::Fault;
+        result.Messages.push_back(error.what());
+    }
+    return result;
+}
+
+FileWriteResult WriteInputFile(const std::string& fileName, const InputCase& inputCase) {
+    std::FILE* file = std::fopen(fileName.c_str(), "wb");
+    if (file == nullptr) {
+        return {FileStatus::CannotOpen,
+                CannotOpenMessage(fileName, "damaged, in use by another program,  or the")};
+    }
+    std::string text;
+    text += inputCase.Title1 + "\r\n";
+    text += inputCase.Title2 + "\r\n";
+    text += "File Name: " + fileName + "\r\n";
+    text += inputCase.AimCode + " " + inputCase.MethodCode + "\r\n";
+    for (int position = 1; position <= kInputValueCount; ++position) {
+        const double value = position <= static_cast<int>(inputCase.Values.size())
+                                 ? inputCase.Values[position - 1]
+                                 : 0.0;
+        std::string number = FormatFixed(value, 10, InputDecimals(position, inputCase.AimCode));
+        if (number.size() >= 10) number.insert(0, 1, ' ');
+        text += number;
+    }
+    text += "\r\n";
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
+                         std::fflush(file) == 0;
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) {
+        return {FileStatus::Corrupt, std::string(kProgramErrorText) +
+                                         "Real numbers in the inputfile \"" + fileName +
+                                         "\" are corrupt"};
+    }
+    return {};
+}
+
+}  // namespace pelorin

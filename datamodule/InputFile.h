@@ -1,0 +1,67 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "DrainageCase.h"
+
+namespace pelorin {
+
+// The image of one input file: two titles, the aim and method codes, and the
+// 13 numbers in the order of the aim.
+struct InputCase {
+    std::string Title1;
+    std::string Title2;
+    std::string AimCode;
+    std::string MethodCode;
+    std::vector<double> Values;
+};
+
+inline constexpr int kInputValueCount = 13;
+
+// Aim codes "Spa", "Dis", "Hyd", "Con"; method codes "Ene", "Dar".
+std::optional<CalcAim> AimFromCode(const std::string& code);
+const char* AimCodeOf(CalcAim aim);
+// "Dar" is the Darcy method; any other code is the energy balance.
+CalcMethod MethodFromCode(const std::string& code);
+const char* MethodCodeOf(CalcMethod method);
+
+enum class FileStatus {
+    Ok,
+    CannotOpen,  // nothing read or written; the caller's case is unchanged
+    Corrupt,     // content the program cannot use; the messages say what
+    Fault,       // an input/output fault part-way
+};
+
+struct InputReadResult {
+    FileStatus Status = FileStatus::Ok;
+    std::vector<std::string> Messages;  // the texts to show, in order
+    InputCase Case;                     // what was read (complete only when Ok)
+};
+
+struct FileWriteResult {
+    FileStatus Status = FileStatus::Ok;
+    std::string Message;
+};
+
+// Reads an input file. The titles are the first two lines, line 3 is skipped,
+// line 4 holds the codes, then 13 numbers in free format follow; missing
+// numbers at the end read as 0.
+InputReadResult ReadInputFile(const std::string& fileName);
+
+// Writes an input file in the fixed layout: each number right-aligned in ten
+// characters with the decimals of its position. A number too wide for its field
+// is written after one blank so that the file still reads back.
+FileWriteResult WriteInputFile(const std::string& fileName, const InputCase& inputCase);
+
+// The decimals of position (1-based) of an aim's numbers in an input file.
+int InputDecimals(int position, const std::string& aimCode);
+
+// "The file "name"could not be opened. It may be <middle> programmer should
+// incorporate more time." with the middle piece of the operation.
+std::string CannotOpenMessage(const std::string& fileName, const std::string& middle);
+
+inline constexpr const char* kProgramErrorText = "A program error occurred.";
+
+}  // namespace pelorin

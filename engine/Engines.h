@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "DrainageCase.h"
+#include "RunSink.h"
+
+namespace pelorin {
+
+// The seven calculation modules. Each takes a case that its input check has
+// accepted (InputFileName set), writes the report beside the input file and
+// leaves its results in the case. Faults, a search that cannot end and a stop
+// request end a run with RunError; the previous report is then left intact.
+void DarSpac(DrainageCase& c, RunSink& sink);
+void EneSpac(DrainageCase& c, RunSink& sink);
+void DarDisc(DrainageCase& c, RunSink& sink);
+void EneDisc(DrainageCase& c, RunSink& sink);
+void HydrHead(DrainageCase& c, RunSink& sink);
+void DarCond(DrainageCase& c, RunSink& sink);
+void EneCond(DrainageCase& c, RunSink& sink);
+
+// The engine of an aim and a method (the water-table depth has one for both).
+void RunEngine(CalcAim aim, CalcMethod method, DrainageCase& c, RunSink& sink);
+
+// A whole calculation from an input file: the check of the aim, then, for an
+// accepted case, the error list deleted and the engine run.
+struct RunRequest {
+    std::string InputFile;
+    std::string Title1;
+    std::string Title2;
+    CalcAim Aim = CalcAim::Spacing;
+    CalcMethod Method = CalcMethod::EnergyBalance;
+    std::string ErrorListFile = "Error.lst";
+};
+
+struct RunOutcome {
+    bool Refused = false;
+    std::vector<std::string> ErrorList;  // the lines of the error list of a refused case
+    std::string ReportFile;              // the report of an accepted case
+    DrainageCase Case;
+};
+
+RunOutcome RunCalculation(const RunRequest& request, RunSink& sink);
+
+}  // namespace pelorin

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "DrainageCase.h"
+
+namespace pelorin {
+
+// The input checks: each loads the numbers of its aim from the input file into
+// the case, derives the case quantities, tests the case, writes the error list
+// and returns whether errors were found (InputErrorsFound). A file that cannot
+// be read or an error list that cannot be written throws RunError before any
+// error list is written.
+bool CheckSpacingInput(DrainageCase& c, const std::string& inputFile,
+                       const std::string& errorListFile);
+bool CheckDischargeInput(DrainageCase& c, const std::string& inputFile,
+                         const std::string& errorListFile);
+bool CheckWaterTableDepthInput(DrainageCase& c, const std::string& inputFile,
+                               const std::string& errorListFile);
+bool CheckConductivityInput(DrainageCase& c, const std::string& inputFile,
+                            const std::string& errorListFile);
+
+// The check that belongs to an aim.
+bool CheckInput(CalcAim aim, DrainageCase& c, const std::string& inputFile,
+                const std::string& errorListFile);
+
+// The lines of an error list: header, empty line, messages and, when there are
+// any, an empty line and the closing request.
+std::vector<std::string> ErrorListLines(const std::vector<std::string>& messages);
+
+}  // namespace pelorin

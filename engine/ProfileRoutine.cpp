@@ -1,0 +1,361 @@
+#include "ProfileRoutine.h"
+
+#include <algorithm>
+#include <cfenv>
+#include <cmath>
+#include <cstdint>
+#include <numeric>
+
+#include "GuardedArithmetic.h"
+#include "ReportWriter.h"
+
+namespace pelorin {
+namespace {
+
+constexpr double kProfileStep = 0.00001;
+constexpr double kFlowZoneSlope = 1.571;  // not pi/2: the value the method was built with
+constexpr int kWatchedFlags = FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW;
+
+// The part of PrepareFlowGeometry that both the layered and the isotropic
+// preparation share: transformed thicknesses and drain excesses.
+void PrepareTransformedGeometry(DrainageCase& c) {
+    using G = Guarded;
+    c.TThick1 = Value(G(c.Thick1) * c.Aniso1);
+    c.TThick2 = Value(G(c.Thick2) * c.Aniso2);
+    c.TThick12 = Value(G(c.TThick1) + c.TThick2);
+    c.TDrainDepth1 = Value(G(c.DrainWaterDepth) * c.Aniso1);
+    c.TDrainDepth2 = Value(G(c.BottomBelowLayer1) * c.Aniso2);
+    switch (ZoneOf(c)) {
+        case DrainZone::InLayer1:
+            c.WidthExcess = std::max(0.0, Value(G(c.HalfWidth) - c.TDrainDepth1));
+            c.DepthExcess = std::max(0.0, Value(G(c.TDrainDepth1) - c.HalfWidth));
+            break;
+        case DrainZone::InLayer2:
+            c.WidthExcess = std::max(0.0, Value(G(c.HalfWidth) - c.TDrainDepth2));
+            c.DepthExcess = std::max(0.0, Value(G(c.TDrainDepth2) - c.HalfWidth));
+            break;
+        case DrainZone::BelowLayer2:
+            c.HalfWidth = 0;
+            c.WidthExcess = 0;
+            c.DepthExcess = std::max(0.0, c.TDrainDepth2);
+            break;
+    }
+}
+
+void PrepareLayer(double kb, double kv, double& aniso, double& keq) {
+    keq = 0;
+    if (kv > 0) {
+        aniso = Value(Sqrt(Guarded(kb) / kv));
+        if (aniso > 0) keq = Value(Guarded(kb) / aniso);
+    } else {
+        aniso = 1000000;
+    }
+}
+
+// Transmissivity with the zone decided once per march. Written once for plain
+// doubles (the fast path) and for Guarded (the rerun that finds a fault).
+template <class Real>
+Real TransmissivityIn(const DrainageCase& c, DrainZone zone, Real h, Real Y) {
+    switch (zone) {
+        case DrainZone::InLayer1: {
+            const Real base = Real(c.Ka) * h + Real(c.Kv1) * c.WidthExcess;
+            if (Y <= Real(c.TThick1)) return base + Real(c.Keq1) * Y;
+            if (Y <= Real(c.TThick12))
+                return base + Real(c.Keq1) * c.TThick1 + Real(c.Keq2) * (Y - Real(c.TThick1));
+            return base + Real(c.Keq1) * c.TThick1 + Real(c.Keq2) * c.TThick2;
+        }
+        case DrainZone::InLayer2: {
+            const Real base = Real(c.Ka) * h + Real(c.Kb1) * c.Thick1 + Real(c.Kv2) * c.WidthExcess;
+            if (Y <= Real(c.TThick2)) return base + Real(c.Keq2) * Y;
+            return base + Real(c.Keq2) * c.TThick2;
+        }
+        case DrainZone::BelowLayer2:
+            break;
+    }
+    return Real(c.Ka) * h + Real(c.Kb1) * c.Thick1 + Real(c.Kb2) * c.Thick2;
+}
+
+struct MarchEnd {
+    double head;
+    double gradient;
+};
+
+template <class Real>
+MarchEnd DarcySteps(const DrainageCase& c, double L, std::int64_t first, std::int64_t last) {
+    const DrainZone zone = ZoneOf(c);
+    const Real p = c.p;
+    Real head = c.EntranceHead;
+    Real G = 0.0;
+    for (std::int64_t i = first; i <= last; ++i) {
+        const Real xc = (Real(static_cast<double>(i)) - 0.5) * p;
+        const Real Y = Real(kFlowZoneSlope) * xc + c.DepthExcess;
+        const Real hmid = i == first ? Real(c.EntranceHead) : head + Real(0.5) * G * p;
+        const Real T = TransmissivityIn<Real>(c, zone, hmid, Y);
+        G = Real(c.R) * (Real(L) - xc) / T;
+        head = head + G * p;
+    }
+    return {Value(head), Value(G)};
+}
+
+template <class Real>
+MarchEnd EnergySteps(const DrainageCase& c, double L, double Hm, std::int64_t first,
+                     std::int64_t last) {
+    const DrainZone zone = ZoneOf(c);
+    const Real p = c.p;
+    Real head = c.EntranceHead;
+    Real G = 0.0;
+    for (std::int64_t i = first; i <= last; ++i) {
+        const Real xc = (Real(static_cast<double>(i)) - 0.5) * p;
+        const Real Y = Real(kFlowZoneSlope) * xc + c.DepthExcess;
+        const Real rest = Real(L) - xc;
+        const Real hmid = i == first ? Real(c.EntranceHead) : head + Real(0.5) * G * p;
+        const Real T = TransmissivityIn<Real>(c, zone, hmid, Y);
+        const Real T1 = Real(c.R) * rest / T;
+        const Real T2 = (hmid - Real(Hm)) / rest;
+        G = T1 + T2;
+        head = head + G * p;
+        if (head > Real(Hm) || G < Real(0.0)) break;
+    }
+    return {Value(head), Value(G)};
+}
+
+// The fast march runs on plain doubles. A fault shows as a value that is no
+// longer finite or as a raised status flag; the march is then run again with
+// every operation guarded, which stops at the first fault with its own text.
+bool FaultSuspected(const MarchEnd& end) {
+    return !std::isfinite(end.head) || !std::isfinite(end.gradient) ||
+           std::fetestexcept(kWatchedFlags) != 0;
+}
+
+}  // namespace
+
+std::int32_t FirstStepFor(double halfWidth, double p) {
+    return std::max<std::int32_t>(2, AddSteps(RoundStep(Guarded(halfWidth) / p), 1));
+}
+
+void PrepareFlowGeometry(DrainageCase& c) {
+    PrepareLayer(c.Kb1, c.Kv1, c.Aniso1, c.Keq1);
+    PrepareLayer(c.Kb2, c.Kv2, c.Aniso2, c.Keq2);
+    PrepareTransformedGeometry(c);
+}
+
+void PrepareIsotropicFlowGeometry(DrainageCase& c) {
+    c.Aniso1 = 1;
+    c.Aniso2 = 1;
+    PrepareTransformedGeometry(c);
+}
+
+double Transmissivity(const DrainageCase& c, double h, double Y) {
+    return Value(TransmissivityIn<Guarded>(c, ZoneOf(c), h, Y));
+}
+
+double MarchDarcy(DrainageCase& c, double L) {
+    c.LastStep = RoundStep(Guarded(L) / c.p);
+    if (c.LastStep < c.FirstStep) return c.MarchHead;
+    std::feclearexcept(kWatchedFlags);
+    MarchEnd end = DarcySteps<double>(c, L, c.FirstStep, c.LastStep);
+    if (FaultSuspected(end)) end = DarcySteps<Guarded>(c, L, c.FirstStep, c.LastStep);
+    c.MarchHead = end.head;
+    c.MarchGradient = end.gradient;
+    return c.MarchHead;
+}
+
+double MarchEnergy(DrainageCase& c, double L, double Hm) {
+    c.LastStep = RoundStep(Guarded(L) / c.p);
+    if (c.LastStep < c.FirstStep) return c.MarchHead;
+    std::feclearexcept(kWatchedFlags);
+    MarchEnd end = EnergySteps<double>(c, L, Hm, c.FirstStep, c.LastStep);
+    if (FaultSuspected(end)) end = EnergySteps<Guarded>(c, L, Hm, c.FirstStep, c.LastStep);
+    c.MarchHead = end.head;
+    c.MarchGradient = end.gradient;
+    return c.MarchHead;
+}
+
+double SolveEnergyMidHead(DrainageCase& c, double L, double start, double upper,
+                          const BisectionProgress& progress) {
+    c.EnergyMidHead = start;
+    c.EnergyMidHigh = upper;
+    c.EnergyMidLow = 0;
+    c.EnergyMidPrev = 0;
+    for (;;) {
+        const double head = MarchEnergy(c, L, c.EnergyMidHead);
+        const double change = Value(Abs(Guarded(c.EnergyMidPrev) - c.EnergyMidHead));
+        if (change < c.Tolerance) return head;
+        if (progress) progress(change);
+        c.EnergyMidPrev = c.EnergyMidHead;
+        if (head > c.EnergyMidHead) {
+            c.EnergyMidLow = c.EnergyMidHead;
+            c.EnergyMidHead = Value((Guarded(c.EnergyMidHead) + c.EnergyMidHigh) / 2.0);
+        } else {
+            c.EnergyMidHigh = c.EnergyMidHead;
+            c.EnergyMidHead = Value((Guarded(c.EnergyMidHead) + c.EnergyMidLow) / 2.0);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Row selection
+
+ProfileRowSelector::ProfileRowSelector(std::int32_t firstStep, std::int32_t lastStep,
+                                       std::int64_t n)
+    : first_(firstStep), last_(lastStep), n_(n) {
+    // A row other than the first and the last needs n | i, n | 2i or n | 4i,
+    // and all of them are multiples of n / gcd(n, 4).
+    candidateStride_ = n_ > 0 ? n_ / std::gcd<std::int64_t>(n_, 4) : 1;
+}
+
+bool ProfileRowSelector::Gives(std::int64_t i, bool& half, bool& quarter) const {
+    // The scan's first candidate, j = 0, already catches the first and the last step.
+    if (i == first_ || i == last_) return true;
+    if (n_ <= 0) return false;
+    // No j below i can hit, so the first hit is at j = i, then 2i, then 4i.
+    if (i % n_ == 0) return true;
+    if (!half && (2 * i) % n_ == 0 && 2 * i <= last_) {
+        half = true;
+        return true;
+    }
+    if (!quarter && (4 * i) % n_ == 0 && 4 * i <= last_) {
+        quarter = true;
+        return true;
+    }
+    return false;
+}
+
+bool ProfileRowSelector::Select(std::int64_t i) { return Gives(i, half_, quarter_); }
+
+std::int64_t ProfileRowSelector::NextRow(std::int64_t from) const {
+    if (from <= first_) return first_;
+    std::int64_t candidate = (from + candidateStride_ - 1) / candidateStride_ * candidateStride_;
+    for (; candidate < last_; candidate += candidateStride_) {
+        bool half = half_;
+        bool quarter = quarter_;
+        if (Gives(candidate, half, quarter)) return candidate;
+    }
+    return last_;
+}
+
+// ---------------------------------------------------------------------------
+// The profile
+
+namespace {
+
+struct ProfileState {
+    double F = 0, GP = 0, FStar = 0, GStarP = 0, T1 = 0, T2 = 0;
+};
+
+// One step of both water tables, exactly as the profile table defines it.
+template <class Real>
+struct ProfileStepper {
+    const DrainageCase& c;
+    DrainZone zone;
+    std::int64_t first;
+    Real p = kProfileStep;
+    Real F = 0.0, GP = 0.0, FStar = 0.0, GStarP = 0.0, T1 = 0.0, T2 = 0.0;
+
+    void Step(std::int64_t i) {
+        const Real L = c.HalfSpacing;
+        const Real xc = (Real(static_cast<double>(i)) - 0.5) * p;
+        const Real Y = Real(kFlowZoneSlope) * xc + c.DepthExcess;
+        const Real rest = L - xc;
+
+        Real hmid = i == first ? Real(c.EntranceHead) : F + Real(0.5) * GP * p;
+        if (i == first) F = c.EntranceHead;
+        Real T = TransmissivityIn<Real>(c, zone, hmid, Y);
+        T1 = Real(c.R) * rest / T;
+        const Real T2prev = T2;
+        T2 = (hmid - Real(c.EnergyMidHead)) / rest;
+        GP = T1 + T2;
+        if (i > first) {
+            if (GP < Real(0.0) || T2 > Real(0.0)) {
+                GP = T1;
+                T2 = 0.0;
+            }
+            if (T2 < T2prev) {
+                GP = T1;
+                T2 = Real(0.5) * T2prev;
+            }
+        }
+        F = F + GP * p;
+
+        hmid = i == first ? Real(c.EntranceHead) : FStar + Real(0.5) * GStarP * p;
+        if (i == first) FStar = c.EntranceHead;
+        T = TransmissivityIn<Real>(c, zone, hmid, Y);
+        GStarP = Real(c.R) * rest / T;
+        FStar = FStar + GStarP * p;
+
+        if (FStar < Real(0.0001)) FStar = 0.0001;
+        if (F < Real(0.0001)) F = 0.0001;
+    }
+
+    bool AllFinite() const {
+        return std::isfinite(Value(F)) && std::isfinite(Value(GP)) && std::isfinite(Value(FStar)) &&
+               std::isfinite(Value(GStarP)) && std::isfinite(Value(T1)) && std::isfinite(Value(T2));
+    }
+};
+
+// Runs the profile again with guarded arithmetic up to step `last`: it stops
+// with the fault that the fast run met on its way there.
+void FindProfileFault(const DrainageCase& c, std::int64_t first, std::int64_t last, double T2start) {
+    ProfileStepper<Guarded> guarded{c, ZoneOf(c), first};
+    guarded.T2 = T2start;
+    for (std::int64_t i = first; i <= last; ++i) guarded.Step(i);
+}
+
+void WriteRow(ReportWriter& report, double x, const ProfileStepper<double>& s) {
+    report.Number(x, 6, 2);
+    report.Number(s.FStar, 10, 4);
+    report.Number(s.GStarP, 10, 4);
+    report.Number(s.F, 10, 4);
+    report.Number(s.GP, 10, 4);
+    report.Number(s.T1, 10, 4);
+    report.Number(s.T2, 10, 4);
+    report.EndLine();
+}
+
+}  // namespace
+
+void WriteProfile(DrainageCase& c, ReportWriter& report) {
+    const std::int32_t rowInterval = RoundStep(Guarded(c.HalfSpacing) / 10.0);
+    c.p = kProfileStep;
+    std::int32_t n = RoundStep(Guarded(static_cast<double>(rowInterval)) / c.p);
+    if (n < 1) n = RoundStep(Guarded(c.HalfSpacing) / c.p);
+    c.FirstStep = FirstStepFor(c.HalfWidth, c.p);
+    c.LastStep = RoundStep(Guarded(c.HalfSpacing) / c.p);
+    c.F = 0;
+    c.FStar = 0;
+    c.GStarP = 0;
+    c.GP = 0;
+    if (c.LastStep < c.FirstStep) return;
+
+    const std::int64_t first = c.FirstStep;
+    const std::int64_t last = c.LastStep;
+    const double T2start = c.T2;
+    ProfileStepper<double> s{c, ZoneOf(c), first};
+    s.T1 = c.T1;
+    s.T2 = c.T2;
+    ProfileRowSelector rows(c.FirstStep, c.LastStep, n);
+    std::int64_t nextRow = rows.NextRow(first);
+
+    std::feclearexcept(kWatchedFlags);
+    for (std::int64_t i = first; i <= last; ++i) {
+        s.Step(i);
+        if (i != nextRow) continue;
+        if (!s.AllFinite() || std::fetestexcept(kWatchedFlags) != 0) {
+            FindProfileFault(c, first, i, T2start);
+            std::feclearexcept(kWatchedFlags);
+        }
+        rows.Select(i);
+        WriteRow(report, Value(Guarded(static_cast<double>(i)) * c.p), s);
+        nextRow = rows.NextRow(i + 1);
+    }
+
+    c.X = static_cast<double>(last) * c.p;
+    c.F = s.F;
+    c.GP = s.GP;
+    c.FStar = s.FStar;
+    c.GStarP = s.GStarP;
+    c.T1 = s.T1;
+    c.T2 = s.T2;
+}
+
+}  // namespace pelorin

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace pelorin {
+
+// The report of a run. Lines are gathered in memory (a report is some sixty
+// lines) and reach the disk only when the run ends normally: they go into a
+// temporary file beside the report, which is then renamed over it. A run that
+// stops on a fault leaves the previous report as it was. The temporary file is
+// created when the writer is, so an unwritable folder stops the run at once.
+class ReportWriter {
+public:
+    // A writer for the report file at `path`; throws RunError when the
+    // temporary file beside it cannot be created.
+    explicit ReportWriter(std::string path);
+    // A writer that keeps the text in memory only (tests, benchmarks).
+    ReportWriter();
+    ~ReportWriter();
+
+    ReportWriter(const ReportWriter&) = delete;
+    ReportWriter& operator=(const ReportWriter&) = delete;
+
+    void Text(std::string_view text) { text_.append(text); }
+    void Number(double value, int width, int decimals);
+    void EndLine() { text_.append("\r\n"); }
+    void Line(std::string_view text = {}) {
+        Text(text);
+        EndLine();
+    }
+
+    // Writes the report and renames it into place; throws RunError on an
+    // input/output fault, leaving the previous report intact.
+    void Commit();
+
+    const std::string& Contents() const { return text_; }
+    const std::string& Path() const { return path_; }
+
+private:
+    void Discard() noexcept;
+
+    std::string path_;
+    std::string tempPath_;
+    std::FILE* file_ = nullptr;
+    std::string text_;
+};
+
+// The report name of an input file: the extension of the file-name part (from
+// its last '.') replaced by ".out", or ".out" appended when there is none.
+std::string ReportNameFor(const std::string& inputFileName);
+
+}  // namespace pelorin

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+namespace pelorin {
+
+// How an engine reaches the user while it runs: a progress line for the wait
+// box, and a message that the user must acknowledge before the run goes on.
+class RunSink {
+public:
+    virtual ~RunSink() = default;
+    virtual void AddProgressLine(const std::string& line) = 0;
+    virtual void ShowMessage(const std::string& message) = 0;
+    // Polled between marches; a true answer ends the run with Fault::Cancelled.
+    virtual bool StopRequested() { return false; }
+};
+
+// A sink that keeps what it is given (tests, benchmarks).
+class RecordingSink : public RunSink {
+public:
+    void AddProgressLine(const std::string& line) override { lines += line + "\n"; }
+    void ShowMessage(const std::string& message) override { messages += message + "\n"; }
+    std::string lines;
+    std::string messages;
+};
+
+}  // namespace pelorin

@@ -1,0 +1,153 @@
+#include <string>
+
+#include "EngineSupport.h"
+#include "Engines.h"
+#include "ProfileRoutine.h"
+#include "ReportFrame.h"
+#include "ReportWriter.h"
+
+namespace pelorin {
+namespace {
+
+constexpr double kWidestHalfSpacing = 1000;
+
+// The bracket of the spacing bisection.
+struct SpacingBracket {
+    double low = 0;
+    double high = kWidestHalfSpacing;
+    double lowestTried = 0;  // where the bracket started
+};
+
+void WriteSpacingFrame(ReportWriter& report, const DrainageCase& c, Module module) {
+    WriteReportHeader(report, c, module);
+    WriteInputEcho(report, c,
+                   {Quantity::R, Quantity::D1, Quantity::D2, Quantity::Dw, Quantity::Db,
+                    Quantity::E, Quantity::W, Quantity::Ka, Quantity::Kb1, Quantity::Kv1,
+                    Quantity::Kb2, Quantity::Kv2, Quantity::Dm});
+    WriteTableHead(report, module);
+}
+
+SpacingBracket PrepareSpacingRun(DrainageCase& c, RunSink& sink) {
+    PrepareFlowGeometry(c);
+    c.p = 0.01;
+    c.FirstStep = FirstStepFor(c.HalfWidth, 0.01);
+    SpacingBracket bracket{c.HalfWidth, kWidestHalfSpacing, c.HalfWidth};
+    c.HalfSpacing = c.HalfWidth;
+    if (Minus(c.Dw, c.Dm) < 0.2) {
+        // A short spacing needs a finer step; FirstStep keeps its coarse value.
+        c.p = 0.0001;
+        c.HalfSpacing = 0.01;
+        sink.ShowMessage(" Dw-Dm is less than 0.2. The drain spacing will be short.");
+    }
+    c.EnergyMidLow = 0;
+    c.EnergyMidPrev = 0;
+    c.Tolerance = 0.0001;
+    c.MarchHead = 0;
+    c.MarchGradient = 0;
+    return bracket;
+}
+
+[[noreturn]] void SpacingNotFound(const DrainageCase& c, const SpacingBracket& bracket) {
+    std::string why;
+    if (bracket.high == kWidestHalfSpacing) {
+        why = " even the widest spacing tried (" + MessageNumber(2 * kWidestHalfSpacing, 0) +
+              " m) keeps the midway water table deeper than Dm. The soil drains this recharge too "
+              "easily for drains to be needed at that depth.";
+    } else if (bracket.low == bracket.lowestTried) {
+        why = " even the narrowest spacing keeps the midway water table above Dm.";
+    } else {
+        why = " the search narrowed the spacing down to " + MessageNumber(2 * c.HalfSpacing, 4) +
+              " m without bringing the midway head within 0.0001 m of Dw-Dm.";
+    }
+    throw RunError(Fault::SearchFailed, " The drain spacing could not be found:" + why);
+}
+
+// One bisection step of the half spacing; a step that no longer moves the
+// trial means the tolerance cannot be met inside the bracket.
+void NarrowSpacing(DrainageCase& c, SpacingBracket& bracket, bool tooNarrow) {
+    double next = 0;
+    if (tooNarrow) {
+        bracket.low = c.HalfSpacing;
+        next = Midpoint(c.HalfSpacing, bracket.high);
+    } else {
+        bracket.high = c.HalfSpacing;
+        next = Midpoint(c.HalfSpacing, bracket.low);
+    }
+    if (next == c.HalfSpacing) SpacingNotFound(c, bracket);
+    c.HalfSpacing = next;
+}
+
+void WriteDepthResults(ReportWriter& report, const char* firstMethod, double firstHead,
+                       const char* secondMethod, double secondHead, double firstDepth,
+                       double secondDepth) {
+    WriteResult(report, std::string(" Midway hydr. head (") + firstMethod + " m) is: ", firstHead, 3);
+    WriteResult(report, std::string(" Midway hydr. head (") + secondMethod + " m) is: ", secondHead,
+                3);
+    WriteResult(report, std::string(" Midway W.T. depth (") + firstMethod + " m) is: ", firstDepth,
+                3);
+    WriteResult(report, std::string(" Midway W.T. depth (") + secondMethod + " m) is: ",
+                secondDepth, 3);
+}
+
+}  // namespace
+
+void DarSpac(DrainageCase& c, RunSink& sink) {
+    c.ReportFileName = ReportNameFor(c.InputFileName);
+    ReportWriter report(c.ReportFileName);
+    WriteSpacingFrame(report, c, Module::DarSpac);
+    SpacingBracket bracket = PrepareSpacingRun(c, sink);
+
+    for (;;) {
+        StopIfRequested(sink);
+        c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
+        const double head = MarchDarcy(c, c.HalfSpacing);
+        if (AbsDiff(head, c.TargetHead) < c.Tolerance) break;
+        NarrowSpacing(c, bracket, head < c.TargetHead);
+    }
+
+    c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
+    SolveEnergyMidHead(c, c.HalfSpacing);
+    WriteProfile(c, report);
+    report.Line(" #");
+    WriteResult(report, " The drain spacing (Darcy,  m) is: ", Value(Guarded(2.0) * bracket.low),
+                2);
+    report.Line();
+    WriteDepthResults(report, "Darcy, ", c.FStar, "energy,", c.F, Minus(c.Dw, c.FStar),
+                      Minus(c.Dw, c.EnergyMidHead));
+    report.Line(" #");
+    report.Commit();
+}
+
+void EneSpac(DrainageCase& c, RunSink& sink) {
+    c.ReportFileName = ReportNameFor(c.InputFileName);
+    ReportWriter report(c.ReportFileName);
+    WriteSpacingFrame(report, c, Module::EneSpac);
+    SpacingBracket bracket = PrepareSpacingRun(c, sink);
+    ProgressLine stillWorking(sink, " Still working ...");
+
+    double H = 0;
+    for (;;) {
+        StopIfRequested(sink);
+        c.MarchHead = 0;
+        c.MarchGradient = 0;
+        c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
+        H = SolveEnergyMidHead(c, c.HalfSpacing);
+        const double deviation = AbsDiff(H, c.TargetHead);
+        stillWorking.AddOnceWhen(deviation < 100 * c.Tolerance);
+        if (deviation < c.Tolerance) break;
+        // The assumed midway head decides the direction, the march head the end.
+        NarrowSpacing(c, bracket, c.EnergyMidHead < c.TargetHead);
+    }
+
+    WriteProfile(c, report);
+    report.Line(" #");
+    WriteResult(report, " The drain spacing (energy, m) is: ", Value(Guarded(2.0) * c.HalfSpacing),
+                2);
+    report.Line();
+    WriteDepthResults(report, "energy,", H, "Darcy, ", c.FStar, Minus(c.Dw, H),
+                      Minus(c.Dw, c.FStar));
+    report.Line(" #");
+    report.Commit();
+}
+
+}  // namespace pelorin
