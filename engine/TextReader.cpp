@@ -41,6 +41,11 @@ int TextReader::Get() {
 
 bool TextReader::AtEnd() { return Peek() == EOF; }
 
+void TextReader::Rewind() {
+    if (std::fseek(file_, 0, SEEK_SET) != 0) throw FileFault(errno);
+    std::clearerr(file_);
+}
+
 std::string TextReader::ReadLine() {
     std::string line;
     for (;;) {

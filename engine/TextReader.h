@@ -18,6 +18,8 @@ public:
     TextReader& operator=(const TextReader&) = delete;
 
     bool AtEnd();
+    // Back to the first line.
+    void Rewind();
     // The rest of the current line, without its line end, which is consumed.
     std::string ReadLine();
     void SkipLine();

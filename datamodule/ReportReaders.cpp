@@ -1,0 +1,118 @@
+#include "ReportReaders.h"
+
+#include <optional>
+
+#include "RunError.h"
+#include "TextReader.h"
+
+namespace pelorin {
+namespace {
+
+constexpr const char* kTableStart = " Output data:";
+constexpr const char* kTableEnd = " #";
+
+// Reads lines up to and including the first that equals `marker`; false when
+// the file ends first.
+bool SkipPast(TextReader& reader, const char* marker) {
+    while (!reader.AtEnd())
+        if (reader.ReadLine() == marker) return true;
+    return false;
+}
+
+// The number of rows between the table start (already consumed) and the end
+// marker, or nothing when the marker never comes.
+std::optional<int> CountRows(TextReader& reader) {
+    int rows = 0;
+    while (!reader.AtEnd()) {
+        if (reader.ReadLine() == kTableEnd) return rows;
+        ++rows;
+    }
+    return std::nullopt;
+}
+
+void ReadTitles(TextReader& reader, ReportProfileResult& result) {
+    for (int line = 0; line < 10; ++line) reader.SkipLine();
+    result.Title1 = CollapseBlanks(reader.ReadLine());
+    result.Title2 = CollapseBlanks(reader.ReadLine());
+    for (int line = 0; line < 4; ++line) reader.SkipLine();
+    result.MethodTag = reader.ReadChars(4);
+    reader.SkipLine();
+    result.TitlesRead = true;
+}
+
+void ReadRows(TextReader& reader, int rows, ReportProfileResult& result) {
+    for (int i = 0; i < rows; ++i) {
+        const double x = reader.ReadReal();
+        const double headDarcy = reader.ReadReal();
+        reader.ReadReal();  // G*/p
+        const double headEnergy = reader.ReadReal();
+        reader.SkipLine();
+        result.X.push_back(x);
+        result.HeadDarcy.push_back(headDarcy);
+        result.HeadEnergy.push_back(headEnergy);
+    }
+}
+
+}  // namespace
+
+std::string CollapseBlanks(std::string text) {
+    std::size_t pair = text.find("  ");
+    while (pair != std::string::npos) {
+        text.erase(pair, 1);
+        pair = text.find("  ", pair);
+    }
+    return text;
+}
+
+ReportLinesResult ReadReportLines(const std::string& fileName) {
+    ReportLinesResult result;
+    std::optional<TextReader> reader;
+    try {
+        reader.emplace(fileName);
+    } catch (const RunError&) {
+        result.Status = FileStatus::CannotOpen;
+        result.Message = CannotOpenMessage(fileName, "damaged, in use by another program,  or the");
+        return result;
+    }
+    try {
+        while (!reader->AtEnd()) result.Lines.push_back(reader->ReadLine());
+    } catch (const RunError& error) {
+        result.Status = FileStatus::Fault;
+        result.Message = error.what();
+    }
+    return result;
+}
+
+ReportProfileResult ReadReportProfile(const std::string& fileName) {
+    ReportProfileResult result;
+    std::optional<TextReader> reader;
+    try {
+        reader.emplace(fileName);
+    } catch (const RunError&) {
+        result.Status = FileStatus::CannotOpen;
+        result.Message =
+            CannotOpenMessage(fileName, "damaged,  in use by another program,,  or the");
+        return result;
+    }
+    try {
+        ReadTitles(*reader, result);
+        std::optional<int> rows;
+        if (SkipPast(*reader, kTableStart)) rows = CountRows(*reader);
+        if (!rows) {
+            result.Status = FileStatus::Corrupt;
+            result.Message = "The file \"" + fileName +
+                             "\" holds no water-table profile: the line \" Output data:\" or the "
+                             "line \" #\" that ends the table is missing.";
+            return result;
+        }
+        reader->Rewind();
+        SkipPast(*reader, kTableStart);
+        ReadRows(*reader, *rows, result);
+    } catch (const RunError& error) {
+        result.Status = FileStatus::Fault;
+        result.Message = error.what();
+    }
+    return result;
+}
+
+}  // namespace pelorin

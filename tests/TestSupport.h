@@ -1,0 +1,98 @@
+#pragma once
+
+// Small helpers shared by the tests: a temporary folder, whole-file reading and
+// writing, input files, and running pelorin-cli.
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "InputFile.h"
+
+namespace pelorin::test {
+
+namespace fs = std::filesystem;
+
+// A fresh folder, removed with everything in it at the end of the test.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "pelorin-test-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) std::abort();
+        path_ = pattern;
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(path_, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const fs::path& Path() const { return path_; }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    fs::path path_;
+};
+
+inline std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline void WriteFile(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+// An input file as the program writes it.
+inline std::string WriteCase(const fs::path& path, const std::string& aimCode,
+                             const std::string& methodCode, const std::vector<double>& values,
+                             const std::string& title1 = "Test case",
+                             const std::string& title2 = "Second title") {
+    InputCase c{title1, title2, aimCode, methodCode, values};
+    const FileWriteResult result = WriteInputFile(path.string(), c);
+    if (result.Status != FileStatus::Ok) std::abort();
+    return path.string();
+}
+
+struct CliResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs pelorin-cli with the given arguments in `folder`.
+inline CliResult RunCli(const std::vector<std::string>& args, const fs::path& folder) {
+    static int counter = 0;
+    const fs::path outFile = fs::temp_directory_path() /
+                             ("pelorin-cli-out-" + std::to_string(getpid()) + "-" +
+                              std::to_string(++counter));
+    const fs::path errFile = outFile.string() + ".err";
+    std::string command = "cd '" + folder.string() + "' && '" + std::string(PELORIN_CLI) + "'";
+    for (const std::string& arg : args) command += " '" + arg + "'";
+    command += " >'" + outFile.string() + "' 2>'" + errFile.string() + "' </dev/null";
+    const int status = std::system(command.c_str());
+    CliResult result;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = ReadFile(outFile);
+    result.err = ReadFile(errFile);
+    fs::remove(outFile);
+    fs::remove(errFile);
+    return result;
+}
+
+inline fs::path SourceDir() { return fs::path(PELORIN_SOURCE_DIR); }
+
+}  // namespace pelorin::test
