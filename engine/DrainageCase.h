@@ -46,6 +46,8 @@ struct DrainageCase {
     // The head and gradient of the engine's own marches; a march that takes no
     // step leaves them as they were.
     double MarchHead = 0, MarchGradient = 0;
+    // The index of the last step the latest march took (an energy march may stop early).
+    std::int64_t MarchStoppedAt = 0;
 
     // Profile state: the values of the last step of WriteProfile
     double X = 0;

@@ -78,6 +78,7 @@ Real TransmissivityIn(const DrainageCase& c, DrainZone zone, Real h, Real Y) {
 struct MarchEnd {
     double head;
     double gradient;
+    std::int64_t lastStepTaken;
 };
 
 template <class Real>
@@ -94,7 +95,7 @@ MarchEnd DarcySteps(const DrainageCase& c, double L, std::int64_t first, std::in
         G = Real(c.R) * (Real(L) - xc) / T;
         head = head + G * p;
     }
-    return {Value(head), Value(G)};
+    return {Value(head), Value(G), last};
 }
 
 template <class Real>
@@ -104,7 +105,8 @@ MarchEnd EnergySteps(const DrainageCase& c, double L, double Hm, std::int64_t fi
     const Real p = c.p;
     Real head = c.EntranceHead;
     Real G = 0.0;
-    for (std::int64_t i = first; i <= last; ++i) {
+    std::int64_t i = first;
+    for (; i <= last; ++i) {
         const Real xc = (Real(static_cast<double>(i)) - 0.5) * p;
         const Real Y = Real(kFlowZoneSlope) * xc + c.DepthExcess;
         const Real rest = Real(L) - xc;
@@ -116,7 +118,7 @@ MarchEnd EnergySteps(const DrainageCase& c, double L, double Hm, std::int64_t fi
         head = head + G * p;
         if (head > Real(Hm) || G < Real(0.0)) break;
     }
-    return {Value(head), Value(G)};
+    return {Value(head), Value(G), std::min(i, last)};
 }
 
 // The fast march runs on plain doubles. A fault shows as a value that is no
@@ -157,6 +159,7 @@ double MarchDarcy(DrainageCase& c, double L) {
     if (FaultSuspected(end)) end = DarcySteps<Guarded>(c, L, c.FirstStep, c.LastStep);
     c.MarchHead = end.head;
     c.MarchGradient = end.gradient;
+    c.MarchStoppedAt = end.lastStepTaken;
     return c.MarchHead;
 }
 
@@ -168,6 +171,7 @@ double MarchEnergy(DrainageCase& c, double L, double Hm) {
     if (FaultSuspected(end)) end = EnergySteps<Guarded>(c, L, Hm, c.FirstStep, c.LastStep);
     c.MarchHead = end.head;
     c.MarchGradient = end.gradient;
+    c.MarchStoppedAt = end.lastStepTaken;
     return c.MarchHead;
 }
 
