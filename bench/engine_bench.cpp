@@ -1,0 +1,157 @@
+// Speed of the numerical spine and of whole engine runs.
+//
+// The marches report the time of one step (the "per_step" counter); whole runs report
+// the time of one run, report written to a temporary folder.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "DrainageCase.h"
+#include "Engines.h"
+#include "InputChecks.h"
+#include "InputFile.h"
+#include "ProfileRoutine.h"
+#include "ReportWriter.h"
+#include "RunSink.h"
+
+namespace {
+
+using namespace pelorin;
+namespace fs = std::filesystem;
+
+// A pipe drain in the first of two anisotropic layers with entrance resistance:
+// every march step goes through the layered transmissivity.
+DrainageCase StandardCase(double halfSpacing, double p) {
+    DrainageCase c;
+    c.R = 0.007;
+    c.D1 = 2.0;
+    c.D2 = 4.0;
+    c.Dw = 1.2;
+    c.Db = 1.3;
+    c.E = 0.5;
+    c.W = 0;
+    c.Ka = 0.6;
+    c.Kb1 = 0.8;
+    c.Kv1 = 0.4;
+    c.Kb2 = 2.0;
+    c.Kv2 = 1.0;
+    c.Thick1 = c.D1 - c.Dw;
+    c.Thick2 = c.D2 - c.D1;
+    c.DrainWaterDepth = c.Db - c.Dw;
+    c.BottomBelowLayer1 = c.Db - c.D1;
+    c.HalfWidth = c.W / 2;
+    PrepareFlowGeometry(c);
+    c.p = p;
+    c.HalfSpacing = halfSpacing;
+    c.FirstStep = FirstStepFor(c.HalfWidth, p);
+    c.EntranceHead = 2 * c.R * halfSpacing * c.E;
+    return c;
+}
+
+void SetStepRate(benchmark::State& state, std::int64_t steps) {
+    state.SetItemsProcessed(state.iterations() * steps);
+    // Seconds per step, shown with its SI prefix (ns).
+    state.counters["per_step"] = benchmark::Counter(
+        static_cast<double>(state.iterations() * steps),
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_MarchDarcy(benchmark::State& state) {
+    DrainageCase c = StandardCase(25.0, 0.0001);
+    for (auto _ : state) benchmark::DoNotOptimize(MarchDarcy(c, c.HalfSpacing));
+    SetStepRate(state, c.LastStep - c.FirstStep + 1);
+}
+BENCHMARK(BM_MarchDarcy)->Unit(benchmark::kMillisecond);
+
+void BM_MarchEnergy(benchmark::State& state) {
+    DrainageCase c = StandardCase(25.0, 0.0001);
+    SolveEnergyMidHead(c, c.HalfSpacing);
+    const double Hm = c.EnergyMidHead;
+    std::int64_t steps = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(MarchEnergy(c, c.HalfSpacing, Hm));
+        steps = c.MarchStoppedAt - c.FirstStep + 1;
+    }
+    SetStepRate(state, steps);
+    state.counters["fraction marched"] =
+        static_cast<double>(steps) / static_cast<double>(c.LastStep - c.FirstStep + 1);
+}
+BENCHMARK(BM_MarchEnergy)->Unit(benchmark::kMillisecond);
+
+void BM_WriteProfile(benchmark::State& state) {
+    DrainageCase c = StandardCase(20.0, 0.01);
+    SolveEnergyMidHead(c, c.HalfSpacing);
+    for (auto _ : state) {
+        ReportWriter report;
+        WriteProfile(c, report);
+        benchmark::DoNotOptimize(report.Contents().data());
+    }
+    SetStepRate(state, c.LastStep - c.FirstStep + 1);
+}
+BENCHMARK(BM_WriteProfile)->Unit(benchmark::kMillisecond);
+
+// A whole run of one engine on a standard case, from its input file.
+struct EngineCase {
+    const char* name;
+    CalcAim aim;
+    CalcMethod method;
+    std::vector<double> values;
+};
+
+const std::vector<EngineCase>& EngineCases() {
+    static const std::vector<EngineCase> cases = {
+        {"DarSpac", CalcAim::Spacing, CalcMethod::Darcy,
+         {0.007, 2.0, 4.0, 1.2, 1.3, 0.5, 0, 0.6, 0.8, 0.4, 2.0, 1.0, 0.7}},
+        {"EneSpac", CalcAim::Spacing, CalcMethod::EnergyBalance,
+         {0.007, 2.0, 4.0, 1.2, 1.3, 0.5, 0, 0.6, 0.8, 0.4, 2.0, 1.0, 0.7}},
+        {"DarDisc", CalcAim::Discharge, CalcMethod::Darcy,
+         {0.7, 2.0, 4.0, 1.2, 1.3, 0.5, 0, 0.6, 0.8, 0.4, 2.0, 1.0, 40}},
+        {"EneDisc", CalcAim::Discharge, CalcMethod::EnergyBalance,
+         {0.7, 2.0, 4.0, 1.2, 1.3, 0.5, 0, 0.6, 0.8, 0.4, 2.0, 1.0, 40}},
+        {"HydrHead", CalcAim::WaterTableDepth, CalcMethod::EnergyBalance,
+         {0.007, 2.0, 4.0, 1.2, 1.3, 0.5, 0, 0.6, 0.8, 0.4, 2.0, 1.0, 40}},
+        {"DarCond", CalcAim::Conductivity, CalcMethod::Darcy,
+         {0.007, 3.0, 1.2, 1.3, 0.5, 0, 0.7, 40, 0, 0, 0, 0, 0}},
+        {"EneCond", CalcAim::Conductivity, CalcMethod::EnergyBalance,
+         {0.007, 3.0, 1.2, 1.3, 0.5, 0, 0.7, 40, 0, 0, 0, 0, 0}},
+    };
+    return cases;
+}
+
+class NullSink : public RunSink {
+public:
+    void AddProgressLine(const std::string&) override {}
+    void ShowMessage(const std::string&) override {}
+};
+
+void BM_EngineRun(benchmark::State& state) {
+    const EngineCase& engineCase = EngineCases()[state.range(0)];
+    state.SetLabel(engineCase.name);
+    const fs::path folder = fs::temp_directory_path() / ("pelorin-bench-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    const std::string input = (folder / "case.inp").string();
+    const InputCase file{"Benchmark", engineCase.name, AimCodeOf(engineCase.aim),
+                         MethodCodeOf(engineCase.method), engineCase.values};
+    WriteInputFile(input, file);
+    RunRequest request{input, file.Title1, file.Title2, engineCase.aim, engineCase.method,
+                       (folder / "Error.lst").string()};
+    NullSink sink;
+    for (auto _ : state) {
+        try {
+            benchmark::DoNotOptimize(RunCalculation(request, sink).Refused);
+        } catch (const std::exception& error) {
+            state.SkipWithError(error.what());
+            break;
+        }
+    }
+    fs::remove_all(folder);
+}
+BENCHMARK(BM_EngineRun)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();
