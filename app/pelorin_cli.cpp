@@ -9,6 +9,9 @@
 #include "Engines.h"
 #include "InputFile.h"
 #include "RunError.h"
+#ifdef PELORIN_WITH_GRAPH
+#include "GraphCommand.h"
+#endif
 
 namespace {
 
@@ -16,6 +19,13 @@ constexpr const char* kUsage =
     "Usage:\n"
     "  pelorin-cli run FILE [FILE ...]   run each input file; its report is written\n"
     "                                    beside it with the extension .out\n"
+#ifdef PELORIN_WITH_GRAPH
+    "  pelorin-cli graph [--bw] REPORT IMAGE\n"
+    "                                    draw the water table of a report in colour\n"
+    "                                    (black and white with --bw) and write it as\n"
+    "                                    a Windows bitmap, or PNG when IMAGE ends in\n"
+    "                                    .png; exit status 0 when written, else 2\n"
+#endif
     "  pelorin-cli --help                show this text\n"
     "  pelorin-cli --version             show the version\n"
     "\n"
@@ -79,6 +89,9 @@ int main(int argc, char** argv) {
         std::cout << "pelorin-cli " << PELORIN_VERSION << '\n';
         return 0;
     }
+#ifdef PELORIN_WITH_GRAPH
+    if (args[0] == "graph") return pelorin::graph::RunGraphCommand({args.begin() + 1, args.end()});
+#endif
     if (args[0] != "run" || args.size() < 2) {
         std::cerr << kUsage;
         return 2;

@@ -1,0 +1,123 @@
+#pragma once
+
+// The water-table graph as a picture: a profile with its titles and method tag
+// in, a 623 x 465 image out. The drawing is first laid out as a list of fills,
+// texts and lines in painting order (the scene), then painted without
+// anti-aliasing, so that every pixel has a colour of the palette.
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <array>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "GraphScales.h"
+
+namespace pelorin {
+class TDMPelorin;
+}
+
+namespace pelorin::graph {
+
+// What each part of the graph is drawn as; the palette gives each its colour.
+enum class GraphInk {
+    Canvas,       // the background around the panel
+    CanvasText,   // first title line and footer
+    Panel,        // the plot panel
+    Axis,         // axes and ticks
+    SecondTitle,  // second title line
+    Label,        // axis captions and tick labels
+    Darcy,        // "x" markers and their legend
+    Energy,       // "o" markers and their legend
+    Requested,    // the requested line and its legend
+};
+inline constexpr int kInkCount = 9;
+
+class GraphPalette {
+  public:
+    static GraphPalette Colour();
+    static GraphPalette BlackAndWhite();
+
+    QColor operator[](GraphInk ink) const { return colours_[static_cast<int>(ink)]; }
+    // Every colour the palette can put on a pixel.
+    std::vector<QRgb> Colours() const;
+
+  private:
+    std::array<QColor, kInkCount> colours_;
+};
+
+struct GraphRequest {
+    GraphProfile Profile;  // metres
+    QString Title1;
+    QString Title2;
+    std::string MethodTag;  // " Dar", " Ene" or " Hyd"
+    bool InColour = true;
+};
+
+// The profile, titles and tag last read from a report by the data module.
+GraphRequest GraphRequestFrom(const TDMPelorin& dataModule, bool inColour);
+
+// Reports are single-byte text: a title that is not valid UTF-8 is read as Latin-1.
+QString ReportText(const std::string& text);
+
+struct SceneFill {
+    QRect Area;
+    GraphInk Ink;
+};
+
+// A text with its top-left corner at TopLeft, on an opaque box of its backdrop.
+struct SceneText {
+    QPoint TopLeft;
+    QString Text;
+    GraphInk Ink;
+    GraphInk Backdrop;
+    bool LargeFont = false;  // the first title only
+};
+
+// A line with both end pixels drawn; the gaps of a dotted line show its backdrop.
+struct SceneLine {
+    QPoint From;
+    QPoint To;
+    GraphInk Ink;
+    bool Dotted = false;
+    GraphInk Backdrop = GraphInk::Panel;
+};
+
+using SceneItem = std::variant<SceneFill, SceneText, SceneLine>;
+
+struct GraphScene {
+    QString Refusal;  // empty when the graph can be drawn
+    std::vector<SceneItem> Items;
+};
+
+// Needs a QGuiApplication: text widths come from the fonts.
+GraphScene BuildGraphScene(const GraphRequest& request);
+QImage PaintGraphScene(const GraphScene& scene, const GraphPalette& palette);
+
+struct GraphPicture {
+    QString Refusal;  // empty when drawn
+    QImage Image;
+
+    bool Drawn() const { return Refusal.isEmpty(); }
+};
+
+// Lays out and paints the graph in the palette of request.InColour.
+GraphPicture DrawGraph(const GraphRequest& request);
+
+// Arial of 10 points (the first title) or 8 points, at 96 dots per inch,
+// without anti-aliasing or kerning, fully hinted.
+QFont GraphFont(bool large);
+
+// Writes a PNG file when the name ends in ".png", a Windows bitmap otherwise.
+// Returns the writer's error text, or an empty text when the file was written.
+QString SaveGraphImage(const QImage& image, const QString& fileName);
+
+// The footer's web address.
+inline constexpr const char* kProgramWebAddress = "https://pelorin.example.org";
+
+}  // namespace pelorin::graph
