@@ -122,8 +122,10 @@ FileWriteResult WriteInputFile(const std::string& fileName, const InputCase& inp
         const double value = position <= static_cast<int>(inputCase.Values.size())
                                  ? inputCase.Values[position - 1]
                                  : 0.0;
-        std::string number = FormatFixed(value, 10, InputDecimals(position, inputCase.AimCode));
-        if (number.size() >= 10) number.insert(0, 1, ' ');
+        // Judge the width on the bare text: only a number that fills its field
+        // gets the separating blank, the others keep the ten-character layout.
+        std::string number = FormatFixed(value, 0, InputDecimals(position, inputCase.AimCode));
+        number.insert(0, number.size() >= 10 ? 1 : 10 - number.size(), ' ');
         text += number;
     }
     text += "\r\n";

@@ -93,6 +93,41 @@ inline CliResult RunCli(const std::vector<std::string>& args, const fs::path& fo
     return result;
 }
 
+// The lines of a text with CR LF line ends; a final line end gives no empty line.
+inline std::vector<std::string> SplitCrLf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+// The report of an input file: the same path with the extension ".out".
+inline fs::path ReportPathOf(const fs::path& inputFile) {
+    fs::path report = inputFile;
+    report.replace_extension(".out");
+    return report;
+}
+
+// The text after `label` on the first line that starts with it, without the
+// surrounding blanks; empty when there is no such line.
+inline std::string ValueAfter(const std::string& reportText, const std::string& label) {
+    for (const std::string& line : SplitCrLf(reportText)) {
+        if (line.rfind(label, 0) != 0) continue;
+        std::string value = line.substr(label.size());
+        const std::size_t first = value.find_first_not_of(' ');
+        return first == std::string::npos ? std::string() : value.substr(first);
+    }
+    return {};
+}
+
 inline fs::path SourceDir() { return fs::path(PELORIN_SOURCE_DIR); }
 
 }  // namespace pelorin::test
