@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QImage>
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QPushButton;
+
+namespace pelorin {
+
+class TDMPelorin;
+class UserDialogs;
+
+// The Graphics sheet: draws the water table of a report, saves it in colour or
+// in black and white, and shows a graph picture opened from a file.
+class TGraphicsSheet : public QWidget {
+  public:
+    // What the sheet asks of the main window around it. Every hook may be left
+    // empty; the sheet then does without.
+    struct Hooks {
+        std::function<void()> BringToFront;      // make this sheet the active page
+        std::function<void()> MarkOutputShown;   // "See graph" counts as a shown report
+        std::function<void()> HideFigureWindow;  // the companion window of the figure
+        std::function<void()> HideOutputMemos;   // the report and the symbol legend
+        std::function<void(const QString&)> SetDialogFolders;
+        // Runs the main window's dialog for output files (empty when cancelled);
+        // without it the sheet asks through its own dialogs.
+        std::function<QString()> ChooseOutputFile;
+    };
+
+    TGraphicsSheet(pelorin::TDMPelorin& dm, pelorin::UserDialogs& dialogs,
+                   std::function<void(const QString&)> showStatus, QWidget* parent = nullptr);
+
+    void SetHooks(Hooks hooks);
+    // The decorative picture shown while no graph has been shown.
+    void SetJoulePicture(const QPixmap& picture);
+    // "Open graph", for the File menu as well as the sheet's button (Ctrl+G).
+    QAction* GraphOpenAction() const { return GraphOpen; }
+
+    void Graphics_TabSheetShow();
+    void GraphOpenExecute();
+    void ViewGraphButtonClick();
+    void MakeGraphics_ButtonClick();
+    void SaveGraphButtonClick();
+    void BlWhButtonClick();
+    // Draws the profile of the data module in the palette of GraphInColour;
+    // false (after a message) when the profile cannot be drawn.
+    bool DrawGraph();
+
+    void SetGraphInColour(bool inColour) { graphInColour = inColour; }
+    bool GraphInColour() const { return graphInColour; }
+    void SetGraphShown(bool shown) { graphShown = shown; }
+    bool GraphShown() const { return graphShown; }
+    // The picture of GraphImage: what the save buttons write.
+    const QImage& GraphPicture() const { return graphPicture; }
+
+  private:
+    void CreateComponents();
+    QString ChooseReport();
+    void SaveGraph(bool inColour);
+    void ShowMessage(const QString& text);
+
+    pelorin::TDMPelorin& dm;
+    pelorin::UserDialogs& dialogs;
+    std::function<void(const QString&)> showStatus;
+    Hooks hooks;
+
+    bool graphShown = false;
+    bool graphInColour = false;
+    QImage graphPicture;
+
+    QLabel* GraphImage = nullptr;
+    QLabel* PictureImage = nullptr;
+    QLabel* JouleImage2 = nullptr;
+    QPushButton* MakeGraphics_Button = nullptr;
+    QPushButton* SaveGraphButton = nullptr;
+    QPushButton* BlWhButton = nullptr;
+    QPushButton* SeeGraphButton = nullptr;
+    QAction* GraphOpen = nullptr;
+};
+
+}  // namespace pelorin

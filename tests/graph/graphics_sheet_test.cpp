@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QQueue>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <set>
+
+#include "GraphDrawing.h"
+#include "GraphTestSupport.h"
+#include "GraphicsSheet.h"
+#include "QStringPrinting.h"
+#include "TDMPelorin.h"
+#include "UserDialogs.h"
+
+namespace pelorin {
+namespace {
+
+using graph::test::ReportText;
+
+// Answers the sheet's dialogs from a script and records what it was asked.
+class ScriptedDialogs : public UserDialogs {
+  public:
+    QQueue<QString> FileAnswers;  // an empty text cancels
+    QQueue<bool> YesNoAnswers;
+    QStringList Messages;
+    QStringList Questions;
+    QList<FileDialogSpec> Specs;
+
+    void ShowMessage(const QString& text) override { Messages << text; }
+    bool AskYesNo(const QString& question) override {
+        Questions << question;
+        return !YesNoAnswers.isEmpty() && YesNoAnswers.dequeue();
+    }
+    QString OpenFileName(const FileDialogSpec& spec) override { return Answer(spec); }
+    QString SaveFileName(const FileDialogSpec& spec) override { return Answer(spec); }
+
+  private:
+    QString Answer(const FileDialogSpec& spec) {
+        Specs << spec;
+        return FileAnswers.isEmpty() ? QString() : FileAnswers.dequeue();
+    }
+};
+
+class GraphicsSheetTest : public testing::Test {
+  protected:
+    GraphicsSheetTest() : sheet(dm, dialogs, [this](const QString& text) { statusTexts << text; }) {
+        TGraphicsSheet::Hooks hooks;
+        hooks.BringToFront = [this] { ++broughtToFront; };
+        hooks.MarkOutputShown = [this] { outputShown = true; };
+        hooks.HideFigureWindow = [this] { ++figureHidden; };
+        hooks.HideOutputMemos = [this] { ++memosHidden; };
+        hooks.SetDialogFolders = [this](const QString& folder) { dialogFolders << folder; };
+        sheet.SetHooks(hooks);
+    }
+
+    QString Report(const std::vector<graph::test::ProfileRow>& rows, const char* module = "DarSpac",
+                   const QString& name = "case.out") {
+        const QString file = folder.filePath(name);
+        QFile out(file);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(QByteArray::fromStdString(ReportText(module, rows)));
+        return file;
+    }
+
+    template <typename T>
+    T* Child(const char* name) {
+        T* child = sheet.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+    bool Shown(const char* name) { return !Child<QWidget>(name)->isHidden(); }
+
+    std::set<QRgb> Colours(const QImage& image) {
+        std::set<QRgb> colours;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) colours.insert(image.pixel(x, y));
+        return colours;
+    }
+    bool BlackAndWhite(const QImage& image) {
+        return Colours(image) ==
+               std::set<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255), qRgb(192, 192, 192)};
+    }
+
+    QTemporaryDir folder;
+    TDMPelorin dm;
+    ScriptedDialogs dialogs;
+    QStringList statusTexts;
+    int broughtToFront = 0;
+    bool outputShown = false;
+    int figureHidden = 0;
+    int memosHidden = 0;
+    QStringList dialogFolders;
+    TGraphicsSheet sheet;
+};
+
+TEST_F(GraphicsSheetTest, ComponentsStartWherePlacedAndAsShown) {
+    struct Component {
+        const char* name;
+        QRect place;
+        bool shown;
+        const char* caption;  // buttons only
+    };
+    const std::vector<Component> components{
+        {"GraphImage", {0, 0, 623, 465}, false, nullptr},
+        {"PictureImage", {8, 0, 625, 465}, false, nullptr},
+        {"JouleImage2", {548, 296, 142, 172}, true, nullptr},
+        {"MakeGraphics_Button", {602, 478, 97, 25}, true, "Make graph"},
+        {"SaveGraphButton", {376, 478, 115, 25}, false, "Save color graph"},
+        {"BlWhButton", {248, 480, 115, 25}, true, "Save Bl-Wh graph"},
+        {"SeeGraphButton", {498, 478, 97, 25}, true, "Open graph "},
+    };
+    for (const Component& c : components) {
+        QWidget* widget = Child<QWidget>(c.name);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->geometry(), c.place) << c.name;
+        EXPECT_EQ(!widget->isHidden(), c.shown) << c.name;
+        if (c.caption) {
+            EXPECT_EQ(Child<QPushButton>(c.name)->text(), c.caption) << c.name;
+        }
+    }
+    EXPECT_FALSE(sheet.GraphShown());
+    EXPECT_FALSE(sheet.GraphInColour());
+    EXPECT_EQ(sheet.GraphOpenAction()->shortcut(), QKeySequence("Ctrl+G"));
+}
+
+TEST_F(GraphicsSheetTest, ShowingTheSheetGivesItsHintAndSwitchesToColour) {
+    sheet.Graphics_TabSheetShow();
+    EXPECT_EQ(statusTexts,
+              QStringList{"Graphics presentations of output data can be seen and saved. Use "
+                          "\"Make graph\" to open an output file and see the graphs."});
+    EXPECT_EQ(figureHidden, 1);
+    EXPECT_TRUE(Shown("JouleImage2"));
+    EXPECT_TRUE(sheet.GraphInColour());
+}
+
+TEST_F(GraphicsSheetTest, SeeGraphDrawsTheReportAndBringsTheSheetToTheFront) {
+    dm.CurrentFileName = Report(graph::test::HalfSpacing20Rows()).toStdString();
+    sheet.SetGraphInColour(true);
+    sheet.ViewGraphButtonClick();
+    EXPECT_TRUE(dialogs.Messages.isEmpty()) << dialogs.Messages.join("|").toStdString();
+    EXPECT_TRUE(outputShown);
+    EXPECT_EQ(broughtToFront, 1);
+    EXPECT_TRUE(sheet.GraphShown());
+    EXPECT_TRUE(Shown("GraphImage"));
+    EXPECT_TRUE(Shown("SaveGraphButton"));
+    EXPECT_FALSE(Shown("JouleImage2"));
+    EXPECT_EQ(sheet.GraphPicture().size(), QSize(623, 465));
+    EXPECT_EQ(Child<QLabel>("GraphImage")->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+              sheet.GraphPicture());
+    EXPECT_TRUE(Colours(sheet.GraphPicture()).count(qRgb(0, 0, 139)));
+}
+
+TEST_F(GraphicsSheetTest, SeeGraphRefusesAProfileOfTwoRows) {
+    dm.CurrentFileName = Report(graph::test::TwoRows()).toStdString();
+    sheet.ViewGraphButtonClick();
+    EXPECT_EQ(dialogs.Messages,
+              QStringList{" The drain spacing is very short. Graphs cannot me made."});
+    EXPECT_EQ(broughtToFront, 0);
+    EXPECT_TRUE(sheet.GraphPicture().isNull());
+}
+
+TEST_F(GraphicsSheetTest, MakeGraphNeedsAChosenExistingReport) {
+    sheet.MakeGraphics_ButtonClick();
+    EXPECT_EQ(dialogs.Messages, QStringList{"No output file was selected"});
+    EXPECT_EQ(memosHidden, 1);
+    EXPECT_TRUE(Shown("SaveGraphButton"));
+    ASSERT_EQ(dialogs.Specs.size(), 1);
+    EXPECT_EQ(dialogs.Specs[0].Filter, "Output files (*.out)");
+
+    dialogs.FileAnswers << folder.filePath("missing.out");
+    sheet.MakeGraphics_ButtonClick();
+    EXPECT_EQ(dialogs.Messages.last(), "File does not exist, please select another one,");
+    EXPECT_EQ(dm.CurrentFileName, folder.filePath("missing.out").toStdString());
+    EXPECT_TRUE(sheet.GraphPicture().isNull());
+}
+
+TEST_F(GraphicsSheetTest, MakeGraphDrawsEvenAShortProfile) {
+    dialogs.FileAnswers << Report(graph::test::TwoRows(), "EneSpac");
+    sheet.MakeGraphics_ButtonClick();
+    EXPECT_TRUE(dialogs.Messages.isEmpty()) << dialogs.Messages.join("|").toStdString();
+    EXPECT_EQ(dm.ReportMethodTag, " Ene");
+    EXPECT_TRUE(Shown("GraphImage"));
+    EXPECT_FALSE(sheet.GraphPicture().isNull());
+    EXPECT_TRUE(BlackAndWhite(sheet.GraphPicture()));  // the palette in force: not yet colour
+}
+
+TEST_F(GraphicsSheetTest, MakeGraphOnAReportWithoutRowsShowsWhyAndDrawsNothing) {
+    dialogs.FileAnswers << Report({});
+    sheet.MakeGraphics_ButtonClick();
+    EXPECT_EQ(dialogs.Messages,
+              QStringList{"The output file holds no watertable profile, so no graph can be made."});
+    EXPECT_TRUE(sheet.GraphPicture().isNull());
+    EXPECT_FALSE(Shown("GraphImage") && !Child<QLabel>("GraphImage")->pixmap().isNull());
+}
+
+TEST_F(GraphicsSheetTest, SavingWithoutAProfileIsRefusedBeforeTheDialog) {
+    sheet.BlWhButtonClick();
+    EXPECT_EQ(dialogs.Messages,
+              QStringList{"The output file holds no watertable profile, so no graph can be made."});
+    EXPECT_TRUE(dialogs.Specs.isEmpty());
+}
+
+TEST_F(GraphicsSheetTest, SaveAsksBeforeOverwritingAndSaysWhereItSaved) {
+    dialogs.FileAnswers << Report(graph::test::HalfSpacing20Rows());
+    sheet.MakeGraphics_ButtonClick();
+    const QString target = folder.filePath("graph.bmp");
+
+    sheet.SaveGraphButtonClick();  // cancelled
+    EXPECT_EQ(dialogs.Messages.last(), "The graph was not saved");
+    ASSERT_FALSE(dialogs.Specs.isEmpty());
+    EXPECT_TRUE(dialogs.Specs.last().Filter.startsWith("Image files (*.bmp)"));
+    EXPECT_TRUE(dialogs.Specs.last().Filter.contains("*.png"));
+    EXPECT_EQ(dialogs.Specs.last().DefaultSuffix, "bmp");
+
+    QFile existing(target);
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("old");
+    existing.close();
+    const int messagesBefore = dialogs.Messages.size();
+    dialogs.FileAnswers << target;
+    dialogs.YesNoAnswers << false;
+    sheet.SaveGraphButtonClick();
+    EXPECT_EQ(dialogs.Questions, QStringList{"The file already exists, overwrite?"});
+    EXPECT_EQ(dialogs.Messages.size(), messagesBefore);
+    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+    EXPECT_EQ(existing.readAll(), "old");
+    existing.close();
+
+    dialogs.FileAnswers << target;
+    dialogs.YesNoAnswers << true;
+    sheet.SaveGraphButtonClick();
+    EXPECT_EQ(dialogs.Messages.last(), "The graph was saved in  " + target);
+    QImage saved;
+    ASSERT_TRUE(saved.load(target, "bmp"));
+    EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32), sheet.GraphPicture());
+}
+
+TEST_F(GraphicsSheetTest, BlackAndWhiteThenColourSavesBothAndLeavesColourOnScreen) {
+    dialogs.FileAnswers << Report(graph::test::HalfSpacing20Rows());
+    sheet.MakeGraphics_ButtonClick();
+    const QString bw = folder.filePath("bw.bmp");
+    const QString colour = folder.filePath("colour.png");
+    dialogs.FileAnswers << bw << colour;
+
+    sheet.BlWhButtonClick();
+    EXPECT_FALSE(sheet.GraphInColour());
+    EXPECT_TRUE(BlackAndWhite(sheet.GraphPicture()));
+    sheet.SaveGraphButtonClick();
+    EXPECT_TRUE(sheet.GraphInColour());
+
+    QImage bwImage, colourImage;
+    ASSERT_TRUE(bwImage.load(bw, "bmp"));
+    ASSERT_TRUE(colourImage.load(colour, "png"));
+    EXPECT_TRUE(BlackAndWhite(bwImage.convertToFormat(QImage::Format_RGB32)));
+    EXPECT_TRUE(Colours(colourImage.convertToFormat(QImage::Format_RGB32)).count(qRgb(0, 0, 139)));
+    EXPECT_EQ(colourImage.convertToFormat(QImage::Format_RGB32), sheet.GraphPicture());
+}
+
+TEST_F(GraphicsSheetTest, OpenGraphShowsThePictureAndHidesTheSaveButtons) {
+    sheet.GraphOpenExecute();
+    EXPECT_EQ(dialogs.Messages.last(), "No graphics file was selected");
+    EXPECT_TRUE(dialogs.Specs.last().Filter.startsWith("Image files (*.bmp)"));
+
+    dialogs.FileAnswers << folder.filePath("missing.bmp");
+    sheet.GraphOpenExecute();
+    EXPECT_EQ(dialogs.Messages.last(), "File does not exist, please select another one,");
+
+    const QString notAPicture = Report(graph::test::FourRows(), "DarSpac", "text.bmp");
+    dialogs.FileAnswers << notAPicture;
+    const int messagesBefore = dialogs.Messages.size();
+    sheet.GraphOpenExecute();
+    EXPECT_EQ(dialogs.Messages.size(), messagesBefore + 1);
+    EXPECT_FALSE(Shown("PictureImage"));
+
+    dialogs.FileAnswers << Report(graph::test::FourRows()) << folder.filePath("g.bmp");
+    sheet.MakeGraphics_ButtonClick();
+    sheet.SaveGraphButtonClick();
+    dialogs.FileAnswers << folder.filePath("g.bmp");
+    sheet.GraphOpenExecute();
+    EXPECT_TRUE(Shown("PictureImage"));
+    EXPECT_FALSE(Shown("GraphImage"));
+    EXPECT_FALSE(Shown("SaveGraphButton"));
+    EXPECT_FALSE(Shown("BlWhButton"));
+    EXPECT_FALSE(Shown("JouleImage2"));
+    EXPECT_TRUE(sheet.GraphShown());
+    EXPECT_EQ(dialogFolders, QStringList{QDir::currentPath()});
+    EXPECT_EQ(broughtToFront, 1);
+    EXPECT_EQ(Child<QLabel>("PictureImage")->pixmap().size(), QSize(623, 465));
+
+    dialogs.FileAnswers << Report(graph::test::FourRows());
+    sheet.MakeGraphics_ButtonClick();
+    EXPECT_TRUE(Shown("SaveGraphButton"));
+    EXPECT_TRUE(Shown("BlWhButton"));
+    EXPECT_TRUE(Shown("GraphImage"));
+    EXPECT_FALSE(Shown("PictureImage"));
+}
+
+TEST_F(GraphicsSheetTest, TheOpenGraphButtonRunsTheGraphOpenAction) {
+    Child<QPushButton>("SeeGraphButton")->click();
+    EXPECT_EQ(dialogs.Messages, QStringList{"No graphics file was selected"});
+}
+
+}  // namespace
+}  // namespace pelorin
