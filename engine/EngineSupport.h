@@ -1,9 +1,13 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "DrainageCase.h"
 #include "GuardedArithmetic.h"
+#include "ProfileRoutine.h"
+#include "ReportFrame.h"
+#include "ReportWriter.h"
 #include "RunSink.h"
 
 namespace pelorin {
@@ -44,5 +48,128 @@ private:
     const char* text_;
     bool shown_ = false;
 };
+
+// A progress callback for the midway-head bisection that lets a stop request
+// end the run between two marches.
+inline BisectionProgress StopOnRequest(RunSink& sink) {
+    return [&sink](double) { StopIfRequested(sink); };
+}
+
+// The progress lines of a long calculation, by the class of its half spacing L:
+// " Still working ..." for L up to 25 m once the deviation is below 1000
+// tolerances; another " Still working ..." for 25 < L < 50 m below 100
+// tolerances or for L from 50 m on below 1000; and " Almost done ....." for L
+// from 50 m on below 10 tolerances. Each line comes at most once.
+class SpacingClassProgress {
+public:
+    SpacingClassProgress(RunSink& sink, double halfSpacing, double tolerance)
+        : L_(halfSpacing),
+          tolerance_(tolerance),
+          shortRun_(sink, " Still working ..."),
+          longRun_(sink, " Still working ..."),
+          almostDone_(sink, " Almost done .....") {}
+
+    void Report(double deviation) {
+        const bool within10 = deviation < 10 * tolerance_;
+        const bool within100 = deviation < 100 * tolerance_;
+        const bool within1000 = deviation < 1000 * tolerance_;
+        shortRun_.AddOnceWhen(L_ <= 25 && within1000);
+        longRun_.AddOnceWhen((within100 && 25 < L_ && L_ < 50) || (within1000 && L_ >= 50));
+        almostDone_.AddOnceWhen(within10 && L_ >= 50);
+    }
+
+private:
+    double L_;
+    double tolerance_;
+    ProgressLine shortRun_;
+    ProgressLine longRun_;
+    ProgressLine almostDone_;
+};
+
+// The bracket of a bisection over a sought quantity (a discharge, a
+// conductivity), and whether each end has moved from where it started.
+struct SearchBracket {
+    double low = 0;
+    double high = 0;
+    bool lowMoved = false;
+    bool highMoved = false;
+};
+
+// One bisection step: the trial becomes the low end when the answer lies above
+// it, else the high end, and the next trial lies midway to the other end.
+// Returns false, leaving the trial as it is, when the next trial would equal
+// it: the same trial would then be judged the same way for ever, so the
+// tolerance cannot be met inside the bracket.
+inline bool NarrowSearch(SearchBracket& bracket, double& trial, bool answerAbove) {
+    double next = 0;
+    if (answerAbove) {
+        bracket.low = trial;
+        bracket.lowMoved = true;
+        next = Midpoint(trial, bracket.high);
+    } else {
+        bracket.high = trial;
+        bracket.highMoved = true;
+        next = Midpoint(trial, bracket.low);
+    }
+    if (next == trial) return false;
+    trial = next;
+    return true;
+}
+
+// Where a bisection that could not end was stuck: below its bracket (the low
+// end never moved), above it (the high end never moved), or closed in on a
+// value without meeting the tolerance.
+enum class SearchStall { BelowBracket, AboveBracket, ClosedIn };
+
+inline SearchStall StallOf(const SearchBracket& bracket) {
+    if (!bracket.lowMoved) return SearchStall::BelowBracket;
+    if (!bracket.highMoved) return SearchStall::AboveBracket;
+    return SearchStall::ClosedIn;
+}
+
+// Whether a march over the half spacing L with the current step takes no step
+// at all: the water body of the drain reaches to the midpoint.
+inline bool NoStepPossible(const DrainageCase& c, double L) {
+    return RoundStep(Guarded(L) / c.p) < c.FirstStep;
+}
+
+// A march step as it is usually written: 0.001, not 0.00100.
+inline std::string StepText(double step) {
+    std::string text = MessageNumber(step, 5);
+    while (text.size() > 1 && text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+    return text;
+}
+
+// Ends a search that has no step to march: there is no soil between the
+// drains beyond the water body, so no head can be computed.
+[[noreturn]] inline void NoSoilBetweenDrains(const DrainageCase& c, std::string_view sought) {
+    throw RunError(Fault::SearchFailed,
+                   " The " + std::string(sought) + " could not be found: a drain spacing of " +
+                       MessageNumber(c.S, 2) + " m leaves no room for a single step of " +
+                       StepText(c.p) + " m beyond the water body in the drain (" +
+                       MessageNumber(Value(Guarded(2.0) * c.HalfWidth), 3) +
+                       " m wide), so there is no flow to compute.");
+}
+
+// The midway results of one method: its head and the depth of its water table.
+struct MidwayResult {
+    const char* method;  // "Darcy, " or "energy,"
+    double head;
+    double depth;
+};
+
+// The two midway heads, then the two midway depths, the first method first;
+// `gap` stands between "head"/"depth" and the method.
+inline void WriteMidwayResults(ReportWriter& report, std::string_view gap,
+                               const MidwayResult& first, const MidwayResult& second) {
+    const auto label = [gap](const char* what, const char* method) {
+        return std::string(what) + std::string(gap) + "(" + method + " m) is: ";
+    };
+    WriteResult(report, label(" Midway hydr. head", first.method), first.head, 3);
+    WriteResult(report, label(" Midway hydr. head", second.method), second.head, 3);
+    WriteResult(report, label(" Midway W.T. depth", first.method), first.depth, 3);
+    WriteResult(report, label(" Midway W.T. depth", second.method), second.depth, 3);
+}
 
 }  // namespace pelorin

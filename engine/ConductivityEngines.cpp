@@ -1,0 +1,148 @@
+#include <string>
+
+#include "EngineSupport.h"
+#include "Engines.h"
+#include "ProfileRoutine.h"
+#include "ReportFrame.h"
+#include "ReportWriter.h"
+
+namespace pelorin {
+namespace {
+
+constexpr double kLeastConductivity = 0.001;
+constexpr double kGreatestConductivity = 1000;
+constexpr double kSearchStep = 0.0001;
+
+void WriteConductivityFrame(ReportWriter& report, const DrainageCase& c, Module module) {
+    WriteReportHeader(report, c, module);
+    WriteInputEcho(report, c,
+                   {Quantity::R, Quantity::D1, Quantity::D2, Quantity::Dw, Quantity::Db,
+                    Quantity::E, Quantity::W, Quantity::Dm, Quantity::S});
+    WriteTableHead(report, module);
+}
+
+// The soil is one isotropic medium of conductivity K: every permeability of
+// the case, the equivalent ones included, takes the value of the trial.
+void SetConductivity(DrainageCase& c, double K) {
+    c.Ka = K;
+    c.Kb1 = K;
+    c.Kv1 = K;
+    c.Kb2 = K;
+    c.Kv2 = K;
+    c.Keq1 = K;
+    c.Keq2 = K;
+}
+
+// The start-up of both conductivity engines. A spacing that leaves no step to
+// march is refused here: no trial would give a head and the search could not
+// end. The first trial of K is the numeric value of R.
+SearchBracket PrepareConductivityRun(DrainageCase& c) {
+    PrepareIsotropicFlowGeometry(c);
+    c.p = kSearchStep;
+    c.HalfSpacing = Value(Guarded(c.S) / 2.0);
+    c.FirstStep = FirstStepFor(c.HalfWidth, c.p);
+    c.LastStep = RoundStep(Guarded(c.HalfSpacing) / c.p);
+    c.Tolerance = 0.0001;
+    c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
+    if (c.LastStep < c.FirstStep) NoSoilBetweenDrains(c, "hydraulic conductivity");
+    return SearchBracket{kLeastConductivity, kGreatestConductivity};
+}
+
+std::string EntranceNote(const DrainageCase& c) {
+    if (c.EntranceHead < c.TargetHead) return "";
+    return " The entrance resistance alone raises the water at the drain by " +
+           MessageNumber(c.EntranceHead, 4) + " m, not less than Dw-Dm (" +
+           MessageNumber(c.TargetHead, 4) + " m).";
+}
+
+[[noreturn]] void ConductivityNotFound(const DrainageCase& c, const SearchBracket& bracket,
+                                       double K) {
+    std::string why;
+    switch (StallOf(bracket)) {
+        case SearchStall::BelowBracket:
+            why = " even the least permeable soil tried (K = " + MessageNumber(K, 3) +
+                  " m/day) lets the midway water table fall deeper than Dm.";
+            break;
+        case SearchStall::AboveBracket:
+            why = " even the most permeable soil tried (K = " + MessageNumber(K, 3) +
+                  " m/day) holds the midway water table at or above the depth Dm." +
+                  EntranceNote(c);
+            break;
+        case SearchStall::ClosedIn:
+            why = " the search narrowed the conductivity down to " + MessageNumber(K, 6) +
+                  " m/day without bringing the midway head within 0.0001 m of Dw-Dm.";
+            break;
+    }
+    throw RunError(Fault::SearchFailed, " The hydraulic conductivity could not be found:" + why);
+}
+
+// A midway head at or above the target means the soil drains too slowly.
+void NarrowConductivity(const DrainageCase& c, SearchBracket& bracket, double& K, bool tooSlow) {
+    if (!NarrowSearch(bracket, K, tooSlow)) ConductivityNotFound(c, bracket, K);
+}
+
+double SearchConductivityDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
+    double K = c.R;
+    for (;;) {
+        StopIfRequested(sink);
+        SetConductivity(c, K);
+        const double head = MarchDarcy(c, c.HalfSpacing);
+        if (AbsDiff(head, c.TargetHead) < c.Tolerance) return K;
+        NarrowConductivity(c, bracket, K, head >= c.TargetHead);
+    }
+}
+
+double SearchConductivityEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
+    SpacingClassProgress progress(sink, c.HalfSpacing, c.Tolerance);
+    double K = c.R;
+    for (;;) {
+        StopIfRequested(sink);
+        SetConductivity(c, K);
+        const double head = SolveEnergyMidHead(c, c.HalfSpacing, 0.001, 100, StopOnRequest(sink));
+        const double deviation = AbsDiff(head, c.TargetHead);
+        if (deviation < c.Tolerance) return K;
+        progress.Report(deviation);
+        // The converged midway head decides the direction, the march head the end.
+        NarrowConductivity(c, bracket, K, c.EnergyMidHead >= c.TargetHead);
+    }
+}
+
+}  // namespace
+
+void DarCond(DrainageCase& c, RunSink& sink) {
+    c.ReportFileName = ReportNameFor(c.InputFileName);
+    ReportWriter report(c.ReportFileName);
+    WriteConductivityFrame(report, c, Module::DarCond);
+    SearchBracket bracket = PrepareConductivityRun(c);
+    const double K = SearchConductivityDarcy(c, bracket, sink);
+
+    // The energy bisection only gives the profile its assumed midway head.
+    SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, StopOnRequest(sink));
+    WriteProfile(c, report);
+    report.Line(" #");
+    WriteResult(report, " The average hydraulic conductivity (Darcy, m/d) is: ", K, 3);
+    report.Line(" #");
+    WriteMidwayResults(report, " ", {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
+                       {"energy,", c.F, Minus(c.Dw, c.F)});
+    report.Line(" #");
+    report.Commit();
+}
+
+void EneCond(DrainageCase& c, RunSink& sink) {
+    c.ReportFileName = ReportNameFor(c.InputFileName);
+    ReportWriter report(c.ReportFileName);
+    WriteConductivityFrame(report, c, Module::EneCond);
+    SearchBracket bracket = PrepareConductivityRun(c);
+    const double K = SearchConductivityEnergy(c, bracket, sink);
+
+    WriteProfile(c, report);
+    report.Line(" #");
+    WriteResult(report, " The average hydraulic conductivity (Energy, m/d) is: ", K, 3);
+    report.Line(" #");
+    WriteMidwayResults(report, " ", {"energy,", c.F, Minus(c.Dw, c.F)},
+                       {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});
+    report.Line(" #");
+    report.Commit();
+}
+
+}  // namespace pelorin

@@ -1,0 +1,138 @@
+#include <string>
+
+#include "EngineSupport.h"
+#include "Engines.h"
+#include "ProfileRoutine.h"
+#include "ReportFrame.h"
+#include "ReportWriter.h"
+
+namespace pelorin {
+namespace {
+
+constexpr double kLeastDischarge = 0.0001;
+constexpr double kGreatestDischarge = 10;
+constexpr double kSearchStep = 0.001;
+
+void WriteDischargeFrame(ReportWriter& report, const DrainageCase& c, Module module) {
+    WriteReportHeader(report, c, module);
+    WriteInputEcho(report, c,
+                   {Quantity::Dm, Quantity::D1, Quantity::D2, Quantity::Dw, Quantity::Db,
+                    Quantity::E, Quantity::W, Quantity::Ka, Quantity::Kb1, Quantity::Kv1,
+                    Quantity::Kb2, Quantity::Kv2, Quantity::S});
+    WriteTableHead(report, module);
+}
+
+// The start-up of both discharge engines; the discharge R starts at the low
+// end of the bracket. A spacing that leaves no step to march is refused here:
+// every trial would keep the head of the start and the search could not end.
+SearchBracket PrepareDischargeRun(DrainageCase& c) {
+    PrepareFlowGeometry(c);
+    c.p = kSearchStep;
+    c.FirstStep = FirstStepFor(c.HalfWidth, c.p);
+    const SearchBracket bracket{kLeastDischarge, kGreatestDischarge};
+    c.R = bracket.low;
+    c.HalfSpacing = Value(Guarded(c.S) / 2.0);
+    c.EnergyMidLow = 0;
+    c.EnergyMidPrev = 0;
+    c.Tolerance = 0.0001;
+    c.MarchGradient = 0;
+    c.MarchHead = 0;
+    if (NoStepPossible(c, c.HalfSpacing)) NoSoilBetweenDrains(c, "drain discharge");
+    return bracket;
+}
+
+[[noreturn]] void DischargeNotFound(const DrainageCase& c, const SearchBracket& bracket) {
+    std::string why;
+    switch (StallOf(bracket)) {
+        case SearchStall::BelowBracket:
+            why = " even the least discharge tried (" + MessageNumber(c.R, 5) +
+                  " m/day) holds the midway water table at or above the depth Dm.";
+            break;
+        case SearchStall::AboveBracket:
+            why = " even the greatest discharge tried (" + MessageNumber(c.R, 5) +
+                  " m/day) lets the midway water table fall deeper than Dm.";
+            break;
+        case SearchStall::ClosedIn:
+            why = " the search narrowed the discharge down to " + MessageNumber(c.R, 8) +
+                  " m/day without bringing the midway head within 0.0001 m of Dw-Dm.";
+            break;
+    }
+    throw RunError(Fault::SearchFailed, " The drain discharge could not be found:" + why);
+}
+
+// A midway head at or above the target means the trial discharge is too large.
+void NarrowDischarge(DrainageCase& c, SearchBracket& bracket, bool tooLarge) {
+    if (!NarrowSearch(bracket, c.R, !tooLarge)) DischargeNotFound(c, bracket);
+}
+
+void SearchDischargeDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
+    SpacingClassProgress progress(sink, c.HalfSpacing, c.Tolerance);
+    for (;;) {
+        StopIfRequested(sink);
+        c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
+        const double head = MarchDarcy(c, c.HalfSpacing);
+        const double deviation = AbsDiff(head, c.TargetHead);
+        if (deviation < c.Tolerance) return;
+        progress.Report(deviation);
+        NarrowDischarge(c, bracket, head >= c.TargetHead);
+    }
+}
+
+// Returns the head of the last march of the last midway-head bisection.
+double SearchDischargeEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
+    ProgressLine stillWorking(sink, " Still working ...");
+    for (;;) {
+        StopIfRequested(sink);
+        c.MarchHead = 0;
+        c.MarchGradient = 0;
+        c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
+        const double head = SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, StopOnRequest(sink));
+        const double deviation = AbsDiff(head, c.TargetHead);
+        stillWorking.AddOnceWhen(deviation < 100 * c.Tolerance);
+        if (deviation < c.Tolerance) return head;
+        // The assumed midway head decides the direction, the march head the end.
+        NarrowDischarge(c, bracket, c.EnergyMidHead >= c.TargetHead);
+    }
+}
+
+}  // namespace
+
+void DarDisc(DrainageCase& c, RunSink& sink) {
+    c.ReportFileName = ReportNameFor(c.InputFileName);
+    ReportWriter report(c.ReportFileName);
+    WriteDischargeFrame(report, c, Module::DarDisc);
+    SearchBracket bracket = PrepareDischargeRun(c);
+    SearchDischargeDarcy(c, bracket, sink);
+
+    // The energy bisection only gives the profile its assumed midway head.
+    c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
+    SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, StopOnRequest(sink));
+    WriteProfile(c, report);
+    report.Line(" #");
+    WriteResult(report, " Drain discharge (Darcy, m/day) is: ", c.R, 5);
+    report.Line();
+    WriteMidwayResults(report, "  ", {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
+                       {"energy,", c.F, Minus(c.Dw, c.F)});
+    report.Line(" #");
+    report.Commit();
+}
+
+void EneDisc(DrainageCase& c, RunSink& sink) {
+    c.ReportFileName = ReportNameFor(c.InputFileName);
+    ReportWriter report(c.ReportFileName);
+    WriteDischargeFrame(report, c, Module::EneDisc);
+    SearchBracket bracket = PrepareDischargeRun(c);
+    const double head = SearchDischargeEnergy(c, bracket, sink);
+
+    WriteProfile(c, report);
+    report.Line(" #");
+    WriteResult(report, " The discharge (energy, m/day) is: ", c.R, 5);
+    report.Line();
+    // The energy head is the search's own, from its coarser step.
+    WriteMidwayResults(report, " ", {"energy,", head, Minus(c.Dw, head)},
+                       {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});
+    report.Line(" #");
+    report.Commit();
+}
+
+}  // namespace pelorin

@@ -1,0 +1,68 @@
+#include "EngineSupport.h"
+#include "Engines.h"
+#include "ProfileRoutine.h"
+#include "ReportFrame.h"
+#include "ReportWriter.h"
+
+namespace pelorin {
+namespace {
+
+constexpr double kHeadStep = 0.00001;
+
+void WriteHeadFrame(ReportWriter& report, const DrainageCase& c) {
+    WriteReportHeader(report, c, Module::HydrHead);
+    WriteInputEcho(report, c,
+                   {Quantity::R, Quantity::D1, Quantity::D2, Quantity::Dw, Quantity::Db,
+                    Quantity::E, Quantity::W, Quantity::Ka, Quantity::Kb1, Quantity::Kv1,
+                    Quantity::Kb2, Quantity::Kv2, Quantity::S});
+    WriteTableHead(report, Module::HydrHead);
+}
+
+// The marches run with the fine step of the profile, so the midway head that
+// they find is the one the profile is drawn with.
+void PrepareHeadRun(DrainageCase& c) {
+    PrepareFlowGeometry(c);
+    c.p = kHeadStep;
+    c.HalfSpacing = Value(Guarded(c.S) / 2.0);
+    c.LastStep = RoundStep(Guarded(c.HalfSpacing) / c.p);
+    c.FirstStep = FirstStepFor(c.HalfWidth, c.p);
+    c.EnergyMidHead = 500;
+    c.EnergyMidHigh = 1000;
+    c.EnergyMidLow = 0;
+    c.EnergyMidPrev = 0;
+    c.EntranceHead = Value(Guarded(2.0) * c.R * c.E * c.HalfSpacing);
+    c.Tolerance = 0.0001;
+    c.MarchGradient = 0;
+    c.MarchHead = 0;
+}
+
+// The midway-head bisection with the progress lines between its marches;
+// returns the head of its last march.
+double SolveMidwayHead(DrainageCase& c, RunSink& sink) {
+    SpacingClassProgress progress(sink, c.HalfSpacing, c.Tolerance);
+    return SolveEnergyMidHead(c, c.HalfSpacing, c.EnergyMidHead, c.EnergyMidHigh,
+                              [&](double change) {
+                                  StopIfRequested(sink);
+                                  progress.Report(change);
+                              });
+}
+
+}  // namespace
+
+void HydrHead(DrainageCase& c, RunSink& sink) {
+    c.ReportFileName = ReportNameFor(c.InputFileName);
+    ReportWriter report(c.ReportFileName);
+    WriteHeadFrame(report, c);
+    PrepareHeadRun(c);
+    const double head = SolveMidwayHead(c, sink);
+
+    WriteProfile(c, report);
+    if (head > c.Dw) sink.ShowMessage(" Watertable above soil surface, adjust the data.");
+    report.Line(" #");
+    WriteMidwayResults(report, " ", {"energy,", head, Minus(c.Dw, head)},
+                       {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});
+    report.Line(" #");
+    report.Commit();
+}
+
+}  // namespace pelorin

@@ -1,0 +1,201 @@
+// The water-table depth engine: its Darcy head against the closed form for a
+// soil whose transmissivity does not depend on the flow zone, the progress
+// lines at their fixed marches, the warning for a water table above the soil
+// surface, and how a run ends early.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Engines.h"
+#include "InputChecks.h"
+#include "RunError.h"
+#include "RunSink.h"
+#include "TestSupport.h"
+
+namespace pelorin {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+using test::WriteCase;
+using test::WriteFile;
+
+// Counts the polls for a stop request: the head engine polls once after every
+// march that does not end its bisection, so a progress line added during poll k
+// came after the k-th march. Can ask for a stop at a given poll.
+class MarchCountingSink : public RecordingSink {
+  public:
+    bool StopRequested() override {
+        ++polls;
+        return stopAtPoll > 0 && polls >= stopAtPoll;
+    }
+    void AddProgressLine(const std::string& line) override {
+        RecordingSink::AddProgressLine(line);
+        events.emplace_back(line, polls);
+    }
+    int polls = 0;
+    int stopAtPoll = 0;
+    std::vector<std::pair<std::string, int>> events;
+};
+
+// Water-table depth inputs in file order.
+struct HeadInput {
+    double R, D1, D2, Dw, Db, E, W, Ka, Kb1, Kv1, Kb2, Kv2, S;
+    std::vector<double> Values() const {
+        return {R, D1, D2, Dw, Db, E, W, Ka, Kb1, Kv1, Kb2, Kv2, S};
+    }
+};
+
+// A case loaded by its check, ready for the engine; the report goes beside the
+// input file.
+DrainageCase LoadHeadCase(const TempDir& dir, const std::string& name, const HeadInput& in) {
+    DrainageCase c;
+    c.InputFileName = WriteCase(dir.Path() / name, "Hyd", "Ene", in.Values());
+    const bool refused = CheckWaterTableDepthInput(c, c.InputFileName, dir.File("Error.lst"));
+    EXPECT_FALSE(refused) << ReadFile(dir.File("Error.lst"));
+    return c;
+}
+
+double ResultAfter(const std::string& report, const std::string& label) {
+    const std::size_t at = report.find("\r\n" + label);
+    if (at == std::string::npos) {
+        ADD_FAILURE() << "no line " << label;
+        return NAN;
+    }
+    return std::stod(report.substr(at + 2 + label.size()));
+}
+
+// The midway head that R·S² = 8·KD·(H − h0) + 4·Ka·(H² − h0²) gives, with
+// h0 = R·S·E and KD = Kb1·Thick1 + Kb2·Thick2: the positive root of
+// 4·Ka·H² + 8·KD·H − (R·S² + 8·KD·h0 + 4·Ka·h0²) = 0.
+double ClosedFormHead(const DrainageCase& c) {
+    const double h0 = c.R * c.S * c.E;
+    const double KD = c.Kb1 * c.Thick1 + c.Kb2 * c.Thick2;
+    const double a = 4 * c.Ka;
+    const double b = 8 * KD;
+    const double rhs = c.R * c.S * c.S + 8 * KD * h0 + 4 * c.Ka * h0 * h0;
+    return 2 * rhs / (b + std::sqrt(b * b + 4 * a * rhs));
+}
+
+// With the drain bottom at or below D2 the transmissivity is Ka·h + KD at
+// every distance, and the Darcy march integrates the closed form; the fine
+// step of the head engine (0.00001 m) keeps the error far below 0.2 %.
+TEST(HydrHeadTest, DarcyHeadAgreesWithClosedFormWhenFlowZoneDoesNotMatter) {
+    const struct {
+        const char* name;
+        HeadInput in;
+    } cases[] = {
+        {"two layers, drain at D2", {0.007, 2.0, 4.0, 1.8, 4.0, 0, 0, 0.3, 0.5, 0.5, 1.2, 1.2, 30}},
+        {"one layer, ditch below it, entrance resistance",
+         {0.004, 3.0, 3.0, 1.2, 3.1, 1.0, 1.0, 0.8, 1.5, 0.2, 0, 0, 24}},
+        {"thin layers, the soil above drain level carries most",
+         {0.01, 2.0, 2.4, 1.9, 2.5, 0.2, 0, 2.0, 0.1, 0.1, 3.0, 0.5, 16}},
+    };
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(tc.name);
+        TempDir dir;
+        DrainageCase c = LoadHeadCase(dir, "case.inp", tc.in);
+        RecordingSink sink;
+        HydrHead(c, sink);
+        const double expected = ClosedFormHead(c);
+        EXPECT_NEAR(c.FStar, expected, 0.002 * expected);
+        const std::string report = ReadFile(c.ReportFileName);
+        EXPECT_NEAR(ResultAfter(report, " Midway hydr. head (Darcy,  m) is: "), c.FStar, 0.0005);
+        EXPECT_NEAR(ResultAfter(report, " Midway W.T. depth (Darcy,  m) is: "), c.Dw - c.FStar,
+                    0.0005);
+    }
+}
+
+// The change of the assumed midway head halves from 500 at every march, so
+// the lines come at fixed marches: below 0.1 after the 14th, below 0.01 after
+// the 17th and below 0.001 after the 20th; the bisection ends after the 24th.
+// Half spacings of 25 and 50 m are the edges of their classes.
+TEST(HydrHeadTest, ProgressLinesComeAfterFixedMarchesBySpacingClass) {
+    using Events = std::vector<std::pair<std::string, int>>;
+    const struct {
+        double S;
+        Events expected;
+    } cases[] = {
+        {20, {{" Still working ...", 14}}},
+        {50, {{" Still working ...", 14}}},
+        {60, {{" Still working ...", 17}}},
+        {100, {{" Still working ...", 14}, {" Almost done .....", 20}}},
+    };
+    for (const auto& tc : cases) {
+        SCOPED_TRACE("S = " + std::to_string(tc.S));
+        TempDir dir;
+        DrainageCase c = LoadHeadCase(dir, "case.inp",
+                                      {0.005, 5.0, 5.0, 1.5, 5.2, 0, 0, 1.0, 3.0, 3.0, 0, 0, tc.S});
+        MarchCountingSink sink;
+        HydrHead(c, sink);
+        EXPECT_EQ(sink.events, tc.expected);
+        EXPECT_EQ(sink.polls, 23) << "24 marches, a poll after each but the last";
+        EXPECT_TRUE(sink.messages.empty());
+    }
+}
+
+TEST(HydrHeadTest, WarnsOnceWhenTheWaterTableRisesAboveTheSoilSurface) {
+    TempDir dir;
+    DrainageCase c =
+        LoadHeadCase(dir, "wet.inp", {0.02, 1.5, 1.5, 1.0, 1.1, 0, 0, 0.1, 0.1, 0.1, 0, 0, 20});
+    RecordingSink sink;
+    HydrHead(c, sink);
+    EXPECT_EQ(sink.messages, " Watertable above soil surface, adjust the data.\n");
+    // The report is still complete, with a negative energy midway depth.
+    const std::string report = ReadFile(c.ReportFileName);
+    const double depth = ResultAfter(report, " Midway W.T. depth (energy, m) is: ");
+    EXPECT_LT(depth, 0);
+    EXPECT_NEAR(depth, c.Dw - c.MarchHead, 0.0005);
+    EXPECT_LT(ResultAfter(report, " Midway W.T. depth (Darcy,  m) is: "), 0);
+    EXPECT_TRUE(report.ends_with(" #\r\n"));
+
+    // The same soil under a tenth of the recharge keeps the water table below.
+    TempDir dryDir;
+    DrainageCase dry =
+        LoadHeadCase(dryDir, "dry.inp", {0.002, 1.5, 1.5, 1.0, 1.1, 0, 0, 0.1, 0.1, 0.1, 0, 0, 20});
+    RecordingSink drySink;
+    HydrHead(dry, drySink);
+    EXPECT_TRUE(drySink.messages.empty());
+    EXPECT_LT(dry.MarchHead, dry.Dw);
+}
+
+// A spacing inside the water body gives no step: the bisection still ends
+// after its 24 marches, and the report has no profile rows and zero heads.
+TEST(HydrHeadTest, SpacingInsideTheWaterBodyGivesAnEmptyProfile) {
+    TempDir dir;
+    DrainageCase c = LoadHeadCase(dir, "narrow.inp",
+                                  {0.005, 3.0, 3.0, 1.5, 2.0, 0, 3.0, 0.5, 0.8, 0.8, 0, 0, 2});
+    MarchCountingSink sink;
+    HydrHead(c, sink);
+    EXPECT_EQ(sink.polls, 23);
+    const std::string report = ReadFile(c.ReportFileName);
+    EXPECT_NE(report.find("\r\n Output data:\r\n #\r\n"), std::string::npos);
+    EXPECT_EQ(ResultAfter(report, " Midway hydr. head (energy, m) is: "), 0.0);
+    EXPECT_EQ(ResultAfter(report, " Midway W.T. depth (Darcy,  m) is: "), 1.5);
+}
+
+TEST(HydrHeadTest, StopRequestEndsTheRunAfterTheCurrentMarchAndKeepsTheOldReport) {
+    TempDir dir;
+    DrainageCase c =
+        LoadHeadCase(dir, "case.inp", {0.005, 3.0, 3.0, 1.5, 3.2, 0, 0, 0.5, 0.8, 0.8, 0, 0, 40});
+    WriteFile(dir.File("case.out"), "previous report\r\n");
+    MarchCountingSink sink;
+    sink.stopAtPoll = 3;
+    try {
+        HydrHead(c, sink);
+        FAIL() << "the run should have been cancelled";
+    } catch (const RunError& error) {
+        EXPECT_EQ(error.Kind(), Fault::Cancelled);
+    }
+    EXPECT_EQ(sink.polls, 3);
+    EXPECT_EQ(ReadFile(dir.File("case.out")), "previous report\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("case.out.part")));
+}
+
+}  // namespace
+}  // namespace pelorin
