@@ -1,0 +1,27 @@
+// pelorin: the desktop program.
+
+#include <QApplication>
+
+#include "BaseForm.h"
+#include "Program.h"
+#include "QtUserDialogs.h"
+#include "ScreenshotTour.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(
+        QStringLiteral("Subsurface drainage by pipes or open ditches"));
+    QApplication::setApplicationVersion(QStringLiteral(PELORIN_VERSION));
+    pelorin::InstallFontSubstitutes();
+
+    // A hidden option for the documentation: opens and runs an example and
+    // saves a picture of every sheet, then ends.
+    if (const auto tour = pelorin::ScreenshotTourFromArguments(QApplication::arguments()))
+        return pelorin::RunScreenshotTour(*tour);
+
+    pelorin::QtUserDialogs dialogs;
+    pelorin::TProgram program(dialogs);
+    dialogs.SetParent(&program.MainForm);
+    program.MainForm.show();
+    return QApplication::exec();
+}

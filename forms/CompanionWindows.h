@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QWidget>
+
+#include "BaseForm.h"
+
+namespace pelorin {
+
+// Places a top-level window by the outer size of its design; the window
+// manager adds its own frame, so the client is that size less a nominal frame.
+void PlaceByOuterSize(QWidget* window, int left, int top, int outerWidth, int outerHeight);
+inline constexpr int kNominalFrameWidth = 16;
+inline constexpr int kNominalFrameHeight = 39;
+
+// The exit window: a greeting and the Finish button that ends the program.
+class TCloseForm : public TBaseForm {
+    Q_OBJECT
+  public:
+    explicit TCloseForm(QWidget* parent = nullptr);
+
+    QPlainTextEdit* Finish_MemoMemo;
+    QPushButton* Finish_Button;
+
+    void Finish_ButtonClick();
+
+  protected:
+    void showEvent(QShowEvent* event) override;    // FormShow
+    void closeEvent(QCloseEvent* event) override;  // FormClose
+};
+
+// The explanatory figure in a window of its own.
+class TFigureForm : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TFigureForm(QWidget* parent = nullptr);
+    QLabel* FigureImage2;
+};
+
+// The picture that explains the entrance resistance.
+class THelpForm : public QWidget {
+    Q_OBJECT
+  public:
+    explicit THelpForm(QWidget* parent = nullptr);
+    QLabel* HelpImage;
+    QPushButton* CloseButton;
+    void CloseButtonClick() { close(); }
+};
+
+// How to find the time-average recharge.
+class TRechargeForm : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TRechargeForm(QWidget* parent = nullptr);
+    QPlainTextEdit* RechargeMemo;
+};
+
+// The lines of the recharge help text.
+QStringList RechargeHelpLines();
+
+}  // namespace pelorin

@@ -1,0 +1,167 @@
+#include "InputRows.h"
+
+#include "PelorinUtils.h"
+
+namespace pelorin {
+
+namespace {
+using enum Quantity;
+
+constexpr std::array<const char*, kQuantityCount> kCaptions = {
+    "Time average recharge or discharge         R    (m/day) :",
+    "Bottom depth of 1st layer below s.s.       D1       (m) :",
+    "Bottom depth of 2nd layer below s.s.       D2       (m) :",
+    "Depth water level in drain below s.s.      Dw       (m) :",
+    "Depth of the drain bottom below s.s.       Db       (m) :",
+    "Entrance resistance at the drain           E    (day/m) :",
+    "Max. width of water body in the drain      W        (m) :",
+    "Hydraulic permeability, above drain level  Ka   (m/day) :",
+    "Horizontal permeability, 1st soil layer    Kb1  (m/day) :",
+    "Vertical permeability, 1st soil layer      Kv1  (m/day) :",
+    "Horizontal permeability, 2nd soil layer    Kb2  (m/day) :",
+    "Vertical permeability, 2nd soil layer      Kv2  (m/day) :",
+    "Depth watertable midway between drains *)  Dm       (m) :",
+    "Spacing between the parallel drains        S        (m) :",
+};
+
+// The quantities of rows 3 to 10 under the conductivity aim.
+constexpr std::array<Quantity, 8> kConductivityRows = {R, D2, Dw, Db, E, W, Dm, S};
+// The quantities of rows 2 to 12 in the standard layout.
+constexpr std::array<Quantity, 11> kStandardMiddle = {D1, D2, Dw, Db, E, W, Ka, Kb1, Kv1, Kb2, Kv2};
+
+// Rows 1 and 13 of the first three aims.
+void FillEndRows(InputRows& rows) {
+    switch (rows.CurrentAim) {
+        case CalcAim::Spacing:
+            rows.Row(1) = rows.M(R);
+            rows.Row(13) = rows.M(Dm);
+            break;
+        case CalcAim::Discharge:
+            rows.Row(1) = rows.M(Dm);
+            rows.Row(13) = rows.M(S);
+            break;
+        case CalcAim::WaterTableDepth:
+            rows.Row(1) = rows.M(R);
+            rows.Row(13) = rows.M(S);
+            break;
+        case CalcAim::Conductivity:
+            break;
+    }
+}
+
+}  // namespace
+
+const char* RowCaption(Quantity q) {
+    return kCaptions[static_cast<std::size_t>(q)];
+}
+
+RowLayout LayoutRows(CalcAim aim) {
+    RowLayout layout;
+    for (int i = 0; i < kRowCount; ++i) {
+        layout.Captions[i] = RowCaption(static_cast<Quantity>(i));
+        layout.CaptionVisible[i] = true;
+        layout.FieldVisible[i] = true;
+    }
+    switch (aim) {
+        case CalcAim::Spacing:
+            break;
+        case CalcAim::Discharge:
+            layout.Captions[0] = RowCaption(Dm);
+            layout.Captions[12] = RowCaption(S);
+            break;
+        case CalcAim::WaterTableDepth:
+            layout.Captions[12] = RowCaption(S);
+            layout.FootnoteVisible = false;
+            break;
+        case CalcAim::Conductivity:
+            for (int i : {0, 1, 10, 12}) layout.CaptionVisible[i] = false;
+            for (int i : {0, 1, 10, 11, 12}) layout.FieldVisible[i] = false;
+            for (std::size_t k = 0; k < kConductivityRows.size(); ++k)
+                layout.Captions[k + 2] = RowCaption(kConductivityRows[k]);
+            layout.Captions[11] = kFootnoteCaption;
+            layout.FootnoteVisible = false;
+            break;
+    }
+    return layout;
+}
+
+InputRows::InputRows() {
+    Rows.fill("0");
+    Memory.fill("0");
+}
+
+std::string InputRows::MOrZero(Quantity q) const {
+    const std::string& text = Memory[static_cast<std::size_t>(q)];
+    return text.empty() ? "0" : text;
+}
+
+void RestoreStandardRows(InputRows& rows) {
+    for (std::size_t k = 0; k < kStandardMiddle.size(); ++k)
+        rows.Rows[k + 1] = rows.MOrZero(kStandardMiddle[k]);
+    FillEndRows(rows);
+}
+
+void FillRowsForAim(InputRows& rows) {
+    if (rows.PreviousAim == CalcAim::Conductivity) {
+        RestoreStandardRows(rows);
+        if (rows.CurrentAim != CalcAim::Conductivity && !rows.M(Ka).empty()) {
+            rows.Row(2) = rows.MOrZero(D1);
+            const std::array<Quantity, 5> permeabilities = {Ka, Kb1, Kv1, Kb2, Kv2};
+            for (std::size_t k = 0; k < permeabilities.size(); ++k)
+                rows.Rows[k + 7] = rows.MOrZero(permeabilities[k]);
+        }
+    }
+    if (rows.CurrentAim == CalcAim::Conductivity) {
+        for (std::size_t k = 0; k < kConductivityRows.size(); ++k)
+            rows.Rows[k + 2] = rows.M(kConductivityRows[k]);
+    } else {
+        FillEndRows(rows);
+    }
+    rows.PreviousAim = rows.CurrentAim;
+}
+
+void RememberFieldTexts(InputRows& rows) {
+    switch (rows.CurrentAim) {
+        case CalcAim::Spacing:
+            rows.M(R) = rows.Row(1);
+            rows.M(Dm) = rows.Row(13);
+            rows.M(S) = "-1";
+            break;
+        case CalcAim::Discharge:
+            rows.M(Dm) = rows.Row(1);
+            rows.M(S) = rows.Row(13);
+            rows.M(R) = "-1";
+            break;
+        case CalcAim::WaterTableDepth:
+            rows.M(R) = rows.Row(1);
+            rows.M(S) = rows.Row(13);
+            rows.M(Dm) = "-1";
+            break;
+        case CalcAim::Conductivity:
+            for (std::size_t k = 0; k < kConductivityRows.size(); ++k)
+                rows.M(kConductivityRows[k]) = rows.Rows[k];
+            if (rows.Row(8) == "0") rows.M(S) = "-1";
+            for (int row = 10; row >= 3; --row) rows.Row(row) = rows.Row(row - 2);
+            break;
+    }
+    if (rows.CurrentAim != CalcAim::Conductivity) {
+        for (std::size_t k = 0; k < kStandardMiddle.size(); ++k)
+            rows.M(kStandardMiddle[k]) = rows.Rows[k + 1];
+    }
+    rows.PreviousAim = rows.CurrentAim;
+}
+
+std::vector<double> ValuesFromRows(CalcAim aim, const std::array<std::string, kRowCount>& rows,
+                                   char systemSeparator) {
+    std::vector<double> values(kRowCount, 0.0);
+    if (aim == CalcAim::Conductivity) {
+        // Rows 3 to 11; row 11 is hidden under this aim and still holds its
+        // standard-layout text, which the file carries but nobody reads.
+        for (int k = 0; k < 9; ++k) values[k] = StringToFloat(rows[k + 2], systemSeparator);
+        return values;
+    }
+    for (int k = 0; k < kRowCount; ++k) values[k] = StringToFloat(rows[k], systemSeparator);
+    return values;
+}
+
+}  // namespace pelorin

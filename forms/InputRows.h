@@ -1,0 +1,63 @@
+#pragma once
+
+// The 13 value rows of the Input sheet as texts: what each row means under
+// each aim, and the per-quantity memory that carries values opened from a file
+// to wherever a quantity shows up under another aim. No widgets here; the
+// Input sheet copies these texts to and from its fields.
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "DrainageCase.h"
+
+namespace pelorin {
+
+inline constexpr int kRowCount = 13;
+
+// The quantities in the order of the memory.
+enum class Quantity { R, D1, D2, Dw, Db, E, W, Ka, Kb1, Kv1, Kb2, Kv2, Dm, S };
+inline constexpr int kQuantityCount = 14;
+
+// The row caption of a quantity (57 characters).
+const char* RowCaption(Quantity q);
+inline constexpr const char* kFootnoteCaption = "*) Time average";
+
+// Captions and visibility of the rows under an aim (rows 0-based here).
+struct RowLayout {
+    std::array<std::string, kRowCount> Captions;
+    std::array<bool, kRowCount> CaptionVisible{};
+    std::array<bool, kRowCount> FieldVisible{};
+    bool FootnoteVisible = true;
+};
+RowLayout LayoutRows(CalcAim aim);
+
+// The row texts, the memory and the two aims of the sheet.
+struct InputRows {
+    std::array<std::string, kRowCount> Rows;
+    std::array<std::string, kQuantityCount> Memory;
+    CalcAim CurrentAim = CalcAim::Spacing;
+    CalcAim PreviousAim = CalcAim::Spacing;
+
+    InputRows();  // all rows and memories "0", spacing
+
+    std::string& Row(int oneBased) { return Rows[static_cast<std::size_t>(oneBased - 1)]; }
+    std::string& M(Quantity q) { return Memory[static_cast<std::size_t>(q)]; }
+    // The memory text, "0" when it is empty.
+    std::string MOrZero(Quantity q) const;
+};
+
+// Moves the rows from the layout of PreviousAim to that of CurrentAim.
+void FillRowsForAim(InputRows& rows);
+// Rows 2 to 12 (and 1 and 13 for the first three aims) from the memory.
+void RestoreStandardRows(InputRows& rows);
+// After a file has been loaded into the rows in file order: fills the memory
+// and, for conductivity, moves the rows into their layout.
+void RememberFieldTexts(InputRows& rows);
+
+// The 13 numbers of a case from the row texts, in the order of the aim.
+// Throws ConversionError for a text that is no number.
+std::vector<double> ValuesFromRows(CalcAim aim, const std::array<std::string, kRowCount>& rows,
+                                   char systemSeparator);
+
+}  // namespace pelorin

@@ -1,0 +1,363 @@
+#include "InputSheet.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QSignalBlocker>
+
+#include "BaseForm.h"
+#include "PelorinUtils.h"
+#include "QtText.h"
+
+namespace pelorin {
+
+namespace {
+
+constexpr int kRowTop = 132;
+constexpr int kCaptionTop = 135;
+constexpr int kRowStep = 20;
+
+QLabel* Caption(QWidget* parent, const QString& text, int left, int top, const char* name,
+                int width = 70) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(left, top, width, 17);
+    return label;
+}
+
+QLineEdit* Edit(QWidget* parent, int left, int top, int width, const char* name) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setGeometry(left, top, width, 21);
+    return edit;
+}
+
+QComboBox* SelectionBox(QWidget* parent, const QStringList& items, int top, const char* name) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->addItems(items);
+    box->setEditable(false);
+    box->setGeometry(112, top, 393, 20);
+    return box;
+}
+
+QPushButton* Button(QWidget* parent, const QString& caption, const QRect& place, const char* name,
+                    int pixelSize = 0) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(place);
+    button->setFont(pixelSize > 0 ? DesignFont(QStringLiteral("Courier New"), pixelSize, true)
+                                  : QApplication::font());
+    return button;
+}
+
+}  // namespace
+
+TInputSheet::TInputSheet(TDMPelorin& dm, UserDialogs& dialogs, TSheetHost& host,
+                         char decimalSeparator, QWidget* parent)
+    : QWidget(parent), dm_(dm), dialogs_(dialogs), host_(host), separator_(decimalSeparator) {
+    setFont(DesignFont(QStringLiteral("Courier New"), 13, true));
+    BuildHeader();
+    BuildRows();
+    BuildButtons();
+    LayoutRows();
+    CopyRowsToFields();
+}
+
+void TInputSheet::BuildHeader() {
+    Filename_Label = Caption(this, QStringLiteral("File"), 32, 14, "Filename_Label");
+    FileName_Edit = Edit(this, 112, 10, 577, "FileName_Edit");
+    FileName_Edit->setReadOnly(true);
+    Filename_Label->hide();
+    FileName_Edit->hide();
+    Title1_Label = Caption(this, QStringLiteral("Title1"), 32, 36, "Title1_Label");
+    Title1_Edit = Edit(this, 112, 30, 577, "Title1_Edit");
+    Title2_Label = Caption(this, QStringLiteral("Title2"), 32, 56, "Title2_Label");
+    Title2_Edit = Edit(this, 112, 53, 577, "Title2_Edit");
+    Options_Label = Caption(this, QStringLiteral("Options"), 32, 80, "Options_Label");
+    CalcAim_Combobox = SelectionBox(this,
+                                    {QStringLiteral("The drain spacing is to be calculated"),
+                                     QStringLiteral("The drain discharge is to be calculated"),
+                                     QStringLiteral("Calculate the depth of the water table"),
+                                     QStringLiteral("Calculate the hydraulic conductivity")},
+                                    77, "CalcAim_Combobox");
+    Method_Label = Caption(this, QStringLiteral("Method"), 32, 99, "Method_Label");
+    Method_Label->setToolTip(QStringLiteral("Select calculation method"));
+    Method_ComboBox = SelectionBox(this,
+                                   {QStringLiteral("Use the new energy balance method"),
+                                    QStringLiteral("Use the classical Darcy method")},
+                                   97, "Method_ComboBox");
+    connect(CalcAim_Combobox, &QComboBox::currentIndexChanged, this,
+            &TInputSheet::CalcAim_ComboboxChange);
+    connect(Method_ComboBox, &QComboBox::currentIndexChanged, this,
+            &TInputSheet::Method_ComboBoxChange);
+}
+
+void TInputSheet::BuildRows() {
+    for (int i = 0; i < kRowCount; ++i) {
+        const QByteArray labelName = "Label" + QByteArray::number(i + 1);
+        RowLabels[i] =
+            Caption(this, QString(), 32, kCaptionTop + kRowStep * i, labelName.constData(), 464);
+        const QByteArray editName = "MaskEdit" + QByteArray::number(i + 1);
+        ValueEdits[i] = Edit(this, 512, kRowTop + kRowStep * i, 121, editName.constData());
+        ValueEdits[i]->installEventFilter(this);
+    }
+    Label14 = Caption(this, QString::fromLatin1(kFootnoteCaption), 32, 400, "Label14", 200);
+    QPalette grey = Label14->palette();
+    grey.setColor(QPalette::WindowText, Qt::gray);
+    Label14->setPalette(grey);
+
+    WaitMemo = new QPlainTextEdit(this);
+    WaitMemo->setObjectName(QStringLiteral("WaitMemo"));
+    WaitMemo->setGeometry(512, 8, 169, 113);
+    WaitMemo->setReadOnly(true);
+    WaitMemo->setStyleSheet(QStringLiteral("QPlainTextEdit { background: blue; color: yellow; }"));
+    WaitMemo->hide();
+    CancelRun_Button =
+        Button(this, QStringLiteral("Cancel"), QRect(424, 8, 80, 25), "CancelRun_Button");
+    CancelRun_Button->setToolTip(
+        QStringLiteral("Stop the calculation; the previous output stays as it was"));
+    CancelRun_Button->hide();
+    connect(CancelRun_Button, &QPushButton::clicked, this, [this] {
+        CancelRun_Button->setEnabled(false);
+        emit CancelRunRequested();
+    });
+}
+
+void TInputSheet::BuildButtons() {
+    RechargeButton =
+        Button(this, QStringLiteral("Help (R)"), QRect(208, 472, 75, 25), "RechargeButton");
+    HelpButton = Button(this, QStringLiteral("Help (E)"), QRect(296, 470, 75, 25), "HelpButton");
+    FigureButton1 =
+        Button(this, QStringLiteral("Figure"), QRect(384, 470, 75, 25), "FigureButton1", 16);
+    Filesave_Button =
+        Button(this, QStringLiteral("&Save/Run"), QRect(472, 470, 98, 25), "Filesave_Button", 16);
+    Fileopen_Button =
+        Button(this, QStringLiteral("Open input"), QRect(584, 470, 108, 25), "Fileopen_Button", 16);
+    connect(RechargeButton, &QPushButton::clicked, this, &TInputSheet::RechargeButtonClick);
+    connect(HelpButton, &QPushButton::clicked, this, &TInputSheet::HelpButtonClick);
+    connect(FigureButton1, &QPushButton::clicked, this, &TInputSheet::FigureButton1Click);
+}
+
+void TInputSheet::AttachActions(QAction* inputSave, QAction* inputOpen) {
+    connect(Filesave_Button, &QPushButton::clicked, inputSave, &QAction::trigger);
+    connect(Fileopen_Button, &QPushButton::clicked, inputOpen, &QAction::trigger);
+    // The button follows the action: Save/Run only while this sheet is shown.
+    connect(inputSave, &QAction::enabledChanged, Filesave_Button, &QPushButton::setEnabled);
+    Filesave_Button->setEnabled(inputSave->isEnabled());
+}
+
+CalcAim TInputSheet::SelectedAim() const {
+    return static_cast<CalcAim>(std::max(0, CalcAim_Combobox->currentIndex()));
+}
+
+CalcMethod TInputSheet::RunMethod() const {
+    return Method_ComboBox->currentIndex() == 1 ? CalcMethod::Darcy : CalcMethod::EnergyBalance;
+}
+
+std::array<std::string, kRowCount> TInputSheet::RowTexts() const {
+    std::array<std::string, kRowCount> texts;
+    for (int i = 0; i < kRowCount; ++i) texts[i] = ValueEdits[i]->text().toStdString();
+    return texts;
+}
+
+void TInputSheet::Input_TabSheetShow() {
+    host_.ShowStatus(QStringLiteral(
+        "Enter data or use \"Open\" to see examples under \"Data\" or to edit existing files. "
+        "Thereafter use \"Save/Run\"."));
+    host_.SetInputSaveEnabled(true);
+    // The starting values of the case follow the boxes, whatever they show.
+    dm_.Input.AimCode = AimCodeOf(SelectedAim());
+    dm_.Input.MethodCode = MethodCodeOf(RunMethod());
+}
+
+void TInputSheet::Input_TabSheetExit() {
+    host_.SetInputSaveEnabled(false);
+}
+
+void TInputSheet::CalcAim_ComboboxChange() {
+    rows_.CurrentAim = SelectedAim();
+    LayoutRows();
+    dm_.Input.AimCode = AimCodeOf(rows_.CurrentAim);
+    FillRowsForAim();
+    RechargeButton->setEnabled(rows_.CurrentAim != CalcAim::Discharge);
+}
+
+void TInputSheet::Method_ComboBoxChange() {
+    dm_.Input.MethodCode = MethodCodeOf(RunMethod());
+}
+
+void TInputSheet::LayoutRows() {
+    const RowLayout layout = pelorin::LayoutRows(rows_.CurrentAim);
+    for (int i = 0; i < kRowCount; ++i) {
+        RowLabels[i]->setText(QString::fromLatin1(layout.Captions[i]));
+        RowLabels[i]->setVisible(layout.CaptionVisible[i]);
+        ValueEdits[i]->setVisible(layout.FieldVisible[i]);
+    }
+    Label14->setText(QString::fromLatin1(kFootnoteCaption));
+    Label14->setVisible(layout.FootnoteVisible);
+}
+
+void TInputSheet::CopyRowsFromFields() {
+    rows_.Rows = RowTexts();
+}
+
+void TInputSheet::CopyRowsToFields() {
+    for (int i = 0; i < kRowCount; ++i)
+        ValueEdits[i]->setText(QString::fromStdString(rows_.Rows[i]));
+}
+
+void TInputSheet::FillRowsForAim() {
+    CopyRowsFromFields();
+    pelorin::FillRowsForAim(rows_);
+    CopyRowsToFields();
+}
+
+void TInputSheet::RememberFieldTexts() {
+    CopyRowsFromFields();
+    pelorin::RememberFieldTexts(rows_);
+    CopyRowsToFields();
+}
+
+bool TInputSheet::NormaliseField(int row) {
+    QLineEdit* field = ValueEdits[row - 1];
+    try {
+        const double value = StringToFloat(field->text().toStdString(), separator_);
+        field->setText(QString::fromStdString(FormatFieldNumber(value, separator_)));
+        return true;
+    } catch (const ConversionError&) {
+        dialogs_.ShowMessage(field->text() + QStringLiteral(" is not a valid real number"));
+        field->setText(QStringLiteral("0"));
+        return false;
+    }
+}
+
+void TInputSheet::MaskEdit1Exit(int row) {
+    NormaliseField(row);
+}
+
+void TInputSheet::MaskEdit2Exit(int row) {
+    if (!NormaliseField(row)) return;
+    try {
+        const double d1 = StringToFloat(ValueEdits[1]->text().toStdString(), separator_);
+        const double d2 = StringToFloat(ValueEdits[2]->text().toStdString(), separator_);
+        if (dm_.Input.AimCode != "Con" && d1 == d2 && d2 > 0) {
+            dialogs_.ShowMessage(QStringLiteral(
+                "When D1 and D2 are equal, there is only one layer. The values of Kb2 and Kv2 "
+                "are immaterial."));
+        }
+    } catch (const ConversionError&) {
+        // The other row is left for its own exit handler to mend.
+    }
+}
+
+bool TInputSheet::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut && !runLocked_) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        // Switching windows or opening a menu does not leave the field.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            for (int i = 0; i < kRowCount; ++i) {
+                if (watched != ValueEdits[i]) continue;
+                const int row = i + 1;
+                if (row == 2 || row == 3) {
+                    MaskEdit2Exit(row);
+                } else {
+                    MaskEdit1Exit(row);
+                }
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TInputSheet::InputOpenExecute() {
+    const QString chosen = host_.ChooseFile(MainDialog::InputOpen);
+    if (chosen.isEmpty()) {
+        dialogs_.ShowMessage(QStringLiteral("No input file was selected"));
+        return;
+    }
+    if (!QFileInfo::exists(chosen)) {
+        dialogs_.ShowMessage(QStringLiteral("File does not exist, please select another one,"));
+        return;
+    }
+    const std::string previousFileName = dm_.CurrentFileName;
+    dm_.CurrentFileName = FileNameToStd(chosen);
+    const InputReadResult read = dm_.ReadInputFile();
+    for (const std::string& message : read.Messages) dialogs_.ShowMessage(FromFileText(message));
+    if (read.Status != FileStatus::Ok) {
+        // A file that cannot be used changes neither the sheet nor the case.
+        dm_.CurrentFileName = previousFileName;
+        return;
+    }
+    ShowOpenedCase();
+    inputLoaded_ = true;
+    host_.ShowOutputPicture();
+    host_.SetDialogFolders(QDir::currentPath());
+    host_.BringToFront(Sheet::Input);
+}
+
+void TInputSheet::ShowOpenedCase() {
+    FileName_Edit->setText(FileNameFromStd(dm_.CurrentFileName));
+    FileName_Edit->show();
+    Filename_Label->show();
+    const CalcAim aim = AimFromCode(dm_.Input.AimCode).value_or(CalcAim::Spacing);
+    {
+        const QSignalBlocker quiet(CalcAim_Combobox);
+        CalcAim_Combobox->setCurrentIndex(static_cast<int>(aim));
+    }
+    rows_.CurrentAim = aim;
+    RechargeButton->setEnabled(aim != CalcAim::Discharge);
+    {
+        const QSignalBlocker quiet(Method_ComboBox);
+        Method_ComboBox->setCurrentIndex(
+            MethodFromCode(dm_.Input.MethodCode) == CalcMethod::Darcy ? 1 : 0);
+    }
+    for (int i = 0; i < kRowCount; ++i) {
+        const double value =
+            i < static_cast<int>(dm_.Input.Values.size()) ? dm_.Input.Values[i] : 0.0;
+        ValueEdits[i]->setText(QString::fromStdString(FormatFieldNumber(value, separator_)));
+    }
+    LayoutRows();
+    RememberFieldTexts();
+    Title1_Edit->setText(FromFileText(dm_.Input.Title1));
+    Title2_Edit->setText(FromFileText(dm_.Input.Title2));
+}
+
+void TInputSheet::ShowWaitMemo() {
+    WaitMemo->clear();
+    WaitMemo->show();
+    CancelRun_Button->setEnabled(true);
+    CancelRun_Button->show();
+}
+
+void TInputSheet::AddWaitLine(const QString& line) {
+    WaitMemo->appendPlainText(line);
+    WaitMemo->repaint();
+}
+
+void TInputSheet::HideWaitMemo() {
+    WaitMemo->hide();
+    CancelRun_Button->hide();
+}
+
+void TInputSheet::SetRunLock(bool locked) {
+    runLocked_ = locked;
+    if (locked) {
+        enabledBeforeRun_.clear();
+        for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (child == WaitMemo || child == CancelRun_Button) continue;
+            enabledBeforeRun_[child] = child->isEnabled();
+            child->setEnabled(false);
+        }
+        CancelRun_Button->setFocus();
+        return;
+    }
+    for (const auto& [child, enabled] : enabledBeforeRun_) child->setEnabled(enabled);
+    enabledBeforeRun_.clear();
+    CancelRun_Button->hide();
+}
+
+}  // namespace pelorin

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QWidget>
+
+#include <array>
+#include <map>
+#include <string>
+
+#include "DrainageCase.h"
+#include "InputRows.h"
+#include "SheetHost.h"
+#include "TDMPelorin.h"
+#include "UserDialogs.h"
+
+class QAction;
+
+namespace pelorin {
+
+// The case entry: titles, aim, method and the 13 value rows whose meaning
+// follows the aim, the progress box of a run, and the buttons to the help
+// windows, Save/Run and Open input.
+class TInputSheet : public QWidget {
+    Q_OBJECT
+  public:
+    TInputSheet(TDMPelorin& dm, UserDialogs& dialogs, TSheetHost& host, char decimalSeparator,
+                QWidget* parent = nullptr);
+
+    // Save/Run and Open input are actions of the main window; the buttons fire them.
+    void AttachActions(QAction* inputSave, QAction* inputOpen);
+
+    QLabel* Filename_Label;
+    QLineEdit* FileName_Edit;
+    QLabel* Title1_Label;
+    QLineEdit* Title1_Edit;
+    QLabel* Title2_Label;
+    QLineEdit* Title2_Edit;
+    QLabel* Options_Label;
+    QComboBox* CalcAim_Combobox;
+    QLabel* Method_Label;
+    QComboBox* Method_ComboBox;
+    std::array<QLabel*, kRowCount> RowLabels{};  // Label1 to Label13
+    std::array<QLineEdit*, kRowCount> ValueEdits{};
+    QLabel* Label14;
+    QPlainTextEdit* WaitMemo;
+    QPushButton* CancelRun_Button;
+    QPushButton* RechargeButton;
+    QPushButton* HelpButton;
+    QPushButton* FigureButton1;
+    QPushButton* Filesave_Button;
+    QPushButton* Fileopen_Button;
+
+    // Event handlers.
+    void Input_TabSheetShow();
+    void Input_TabSheetExit();
+    void CalcAim_ComboboxChange();
+    void Method_ComboBoxChange();
+    void MaskEdit1Exit(int row);  // rows 1-based
+    void MaskEdit2Exit(int row);
+    void InputOpenExecute();
+    void FigureButton1Click() { host_.ShowFigureWindow(); }
+    void HelpButtonClick() { host_.ShowHelpWindow(); }
+    void RechargeButtonClick() { host_.ShowRechargeWindow(); }
+
+    // What Save/Run reads from the sheet. The aim and the method always come
+    // from the two selection boxes, so they cannot disagree with the rows.
+    CalcAim SelectedAim() const;
+    CalcMethod RunMethod() const;
+    std::array<std::string, kRowCount> RowTexts() const;
+    bool InputLoaded() const { return inputLoaded_; }
+    const InputRows& Rows() const { return rows_; }
+
+    // The progress box of a run and its Cancel button.
+    void ShowWaitMemo();
+    void AddWaitLine(const QString& line);
+    void HideWaitMemo();
+    // While a run is under way only the progress box and Cancel take input.
+    void SetRunLock(bool locked);
+
+  signals:
+    void CancelRunRequested();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void BuildHeader();
+    void BuildRows();
+    void BuildButtons();
+    void LayoutRows();
+    void FillRowsForAim();
+    void RememberFieldTexts();
+    void CopyRowsFromFields();
+    void CopyRowsToFields();
+    void ShowOpenedCase();
+    // The field's text written back as a number; false (and "0") when it is none.
+    bool NormaliseField(int row);
+
+    TDMPelorin& dm_;
+    UserDialogs& dialogs_;
+    TSheetHost& host_;
+    const char separator_;
+    InputRows rows_;
+    bool inputLoaded_ = false;
+    std::map<QWidget*, bool> enabledBeforeRun_;
+    // A field that loses its focus because a run locks the sheet is not left
+    // by the user: its exit handler does not run.
+    bool runLocked_ = false;
+};
+
+}  // namespace pelorin

@@ -1,0 +1,323 @@
+#include "MainForm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QKeySequence>
+#include <QLocale>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTabBar>
+
+#include "PelorinUtils.h"
+#include "Pictures.h"
+#include "QtUserDialogs.h"
+
+namespace pelorin {
+
+namespace {
+
+constexpr int kClientWidth = 717;
+constexpr int kClientHeight = 557;
+
+// The action's hint: the short part (before '|') is the tooltip, the long
+// part the status line text.
+QAction* MakeAction(QObject* owner, const char* name, const QString& caption,
+                    const QKeySequence& shortcut, const QString& hint) {
+    auto* action = new QAction(caption, owner);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(shortcut);
+    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+    action->setToolTip(bar < 0 ? hint : hint.left(bar));
+    action->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+    return action;
+}
+
+char SystemDecimalSeparator() {
+    const QString point = QLocale().decimalPoint();
+    return point == QLatin1String(",") ? ',' : '.';
+}
+
+void DeleteSelection(QPlainTextEdit* memo) {
+    if (!memo->isReadOnly()) memo->textCursor().removeSelectedText();
+}
+
+}  // namespace
+
+TMainForm::TMainForm(TDMPelorin& dm, UserDialogs& dialogs, QWidget* parent)
+    : TBaseForm(parent),
+      SavedDecimalSeparator(SystemDecimalSeparator()),
+      dm_(dm),
+      dialogs_(dialogs) {
+    setWindowTitle(QStringLiteral("Pelorin, groundwater drainage by pipes and ditches"));
+    BuildActions();
+    BuildSheets();
+    BuildMenus();
+    SetDialogFolders(QDir::currentPath());
+    InputSave->setEnabled(false);
+    PlaceWindow();
+    PageControl1->setCurrentIndex(static_cast<int>(Sheet::Intro));
+    Intro_Tabsheet->Intro_TabsheetShow();
+}
+
+void TMainForm::BuildActions() {
+    InputOpen = MakeAction(this, "InputOpen", QStringLiteral("&InputOpen"),
+                           QKeySequence(QStringLiteral("Ctrl+I")),
+                           QStringLiteral("Open an existing datafile"));
+    InputSave = MakeAction(this, "InputSave", QStringLiteral("Input&Save"),
+                           QKeySequence(QStringLiteral("Ctrl+S")),
+                           QStringLiteral("Save the data into a datafile"));
+    OutputOpen =
+        MakeAction(this, "OutputOpen", QStringLiteral("&OutputOpen"),
+                   QKeySequence(QStringLiteral("Ctrl+O")), QStringLiteral("Open an output file"));
+    // Ctrl+X belongs to Cut, as in every edit field; the program ends by Ctrl+Q.
+    FileExit1 = MakeAction(this, "FileExit1", QStringLiteral("ProgramE&xit"),
+                           QKeySequence(QStringLiteral("Ctrl+Q")),
+                           QStringLiteral("Exit|Quit the application"));
+    EditCut1 =
+        MakeAction(this, "EditCut1", QStringLiteral("Cu&t"), QKeySequence(QStringLiteral("Ctrl+X")),
+                   QStringLiteral("Cut|Cuts the selection and puts it on the Clipboard"));
+    EditCopy1 = MakeAction(
+        this, "EditCopy1", QStringLiteral("&Copy"), QKeySequence(QStringLiteral("Ctrl+C")),
+        QStringLiteral("Copy|Copies the selection and puts it on the Clipboard"));
+    EditPaste1 = MakeAction(this, "EditPaste1", QStringLiteral("&Paste"),
+                            QKeySequence(QStringLiteral("Ctrl+V")),
+                            QStringLiteral("Paste|Inserts Clipboard contents"));
+    EditDelete1 =
+        MakeAction(this, "EditDelete1", QStringLiteral("&Delete"), QKeySequence(Qt::Key_Delete),
+                   QStringLiteral("Delete|Erases the selection"));
+
+    connect(FileExit1, &QAction::triggered, this, &QWidget::close);
+    connect(EditCut1, &QAction::triggered, this, [this] {
+        EditOnFocusedField([](QLineEdit* e) { e->cut(); }, [](QPlainTextEdit* m) { m->cut(); });
+    });
+    connect(EditCopy1, &QAction::triggered, this, [this] {
+        EditOnFocusedField([](QLineEdit* e) { e->copy(); }, [](QPlainTextEdit* m) { m->copy(); });
+    });
+    connect(EditPaste1, &QAction::triggered, this, [this] {
+        EditOnFocusedField([](QLineEdit* e) { e->paste(); }, [](QPlainTextEdit* m) { m->paste(); });
+    });
+    connect(EditDelete1, &QAction::triggered, this,
+            [this] { EditOnFocusedField([](QLineEdit* e) { e->del(); }, DeleteSelection); });
+}
+
+void TMainForm::BuildSheets() {
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    setCentralWidget(PageControl1);
+    Intro_Tabsheet = new TIntroSheet(*this);
+    Figure_TabSheet = new TFigureSheet(*this);
+    Input_TabSheet = new TInputSheet(dm_, dialogs_, *this, SavedDecimalSeparator);
+    Output_TabSheet = new TOutputSheet(dm_, dialogs_, *this, Flags);
+#ifdef PELORIN_HAS_GRAPHICS_SHEET
+    Graphics_TabSheet =
+        new TGraphicsSheet(dm_, dialogs_, [this](const QString& text) { ShowStatus(text); });
+    Graphics_TabSheet->SetJoulePicture(CartoonPicture());
+    TGraphicsSheet::Hooks hooks;
+    hooks.BringToFront = [this] { BringToFront(Sheet::Graphics); };
+    hooks.MarkOutputShown = [this] { Flags.OutputShown = true; };
+    hooks.HideFigureWindow = [this] { HideFigureWindow(); };
+    hooks.HideOutputMemos = [this] {
+        Output_TabSheet->Symbols_Memo->hide();
+        Output_TabSheet->Output_Memo->hide();
+    };
+    hooks.SetDialogFolders = [this](const QString& folder) { SetDialogFolders(folder); };
+    hooks.ChooseOutputFile = [this] { return ChooseFile(MainDialog::OutputOpen); };
+    Graphics_TabSheet->SetHooks(hooks);
+    GraphOpen = Graphics_TabSheet->GraphOpenAction();
+    GraphOpen->setToolTip(QStringLiteral("Open a graphis file"));
+#else
+    Graphics_TabSheet = new QWidget;
+    GraphOpen =
+        MakeAction(this, "GraphOpen", QStringLiteral("&GraphOpen"),
+                   QKeySequence(QStringLiteral("Ctrl+G")), QStringLiteral("Open a graphis file"));
+#endif
+    const std::pair<QWidget*, const char*> sheets[] = {{Intro_Tabsheet, " Intro "},
+                                                       {Figure_TabSheet, " Figure "},
+                                                       {Input_TabSheet, " Input "},
+                                                       {Output_TabSheet, " Output "},
+                                                       {Graphics_TabSheet, " Graphics "}};
+    for (const auto& [sheet, caption] : sheets)
+        PageControl1->addTab(sheet, QString::fromLatin1(caption));
+    Input_TabSheet->AttachActions(InputSave, InputOpen);
+    Output_TabSheet->AttachOutputOpen(OutputOpen);
+    SaveRun = new TSaveRun(
+        dm_, dialogs_, *this, Flags, *Input_TabSheet, *Output_TabSheet, SavedDecimalSeparator,
+        [this](bool locked) { SetRunLock(locked); }, this);
+    connect(InputOpen, &QAction::triggered, Input_TabSheet, &TInputSheet::InputOpenExecute);
+    connect(InputSave, &QAction::triggered, SaveRun, &TSaveRun::InputSaveExecute);
+    connect(OutputOpen, &QAction::triggered, Output_TabSheet, &TOutputSheet::OutputOpenExecute);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TMainForm::PageControl1Change);
+}
+
+void TMainForm::BuildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    file->addActions({InputOpen, InputSave, OutputOpen, GraphOpen, FileExit1});
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->addActions({EditCut1, EditCopy1, EditPaste1, EditDelete1});
+}
+
+void TMainForm::PlaceWindow() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int screenWidth = screen != nullptr ? screen->geometry().width() : 1024;
+    const WindowPlacement placement =
+        PlaceMainWindow(screenWidth, kClientWidth + kNominalFrameWidth);
+    move(placement.Left, 20);
+    const int clientWidth = placement.Width == kClientWidth + kNominalFrameWidth
+                                ? kClientWidth
+                                : placement.Width - kNominalFrameWidth;
+    resize(clientWidth, kClientHeight + menuBar()->sizeHint().height());
+}
+
+void TMainForm::SetCompanions(const CompanionWindows& companions) {
+    companions_ = companions;
+}
+
+void TMainForm::PageControl1Change(int index) {
+    if (previousPage_ == static_cast<int>(Sheet::Input)) Input_TabSheet->Input_TabSheetExit();
+    previousPage_ = index;
+    switch (static_cast<Sheet>(index)) {
+        case Sheet::Intro:
+            Intro_Tabsheet->Intro_TabsheetShow();
+            break;
+        case Sheet::Figure:
+            Figure_TabSheet->Figure_TabSheetShow();
+            break;
+        case Sheet::Input:
+            Input_TabSheet->Input_TabSheetShow();
+            break;
+        case Sheet::Output:
+            Output_TabSheet->Output_TabSheetShow();
+            break;
+        case Sheet::Graphics:
+#ifdef PELORIN_HAS_GRAPHICS_SHEET
+            Graphics_TabSheet->Graphics_TabSheetShow();
+#else
+            HideFigureWindow();
+            graphInColour_ = true;
+#endif
+            break;
+    }
+}
+
+void TMainForm::BringToFront(Sheet sheet) {
+    PageControl1->setCurrentIndex(static_cast<int>(sheet));
+}
+
+void TMainForm::ShowFigureWindow() {
+    if (companions_.FigureForm == nullptr) return;
+    companions_.FigureForm->show();
+    companions_.FigureForm->raise();
+}
+
+void TMainForm::HideFigureWindow() {
+    if (companions_.FigureForm != nullptr) companions_.FigureForm->hide();
+}
+
+void TMainForm::ShowHelpWindow() {
+    if (companions_.HelpForm == nullptr) return;
+    companions_.HelpForm->show();
+    companions_.HelpForm->raise();
+}
+
+void TMainForm::ShowRechargeWindow() {
+    if (companions_.RechargeForm == nullptr) return;
+    companions_.RechargeForm->show();
+    companions_.RechargeForm->raise();
+}
+
+QString TMainForm::ChooseFile(MainDialog dialog) {
+    switch (dialog) {
+        case MainDialog::InputOpen:
+            return ChooseFileToOpen(dialogs_, InputOpen_Dialog);
+        case MainDialog::InputSave:
+            return ChooseFileToSave(dialogs_, InputSave_Dialog);
+        case MainDialog::OutputOpen:
+            return ChooseFileToOpen(dialogs_, OutputOpen_Dialog);
+    }
+    return {};
+}
+
+void TMainForm::SetDialogFolders(const QString& folder) {
+    const QString inputFilter = QStringLiteral("Input files (*.inp)");
+    InputOpen_Dialog = {QStringLiteral("Open input file"), inputFilter, QStringLiteral("inp"),
+                        folder};
+    InputSave_Dialog = {QStringLiteral("Save input file"), inputFilter, QStringLiteral("inp"),
+                        folder};
+    OutputOpen_Dialog = {QStringLiteral("Open output file"), QStringLiteral("Output files (*.out)"),
+                         QStringLiteral("out"), folder};
+}
+
+void TMainForm::SetGraphInColour(bool inColour) {
+#ifdef PELORIN_HAS_GRAPHICS_SHEET
+    Graphics_TabSheet->SetGraphInColour(inColour);
+#else
+    graphInColour_ = inColour;
+#endif
+}
+
+bool TMainForm::GraphInColour() const {
+#ifdef PELORIN_HAS_GRAPHICS_SHEET
+    return Graphics_TabSheet->GraphInColour();
+#else
+    return graphInColour_;
+#endif
+}
+
+bool TMainForm::GraphShown() const {
+#ifdef PELORIN_HAS_GRAPHICS_SHEET
+    return Graphics_TabSheet->GraphShown();
+#else
+    return graphShown_;
+#endif
+}
+
+void TMainForm::ViewGraph() {
+#ifdef PELORIN_HAS_GRAPHICS_SHEET
+    Graphics_TabSheet->ViewGraphButtonClick();
+#else
+    Flags.OutputShown = true;
+#endif
+}
+
+void TMainForm::EditOnFocusedField(void (*onLine)(QLineEdit*), void (*onMemo)(QPlainTextEdit*)) {
+    QWidget* focused = QApplication::focusWidget();
+    if (auto* line = qobject_cast<QLineEdit*>(focused)) {
+        onLine(line);
+    } else if (auto* memo = qobject_cast<QPlainTextEdit*>(focused)) {
+        onMemo(memo);
+    }
+}
+
+void TMainForm::SetRunLock(bool locked) {
+    menuBar()->setEnabled(!locked);
+    for (int i = 0; i < PageControl1->count(); ++i)
+        if (i != static_cast<int>(Sheet::Input)) PageControl1->setTabEnabled(i, !locked);
+    if (locked) {
+        actionsEnabledBeforeRun_.clear();
+        for (QAction* action : {InputOpen, InputSave, OutputOpen, GraphOpen, FileExit1})
+            if (action->isEnabled()) actionsEnabledBeforeRun_ << action;
+        for (QAction* action : actionsEnabledBeforeRun_) action->setEnabled(false);
+    } else {
+        for (QAction* action : actionsEnabledBeforeRun_) action->setEnabled(true);
+        actionsEnabledBeforeRun_.clear();
+    }
+    Input_TabSheet->SetRunLock(locked);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    TBaseForm::showEvent(event);
+    if (companions_.CloseForm != nullptr && companions_.CloseForm->isVisible())
+        QApplication::quit();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // The program ends only through the exit window; a run must end first.
+    event->ignore();
+    if (SaveRun->Running() || companions_.CloseForm == nullptr) return;
+    companions_.CloseForm->show();
+    companions_.CloseForm->raise();
+    companions_.CloseForm->activateWindow();
+}
+
+}  // namespace pelorin

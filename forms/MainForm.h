@@ -1,0 +1,122 @@
+#pragma once
+
+#include <QAction>
+#include <QMenu>
+#include <QTabWidget>
+
+#include "BaseForm.h"
+#include "CompanionWindows.h"
+#include "InputSheet.h"
+#include "IntroSheet.h"
+#include "OutputSheet.h"
+#include "SaveRun.h"
+#include "SheetHost.h"
+#include "TDMPelorin.h"
+#include "UserDialogs.h"
+
+#if __has_include("GraphicsSheet.h")
+#include "GraphicsSheet.h"
+#define PELORIN_HAS_GRAPHICS_SHEET 1
+#endif
+
+namespace pelorin {
+
+// The companion windows, created after the main window.
+struct CompanionWindows {
+    TCloseForm* CloseForm = nullptr;
+    TFigureForm* FigureForm = nullptr;
+    THelpForm* HelpForm = nullptr;
+    TRechargeForm* RechargeForm = nullptr;
+};
+
+// The tabbed main window. Each sheet is a class of its own; the window holds
+// the menus and actions, the file dialogs, the flags the sheets share, and
+// passes between the sheets what one asks of another.
+class TMainForm : public TBaseForm, public TSheetHost {
+    Q_OBJECT
+  public:
+    TMainForm(TDMPelorin& dm, UserDialogs& dialogs, QWidget* parent = nullptr);
+
+    void SetCompanions(const CompanionWindows& companions);
+
+    QTabWidget* PageControl1;
+    TIntroSheet* Intro_Tabsheet;
+    TFigureSheet* Figure_TabSheet;
+    TInputSheet* Input_TabSheet;
+    TOutputSheet* Output_TabSheet;
+#ifdef PELORIN_HAS_GRAPHICS_SHEET
+    TGraphicsSheet* Graphics_TabSheet;
+#else
+    QWidget* Graphics_TabSheet;
+#endif
+    TSaveRun* SaveRun;
+
+    QAction* InputOpen;
+    QAction* InputSave;
+    QAction* OutputOpen;
+    QAction* GraphOpen;
+    QAction* FileExit1;
+    QAction* EditCut1;
+    QAction* EditCopy1;
+    QAction* EditPaste1;
+    QAction* EditDelete1;
+
+    FileDialogSpec InputOpen_Dialog;
+    FileDialogSpec InputSave_Dialog;
+    FileDialogSpec OutputOpen_Dialog;
+
+    WorkflowFlags Flags;
+    const char SavedDecimalSeparator;
+
+    bool GraphInColour() const;
+    bool GraphShown() const;
+
+    // TSheetHost
+    void ShowStatus(const QString& text) override {
+        TBaseForm::ShowStatus(text);
+    }
+    void BringToFront(Sheet sheet) override;
+    void ShowFigureWindow() override;
+    void HideFigureWindow() override;
+    void ShowHelpWindow() override;
+    void ShowRechargeWindow() override;
+    QString ChooseFile(MainDialog dialog) override;
+    void SetDialogFolders(const QString& folder) override;
+    void SetInputSaveEnabled(bool enabled) override {
+        InputSave->setEnabled(enabled);
+    }
+    void ShowOutputPicture() override {
+        Output_TabSheet->ShowPicture();
+    }
+    void SetGraphInColour(bool inColour) override;
+    void ViewGraph() override;
+
+    Sheet ActiveSheet() const {
+        return static_cast<Sheet>(PageControl1->currentIndex());
+    }
+
+  protected:
+    void showEvent(QShowEvent* event) override;    // FormShow
+    void closeEvent(QCloseEvent* event) override;  // FormClose
+
+  private:
+    void BuildSheets();
+    void BuildActions();
+    void BuildMenus();
+    void PlaceWindow();
+    void PageControl1Change(int index);
+    void SetRunLock(bool locked);
+    void EditOnFocusedField(void (*onLine)(QLineEdit*), void (*onMemo)(QPlainTextEdit*));
+
+    TDMPelorin& dm_;
+    UserDialogs& dialogs_;
+    CompanionWindows companions_;
+    int previousPage_ = 0;
+    QList<QAction*> actionsEnabledBeforeRun_;
+#ifndef PELORIN_HAS_GRAPHICS_SHEET
+    bool graphInColour_ = false;
+    bool graphShown_ = false;
+#endif
+};
+
+}  // namespace pelorin

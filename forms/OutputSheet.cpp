@@ -1,0 +1,220 @@
+#include "OutputSheet.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "BaseForm.h"
+#include "PelorinUtils.h"
+#include "Pictures.h"
+#include "QtText.h"
+
+namespace pelorin {
+
+namespace {
+
+constexpr const char* kErrorListFile = "Error.lst";
+
+// The memo keeps its distance to the sheet's right and bottom edges as the
+// window is resized (designed on a sheet of 709 by 510).
+constexpr int kMemoRightMargin = 709 - (22 + 599);
+constexpr int kMemoBottomMargin = 510 - (16 + 448);
+
+QPushButton* Button(QWidget* parent, const QString& caption, const QRect& place, const char* name) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(place);
+    return button;
+}
+
+QStringList ReadErrorList() {
+    QFile file(QString::fromLatin1(kErrorListFile));
+    QStringList lines;
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return lines;
+    while (!file.atEnd()) {
+        QByteArray line = file.readLine();
+        while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
+        lines << QString::fromLatin1(line);
+    }
+    return lines;
+}
+
+}  // namespace
+
+QStringList SymbolsLegendLines() {
+    return {
+        QStringLiteral("Output symbols         "),
+        QStringLiteral(" "),
+        QStringLiteral("X       = distance from drain (m)"),
+        QStringLiteral("p       = small increment of X (m)"),
+        QStringLiteral("F*      = hydraulic head (m, Darcy)"),
+        QStringLiteral("G*/p  = gradient of F* (m/m)"),
+        QStringLiteral("F       = hydraulic head (m, energy"),
+        QStringLiteral("            balance)"),
+        QStringLiteral("G/p   = gradient of F (m/m)"),
+        QStringLiteral("T1     = energy loss/p  (m/m)"),
+        QStringLiteral("T2     = correction for"),
+        QStringLiteral("            energy input/p (m/m)"),
+        QString(),
+        QStringLiteral("Note: G/p=T1+T2"),
+        QString(),
+    };
+}
+
+TOutputSheet::TOutputSheet(TDMPelorin& dm, UserDialogs& dialogs, TSheetHost& host,
+                           WorkflowFlags& flags, QWidget* parent)
+    : QWidget(parent), dm_(dm), dialogs_(dialogs), host_(host), flags_(flags) {
+    setFont(DesignFont(QStringLiteral("Tahoma"), 13));
+    Output_Memo = new QPlainTextEdit(this);
+    Output_Memo->setObjectName(QStringLiteral("Output_Memo"));
+    Output_Memo->setGeometry(22, 16, 599, 448);
+    Output_Memo->setFont(DesignFont(QStringLiteral("Courier New"), 13));
+    Output_Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Output_Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Output_Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Output_Memo->setReadOnly(true);
+    Output_Memo->hide();
+
+    Joule_Image = new QLabel(this);
+    Joule_Image->setObjectName(QStringLiteral("Joule_Image"));
+    Joule_Image->setGeometry(548, 288, 141, 171);
+    Joule_Image->setPixmap(CartoonPicture());
+
+    Symbols_Memo = new QPlainTextEdit(this);
+    Symbols_Memo->setObjectName(QStringLiteral("Symbols_Memo"));
+    Symbols_Memo->setGeometry(417, 244, 185, 201);
+    Symbols_Memo->setFont(DesignFont(QStringLiteral("Tahoma"), 11));
+    Symbols_Memo->setStyleSheet(
+        QStringLiteral("QPlainTextEdit { background: rgb(255, 251, 221); }"));
+    Symbols_Memo->setReadOnly(true);
+    Symbols_Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Symbols_Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Symbols_Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Symbols_Memo->setPlainText(SymbolsLegendLines().join(QLatin1Char('\n')));
+    Symbols_Memo->hide();
+
+    FigureButton2 =
+        Button(this, QStringLiteral("Figure"), QRect(288, 476, 75, 25), "FigureButton2");
+    ViewGraphButton =
+        Button(this, QStringLiteral("See graph"), QRect(384, 476, 89, 25), "ViewGraphButton");
+    Symbols_Button =
+        Button(this, QStringLiteral("Symbols"), QRect(488, 476, 99, 25), "Symbols_Button");
+    SeeOutput_Button =
+        Button(this, QStringLiteral("Open output"), QRect(602, 476, 97, 25), "SeeOutput_Button");
+    connect(FigureButton2, &QPushButton::clicked, this, &TOutputSheet::FigureButton2Click);
+    connect(ViewGraphButton, &QPushButton::clicked, this, &TOutputSheet::ViewGraphButtonClick);
+    connect(Symbols_Button, &QPushButton::clicked, this, &TOutputSheet::Symbols_ButtonClick);
+    ShowNothingLoaded();
+}
+
+void TOutputSheet::AttachOutputOpen(QAction* outputOpen) {
+    connect(SeeOutput_Button, &QPushButton::clicked, outputOpen, &QAction::trigger);
+}
+
+void TOutputSheet::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Output_Memo->setGeometry(22, 16, std::max(100, width() - 22 - kMemoRightMargin),
+                             std::max(100, height() - 16 - kMemoBottomMargin));
+}
+
+void TOutputSheet::ShowNothingLoaded() {
+    Output_Memo->hide();
+    Symbols_Memo->hide();
+    Symbols_Button->hide();
+    ViewGraphButton->hide();
+    FigureButton2->hide();
+    Joule_Image->show();
+}
+
+void TOutputSheet::ShowPicture() {
+    Output_Memo->hide();
+    Joule_Image->show();
+}
+
+void TOutputSheet::Output_TabSheetShow() {
+    host_.ShowStatus(QStringLiteral(
+        "The output file can be inspected. Use \"See output\" to see examples under \"Data\" or "
+        "to inspect any other output file."));
+    if (!flags_.OutputShown) {
+        ShowNothingLoaded();
+        host_.HideFigureWindow();
+    } else {
+        Output_Memo->show();
+    }
+    if (!flags_.RunDone) return;
+    Output_Memo->hide();
+    Joule_Image->hide();
+    dm_.CurrentFileName = ChangeFileExt(dm_.CurrentFileName, ".out");
+    if (flags_.CheckFailed) {
+        ShowErrorList();
+    } else {
+        ShowReport(dm_.CurrentFileName);
+        flags_.OutputShown = true;
+    }
+    Output_Memo->show();
+}
+
+void TOutputSheet::ShowErrorList() {
+    if (QFile::exists(QString::fromLatin1(kErrorListFile))) {
+        errorList_ = ReadErrorList();
+        errorList_ << QString();
+        QFile::remove(QString::fromLatin1(kErrorListFile));
+    }
+    FillMemo(errorList_);
+}
+
+void TOutputSheet::ShowReport(const std::string& fileName) {
+    const std::string problem = dm_.ReadReportLines(fileName);
+    if (!problem.empty()) dialogs_.ShowMessage(FromFileText(problem));
+    QStringList lines;
+    for (int i = 0; i < dm_.ReportLineCount; ++i) lines << FromFileText(dm_.ReportLines[i]);
+    FillMemo(lines);
+    ShowReportButtons();
+}
+
+void TOutputSheet::FillMemo(const QStringList& lines) {
+    Output_Memo->clear();
+    Output_Memo->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+void TOutputSheet::ShowReportButtons() {
+    ViewGraphButton->show();
+    Symbols_Button->show();
+    FigureButton2->show();
+}
+
+void TOutputSheet::Symbols_ButtonClick() {
+    const bool show = !Symbols_Memo->isVisible();
+    Symbols_Memo->setVisible(show);
+    Symbols_Button->setText(show ? QStringLiteral("Close symbols") : QStringLiteral("Symbols"));
+}
+
+void TOutputSheet::OutputOpenExecute() {
+    Output_Memo->hide();
+    host_.SetGraphInColour(true);
+    const QString chosen = host_.ChooseFile(MainDialog::OutputOpen);
+    if (chosen.isEmpty()) {
+        dialogs_.ShowMessage(QStringLiteral("No output file was selected"));
+        return;
+    }
+    dm_.CurrentFileName = FileNameToStd(chosen);
+    if (!QFileInfo::exists(chosen)) {
+        dialogs_.ShowMessage(QStringLiteral("File does not exist, please select another one,"));
+        return;
+    }
+    const std::string problem = dm_.ReadReportLines(dm_.CurrentFileName);
+    if (!problem.empty()) dialogs_.ShowMessage(FromFileText(problem));
+    host_.ShowStatus(QStringLiteral("The output file can be imported into spreadsheets"));
+    QStringList lines;
+    for (int i = 0; i < dm_.ReportLineCount; ++i) lines << FromFileText(dm_.ReportLines[i]);
+    FillMemo(lines);
+    host_.SetDialogFolders(QDir::currentPath());
+    Output_Memo->show();
+    Joule_Image->hide();
+    ShowReportButtons();
+    flags_.OutputShown = true;
+    host_.BringToFront(Sheet::Output);
+}
+
+}  // namespace pelorin

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringList>
+#include <QWidget>
+
+#include "SheetHost.h"
+#include "TDMPelorin.h"
+#include "UserDialogs.h"
+
+class QAction;
+
+namespace pelorin {
+
+// The report viewer: the report of the last run, an opened report, or the
+// error list of a refused case, with the legend of the report's symbols.
+class TOutputSheet : public QWidget {
+    Q_OBJECT
+  public:
+    TOutputSheet(TDMPelorin& dm, UserDialogs& dialogs, TSheetHost& host, WorkflowFlags& flags,
+                 QWidget* parent = nullptr);
+
+    void AttachOutputOpen(QAction* outputOpen);
+
+    QPlainTextEdit* Output_Memo;
+    QLabel* Joule_Image;
+    QPlainTextEdit* Symbols_Memo;
+    QPushButton* FigureButton2;
+    QPushButton* ViewGraphButton;
+    QPushButton* Symbols_Button;
+    QPushButton* SeeOutput_Button;
+
+    // Event handlers.
+    void Output_TabSheetShow();
+    void Symbols_ButtonClick();
+    void FigureButton2Click() { host_.ShowFigureWindow(); }
+    void OutputOpenExecute();
+    void ViewGraphButtonClick() { host_.ViewGraph(); }
+
+    // The picture instead of a report (an input file was opened).
+    void ShowPicture();
+    // A refused case has no report to explain.
+    void HideFigureButton() { FigureButton2->hide(); }
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void ShowNothingLoaded();
+    void ShowErrorList();
+    void ShowReport(const std::string& fileName);
+    void FillMemo(const QStringList& lines);
+    void ShowReportButtons();
+
+    TDMPelorin& dm_;
+    UserDialogs& dialogs_;
+    TSheetHost& host_;
+    WorkflowFlags& flags_;
+    // The error list last shown: the file is deleted once it has been read,
+    // so showing the sheet again shows these lines.
+    QStringList errorList_;
+};
+
+QStringList SymbolsLegendLines();
+
+}  // namespace pelorin

@@ -1,0 +1,58 @@
+#pragma once
+
+// The window-free rules of the Input sheet and of Save/Run: number texts,
+// plausibility checks, file-name rules and the placement of the main window.
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "DrainageCase.h"
+#include "InputFile.h"
+
+namespace pelorin {
+
+// A field text that is no number in either decimal notation.
+class ConversionError : public std::invalid_argument {
+  public:
+    explicit ConversionError(const std::string& text)
+        : std::invalid_argument(text + " is not a valid real number"), text_(text) {}
+    const std::string& Text() const noexcept { return text_; }
+
+  private:
+    std::string text_;
+};
+
+// Converts a field text with the system's decimal separator, or else with the
+// other one of '.' and ',', so that 1.5 and 1,5 are accepted alike. Blanks
+// around the number are allowed; anything else throws ConversionError.
+double StringToFloat(const std::string& text, char systemSeparator);
+
+// The shortest general form with up to 15 significant digits: fixed notation
+// from 0.00001 upwards, scientific (1E-6) below it and from 1E15 on.
+std::string FormatFieldNumber(double value, char systemSeparator);
+
+// The plausibility checks of Save/Run on the case's 13 numbers, placed as the
+// aim orders them. Returns the message to show for the first failing check
+// (with its common ending), or nothing when the case passes; a passing case
+// with D1 equal to D2 gets Kb2 = Kv2 = 0.
+std::optional<std::string> ValidateInput(InputCase& inputCase);
+
+// The number of '.' in the name part of a path (folders do not count).
+int DotsInFileName(const std::string& path);
+
+// Replaces the extension of the name part (from its last '.') or appends one.
+std::string ChangeFileExt(const std::string& path, const std::string& extension);
+
+// Where the main window opens on a screen of this width, given its designed
+// outer width: left edge 50 and width 760 on screens wider than 860 pixels;
+// the designed width when it fits; otherwise from left edge 5 to the screen's
+// right edge.
+struct WindowPlacement {
+    int Left = 50;
+    int Width = 0;
+};
+WindowPlacement PlaceMainWindow(int screenWidth, int designedWidth);
+
+}  // namespace pelorin

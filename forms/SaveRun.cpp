@@ -1,0 +1,219 @@
+#include "SaveRun.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+#include <QFileInfo>
+
+#include "Engines.h"
+#include "InputChecks.h"
+#include "PelorinUtils.h"
+#include "QtText.h"
+#include "RunError.h"
+
+namespace pelorin {
+
+namespace {
+
+void StopIfRequested(TRunChannel& channel) {
+    if (channel.StopRequested()) throw RunError(Fault::Cancelled);
+}
+
+// Locks the window for the length of a run.
+class RunLock {
+  public:
+    explicit RunLock(const std::function<void(bool)>& setLock) : setLock_(setLock) {
+        setLock_(true);
+    }
+    ~RunLock() { setLock_(false); }
+    RunLock(const RunLock&) = delete;
+    RunLock& operator=(const RunLock&) = delete;
+
+  private:
+    const std::function<void(bool)>& setLock_;
+};
+
+}  // namespace
+
+void AnnounceCalculation(const DispatchJob& job, TRunChannel& channel) {
+    std::remove(job.ErrorListFile.c_str());
+    channel.AddProgressLine(" Calculating .....");
+    channel.Pause(job.Pause);
+    channel.AddProgressLine(" Please wait .....");
+    channel.Pause(job.Pause);
+}
+
+void DispatchOnWorker(const DispatchJob& job, DispatchState& state, TRunChannel& channel) {
+    channel.AddProgressLine(" Saving input ....");
+    channel.Pause(job.Pause);
+    StopIfRequested(channel);
+    const std::optional<CalcAim> aim = AimFromCode(job.AimCode);
+    if (!aim) {
+        state.Outcome = DispatchState::End::UnknownAim;
+        return;
+    }
+    DrainageCase c = job.Case;
+    c.Aim = *aim;
+    const bool refused = CheckInput(*aim, c, c.InputFileName, job.ErrorListFile);
+    state.CheckReached = true;
+    if (refused) {
+        state.Outcome = DispatchState::End::Refused;
+        return;
+    }
+    AnnounceCalculation(job, channel);
+    StopIfRequested(channel);
+    RunEngine(*aim, job.Method, c, channel);
+    channel.AddProgressLine(" Writing output ..");
+    channel.Pause(job.Pause);
+    state.Outcome = DispatchState::End::Completed;
+}
+
+TSaveRun::TSaveRun(TDMPelorin& dm, UserDialogs& dialogs, TSheetHost& host, WorkflowFlags& flags,
+                   TInputSheet& input, TOutputSheet& output, char decimalSeparator,
+                   std::function<void(bool)> setRunLock, QObject* parent)
+    : QObject(parent),
+      dm_(dm),
+      dialogs_(dialogs),
+      host_(host),
+      flags_(flags),
+      input_(input),
+      output_(output),
+      separator_(decimalSeparator),
+      setRunLock_(std::move(setRunLock)),
+      controller_(dialogs, [this](const QString& line) { input_.AddWaitLine(line); }) {
+    connect(&input_, &TInputSheet::CancelRunRequested, this, &TSaveRun::CancelRun);
+}
+
+bool TSaveRun::AskInputFileName() {
+    flags_.SaveCancelled = false;
+    const QString chosen = host_.ChooseFile(MainDialog::InputSave);
+    if (chosen.isEmpty()) {
+        flags_.SaveCancelled = true;
+        return false;
+    }
+    dm_.CurrentFileName = FileNameToStd(chosen);
+    if (QFileInfo::exists(chosen))
+        return dialogs_.AskYesNo(QStringLiteral("The file already exists, overwrite?"));
+    return true;
+}
+
+void TSaveRun::InputSaveExecute() {
+    for (;;) {
+        if (!AskInputFileName() || flags_.SaveCancelled) {
+            dialogs_.ShowMessage(QStringLiteral("The input data were not saved"));
+            return;
+        }
+        if (DotsInFileName(dm_.CurrentFileName) <= 1) break;
+        dialogs_.ShowMessage(
+            QStringLiteral("The number of dots (.) in the file name should not be greater than 1. "
+                           "Please adjust."));
+    }
+    InputCase& input = dm_.Input;
+    input.Title1 = ToFileText(input_.Title1_Edit->text());
+    input.Title2 = ToFileText(input_.Title2_Edit->text());
+    input.AimCode = AimCodeOf(input_.SelectedAim());
+    try {
+        input.Values = ValuesFromRows(input_.SelectedAim(), input_.RowTexts(), separator_);
+    } catch (const ConversionError&) {
+        dialogs_.ShowMessage(QStringLiteral("There are invalid entries"));
+        return;
+    }
+    if (const auto refusal = ValidateInput(input)) {
+        dialogs_.ShowMessage(FromFileText(*refusal));
+        return;
+    }
+    input.MethodCode = MethodCodeOf(input_.RunMethod());
+    if (!WriteCase()) return;
+    const QString fileName = FileNameFromStd(dm_.CurrentFileName);
+    if (!dialogs_.AskYesNo(QStringLiteral("The input data were saved in  ") + fileName +
+                           QStringLiteral(" . Do you wish to do the calculations?"))) {
+        dialogs_.ShowMessage(
+            QStringLiteral("The calculations were not made, output is not available"));
+        return;
+    }
+    if (!RunCase()) return;
+    dialogs_.ShowMessage(QStringLiteral("The calculations were made and the output is found in") +
+                         FileNameFromStd(ChangeFileExt(dm_.CurrentFileName, ".out")) +
+                         QStringLiteral(" . Proceed to the output tabsheet to see the results"));
+    input_.HideWaitMemo();
+    host_.SetGraphInColour(true);
+    host_.BringToFront(Sheet::Output);
+}
+
+// The case goes to the name with ".inp" and, when the chosen name has another
+// extension, to the chosen name as well: that is the file the run reads.
+bool TSaveRun::WriteCase() {
+    std::vector<std::string> names = {ChangeFileExt(dm_.CurrentFileName, ".inp")};
+    if (names.front() != dm_.CurrentFileName) names.push_back(dm_.CurrentFileName);
+    for (const std::string& name : names) {
+        const FileWriteResult written = dm_.WriteInputFile(name);
+        if (written.Status != FileStatus::Ok) {
+            dialogs_.ShowMessage(FromFileText(written.Message));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TSaveRun::RunCase() {
+    input_.ShowWaitMemo();
+    flags_.CheckFailed = false;
+    DispatchJob job;
+    job.AimCode = dm_.Input.AimCode;
+    job.Method = input_.RunMethod();
+    job.Pause = PauseLength;
+    job.Case.Title1 = dm_.Input.Title1;
+    job.Case.Title2 = dm_.Input.Title2;
+    job.Case.Method = job.Method;
+    job.Case.InputFileName = dm_.CurrentFileName;
+    DispatchState state;
+    try {
+        const RunLock lock(setRunLock_);
+        controller_.Run([&](TRunChannel& channel) { DispatchOnWorker(job, state, channel); });
+    } catch (const RunError& error) {
+        flags_.RunDone = flags_.RunDone || state.CheckReached;
+        if (error.Kind() == Fault::Cancelled) {
+            input_.HideWaitMemo();
+            dialogs_.ShowMessage(
+                QStringLiteral("The calculations were cancelled, output is not available"));
+        } else {
+            dialogs_.ShowMessage(FromFileText(error.what()));
+        }
+        return false;
+    } catch (const std::exception& error) {
+        flags_.RunDone = flags_.RunDone || state.CheckReached;
+        dialogs_.ShowMessage(QString::fromLocal8Bit(error.what()));
+        return false;
+    }
+    flags_.RunDone = flags_.RunDone || state.CheckReached;
+    switch (state.Outcome) {
+        case DispatchState::End::UnknownAim:
+            dialogs_.ShowMessage(QStringLiteral(
+                "The run file could not be found or opened.  No calculations were made."));
+            return false;
+        case DispatchState::End::Refused:
+            ShowCheckFailure();
+            return false;
+        case DispatchState::End::Completed:
+            return true;
+    }
+    return false;
+}
+
+void TSaveRun::ShowCheckFailure() {
+    std::FILE* errorList = std::fopen("Error.lst", "rb");
+    if (errorList == nullptr) {
+        dialogs_.ShowMessage(FromFileText(FileFault(errno).what()));
+        return;
+    }
+    std::fclose(errorList);
+    flags_.OutputShown = false;
+    host_.HideFigureWindow();
+    output_.HideFigureButton();
+    input_.HideWaitMemo();
+    flags_.CheckFailed = true;
+    host_.BringToFront(Sheet::Output);
+}
+
+}  // namespace pelorin

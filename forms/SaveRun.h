@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QObject>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "DrainageCase.h"
+#include "InputSheet.h"
+#include "OutputSheet.h"
+#include "RunController.h"
+#include "SheetHost.h"
+#include "TDMPelorin.h"
+#include "UserDialogs.h"
+
+namespace pelorin {
+
+// Save/Run: from the Input sheet to an input file, and on the user's yes to
+// the input check and the engine of the case's aim and method, which run on a
+// worker thread while the window shows their progress.
+class TSaveRun : public QObject {
+    Q_OBJECT
+  public:
+    TSaveRun(TDMPelorin& dm, UserDialogs& dialogs, TSheetHost& host, WorkflowFlags& flags,
+             TInputSheet& input, TOutputSheet& output, char decimalSeparator,
+             std::function<void(bool)> setRunLock, QObject* parent = nullptr);
+
+    void InputSaveExecute();
+    bool AskInputFileName();
+    // The dispatcher; true when the engine has written its report.
+    bool RunCase();
+    void ShowCheckFailure();
+
+    bool Running() const { return controller_.Running(); }
+    void CancelRun() { controller_.RequestStop(); }
+
+    // The pause after each line of the progress box.
+    std::chrono::milliseconds PauseLength{500};
+
+  private:
+    bool WriteCase();
+
+    TDMPelorin& dm_;
+    UserDialogs& dialogs_;
+    TSheetHost& host_;
+    WorkflowFlags& flags_;
+    TInputSheet& input_;
+    TOutputSheet& output_;
+    const char separator_;
+    std::function<void(bool)> setRunLock_;
+    TRunController controller_;
+};
+
+// What the worker is given: the case as the check should start from it.
+struct DispatchJob {
+    std::string AimCode;
+    CalcMethod Method = CalcMethod::EnergyBalance;
+    DrainageCase Case;  // titles, method and input file name set
+    std::string ErrorListFile = "Error.lst";
+    std::chrono::milliseconds Pause{500};
+};
+
+// How far a dispatch came.
+struct DispatchState {
+    enum class End { UnknownAim, Refused, Completed };
+    End Outcome = End::UnknownAim;
+    bool CheckReached = false;
+};
+
+// The dispatcher's work on the worker: progress lines, the input check and,
+// for an accepted case, the announcement and the engine. A stop request or a
+// fault ends it with RunError.
+void DispatchOnWorker(const DispatchJob& job, DispatchState& state, TRunChannel& channel);
+// Between the check and the engine: the stale error list goes, and the user
+// is told the calculation starts.
+void AnnounceCalculation(const DispatchJob& job, TRunChannel& channel);
+
+}  // namespace pelorin

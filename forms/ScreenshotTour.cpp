@@ -1,0 +1,114 @@
+#include "ScreenshotTour.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+
+#include "Program.h"
+#include "ScriptedUserDialogs.h"
+
+namespace pelorin {
+
+namespace {
+
+// Lets the window system show and paint what the tour just changed.
+void Settle(int milliseconds = 150) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < milliseconds) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+}
+
+class Camera {
+  public:
+    explicit Camera(const QString& folder) : folder_(folder) { QDir().mkpath(folder); }
+
+    void Take(QWidget& window, const QString& name) {
+        Settle();
+        const QString path = QDir(folder_).filePath(name);
+        if (!window.grab().save(path, "PNG")) {
+            std::fprintf(stderr, "screenshot tour: %s could not be saved\n", qPrintable(path));
+            failed_ = true;
+        }
+    }
+    bool Failed() const { return failed_; }
+
+  private:
+    QString folder_;
+    bool failed_ = false;
+};
+
+// A copy of the example in a folder of its own, so that the run writes its
+// report and error list there and not beside the example.
+QString CopyExample(const QString& input, const QTemporaryDir& work) {
+    const QString copy = QDir(work.path()).filePath(QFileInfo(input).fileName());
+    QFile::copy(input, copy);
+    return copy;
+}
+
+void ReportMessages(const ScriptedUserDialogs& dialogs) {
+    for (const QString& message : dialogs.Messages)
+        std::fprintf(stderr, "screenshot tour message: %s\n", qPrintable(message));
+}
+
+}  // namespace
+
+std::optional<ScreenshotTour> ScreenshotTourFromArguments(const QStringList& arguments) {
+    const qsizetype at = arguments.indexOf(QStringLiteral("--screenshot-tour"));
+    if (at < 0 || at + 2 >= arguments.size()) return std::nullopt;
+    return ScreenshotTour{QFileInfo(arguments[at + 1]).absoluteFilePath(),
+                          QFileInfo(arguments[at + 2]).absoluteFilePath()};
+}
+
+int RunScreenshotTour(const ScreenshotTour& tour) {
+    QTemporaryDir work(QDir::temp().filePath(QStringLiteral("pelorin-examples-XXXXXX")));
+    if (!QFileInfo::exists(tour.InputFile) || !work.isValid()) {
+        std::fprintf(stderr, "screenshot tour: no input file %s\n", qPrintable(tour.InputFile));
+        return 2;
+    }
+    const QString example = CopyExample(tour.InputFile, work);
+    ScriptedUserDialogs dialogs;
+    TProgram program(dialogs);
+    TMainForm& window = program.MainForm;
+    window.show();
+    Camera camera(tour.OutputFolder);
+    camera.Take(window, QStringLiteral("intro.png"));
+    window.BringToFront(Sheet::Figure);
+    camera.Take(window, QStringLiteral("figure.png"));
+
+    window.BringToFront(Sheet::Input);
+    dialogs.FileAnswers << example;
+    window.InputOpen->trigger();
+    camera.Take(window, QStringLiteral("input.png"));
+
+    // Save over the copy, answer yes twice, and photograph the progress box
+    // while the run goes on.
+    dialogs.FileAnswers << example;
+    dialogs.YesNoAnswers << true << true;
+    QTimer::singleShot(1300, &window,
+                       [&] { camera.Take(window, QStringLiteral("input-running.png")); });
+    window.InputSave->trigger();
+    window.Output_TabSheet->Symbols_ButtonClick();
+    camera.Take(window, QStringLiteral("output.png"));
+    window.Output_TabSheet->ViewGraphButton->click();
+    camera.Take(window, QStringLiteral("graphics.png"));
+
+    program.HelpForm.show();
+    camera.Take(program.HelpForm, QStringLiteral("entrance-resistance-help.png"));
+    program.RechargeForm.show();
+    camera.Take(program.RechargeForm, QStringLiteral("recharge-help.png"));
+    program.CloseForm.show();
+    camera.Take(program.CloseForm, QStringLiteral("exit.png"));
+    ReportMessages(dialogs);
+    return camera.Failed() ? 1 : 0;
+}
+
+}  // namespace pelorin
