@@ -1,0 +1,360 @@
+// Save/Run: the file name rules, the refusals before anything is written, the
+// input file, the run on the worker with its progress lines, the report or the
+// error list on the Output sheet, an engine's message, and cancelling a run.
+
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QMenuBar>
+#include <QTest>
+#include <QTimer>
+
+#include "GuiTestSupport.h"
+#include "InputRows.h"
+
+using namespace pelorin;
+using pelorin::test::Harness;
+
+namespace {
+
+const QString kMadeMessage = QStringLiteral(
+    "The calculations were made and the output is found in%1 . "
+    "Proceed to the output tabsheet to see the results");
+const QString kNotSaved = QStringLiteral("The input data were not saved");
+
+}  // namespace
+
+class SaveRunTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase() { InstallFontSubstitutes(); }
+    void cancelledDialogSavesNothing();
+    void moreThanOneDotAsksAgain();
+    void overwriteRefusedLeavesTheFile();
+    void refusalsBeforeWriting_data();
+    void refusalsBeforeWriting();
+    void declinedCalculationKeepsTheFile();
+    void runShowsTheReport_data();
+    void runShowsTheReport();
+    void otherExtensionWritesBothFiles();
+    void equalLayersAreWrittenAsOne();
+    void conductivityCaseIsWrittenInItsOrder();
+    void refusedCaseShowsTheErrorList();
+    void engineMessageWaitsForTheUser();
+    void runKeepsTheWindowPaintingAndLocked();
+    void cancelLeavesThePreviousReport();
+};
+
+void SaveRunTest::cancelledDialogSavesNothing() {
+    Harness h;
+    h.Window().BringToFront(Sheet::Input);
+    h.Window().InputSave->trigger();
+    QCOMPARE(h.Dialogs.Messages, QStringList({kNotSaved}));
+    QVERIFY(h.Window().Flags.SaveCancelled);
+    QCOMPARE(QDir().entryList(QDir::Files), QStringList());
+}
+
+void SaveRunTest::moreThanOneDotAsksAgain() {
+    Harness h;
+    h.OpenInput(
+        h.CopyExample(QStringLiteral("spacing-darcy-pipe.inp"), QStringLiteral("source.inp")));
+    QDir().mkdir(QStringLiteral("v1.2"));
+    h.Dialogs.FileAnswers << h.Path(QStringLiteral("old.case.inp"))
+                          << h.Path(QStringLiteral("v1.2/case.inp"));
+    h.Dialogs.YesNoAnswers << false;  // do not calculate
+    h.Window().InputSave->trigger();
+    QCOMPARE(h.Dialogs.FileDialogs.size(), 3);  // Open input, then the save dialog twice
+    QCOMPARE(h.Dialogs.Messages.first(),
+             QStringLiteral("The number of dots (.) in the file name should not be greater than 1. "
+                            "Please adjust."));
+    QVERIFY(!QFile::exists(h.Path(QStringLiteral("old.case.inp"))));
+    QVERIFY(
+        QFile::exists(h.Path(QStringLiteral("v1.2/case.inp"))));  // dots in folders do not count
+}
+
+void SaveRunTest::overwriteRefusedLeavesTheFile() {
+    Harness h;
+    const QString existing = h.Path(QStringLiteral("case.inp"));
+    QFile file(existing);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("keep me");
+    file.close();
+    h.Window().BringToFront(Sheet::Input);
+    h.Dialogs.FileAnswers << existing;
+    h.Dialogs.YesNoAnswers << false;
+    h.Window().InputSave->trigger();
+    QCOMPARE(h.Dialogs.Questions, QStringList({"The file already exists, overwrite?"}));
+    QCOMPARE(h.Dialogs.Messages, QStringList({kNotSaved}));
+    QCOMPARE(test::ReadText(existing), QStringLiteral("keep me"));
+    QCOMPARE(h.Dialogs.FileDialogs.size(), 1);
+}
+
+void SaveRunTest::refusalsBeforeWriting_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("not a number") << 4 << "1.x"
+                                  << "There are invalid entries";
+    QTest::newRow("empty") << 9 << ""
+                           << "There are invalid entries";
+    QTest::newRow("negative")
+        << 6 << "-0.1"
+        << "Data cannot be negative. Input not saved. Please correct the data";
+    QTest::newRow("Ka not above R")
+        << 8 << "0.007"
+        << "Take care that Ka is greater than R. Input not saved. Please correct the data";
+    QTest::newRow("R below the limit")
+        << 1 << "0,00009"
+        << "Take care that R is larger than 0.0001 Input not saved. Please correct the data";
+}
+
+void SaveRunTest::refusalsBeforeWriting() {
+    QFETCH(int, row);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    Harness h;
+    h.OpenInput(
+        h.CopyExample(QStringLiteral("spacing-energy-pipe.inp"), QStringLiteral("source.inp")));
+    h.SetRow(row, text);
+    h.SaveRun(h.Path(QStringLiteral("case.inp")));
+    QCOMPARE(h.Dialogs.Messages, QStringList({message}));
+    QVERIFY(!QFile::exists(h.Path(QStringLiteral("case.inp"))));
+    QVERIFY(h.Dialogs.Questions.isEmpty());
+}
+
+void SaveRunTest::declinedCalculationKeepsTheFile() {
+    Harness h;
+    h.OpenInput(
+        h.CopyExample(QStringLiteral("spacing-darcy-pipe.inp"), QStringLiteral("source.inp")));
+    const QString target = h.Path(QStringLiteral("case.inp"));
+    h.SaveRun(target, false);
+    QCOMPARE(h.Dialogs.Questions,
+             QStringList({QStringLiteral("The input data were saved in  ") + target +
+                          QStringLiteral(" . Do you wish to do the calculations?")}));
+    QCOMPARE(h.Dialogs.Messages,
+             QStringList({"The calculations were not made, output is not available"}));
+    QVERIFY(QFile::exists(target));
+    QVERIFY(!QFile::exists(h.Path(QStringLiteral("case.out"))));
+    QVERIFY(!h.Window().Flags.RunDone);
+}
+
+void SaveRunTest::runShowsTheReport_data() {
+    QTest::addColumn<QString>("example");
+    QTest::newRow("spacing, Darcy") << "spacing-darcy-pipe.inp";
+    QTest::newRow("discharge, energy balance") << "discharge-energy-ditch.inp";
+    QTest::newRow("water-table depth") << "depth-pipe.inp";
+    QTest::newRow("conductivity, Darcy") << "conductivity-darcy-pipe.inp";
+}
+
+void SaveRunTest::runShowsTheReport() {
+    QFETCH(QString, example);
+    Harness h;
+    h.OpenInput(h.CopyExample(example, QStringLiteral("source.inp")));
+    const QString target = h.Path(QStringLiteral("case.inp"));
+    h.SaveRun(target);
+    const QString report = h.Path(QStringLiteral("case.out"));
+    QCOMPARE(h.Dialogs.Messages, QStringList({kMadeMessage.arg(report)}));
+
+    // The file read back is the case as the sheet showed it.
+    const InputReadResult source =
+        ReadInputFile(h.Path(QStringLiteral("source.inp")).toStdString());
+    const InputReadResult written = ReadInputFile(target.toStdString());
+    QCOMPARE(written.Case.Values, source.Case.Values);
+    QCOMPARE(written.Case.AimCode, source.Case.AimCode);
+    QCOMPARE(written.Case.MethodCode, source.Case.MethodCode);
+    QCOMPARE(written.Case.Title2, source.Case.Title2);
+
+    TOutputSheet& output = h.Output();
+    QCOMPARE(h.Window().ActiveSheet(), Sheet::Output);
+    QCOMPARE(output.Output_Memo->toPlainText(), test::AsMemoText(test::ReadText(report)));
+    QVERIFY(output.Output_Memo->toPlainText().contains(QStringLiteral(" Output data:")));
+    QVERIFY(output.ViewGraphButton->isVisible() && output.Symbols_Button->isVisible() &&
+            output.FigureButton2->isVisible());
+    QVERIFY(h.Input().WaitMemo->isHidden());
+    QVERIFY(h.Window().GraphInColour());
+    QVERIFY(h.Window().Flags.RunDone && !h.Window().Flags.CheckFailed);
+    QVERIFY(!QFile::exists(h.Path(QStringLiteral("Error.lst"))));
+    QCOMPARE(h.Program().DM.CurrentFileName, report.toStdString());
+    const QStringList progress = h.Input().WaitMemo->toPlainText().split(QLatin1Char('\n'));
+    QCOMPARE(progress.first(), QStringLiteral(" Saving input ...."));
+    QCOMPARE(progress.mid(1, 2), QStringList({" Calculating .....", " Please wait ....."}));
+    QCOMPARE(progress.last(), QStringLiteral(" Writing output .."));
+    QVERIFY(h.Window().PageControl1->isTabEnabled(int(Sheet::Intro)));
+    QVERIFY(h.Window().menuBar()->isEnabled());
+}
+
+void SaveRunTest::otherExtensionWritesBothFiles() {
+    Harness h;
+    h.OpenInput(
+        h.CopyExample(QStringLiteral("spacing-energy-ditch.inp"), QStringLiteral("source.inp")));
+    h.SaveRun(h.Path(QStringLiteral("case.txt")));
+    QVERIFY(QFile::exists(h.Path(QStringLiteral("case.inp"))));
+    QVERIFY(QFile::exists(h.Path(QStringLiteral("case.txt"))));
+    const QString report = test::ReadText(h.Path(QStringLiteral("case.out")));
+    QVERIFY(report.contains(h.Path(QStringLiteral("case.txt"))));
+    QCOMPARE(h.Dialogs.Messages,
+             QStringList({kMadeMessage.arg(h.Path(QStringLiteral("case.out")))}));
+}
+
+void SaveRunTest::equalLayersAreWrittenAsOne() {
+    Harness h;
+    h.OpenInput(h.CopyExample(QStringLiteral("depth-pipe.inp"), QStringLiteral("source.inp")));
+    h.SetRow(3, h.Row(2));
+    h.SaveRun(h.Path(QStringLiteral("case.inp")), false);
+    const InputReadResult written = ReadInputFile(h.Path(QStringLiteral("case.inp")).toStdString());
+    QCOMPARE(written.Case.Values[10], 0.0);
+    QCOMPARE(written.Case.Values[11], 0.0);
+    QVERIFY(h.Row(11) != QStringLiteral("0"));  // the rows keep what they show
+}
+
+void SaveRunTest::conductivityCaseIsWrittenInItsOrder() {
+    Harness h;
+    h.OpenInput(
+        h.CopyExample(QStringLiteral("spacing-darcy-pipe.inp"), QStringLiteral("source.inp")));
+    h.Input().CalcAim_Combobox->setCurrentIndex(3);
+    const QStringList typed = {"0.006", "4", "1.5", "1.6", "0", "0", "1", "30"};
+    for (int k = 0; k < typed.size(); ++k) h.SetRow(k + 3, typed[k]);
+    h.SaveRun(h.Path(QStringLiteral("con.inp")), false);
+    const InputReadResult written = ReadInputFile(h.Path(QStringLiteral("con.inp")).toStdString());
+    QCOMPARE(written.Case.AimCode, std::string("Con"));
+    for (int k = 0; k < typed.size(); ++k) QCOMPARE(written.Case.Values[k], typed[k].toDouble());
+    QCOMPARE(written.Case.Values[8], h.Row(11).toDouble());  // the hidden row rides along
+    for (int k = 9; k < 13; ++k) QCOMPARE(written.Case.Values[k], 0.0);
+}
+
+void SaveRunTest::refusedCaseShowsTheErrorList() {
+    Harness h;
+    h.OpenInput(
+        h.CopyExample(QStringLiteral("discharge-darcy-pipe.inp"), QStringLiteral("source.inp")));
+    // D1 equal to Dw passes the checks of Save/Run but not the discharge check.
+    h.SetRow(2, h.Row(4));
+    h.SetRow(3, QStringLiteral("5"));
+    const QString target = h.Path(QStringLiteral("case.inp"));
+    h.SaveRun(target);
+    QVERIFY2(h.Dialogs.Messages.isEmpty(), qPrintable(h.Dialogs.Messages.join('\n')));
+    QCOMPARE(h.Window().ActiveSheet(), Sheet::Output);
+    const QStringList shown = h.Output().Output_Memo->toPlainText().split(QLatin1Char('\n'));
+    QCOMPARE(shown.first(), QStringLiteral(" THE FOLLOWING ERRORS WERE FOUND IN THE INPUT:"));
+    QVERIFY(shown.contains(QStringLiteral(" Make sure that D1 > Dw.")));
+    QCOMPARE(shown.last(), QString());  // one empty line after the list
+    QCOMPARE(shown[shown.size() - 2], QStringLiteral("Please correct the errors."));
+    TOutputSheet& output = h.Output();
+    QVERIFY(!output.ViewGraphButton->isVisible() && !output.Symbols_Button->isVisible() &&
+            !output.FigureButton2->isVisible());
+    QVERIFY(h.Window().Flags.CheckFailed && h.Window().Flags.RunDone);
+    QVERIFY(h.Input().WaitMemo->isHidden());
+    QCOMPARE(h.Input().WaitMemo->toPlainText(), QStringLiteral(" Saving input ...."));
+    QVERIFY(QFile::exists(target));  // the refused case stays on disk
+    QVERIFY(!QFile::exists(h.Path(QStringLiteral("case.out"))));
+    QVERIFY(!QFile::exists(h.Path(QStringLiteral("Error.lst"))));  // shown, then deleted
+
+    // Showing the sheet again keeps the list.
+    h.Window().BringToFront(Sheet::Input);
+    h.Window().BringToFront(Sheet::Output);
+    QCOMPARE(h.Output().Output_Memo->toPlainText().split(QLatin1Char('\n')), shown);
+    QVERIFY(h.Dialogs.Messages.isEmpty());
+}
+
+void SaveRunTest::engineMessageWaitsForTheUser() {
+    Harness h;
+    h.OpenInput(
+        h.CopyExample(QStringLiteral("spacing-darcy-short.inp"), QStringLiteral("source.inp")));
+    bool runWaited = false;
+    h.Dialogs.OnMessage = [&](const QString& message) {
+        if (!message.startsWith(QStringLiteral(" Dw-Dm"))) return;
+        // The engine is held while the message is up: no report yet.
+        runWaited =
+            !QFile::exists(h.Path(QStringLiteral("case.out"))) && h.Window().SaveRun->Running();
+    };
+    h.SaveRun(h.Path(QStringLiteral("case.inp")));
+    QCOMPARE(h.Dialogs.Messages,
+             QStringList({" Dw-Dm is less than 0.2. The drain spacing will be short.",
+                          kMadeMessage.arg(h.Path(QStringLiteral("case.out")))}));
+    QVERIFY(runWaited);
+}
+
+void SaveRunTest::runKeepsTheWindowPaintingAndLocked() {
+    Harness h(std::chrono::milliseconds(500));
+    h.OpenInput(
+        h.CopyExample(QStringLiteral("spacing-energy-pipe.inp"), QStringLiteral("source.inp")));
+    QStringList seenLines;
+    bool locked = true;
+    int ticks = 0;
+    QTimer watch;
+    watch.setInterval(50);
+    connect(&watch, &QTimer::timeout, [&] {
+        if (!h.Window().SaveRun->Running()) return;
+        ++ticks;
+        const QString lines = h.Input().WaitMemo->toPlainText();
+        if (!seenLines.contains(lines)) seenLines << lines;
+        locked = locked && !h.Window().menuBar()->isEnabled() &&
+                 !h.Window().InputOpen->isEnabled() &&
+                 !h.Window().PageControl1->isTabEnabled(int(Sheet::Output)) &&
+                 !h.Input().Title1_Edit->isEnabled() && h.Input().CancelRun_Button->isEnabled();
+    });
+    watch.start();
+    QElapsedTimer clock;
+    clock.start();
+    h.SaveRun(h.Path(QStringLiteral("case.inp")));
+    const qint64 elapsed = clock.elapsed();
+    // Four pauses of 500 ms, during which the window served its timers and saw
+    // the lines come one by one.
+    QVERIFY(elapsed >= 2000);
+    QVERIFY(ticks >= 20);
+    QVERIFY(locked);
+    QVERIFY(seenLines.contains(QStringLiteral(" Saving input ....")));
+    QVERIFY(seenLines.contains(QStringLiteral(" Saving input ....\n Calculating .....")));
+    QVERIFY(h.Input().Title1_Edit->isEnabled());
+    QVERIFY(h.Input().CancelRun_Button->isHidden());
+}
+
+void SaveRunTest::cancelLeavesThePreviousReport() {
+    Harness h;
+    // A water-table depth at a spacing of 400 m takes many seconds.
+    h.OpenInput(h.CopyExample(QStringLiteral("depth-pipe.inp"), QStringLiteral("case.inp")));
+    h.SetRow(13, QStringLiteral("400"));
+    const QString report = h.Path(QStringLiteral("case.out"));
+    QFile previous(report);
+    QVERIFY(previous.open(QIODevice::WriteOnly));
+    previous.write("the report of an earlier run\r\n");
+    previous.close();
+
+    bool engineWasRunning = false;
+    QTimer watch;
+    watch.setInterval(20);
+    connect(&watch, &QTimer::timeout, [&] {
+        if (!h.Input().WaitMemo->toPlainText().contains(QStringLiteral(" Please wait .....")))
+            return;
+        watch.stop();
+        // Let the engine get going, then cancel as the user would.
+        QTimer::singleShot(300, [&] {
+            engineWasRunning = h.Window().SaveRun->Running();
+            QTest::mouseClick(h.Input().CancelRun_Button, Qt::LeftButton);
+        });
+    });
+    watch.start();
+    QElapsedTimer clock;
+    clock.start();
+    h.SaveRun(h.Path(QStringLiteral("case.inp")));
+    QVERIFY(engineWasRunning);
+    QVERIFY2(clock.elapsed() < 5000, "the run went on after Cancel");
+    QCOMPARE(h.Dialogs.Messages,
+             QStringList({"The calculations were cancelled, output is not available"}));
+    QCOMPARE(test::ReadText(report), QStringLiteral("the report of an earlier run\r\n"));
+    QStringList leftovers = QDir().entryList(
+        {QStringLiteral("*.out*"), QStringLiteral("*.part"), QStringLiteral("*.tmp")}, QDir::Files);
+    QCOMPARE(leftovers, QStringList({"case.out"}));
+    QCOMPARE(h.Window().ActiveSheet(), Sheet::Input);
+    QVERIFY(h.Input().WaitMemo->isHidden());
+    QVERIFY(h.Window().PageControl1->isTabEnabled(int(Sheet::Output)));
+    QVERIFY(h.Window().InputSave->isEnabled());
+
+    // The program goes on: the next run of a short case completes.
+    h.SetRow(13, QStringLiteral("24"));
+    h.Dialogs.Messages.clear();
+    h.SaveRun(h.Path(QStringLiteral("case.inp")));
+    QCOMPARE(h.Dialogs.Messages, QStringList({kMadeMessage.arg(report)}));
+    QVERIFY(test::ReadText(report).contains(QStringLiteral(" Output data:")));
+}
+
+QTEST_MAIN(SaveRunTest)
+#include "save_run_test.moc"
