@@ -315,9 +315,11 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     // The program ends only through the exit window; a run must end first.
     event->ignore();
     if (SaveRun->Running() || companions_.CloseForm == nullptr) return;
-    companions_.CloseForm->show();
-    companions_.CloseForm->raise();
-    companions_.CloseForm->activateWindow();
+    TCloseForm* exitWindow = companions_.CloseForm;
+    exitWindow->move(geometry().center() - exitWindow->rect().center());
+    exitWindow->show();
+    exitWindow->raise();
+    exitWindow->activateWindow();
 }
 
 }  // namespace pelorin
