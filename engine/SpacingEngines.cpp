@@ -11,13 +11,6 @@ namespace {
 
 constexpr double kWidestHalfSpacing = 1000;
 
-// The bracket of the spacing bisection.
-struct SpacingBracket {
-    double low = 0;
-    double high = kWidestHalfSpacing;
-    double lowestTried = 0;  // where the bracket started
-};
-
 void WriteSpacingFrame(ReportWriter& report, const DrainageCase& c, Module module) {
     WriteReportHeader(report, c, module);
     WriteInputEcho(report, c,
@@ -27,11 +20,13 @@ void WriteSpacingFrame(ReportWriter& report, const DrainageCase& c, Module modul
     WriteTableHead(report, module);
 }
 
-SpacingBracket PrepareSpacingRun(DrainageCase& c, RunSink& sink) {
+// The bracket of the half spacing runs from the half width of the water body
+// to 1000 m.
+SearchBracket PrepareSpacingRun(DrainageCase& c, RunSink& sink) {
     PrepareFlowGeometry(c);
     c.p = 0.01;
     c.FirstStep = FirstStepFor(c.HalfWidth, 0.01);
-    SpacingBracket bracket{c.HalfWidth, kWidestHalfSpacing, c.HalfWidth};
+    const SearchBracket bracket{c.HalfWidth, kWidestHalfSpacing};
     c.HalfSpacing = c.HalfWidth;
     if (Minus(c.Dw, c.Dm) < 0.2) {
         // A short spacing needs a finer step; FirstStep keeps its coarse value.
@@ -47,46 +42,29 @@ SpacingBracket PrepareSpacingRun(DrainageCase& c, RunSink& sink) {
     return bracket;
 }
 
-[[noreturn]] void SpacingNotFound(const DrainageCase& c, const SpacingBracket& bracket) {
+[[noreturn]] void SpacingNotFound(const DrainageCase& c, const SearchBracket& bracket) {
     std::string why;
-    if (bracket.high == kWidestHalfSpacing) {
-        why = " even the widest spacing tried (" + MessageNumber(2 * kWidestHalfSpacing, 0) +
-              " m) keeps the midway water table deeper than Dm. The soil drains this recharge too "
-              "easily for drains to be needed at that depth.";
-    } else if (bracket.low == bracket.lowestTried) {
-        why = " even the narrowest spacing keeps the midway water table above Dm.";
-    } else {
-        why = " the search narrowed the spacing down to " + MessageNumber(2 * c.HalfSpacing, 4) +
-              " m without bringing the midway head within 0.0001 m of Dw-Dm.";
+    switch (StallOf(bracket)) {
+        case SearchStall::AboveBracket:
+            why = " even the widest spacing tried (" + MessageNumber(2 * kWidestHalfSpacing, 0) +
+                  " m) keeps the midway water table deeper than Dm. The soil drains this "
+                  "recharge too easily for drains to be needed at that depth.";
+            break;
+        case SearchStall::BelowBracket:
+            why = " even the narrowest spacing keeps the midway water table above Dm.";
+            break;
+        case SearchStall::ClosedIn:
+            why = " the search narrowed the spacing down to " +
+                  MessageNumber(2 * c.HalfSpacing, 4) +
+                  " m without bringing the midway head within 0.0001 m of Dw-Dm.";
+            break;
     }
     throw RunError(Fault::SearchFailed, " The drain spacing could not be found:" + why);
 }
 
-// One bisection step of the half spacing; a step that no longer moves the
-// trial means the tolerance cannot be met inside the bracket.
-void NarrowSpacing(DrainageCase& c, SpacingBracket& bracket, bool tooNarrow) {
-    double next = 0;
-    if (tooNarrow) {
-        bracket.low = c.HalfSpacing;
-        next = Midpoint(c.HalfSpacing, bracket.high);
-    } else {
-        bracket.high = c.HalfSpacing;
-        next = Midpoint(c.HalfSpacing, bracket.low);
-    }
-    if (next == c.HalfSpacing) SpacingNotFound(c, bracket);
-    c.HalfSpacing = next;
-}
-
-void WriteDepthResults(ReportWriter& report, const char* firstMethod, double firstHead,
-                       const char* secondMethod, double secondHead, double firstDepth,
-                       double secondDepth) {
-    WriteResult(report, std::string(" Midway hydr. head (") + firstMethod + " m) is: ", firstHead, 3);
-    WriteResult(report, std::string(" Midway hydr. head (") + secondMethod + " m) is: ", secondHead,
-                3);
-    WriteResult(report, std::string(" Midway W.T. depth (") + firstMethod + " m) is: ", firstDepth,
-                3);
-    WriteResult(report, std::string(" Midway W.T. depth (") + secondMethod + " m) is: ",
-                secondDepth, 3);
+// A midway head below the target means the trial spacing is too narrow.
+void NarrowSpacing(DrainageCase& c, SearchBracket& bracket, bool tooNarrow) {
+    if (!NarrowSearch(bracket, c.HalfSpacing, tooNarrow)) SpacingNotFound(c, bracket);
 }
 
 }  // namespace
@@ -95,7 +73,7 @@ void DarSpac(DrainageCase& c, RunSink& sink) {
     c.ReportFileName = ReportNameFor(c.InputFileName);
     ReportWriter report(c.ReportFileName);
     WriteSpacingFrame(report, c, Module::DarSpac);
-    SpacingBracket bracket = PrepareSpacingRun(c, sink);
+    SearchBracket bracket = PrepareSpacingRun(c, sink);
 
     for (;;) {
         StopIfRequested(sink);
@@ -112,8 +90,8 @@ void DarSpac(DrainageCase& c, RunSink& sink) {
     WriteResult(report, " The drain spacing (Darcy,  m) is: ", Value(Guarded(2.0) * bracket.low),
                 2);
     report.Line();
-    WriteDepthResults(report, "Darcy, ", c.FStar, "energy,", c.F, Minus(c.Dw, c.FStar),
-                      Minus(c.Dw, c.EnergyMidHead));
+    WriteMidwayResults(report, " ", {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
+                       {"energy,", c.F, Minus(c.Dw, c.EnergyMidHead)});
     report.Line(" #");
     report.Commit();
 }
@@ -122,7 +100,7 @@ void EneSpac(DrainageCase& c, RunSink& sink) {
     c.ReportFileName = ReportNameFor(c.InputFileName);
     ReportWriter report(c.ReportFileName);
     WriteSpacingFrame(report, c, Module::EneSpac);
-    SpacingBracket bracket = PrepareSpacingRun(c, sink);
+    SearchBracket bracket = PrepareSpacingRun(c, sink);
     ProgressLine stillWorking(sink, " Still working ...");
 
     double H = 0;
@@ -144,8 +122,8 @@ void EneSpac(DrainageCase& c, RunSink& sink) {
     WriteResult(report, " The drain spacing (energy, m) is: ", Value(Guarded(2.0) * c.HalfSpacing),
                 2);
     report.Line();
-    WriteDepthResults(report, "energy,", H, "Darcy, ", c.FStar, Minus(c.Dw, H),
-                      Minus(c.Dw, c.FStar));
+    WriteMidwayResults(report, " ", {"energy,", H, Minus(c.Dw, H)},
+                       {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});
     report.Line(" #");
     report.Commit();
 }
