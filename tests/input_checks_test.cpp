@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,11 @@ std::vector<double> ValuesOf(const CheckCase& k) {
 
 class InputCheck : public ::testing::TestWithParam<CheckCase> {};
 
+// Names the case in the test list.
+std::ostream& operator<<(std::ostream& out, const CheckCase& k) {
+    return out << k.name;
+}
+
 TEST_P(InputCheck, WritesTheErrorListOfItsAim) {
     const CheckCase& k = GetParam();
     TempDir dir;
@@ -160,6 +166,11 @@ struct Adjustment {
 };
 
 class SilentAdjustment : public ::testing::TestWithParam<Adjustment> {};
+
+// Names the case in the test list.
+std::ostream& operator<<(std::ostream& out, const Adjustment& k) {
+    return out << k.name;
+}
 
 TEST_P(SilentAdjustment, CutsOffLayersWithoutAMessage) {
     const Adjustment& a = GetParam();
@@ -319,6 +330,11 @@ struct ReadFault {
 };
 
 class UnreadableNumber : public ::testing::TestWithParam<ReadFault> {};
+
+// Names the case in the test list.
+std::ostream& operator<<(std::ostream& out, const ReadFault& k) {
+    return out << k.name;
+}
 
 // A token that is no number stops the check before the error list is made: a
 // list left from an earlier run stays as it was.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,11 @@ struct LayoutCase {
 };
 
 class InputFileLayout : public ::testing::TestWithParam<LayoutCase> {};
+
+// Names the case in the test list.
+std::ostream& operator<<(std::ostream& out, const LayoutCase& k) {
+    return out << k.name;
+}
 
 TEST_P(InputFileLayout, IsWrittenByteForByte) {
     const LayoutCase& k = GetParam();
@@ -143,6 +149,11 @@ struct ReadCase {
 
 class ReadsNumbers : public ::testing::TestWithParam<ReadCase> {};
 
+// Names the case in the test list.
+std::ostream& operator<<(std::ostream& out, const ReadCase& k) {
+    return out << k.name;
+}
+
 TEST_P(ReadsNumbers, InFreeFormat) {
     TempDir dir;
     const std::string name = dir.File("free.inp");
@@ -219,6 +230,11 @@ struct CorruptCase {
 };
 
 class CorruptFile : public ::testing::TestWithParam<CorruptCase> {};
+
+// Names the case in the test list.
+std::ostream& operator<<(std::ostream& out, const CorruptCase& k) {
+    return out << k.name;
+}
 
 TEST_P(CorruptFile, GivesTheProgramErrorMessages) {
     const CorruptCase& k = GetParam();

@@ -4,10 +4,12 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "DrainageCase.h"
+#include "NumberFormat.h"
 #include "ProfileRoutine.h"
 #include "ReportWriter.h"
 #include "RunError.h"
@@ -25,7 +27,7 @@ using test::SplitCrLf;
 struct Soil {
     double R = 0.005;
     double D1 = 2.5, D2 = 4.5, Dw = 1.0, Db = 1.25, E = 0.0, W = 0.0;
-    double Ka = 0.5, Kb1 = 4.0, Kv1 = 1.0, Kb2 = 9.0, Kv2 = 1.0;
+    double Ka = 0.5, Kb1 = 16.0, Kv1 = 4.0, Kb2 = 9.0, Kv2 = 1.0;
 };
 
 DrainageCase CaseOf(const Soil& s) {
@@ -251,6 +253,11 @@ std::vector<ExampleRows> ExampleTable() {
 
 class ProfileExamples : public ::testing::TestWithParam<ExampleRows> {};
 
+// Names the case in the test list.
+std::ostream& operator<<(std::ostream& out, const ExampleRows& k) {
+    return out << "HalfSpacing " << k.halfSpacing << " W " << k.width;
+}
+
 TEST_P(ProfileExamples, SelectorAgreesWithTheScanAndGivesTheTableRows) {
     const ExampleRows& e = GetParam();
     const auto first =
@@ -303,9 +310,14 @@ struct ZoneCase {
 
 class FlowGeometry : public ::testing::TestWithParam<ZoneCase> {};
 
+// Names the case in the test list.
+std::ostream& operator<<(std::ostream& out, const ZoneCase& k) {
+    return out << k.name;
+}
+
 TEST_P(FlowGeometry, GivesTheZoneGeometryAndTransmissivity) {
     const ZoneCase& z = GetParam();
-    Soil soil;  // Ka 0.5; Kb1 4, Kv1 1 → factor 2; Kb2 9, Kv2 1 → factor 3
+    Soil soil;  // Ka 0.5; Kb1 16, Kv1 4 → factor 2; Kb2 9, Kv2 1 → factor 3
     soil.Db = z.Db;
     soil.W = z.W;
     soil.Kv1 = z.Kv1;
@@ -320,22 +332,22 @@ TEST_P(FlowGeometry, GivesTheZoneGeometryAndTransmissivity) {
 INSTANTIATE_TEST_SUITE_P(
     Zones, FlowGeometry,
     ::testing::Values(
-        // bottom in layer 1: base = 0.125 + Kv1·0.5; Keq1 2 up to TThick1 3, Keq2 3 up to 9
+        // bottom in layer 1: base = 0.125 + Kv1·0.5; Keq1 8 up to TThick1 3, Keq2 3 up to 9
         ZoneCase{"DitchInLayer1",
                  1.25,
                  2.0,
-                 1.0,
+                 4.0,
                  1.0,
                  0.5,
                  0.0,
-                 {{1.0, 2.625}, {3.0, 6.625}, {5.0, 12.625}, {9.0, 24.625}, {20.0, 24.625}}},
-        ZoneCase{"PipeInLayer1", 1.25, 0.0, 1.0, 0.0, 0.0, 0.5, {{1.0, 2.125}, {20.0, 24.125}}},
-        // bottom in layer 2: base = 0.125 + Kb1·Thick1 6 + Kv2·(4 − 3); Keq2 3 up to TThick2 6
-        ZoneCase{"DitchInLayer2", 3.5, 8.0, 1.0, 4.0, 1.0, 0.0, {{2.0, 13.125}, {10.0, 25.125}}},
-        ZoneCase{"NarrowDitchInLayer2", 3.5, 2.0, 1.0, 1.0, 0.0, 2.0, {{2.0, 12.125}}},
+                 {{1.0, 10.125}, {3.0, 26.125}, {5.0, 32.125}, {9.0, 44.125}, {20.0, 44.125}}},
+        ZoneCase{"PipeInLayer1", 1.25, 0.0, 4.0, 0.0, 0.0, 0.5, {{1.0, 8.125}, {20.0, 42.125}}},
+        // bottom in layer 2: base = 0.125 + Kb1·Thick1 24 + Kv2·(4 − 3); Keq2 3 up to TThick2 6
+        ZoneCase{"DitchInLayer2", 3.5, 8.0, 4.0, 4.0, 1.0, 0.0, {{2.0, 31.125}, {10.0, 43.125}}},
+        ZoneCase{"NarrowDitchInLayer2", 3.5, 2.0, 4.0, 1.0, 0.0, 2.0, {{2.0, 30.125}}},
         // bottom at or below D2: no half width, T = Ka·h + Kb1·Thick1 + Kb2·Thick2
-        ZoneCase{"BottomAtD2", 4.5, 8.0, 1.0, 0.0, 0.0, 6.0, {{0.0, 24.125}, {100.0, 24.125}}},
-        ZoneCase{"BottomBelowD2", 5.0, 8.0, 1.0, 0.0, 0.0, 7.5, {{0.0, 24.125}, {100.0, 24.125}}},
+        ZoneCase{"BottomAtD2", 4.5, 8.0, 4.0, 0.0, 0.0, 6.0, {{0.0, 42.125}, {100.0, 42.125}}},
+        ZoneCase{"BottomBelowD2", 5.0, 8.0, 4.0, 0.0, 0.0, 7.5, {{0.0, 42.125}, {100.0, 42.125}}},
         // Kv1 = 0: factor 1000000, Keq1 0; the flow zone stays in layer 1
         ZoneCase{"NoVerticalFlowInLayer1",
                  1.25,
@@ -351,7 +363,7 @@ TEST(FlowGeometry, FactorsAndEquivalentPermeabilities) {
     Soil soil;
     DrainageCase c = CaseOf(soil);
     EXPECT_DOUBLE_EQ(c.Aniso1, 2.0);
-    EXPECT_DOUBLE_EQ(c.Keq1, 2.0);
+    EXPECT_DOUBLE_EQ(c.Keq1, 8.0);
     EXPECT_DOUBLE_EQ(c.Aniso2, 3.0);
     EXPECT_DOUBLE_EQ(c.Keq2, 3.0);
     EXPECT_DOUBLE_EQ(c.TThick1, 3.0);
@@ -490,6 +502,144 @@ TEST(SolveEnergyMidHead, TakesItsOwnStartAndUpperBound) {
 
 // ---------------------------------------------------------------------------
 // The profile
+
+// The profile as the method states it, step by step, with the row scan over
+// j = 0, n, 2n, ... at every step; the rows in the program's number format.
+struct LiteralResult {
+    std::string rows;
+    double F = 0, GP = 0, FStar = 0, GStarP = 0, T1 = 0, T2 = 0;
+};
+
+LiteralResult LiteralProfile(const DrainageCase& c) {
+    const double p = kProfileStep;
+    const double L = c.HalfSpacing;
+    const auto round = [](double x) { return static_cast<std::int64_t>(std::nearbyint(x)); };
+    const std::int64_t rowInterval = round(L / 10);
+    std::int64_t n = round(static_cast<double>(rowInterval) / p);
+    if (n < 1) n = round(L / p);
+    const std::int64_t first = std::max<std::int64_t>(2, round(c.HalfWidth / p) + 1);
+    const std::int64_t last = round(L / p);
+    LiteralResult r;
+    bool quarter = false, half = false;
+    for (std::int64_t i = first; i <= last; ++i) {
+        const double xc = (static_cast<double>(i) - 0.5) * p;
+        const double Y = 1.571 * xc + c.DepthExcess;
+        double hmid = 0;
+        if (i == first) {
+            r.F = c.EntranceHead;
+            hmid = c.EntranceHead;
+        } else {
+            hmid = r.F + 0.5 * r.GP * p;
+        }
+        double T = Transmissivity(c, hmid, Y);
+        r.T1 = c.R * (L - xc) / T;
+        const double T2prev = r.T2;
+        r.T2 = (hmid - c.EnergyMidHead) / (L - xc);
+        r.GP = r.T1 + r.T2;
+        if (i > first) {
+            if (r.GP < 0 || r.T2 > 0) {
+                r.GP = r.T1;
+                r.T2 = 0;
+            }
+            if (r.T2 < T2prev) {
+                r.GP = r.T1;
+                r.T2 = 0.5 * T2prev;
+            }
+        }
+        r.F = r.F + r.GP * p;
+        if (i == first) {
+            r.FStar = c.EntranceHead;
+            hmid = c.EntranceHead;
+        } else {
+            hmid = r.FStar + 0.5 * r.GStarP * p;
+        }
+        T = Transmissivity(c, hmid, Y);
+        r.GStarP = c.R * (L - xc) / T;
+        r.FStar = r.FStar + r.GStarP * p;
+        const double X = static_cast<double>(i) * p;
+        if (r.FStar < 0.0001) r.FStar = 0.0001;
+        if (r.F < 0.0001) r.F = 0.0001;
+        bool write = false;
+        for (std::int64_t j = 0; j <= last && !write; j += n) {
+            if (!quarter && 4 * i == j) {
+                quarter = true;
+                write = true;
+            } else if (!half && 2 * i == j) {
+                half = true;
+                write = true;
+            } else if (j == i || (i == first && j != first) || (i == last && j != last)) {
+                write = true;
+            }
+        }
+        if (!write) continue;
+        r.rows += FormatFixed(X, 6, 2);
+        for (double v : {r.FStar, r.GStarP, r.F, r.GP, r.T1, r.T2}) r.rows += FormatFixed(v, 10, 4);
+        r.rows += "\r\n";
+    }
+    return r;
+}
+
+// A negative assumed midway head asks for the one the energy balance finds
+// with the search step 0.01, as the engines hand it over.
+struct LiteralCase {
+    const char* name;
+    double R, Db, W, E, halfSpacing, energyMidHead;
+};
+
+class ProfileAsStated : public ::testing::TestWithParam<LiteralCase> {};
+
+// Names the case in the test list.
+std::ostream& operator<<(std::ostream& out, const LiteralCase& k) {
+    return out << k.name;
+}
+
+TEST_P(ProfileAsStated, WritesTheRowsAndMidwayValuesOfTheStatedSteps) {
+    const LiteralCase& k = GetParam();
+    Soil soil;  // a loam over a sandy loam
+    soil.D1 = 2.0;
+    soil.D2 = 4.0;
+    soil.Ka = 0.5;
+    soil.Kb1 = 0.8;
+    soil.Kv1 = 0.4;
+    soil.Kb2 = 1.5;
+    soil.Kv2 = 0.6;
+    soil.R = k.R;
+    soil.Db = k.Db;
+    soil.W = k.W;
+    soil.E = k.E;
+    DrainageCase c = CaseOf(soil);
+    c.HalfSpacing = k.halfSpacing;
+    c.EntranceHead = 2.0 * c.R * c.HalfSpacing * c.E;
+    c.EnergyMidHead = k.energyMidHead;
+    if (k.energyMidHead < 0) {
+        c.p = 0.01;
+        c.FirstStep = FirstStepFor(c.HalfWidth, c.p);
+        SolveEnergyMidHead(c, c.HalfSpacing);
+    }
+    const LiteralResult expected = LiteralProfile(c);
+    ReportWriter report;
+    WriteProfile(c, report);
+    EXPECT_EQ(report.Contents(), expected.rows);
+    EXPECT_EQ(c.FStar, expected.FStar);
+    EXPECT_EQ(c.GStarP, expected.GStarP);
+    EXPECT_EQ(c.F, expected.F);
+    EXPECT_EQ(c.GP, expected.GP);
+    EXPECT_EQ(c.T1, expected.T1);
+    EXPECT_EQ(c.T2, expected.T2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ProfileAsStated,
+                         ::testing::Values(
+                             // name                       R      Db   W    E    L     Hm
+                             LiteralCase{"PipeNoResistance", 0.007, 1.1, 0.0, 0.0, 16.0, -1},
+                             LiteralCase{"DitchInLayer1", 0.007, 1.5, 1.5, 0.5, 10.0, -1},
+                             LiteralCase{"WideDitchInLayer2", 0.01, 2.5, 6.0, 0.2, 8.0, -1},
+                             // the entrance head above the assumed midway head: T2 starts positive
+                             LiteralCase{"BottomAtD2", 0.005, 4.0, 2.0, 1.0, 5.0, 0.02},
+                             // an assumed head far above the heads: the gradient turns negative
+                             LiteralCase{"HighAssumedHead", 0.02, 1.1, 0.0, 0.3, 5.0, 0.9},
+                             LiteralCase{"QuarterAndHalfRows", 0.007, 1.1, 0.5, 0.1, 12.5, -1}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WriteProfile, ClampsTheHeadsAtTheDrainWithoutEntranceResistance) {
     Soil soil = ConstantTransmissivitySoil();
@@ -635,6 +785,11 @@ struct GuardCase {
 };
 
 class ZeroTransmissivity : public ::testing::TestWithParam<GuardCase> {};
+
+// Names the case in the test list.
+std::ostream& operator<<(std::ostream& out, const GuardCase& k) {
+    return out << k.name;
+}
 
 TEST_P(ZeroTransmissivity, StopsEveryRoutineWithItsFault) {
     const GuardCase& g = GetParam();

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+
+namespace pelorin {
+namespace {
+
+namespace fs = test::fs;
+using test::CliResult;
+using test::ReadFile;
+using test::RunCli;
+using test::TempDir;
+using test::WriteCase;
+using test::WriteFile;
+
+// A spacing case with a short spacing, quick to compute.
+//                                 R     D1   D2   Dw   Db   E  W  Ka   Kb1  Kv1  Kb2  Kv2  Dm
+const std::vector<double> kGood = {0.01, 1.5, 2.0, 1.0, 2.0, 0, 0, 0.2, 0.5, 0.5, 0.5, 0.5, 0.5};
+// R = 0: refused by the check
+const std::vector<double> kRefused = {0.0, 1.5, 2.0, 1.0, 2.0, 0, 0, 0.2, 0.5, 0.5, 0.5, 0.5, 0.5};
+// Kv1 = R cuts off both layers; a pipe without entrance resistance then has
+// no transmissivity at its first step.
+const std::vector<double> kFaulting = {0.005, 2.0, 4.0,   1.0, 1.2, 0,  0,
+                                       0.5,   1.0, 0.005, 2.0, 1.0, 0.5};
+
+const std::string kRefusedList =
+    " THE FOLLOWING ERRORS WERE FOUND IN THE INPUT:\r\n\r\n Make sure that R > 0.\r\n\r\n"
+    "Please correct the errors.\r\n";
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+class Cli : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        WriteCase(dir.File("good.inp"), "Spa", "Dar", kGood);
+        WriteCase(dir.File("refused.inp"), "Spa", "Ene", kRefused);
+        WriteCase(dir.File("faulting.inp"), "Spa", "Dar", kFaulting);
+        WriteFile(dir.File("comma.inp"),
+                  "T1\r\nT2\r\nFile Name: x\r\nSpa Dar\r\n0,01 1.5 2 1 2 0 0 0.2 0.5 0.5 0.5 0.5 "
+                  "0.5\r\n");
+        WriteFile(dir.File("code.inp"),
+                  "T1\r\nT2\r\nFile Name: x\r\nspa Dar\r\n0.01 1.5 2 1 2 0 0 0.2 0.5 0.5 0.5 0.5 "
+                  "0.5\r\n");
+    }
+
+    CliResult Run(const std::vector<std::string>& args) { return RunCli(args, dir.Path()); }
+    bool Exists(const std::string& name) const { return fs::exists(dir.File(name)); }
+
+    TempDir dir;
+};
+
+TEST_F(Cli, AnAcceptedCaseGivesItsReportAndDeletesTheErrorList) {
+    WriteFile(dir.File("Error.lst"), "left from before\r\n");
+    const CliResult result = Run({"run", "good.inp"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "good.out\n");
+    EXPECT_TRUE(Exists("good.out"));
+    EXPECT_FALSE(Exists("Error.lst"));
+    EXPECT_TRUE(
+        Contains(ReadFile(dir.File("good.out")), " Name of input file used:  good.inp\r\n"));
+}
+
+TEST_F(Cli, ARefusedCasePrintsItsErrorListAndLeavesIt) {
+    const CliResult result = Run({"run", "good.inp", "refused.inp"});
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_TRUE(Exists("good.out"));
+    EXPECT_FALSE(Exists("refused.out"));
+    EXPECT_EQ(ReadFile(dir.File("Error.lst")), kRefusedList);
+    for (const char* line : {" THE FOLLOWING ERRORS WERE FOUND IN THE INPUT:\n",
+                             "\n Make sure that R > 0.\n", "\nPlease correct the errors.\n"})
+        EXPECT_TRUE(Contains(result.err, line)) << result.err;
+    EXPECT_TRUE(Contains(result.err, "refused.inp")) << result.err;
+}
+
+TEST_F(Cli, LaterFilesRunAfterARefusedOne) {
+    const CliResult result = Run({"run", "refused.inp", "good.inp"});
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_TRUE(Exists("good.out"));
+    EXPECT_FALSE(Exists("Error.lst")) << "the accepted case after it deletes the list";
+}
+
+TEST_F(Cli, AMissingFileIsStatus2AndTheOthersStillRun) {
+    const CliResult result = Run({"run", "missing.inp", "good.inp"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(Contains(result.err,
+                         "The file \"missing.inp\"could not be opened. It may be in use by another "
+                         "program,  or the programmer should incorporate more time."))
+        << result.err;
+    EXPECT_TRUE(Exists("good.out"));
+}
+
+TEST_F(Cli, CorruptFilesAreStatus2WithTheirMessages) {
+    CliResult result = Run({"run", "comma.inp"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(Contains(result.err,
+                         "A program error occurred.Real numbers in the inputfile \"comma.inp\" are "
+                         "corrupt"))
+        << result.err;
+    EXPECT_FALSE(Exists("comma.out"));
+
+    result = Run({"run", "code.inp"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(Contains(
+        result.err, "A program error occurred.The code in the inputfile \"code.inp\" is corrupt"))
+        << result.err;
+    EXPECT_FALSE(Exists("code.out"));
+}
+
+TEST_F(Cli, AFailedRunIsStatus2AndTheOthersStillRun) {
+    WriteFile(dir.File("faulting.out"), "earlier\r\n");
+    const CliResult result = Run({"run", "faulting.inp", "good.inp"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(Contains(result.err, "faulting.inp: Floating point division by zero"))
+        << result.err;
+    EXPECT_EQ(ReadFile(dir.File("faulting.out")), "earlier\r\n");
+    EXPECT_TRUE(Exists("good.out"));
+}
+
+TEST_F(Cli, AFailureOutranksARefusal) {
+    EXPECT_EQ(Run({"run", "refused.inp", "missing.inp"}).exitCode, 2);
+    EXPECT_EQ(Run({"run", "missing.inp", "refused.inp"}).exitCode, 2);
+    EXPECT_EQ(Run({"run", "refused.inp", "good.inp", "refused.inp"}).exitCode, 1);
+}
+
+TEST_F(Cli, HelpAndVersion) {
+    CliResult result = Run({"--help"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(Contains(result.out, "pelorin-cli run FILE")) << result.out;
+    EXPECT_TRUE(result.err.empty());
+
+    result = Run({"--version"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(std::regex_match(result.out, std::regex("pelorin-cli [0-9]+\\.[0-9]+\\.[0-9]+\n")))
+        << result.out;
+}
+
+TEST_F(Cli, WrongUseIsStatus2WithTheUsage) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{}, {"run"}, {"calculate", "good.inp"}}) {
+        const CliResult result = Run(args);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_TRUE(Contains(result.err, "Usage:")) << result.err;
+        EXPECT_TRUE(result.out.empty());
+    }
+    EXPECT_FALSE(Exists("good.out"));
+}
+
+}  // namespace
+}  // namespace pelorin
