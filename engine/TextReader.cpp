@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <locale.h>
+#include <sys/stat.h>
 
 #include "RunError.h"
 
@@ -13,6 +14,14 @@ TextReader::TextReader(const std::string& path) {
     if (path.empty()) throw RunError(Fault::FileNotFound);
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr) throw FileFault(errno);
+    // A folder opens like a file here but has no text: it counts as a file
+    // that cannot be opened.
+    struct stat info {};
+    if (fstat(fileno(file_), &info) == 0 && S_ISDIR(info.st_mode)) {
+        std::fclose(file_);
+        file_ = nullptr;
+        throw FileFault(EISDIR);
+    }
 }
 
 TextReader::~TextReader() {

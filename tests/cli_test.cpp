@@ -93,6 +93,11 @@ TEST_F(Cli, AMissingFileIsStatus2AndTheOthersStillRun) {
                          "program,  or the programmer should incorporate more time."))
         << result.err;
     EXPECT_TRUE(Exists("good.out"));
+
+    fs::create_directory(dir.File("folder.inp"));
+    const CliResult folder = Run({"run", "folder.inp"});
+    EXPECT_EQ(folder.exitCode, 2);
+    EXPECT_TRUE(Contains(folder.err, "The file \"folder.inp\"could not be opened.")) << folder.err;
 }
 
 TEST_F(Cli, CorruptFilesAreStatus2WithTheirMessages) {

@@ -380,6 +380,19 @@ TEST(InputChecks, MissingInputFileIsFileNotFoundAndWritesNoErrorList) {
     }
 }
 
+TEST(InputChecks, AFolderInsteadOfTheInputFileStopsTheCheck) {
+    TempDir dir;
+    test::fs::create_directory(dir.File("case.inp"));
+    DrainageCase c;
+    try {
+        CheckSpacingInput(c, dir.File("case.inp"), dir.File("Error.lst"));
+        ADD_FAILURE() << "the check ended normally";
+    } catch (const RunError& error) {
+        EXPECT_STREQ(error.what(), "Invalid filename");
+    }
+    EXPECT_FALSE(test::fs::exists(dir.File("Error.lst")));
+}
+
 TEST(InputChecks, AnErrorListThatCannotBeCreatedStopsTheCheck) {
     TempDir dir;
     const std::string input = WriteCase(dir.File("s.inp"), "Spa", "Ene", kSpacing);

@@ -279,6 +279,13 @@ TEST(InputFile, CannotOpenMessagesAreExact) {
     EXPECT_EQ(read.Status, FileStatus::CannotOpen);
     EXPECT_EQ(read.Messages, std::vector<std::string>{CannotRead(missing)});
 
+    // a folder is no file that can be opened for reading
+    const std::string folder = dir.File("folder.inp");
+    test::fs::create_directory(folder);
+    const InputReadResult fromFolder = ReadInputFile(folder);
+    EXPECT_EQ(fromFolder.Status, FileStatus::CannotOpen);
+    EXPECT_EQ(fromFolder.Messages, std::vector<std::string>{CannotRead(folder)});
+
     const std::string unwritable = dir.File("no-folder/case.inp");
     const FileWriteResult write =
         WriteInputFile(unwritable, {"a", "b", "Spa", "Ene", std::vector<double>(13, 1.0)});
