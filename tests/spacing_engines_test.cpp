@@ -320,6 +320,25 @@ TEST(DarSpac, ShortTargetHeadWarnsAndSearchesWithTheFineStep) {
     EXPECT_EQ(ValueAfter(run.report, kDarcySpacing), Trimmed(Fixed(2 * expected.low, 2)));
 }
 
+// A ditch with a short target head: the search keeps the first step of the
+// coarse step, so its marches start at X = 101·0.0001 for a ditch 2 m wide.
+TEST(DarSpac, ShortDitchKeepsTheCoarseFirstStep) {
+    //                          R     D1   D2   Dw   Db   E    W    Ka   Kb1  Kv1  Kb2  Kv2  Dm
+    const SpacingInput in = {"ShortDitch", 0.01, 1.8, 2.5, 1.2, 1.5, 0.0,
+                             2.0,          0.5,  0.3, 0.3, 0.5, 0.5, 1.0};
+    const SearchEnd expected = LiteralDarcySearch(Checked(in));
+    TempDir dir;
+    SpacingRun run;
+    RunSpacing(in, CalcMethod::Darcy, dir, run);
+    EXPECT_EQ(run.sink.messages, std::string(kShortMessage) + "\n");
+    EXPECT_EQ(run.outcome.Case.HalfSpacing, expected.halfSpacing);
+    EXPECT_EQ(ValueAfter(run.report, kDarcySpacing), Trimmed(Fixed(2 * expected.low, 2)));
+    // the profile starts at the half width
+    const std::vector<std::string> lines = SplitCrLf(run.report);
+    ASSERT_GT(lines.size(), 35u);
+    EXPECT_EQ(lines[35].substr(0, 6), "  1.00");
+}
+
 TEST(DarSpac, NoWarningAtATargetHeadOfAtLeast02) {
     SpacingInput in = kShort;
     in.Dm = 0.95;
