@@ -110,7 +110,7 @@ double SearchConductivityEnergy(DrainageCase& c, SearchBracket& bracket, RunSink
 }  // namespace
 
 void DarCond(DrainageCase& c, RunSink& sink) {
-    c.ReportFileName = ReportNameFor(c.InputFileName);
+    NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteConductivityFrame(report, c, Module::DarCond);
     SearchBracket bracket = PrepareConductivityRun(c);
@@ -129,7 +129,7 @@ void DarCond(DrainageCase& c, RunSink& sink) {
 }
 
 void EneCond(DrainageCase& c, RunSink& sink) {
-    c.ReportFileName = ReportNameFor(c.InputFileName);
+    NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteConductivityFrame(report, c, Module::EneCond);
     SearchBracket bracket = PrepareConductivityRun(c);

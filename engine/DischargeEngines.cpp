@@ -98,7 +98,7 @@ double SearchDischargeEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& s
 }  // namespace
 
 void DarDisc(DrainageCase& c, RunSink& sink) {
-    c.ReportFileName = ReportNameFor(c.InputFileName);
+    NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteDischargeFrame(report, c, Module::DarDisc);
     SearchBracket bracket = PrepareDischargeRun(c);
@@ -118,7 +118,7 @@ void DarDisc(DrainageCase& c, RunSink& sink) {
 }
 
 void EneDisc(DrainageCase& c, RunSink& sink) {
-    c.ReportFileName = ReportNameFor(c.InputFileName);
+    NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteDischargeFrame(report, c, Module::EneDisc);
     SearchBracket bracket = PrepareDischargeRun(c);

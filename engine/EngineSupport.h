@@ -29,6 +29,11 @@ inline double Midpoint(double a, double b) { return Value((Guarded(a) + b) * 0.5
 inline double Minus(double a, double b) { return Value(Guarded(a) - b); }
 inline double AbsDiff(double a, double b) { return Value(Abs(Guarded(a) - b)); }
 
+// Sets the report name of the case: the input file's name with the extension
+// ".out". An input file that already ends in ".out" would be overwritten by
+// its own report, so such a run is refused before anything is written.
+void NameReport(DrainageCase& c);
+
 // Number text for the messages of a search that found no answer.
 std::string MessageNumber(double value, int decimals);
 

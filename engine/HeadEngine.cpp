@@ -50,7 +50,7 @@ double SolveMidwayHead(DrainageCase& c, RunSink& sink) {
 }  // namespace
 
 void HydrHead(DrainageCase& c, RunSink& sink) {
-    c.ReportFileName = ReportNameFor(c.InputFileName);
+    NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteHeadFrame(report, c);
     PrepareHeadRun(c);

@@ -70,7 +70,7 @@ void NarrowSpacing(DrainageCase& c, SearchBracket& bracket, bool tooNarrow) {
 }  // namespace
 
 void DarSpac(DrainageCase& c, RunSink& sink) {
-    c.ReportFileName = ReportNameFor(c.InputFileName);
+    NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteSpacingFrame(report, c, Module::DarSpac);
     SearchBracket bracket = PrepareSpacingRun(c, sink);
@@ -97,7 +97,7 @@ void DarSpac(DrainageCase& c, RunSink& sink) {
 }
 
 void EneSpac(DrainageCase& c, RunSink& sink) {
-    c.ReportFileName = ReportNameFor(c.InputFileName);
+    NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteSpacingFrame(report, c, Module::EneSpac);
     SearchBracket bracket = PrepareSpacingRun(c, sink);
