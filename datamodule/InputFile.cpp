@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 
 #include "NumberFormat.h"
 #include "RunError.h"
@@ -19,10 +20,14 @@ std::optional<CalcAim> AimFromCode(const std::string& code) {
 
 const char* AimCodeOf(CalcAim aim) {
     switch (aim) {
-        case CalcAim::Spacing: return "Spa";
-        case CalcAim::Discharge: return "Dis";
-        case CalcAim::WaterTableDepth: return "Hyd";
-        case CalcAim::Conductivity: return "Con";
+        case CalcAim::Spacing:
+            return "Spa";
+        case CalcAim::Discharge:
+            return "Dis";
+        case CalcAim::WaterTableDepth:
+            return "Hyd";
+        case CalcAim::Conductivity:
+            return "Con";
     }
     return "Spa";
 }
@@ -48,7 +53,9 @@ int InputDecimals(int position, const std::string& aimCode) {
 
 namespace {
 
-std::string Quoted(const std::string& fileName) { return "\"" + fileName + "\""; }
+std::string Quoted(const std::string& fileName) {
+    return "\"" + fileName + "\"";
+}
 
 void ReadCodes(TextReader& reader, InputCase& data, const std::string& fileName,
                InputReadResult& result) {
@@ -107,12 +114,37 @@ InputReadResult ReadInputFile(const std::string& fileName) {
     return result;
 }
 
+namespace {
+
+// The text is written beside the file and renamed over it, so that a write
+// that fails part-way (a full disk) leaves the earlier file whole. A file that
+// is not a regular one (a device) or a folder where nothing new may be created
+// is written in place, as before.
+bool WriteWhole(const std::string& fileName, const std::string& text, bool& opened) {
+    std::error_code ignored;
+    const std::filesystem::path target = std::filesystem::weakly_canonical(fileName, ignored);
+    const std::string path = target.empty() ? fileName : target.string();
+    const auto status = std::filesystem::status(path, ignored);
+    const bool replace =
+        !std::filesystem::exists(status) || std::filesystem::is_regular_file(status);
+    const std::string tempPath = path + ".part";
+    std::FILE* file = replace ? std::fopen(tempPath.c_str(), "wb") : nullptr;
+    const bool inPlace = file == nullptr;
+    if (inPlace) file = std::fopen(fileName.c_str(), "wb");
+    opened = file != nullptr;
+    if (!opened) return false;
+    const bool written =
+        std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0;
+    const bool closed = std::fclose(file) == 0;
+    if (inPlace) return written && closed;
+    if (written && closed && std::rename(tempPath.c_str(), path.c_str()) == 0) return true;
+    std::remove(tempPath.c_str());
+    return false;
+}
+
+}  // namespace
+
 FileWriteResult WriteInputFile(const std::string& fileName, const InputCase& inputCase) {
-    std::FILE* file = std::fopen(fileName.c_str(), "wb");
-    if (file == nullptr) {
-        return {FileStatus::CannotOpen,
-                CannotOpenMessage(fileName, "damaged, in use by another program,  or the")};
-    }
     std::string text;
     text += inputCase.Title1 + "\r\n";
     text += inputCase.Title2 + "\r\n";
@@ -129,15 +161,15 @@ FileWriteResult WriteInputFile(const std::string& fileName, const InputCase& inp
         text += number;
     }
     text += "\r\n";
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
-                         std::fflush(file) == 0;
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
-        return {FileStatus::Corrupt, std::string(kProgramErrorText) +
-                                         "Real numbers in the inputfile \"" + fileName +
-                                         "\" are corrupt"};
+    bool opened = false;
+    if (WriteWhole(fileName, text, opened)) return {};
+    if (!opened) {
+        return {FileStatus::CannotOpen,
+                CannotOpenMessage(fileName, "damaged, in use by another program,  or the")};
     }
-    return {};
+    return {FileStatus::Corrupt, std::string(kProgramErrorText) +
+                                     "Real numbers in the inputfile \"" + fileName +
+                                     "\" are corrupt"};
 }
 
 }  // namespace pelorin
