@@ -24,6 +24,8 @@ class ScriptedUserDialogs : public UserDialogs {
     QList<FileDialogSpec> FileDialogs;
     // Called for each message after it is recorded (a test may act there).
     std::function<void(const QString&)> OnMessage;
+    // Called for each question before it is answered.
+    std::function<void(const QString&)> OnQuestion;
 
     void ShowMessage(const QString& text) override {
         Messages << text;
@@ -31,6 +33,7 @@ class ScriptedUserDialogs : public UserDialogs {
     }
     bool AskYesNo(const QString& question) override {
         Questions << question;
+        if (OnQuestion) OnQuestion(question);
         return YesNoAnswers.isEmpty() ? false : YesNoAnswers.dequeue();
     }
     QString OpenFileName(const FileDialogSpec& spec) override { return Answer(spec); }
