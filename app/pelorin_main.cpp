@@ -1,5 +1,6 @@
 // pelorin: the desktop program.
 
+#include <csignal>
 #include <QApplication>
 
 #include "BaseForm.h"
@@ -8,6 +9,9 @@
 #include "ScreenshotTour.h"
 
 int main(int argc, char** argv) {
+    // A write beyond the file-size limit fails with a "Disk full" message
+    // instead of killing the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(
         QStringLiteral("Subsurface drainage by pipes or open ditches"));

@@ -52,7 +52,9 @@ bool QuickToRun(const InputCase& c) {
     const double spacing = aim == CalcAim::Spacing         ? 0
                            : aim == CalcAim::Conductivity ? c.Values[7]
                                                            : c.Values[12];
-    if (aim == CalcAim::WaterTableDepth && spacing > 10) return false;
+    // A step count beyond 32 bits stops the run at once with a range check.
+    if (aim == CalcAim::WaterTableDepth) return spacing <= 10 || spacing > 43000;
+    if (aim == CalcAim::Conductivity && spacing > 430000) return true;
     if (aim == CalcAim::Spacing && c.Values[3] - c.Values[12] < 0.2) return false;
     return spacing <= 20;
 }
