@@ -55,9 +55,9 @@ DrainageCase StandardCase(double halfSpacing, double p) {
 void SetStepRate(benchmark::State& state, std::int64_t steps) {
     state.SetItemsProcessed(state.iterations() * steps);
     // Seconds per step, shown with its SI prefix (ns).
-    state.counters["per_step"] = benchmark::Counter(
-        static_cast<double>(state.iterations() * steps),
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_step"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * steps),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_MarchDarcy(benchmark::State& state) {
@@ -94,6 +94,119 @@ void BM_WriteProfile(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteProfile)->Unit(benchmark::kMillisecond);
 
+// Floors: the loop-carried chain of one march step alone -- from one step's head
+// and gradient to the next -- with everything that depends on the step index only
+// as cheap inputs. The standard case spends nearly all its steps below both
+// layers (Y beyond TThick12), so the chain's transmissivity is Ka·h plus three
+// terms that do not change from step to step.
+struct ChainInputs {
+    double p, L, R, Ka, Hm, entrance, below1, below2, below3;
+    std::int64_t first, last;
+};
+
+ChainInputs ChainOf(const DrainageCase& c, double L, double Hm) {
+    ChainInputs in{c.p,
+                   L,
+                   c.R,
+                   c.Ka,
+                   Hm,
+                   c.EntranceHead,
+                   c.Kv1 * c.WidthExcess,
+                   c.Keq1 * c.TThick1,
+                   c.Keq2 * c.TThick2,
+                   c.FirstStep,
+                   c.LastStep};
+    benchmark::DoNotOptimize(in);
+    return in;
+}
+
+double DarcyChain(const ChainInputs& in) {
+    double head = in.entrance;
+    double G = 0.0;
+    for (std::int64_t i = in.first; i <= in.last; ++i) {
+        const double xc = (static_cast<double>(i) - 0.5) * in.p;
+        const double hmid = head + 0.5 * G * in.p;
+        const double T = in.Ka * hmid + in.below1 + in.below2 + in.below3;
+        G = in.R * (in.L - xc) / T;
+        head = head + G * in.p;
+    }
+    return head;
+}
+
+double EnergyChain(const ChainInputs& in, std::int64_t last) {
+    double head = in.entrance;
+    double G = 0.0;
+    for (std::int64_t i = in.first; i <= last; ++i) {
+        const double xc = (static_cast<double>(i) - 0.5) * in.p;
+        const double rest = in.L - xc;
+        const double hmid = head + 0.5 * G * in.p;
+        const double T = in.Ka * hmid + in.below1 + in.below2 + in.below3;
+        G = in.R * rest / T + (hmid - in.Hm) / rest;
+        head = head + G * in.p;
+    }
+    return head;
+}
+
+// Both water tables of the profile: the energy-balance one with its gradient
+// corrections and floor, the Darcy one with its floor.
+double ProfileChain(const ChainInputs& in) {
+    double F = in.entrance, GP = 0.0, FStar = in.entrance, GStarP = 0.0, T2 = 0.0;
+    for (std::int64_t i = in.first; i <= in.last; ++i) {
+        const double xc = (static_cast<double>(i) - 0.5) * in.p;
+        const double rest = in.L - xc;
+        const double num = in.R * rest;
+        double hmid = F + 0.5 * GP * in.p;
+        const double T1 = num / (in.Ka * hmid + in.below1 + in.below2 + in.below3);
+        const double T2prev = T2;
+        T2 = (hmid - in.Hm) / rest;
+        GP = T1 + T2;
+        const bool reset = GP < 0.0 || T2 > 0.0;
+        GP = reset ? T1 : GP;
+        T2 = reset ? 0.0 : T2;
+        const bool halve = T2 < T2prev;
+        GP = halve ? T1 : GP;
+        T2 = halve ? 0.5 * T2prev : T2;
+        F = F + GP * in.p;
+        hmid = FStar + 0.5 * GStarP * in.p;
+        GStarP = num / (in.Ka * hmid + in.below1 + in.below2 + in.below3);
+        FStar = FStar + GStarP * in.p;
+        FStar = FStar < 0.0001 ? 0.0001 : FStar;
+        F = F < 0.0001 ? 0.0001 : F;
+    }
+    return F + FStar;
+}
+
+void BM_MarchDarcyFloor(benchmark::State& state) {
+    DrainageCase c = StandardCase(25.0, 0.0001);
+    MarchDarcy(c, c.HalfSpacing);
+    const ChainInputs in = ChainOf(c, c.HalfSpacing, 0);
+    for (auto _ : state) benchmark::DoNotOptimize(DarcyChain(in));
+    SetStepRate(state, c.LastStep - c.FirstStep + 1);
+}
+BENCHMARK(BM_MarchDarcyFloor)->Unit(benchmark::kMillisecond);
+
+void BM_MarchEnergyFloor(benchmark::State& state) {
+    DrainageCase c = StandardCase(25.0, 0.0001);
+    SolveEnergyMidHead(c, c.HalfSpacing);
+    MarchEnergy(c, c.HalfSpacing, c.EnergyMidHead);
+    const ChainInputs in = ChainOf(c, c.HalfSpacing, c.EnergyMidHead);
+    const std::int64_t last = c.MarchStoppedAt;
+    for (auto _ : state) benchmark::DoNotOptimize(EnergyChain(in, last));
+    SetStepRate(state, last - c.FirstStep + 1);
+}
+BENCHMARK(BM_MarchEnergyFloor)->Unit(benchmark::kMillisecond);
+
+void BM_WriteProfileFloor(benchmark::State& state) {
+    DrainageCase c = StandardCase(20.0, 0.01);
+    SolveEnergyMidHead(c, c.HalfSpacing);
+    ReportWriter report;
+    WriteProfile(c, report);
+    const ChainInputs in = ChainOf(c, c.HalfSpacing, c.EnergyMidHead);
+    for (auto _ : state) benchmark::DoNotOptimize(ProfileChain(in));
+    SetStepRate(state, c.LastStep - c.FirstStep + 1);
+}
+BENCHMARK(BM_WriteProfileFloor)->Unit(benchmark::kMillisecond);
+
 // A whole run of one engine on a standard case, from its input file.
 struct EngineCase {
     const char* name;
@@ -104,26 +217,40 @@ struct EngineCase {
 
 const std::vector<EngineCase>& EngineCases() {
     static const std::vector<EngineCase> cases = {
-        {"DarSpac", CalcAim::Spacing, CalcMethod::Darcy,
+        {"DarSpac",
+         CalcAim::Spacing,
+         CalcMethod::Darcy,
          {0.007, 2.0, 4.0, 1.2, 1.3, 0.5, 0, 0.6, 0.8, 0.4, 2.0, 1.0, 0.7}},
-        {"EneSpac", CalcAim::Spacing, CalcMethod::EnergyBalance,
+        {"EneSpac",
+         CalcAim::Spacing,
+         CalcMethod::EnergyBalance,
          {0.007, 2.0, 4.0, 1.2, 1.3, 0.5, 0, 0.6, 0.8, 0.4, 2.0, 1.0, 0.7}},
-        {"DarDisc", CalcAim::Discharge, CalcMethod::Darcy,
+        {"DarDisc",
+         CalcAim::Discharge,
+         CalcMethod::Darcy,
          {0.7, 2.0, 4.0, 1.2, 1.3, 0.5, 0, 0.6, 0.8, 0.4, 2.0, 1.0, 40}},
-        {"EneDisc", CalcAim::Discharge, CalcMethod::EnergyBalance,
+        {"EneDisc",
+         CalcAim::Discharge,
+         CalcMethod::EnergyBalance,
          {0.7, 2.0, 4.0, 1.2, 1.3, 0.5, 0, 0.6, 0.8, 0.4, 2.0, 1.0, 40}},
-        {"HydrHead", CalcAim::WaterTableDepth, CalcMethod::EnergyBalance,
+        {"HydrHead",
+         CalcAim::WaterTableDepth,
+         CalcMethod::EnergyBalance,
          {0.007, 2.0, 4.0, 1.2, 1.3, 0.5, 0, 0.6, 0.8, 0.4, 2.0, 1.0, 40}},
-        {"DarCond", CalcAim::Conductivity, CalcMethod::Darcy,
+        {"DarCond",
+         CalcAim::Conductivity,
+         CalcMethod::Darcy,
          {0.007, 3.0, 1.2, 1.3, 0.5, 0, 0.7, 40, 0, 0, 0, 0, 0}},
-        {"EneCond", CalcAim::Conductivity, CalcMethod::EnergyBalance,
+        {"EneCond",
+         CalcAim::Conductivity,
+         CalcMethod::EnergyBalance,
          {0.007, 3.0, 1.2, 1.3, 0.5, 0, 0.7, 40, 0, 0, 0, 0, 0}},
     };
     return cases;
 }
 
 class NullSink : public RunSink {
-public:
+  public:
     void AddProgressLine(const std::string&) override {}
     void ShowMessage(const std::string&) override {}
 };
@@ -131,14 +258,15 @@ public:
 void BM_EngineRun(benchmark::State& state) {
     const EngineCase& engineCase = EngineCases()[state.range(0)];
     state.SetLabel(engineCase.name);
-    const fs::path folder = fs::temp_directory_path() / ("pelorin-bench-" + std::to_string(getpid()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("pelorin-bench-" + std::to_string(getpid()));
     fs::create_directories(folder);
     const std::string input = (folder / "case.inp").string();
     const InputCase file{"Benchmark", engineCase.name, AimCodeOf(engineCase.aim),
                          MethodCodeOf(engineCase.method), engineCase.values};
     WriteInputFile(input, file);
-    RunRequest request{input, file.Title1, file.Title2, engineCase.aim, engineCase.method,
-                       (folder / "Error.lst").string()};
+    RunRequest request{input,          file.Title1,       file.Title2,
+                       engineCase.aim, engineCase.method, (folder / "Error.lst").string()};
     NullSink sink;
     for (auto _ : state) {
         try {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numeric>
+#include <type_traits>
 
 #include "GuardedArithmetic.h"
 #include "ReportWriter.h"
@@ -52,27 +53,38 @@ void PrepareLayer(double kb, double kv, double& aniso, double& keq) {
     }
 }
 
-// Transmissivity with the zone decided once per march. Written once for plain
+// Transmissivity for a drain zone fixed at compile time: the marches decide
+// the zone once and run a loop without the switch. Written once for plain
 // doubles (the fast path) and for Guarded (the rerun that finds a fault).
-template <class Real>
-Real TransmissivityIn(const DrainageCase& c, DrainZone zone, Real h, Real Y) {
-    switch (zone) {
-        case DrainZone::InLayer1: {
-            const Real base = Real(c.Ka) * h + Real(c.Kv1) * c.WidthExcess;
-            if (Y <= Real(c.TThick1)) return base + Real(c.Keq1) * Y;
-            if (Y <= Real(c.TThick12))
-                return base + Real(c.Keq1) * c.TThick1 + Real(c.Keq2) * (Y - Real(c.TThick1));
-            return base + Real(c.Keq1) * c.TThick1 + Real(c.Keq2) * c.TThick2;
-        }
-        case DrainZone::InLayer2: {
-            const Real base = Real(c.Ka) * h + Real(c.Kb1) * c.Thick1 + Real(c.Kv2) * c.WidthExcess;
-            if (Y <= Real(c.TThick2)) return base + Real(c.Keq2) * Y;
-            return base + Real(c.Keq2) * c.TThick2;
-        }
+template <DrainZone zone, class Real>
+Real TransmissivityAt(const DrainageCase& c, Real h, Real Y) {
+    if constexpr (zone == DrainZone::InLayer1) {
+        const Real base = Real(c.Ka) * h + Real(c.Kv1) * c.WidthExcess;
+        if (Y <= Real(c.TThick1)) return base + Real(c.Keq1) * Y;
+        if (Y <= Real(c.TThick12))
+            return base + Real(c.Keq1) * c.TThick1 + Real(c.Keq2) * (Y - Real(c.TThick1));
+        return base + Real(c.Keq1) * c.TThick1 + Real(c.Keq2) * c.TThick2;
+    } else if constexpr (zone == DrainZone::InLayer2) {
+        const Real base = Real(c.Ka) * h + Real(c.Kb1) * c.Thick1 + Real(c.Kv2) * c.WidthExcess;
+        if (Y <= Real(c.TThick2)) return base + Real(c.Keq2) * Y;
+        return base + Real(c.Keq2) * c.TThick2;
+    } else {
+        return Real(c.Ka) * h + Real(c.Kb1) * c.Thick1 + Real(c.Kb2) * c.Thick2;
+    }
+}
+
+// Calls body(std::integral_constant<DrainZone, zone>) for the zone of the case.
+template <class Body>
+decltype(auto) WithZone(const DrainageCase& c, Body&& body) {
+    switch (ZoneOf(c)) {
+        case DrainZone::InLayer1:
+            return body(std::integral_constant<DrainZone, DrainZone::InLayer1>{});
+        case DrainZone::InLayer2:
+            return body(std::integral_constant<DrainZone, DrainZone::InLayer2>{});
         case DrainZone::BelowLayer2:
             break;
     }
-    return Real(c.Ka) * h + Real(c.Kb1) * c.Thick1 + Real(c.Kb2) * c.Thick2;
+    return body(std::integral_constant<DrainZone, DrainZone::BelowLayer2>{});
 }
 
 struct MarchEnd {
@@ -81,44 +93,77 @@ struct MarchEnd {
     std::int64_t lastStepTaken;
 };
 
+// The centre of step i and the transformed depth of the flow zone there.
 template <class Real>
+struct StepPlace {
+    Real xc;
+    Real Y;
+};
+
+template <class Real>
+StepPlace<Real> PlaceOf(const DrainageCase& c, std::int64_t i, Real p) {
+    const Real xc = (Real(static_cast<double>(i)) - 0.5) * p;
+    return {xc, Real(kFlowZoneSlope) * xc + c.DepthExcess};
+}
+
+// The first step starts from the entrance head itself; the later ones from the
+// head half a step on. The first step is taken before the loop so that the
+// loop body has no test for it.
+template <DrainZone zone, class Real>
 MarchEnd DarcySteps(const DrainageCase& c, double L, std::int64_t first, std::int64_t last) {
-    const DrainZone zone = ZoneOf(c);
     const Real p = c.p;
     Real head = c.EntranceHead;
-    Real G = 0.0;
-    for (std::int64_t i = first; i <= last; ++i) {
-        const Real xc = (Real(static_cast<double>(i)) - 0.5) * p;
-        const Real Y = Real(kFlowZoneSlope) * xc + c.DepthExcess;
-        const Real hmid = i == first ? Real(c.EntranceHead) : head + Real(0.5) * G * p;
-        const Real T = TransmissivityIn<Real>(c, zone, hmid, Y);
-        G = Real(c.R) * (Real(L) - xc) / T;
+    StepPlace<Real> at = PlaceOf<Real>(c, first, p);
+    Real T = TransmissivityAt<zone, Real>(c, Real(c.EntranceHead), at.Y);
+    Real G = Real(c.R) * (Real(L) - at.xc) / T;
+    head = head + G * p;
+    for (std::int64_t i = first + 1; i <= last; ++i) {
+        at = PlaceOf<Real>(c, i, p);
+        const Real hmid = head + Real(0.5) * G * p;
+        T = TransmissivityAt<zone, Real>(c, hmid, at.Y);
+        G = Real(c.R) * (Real(L) - at.xc) / T;
         head = head + G * p;
     }
     return {Value(head), Value(G), last};
 }
 
-template <class Real>
+template <DrainZone zone, class Real>
 MarchEnd EnergySteps(const DrainageCase& c, double L, double Hm, std::int64_t first,
                      std::int64_t last) {
-    const DrainZone zone = ZoneOf(c);
     const Real p = c.p;
     Real head = c.EntranceHead;
-    Real G = 0.0;
-    std::int64_t i = first;
+    StepPlace<Real> at = PlaceOf<Real>(c, first, p);
+    Real rest = Real(L) - at.xc;
+    Real hmid = c.EntranceHead;
+    Real T = TransmissivityAt<zone, Real>(c, hmid, at.Y);
+    Real G = Real(c.R) * rest / T + (hmid - Real(Hm)) / rest;
+    head = head + G * p;
+    if (head > Real(Hm) || G < Real(0.0)) return {Value(head), Value(G), first};
+    std::int64_t i = first + 1;
     for (; i <= last; ++i) {
-        const Real xc = (Real(static_cast<double>(i)) - 0.5) * p;
-        const Real Y = Real(kFlowZoneSlope) * xc + c.DepthExcess;
-        const Real rest = Real(L) - xc;
-        const Real hmid = i == first ? Real(c.EntranceHead) : head + Real(0.5) * G * p;
-        const Real T = TransmissivityIn<Real>(c, zone, hmid, Y);
-        const Real T1 = Real(c.R) * rest / T;
-        const Real T2 = (hmid - Real(Hm)) / rest;
-        G = T1 + T2;
+        at = PlaceOf<Real>(c, i, p);
+        rest = Real(L) - at.xc;
+        hmid = head + Real(0.5) * G * p;
+        T = TransmissivityAt<zone, Real>(c, hmid, at.Y);
+        G = Real(c.R) * rest / T + (hmid - Real(Hm)) / rest;
         head = head + G * p;
         if (head > Real(Hm) || G < Real(0.0)) break;
     }
     return {Value(head), Value(G), std::min(i, last)};
+}
+
+template <class Real>
+MarchEnd RunDarcySteps(const DrainageCase& c, double L) {
+    return WithZone(c, [&](auto zone) {
+        return DarcySteps<decltype(zone)::value, Real>(c, L, c.FirstStep, c.LastStep);
+    });
+}
+
+template <class Real>
+MarchEnd RunEnergySteps(const DrainageCase& c, double L, double Hm) {
+    return WithZone(c, [&](auto zone) {
+        return EnergySteps<decltype(zone)::value, Real>(c, L, Hm, c.FirstStep, c.LastStep);
+    });
 }
 
 // The fast march runs on plain doubles. A fault shows as a value that is no
@@ -148,15 +193,17 @@ void PrepareIsotropicFlowGeometry(DrainageCase& c) {
 }
 
 double Transmissivity(const DrainageCase& c, double h, double Y) {
-    return Value(TransmissivityIn<Guarded>(c, ZoneOf(c), h, Y));
+    return WithZone(c, [&](auto zone) {
+        return Value(TransmissivityAt<decltype(zone)::value, Guarded>(c, h, Y));
+    });
 }
 
 double MarchDarcy(DrainageCase& c, double L) {
     c.LastStep = RoundStep(Guarded(L) / c.p);
     if (c.LastStep < c.FirstStep) return c.MarchHead;
     std::feclearexcept(kWatchedFlags);
-    MarchEnd end = DarcySteps<double>(c, L, c.FirstStep, c.LastStep);
-    if (FaultSuspected(end)) end = DarcySteps<Guarded>(c, L, c.FirstStep, c.LastStep);
+    MarchEnd end = RunDarcySteps<double>(c, L);
+    if (FaultSuspected(end)) end = RunDarcySteps<Guarded>(c, L);
     c.MarchHead = end.head;
     c.MarchGradient = end.gradient;
     c.MarchStoppedAt = end.lastStepTaken;
@@ -167,8 +214,8 @@ double MarchEnergy(DrainageCase& c, double L, double Hm) {
     c.LastStep = RoundStep(Guarded(L) / c.p);
     if (c.LastStep < c.FirstStep) return c.MarchHead;
     std::feclearexcept(kWatchedFlags);
-    MarchEnd end = EnergySteps<double>(c, L, Hm, c.FirstStep, c.LastStep);
-    if (FaultSuspected(end)) end = EnergySteps<Guarded>(c, L, Hm, c.FirstStep, c.LastStep);
+    MarchEnd end = RunEnergySteps<double>(c, L, Hm);
+    if (FaultSuspected(end)) end = RunEnergySteps<Guarded>(c, L, Hm);
     c.MarchHead = end.head;
     c.MarchGradient = end.gradient;
     c.MarchStoppedAt = end.lastStepTaken;
@@ -225,7 +272,9 @@ bool ProfileRowSelector::Gives(std::int64_t i, bool& half, bool& quarter) const 
     return false;
 }
 
-bool ProfileRowSelector::Select(std::int64_t i) { return Gives(i, half_, quarter_); }
+bool ProfileRowSelector::Select(std::int64_t i) {
+    return Gives(i, half_, quarter_);
+}
 
 std::int64_t ProfileRowSelector::NextRow(std::int64_t from) const {
     if (from <= first_) return first_;
@@ -243,69 +292,76 @@ std::int64_t ProfileRowSelector::NextRow(std::int64_t from) const {
 
 namespace {
 
-struct ProfileState {
-    double F = 0, GP = 0, FStar = 0, GStarP = 0, T1 = 0, T2 = 0;
-};
-
-// One step of both water tables, exactly as the profile table defines it.
-template <class Real>
+// One step of both water tables, exactly as the profile table defines it. The
+// first step starts both tables at the entrance head and takes no correction;
+// it is taken by First so that Next, the body of the long loop, has no test for it.
+template <DrainZone zone, class Real>
 struct ProfileStepper {
     const DrainageCase& c;
-    DrainZone zone;
-    std::int64_t first;
     Real p = kProfileStep;
     Real F = 0.0, GP = 0.0, FStar = 0.0, GStarP = 0.0, T1 = 0.0, T2 = 0.0;
 
-    void Step(std::int64_t i) {
-        const Real L = c.HalfSpacing;
-        const Real xc = (Real(static_cast<double>(i)) - 0.5) * p;
-        const Real Y = Real(kFlowZoneSlope) * xc + c.DepthExcess;
-        const Real rest = L - xc;
+    void First(std::int64_t i) {
+        F = c.EntranceHead;
+        FStar = c.EntranceHead;
+        Take(i, Real(c.EntranceHead), Real(c.EntranceHead), false);
+    }
 
-        Real hmid = i == first ? Real(c.EntranceHead) : F + Real(0.5) * GP * p;
-        if (i == first) F = c.EntranceHead;
-        Real T = TransmissivityIn<Real>(c, zone, hmid, Y);
-        T1 = Real(c.R) * rest / T;
-        const Real T2prev = T2;
-        T2 = (hmid - Real(c.EnergyMidHead)) / rest;
-        GP = T1 + T2;
-        if (i > first) {
-            if (GP < Real(0.0) || T2 > Real(0.0)) {
-                GP = T1;
-                T2 = 0.0;
-            }
-            if (T2 < T2prev) {
-                GP = T1;
-                T2 = Real(0.5) * T2prev;
-            }
-        }
-        F = F + GP * p;
-
-        hmid = i == first ? Real(c.EntranceHead) : FStar + Real(0.5) * GStarP * p;
-        if (i == first) FStar = c.EntranceHead;
-        T = TransmissivityIn<Real>(c, zone, hmid, Y);
-        GStarP = Real(c.R) * rest / T;
-        FStar = FStar + GStarP * p;
-
-        if (FStar < Real(0.0001)) FStar = 0.0001;
-        if (F < Real(0.0001)) F = 0.0001;
+    void Next(std::int64_t i) {
+        Take(i, F + Real(0.5) * GP * p, FStar + Real(0.5) * GStarP * p, true);
     }
 
     bool AllFinite() const {
         return std::isfinite(Value(F)) && std::isfinite(Value(GP)) && std::isfinite(Value(FStar)) &&
                std::isfinite(Value(GStarP)) && std::isfinite(Value(T1)) && std::isfinite(Value(T2));
     }
+
+  private:
+    void Take(std::int64_t i, Real hmid, Real hmidStar, bool corrected) {
+        const StepPlace<Real> at = PlaceOf<Real>(c, i, p);
+        const Real rest = Real(c.HalfSpacing) - at.xc;
+
+        T1 = Real(c.R) * rest / TransmissivityAt<zone, Real>(c, hmid, at.Y);
+        const Real T2prev = T2;
+        T2 = (hmid - Real(c.EnergyMidHead)) / rest;
+        GP = T1 + T2;
+        if (corrected) Correct(T2prev);
+        F = F + GP * p;
+
+        GStarP = Real(c.R) * rest / TransmissivityAt<zone, Real>(c, hmidStar, at.Y);
+        FStar = FStar + GStarP * p;
+
+        FStar = FStar < Real(0.0001) ? Real(0.0001) : FStar;
+        F = F < Real(0.0001) ? Real(0.0001) : F;
+    }
+
+    // The gradient corrections as selects: which one applies depends on the
+    // data and would make a branch that mispredicts. 0.5·T2prev of a finite
+    // T2prev cannot fault, so computing it when it is not used changes nothing.
+    void Correct(Real T2prev) {
+        const bool reset = GP < Real(0.0) || T2 > Real(0.0);
+        GP = reset ? T1 : GP;
+        T2 = reset ? Real(0.0) : T2;
+        const bool halve = T2 < T2prev;
+        const Real half = Real(0.5) * T2prev;
+        GP = halve ? T1 : GP;
+        T2 = halve ? half : T2;
+    }
 };
 
 // Runs the profile again with guarded arithmetic up to step `last`: it stops
 // with the fault that the fast run met on its way there.
-void FindProfileFault(const DrainageCase& c, std::int64_t first, std::int64_t last, double T2start) {
-    ProfileStepper<Guarded> guarded{c, ZoneOf(c), first};
+template <DrainZone zone>
+void FindProfileFault(const DrainageCase& c, std::int64_t first, std::int64_t last,
+                      double T2start) {
+    ProfileStepper<zone, Guarded> guarded{c};
     guarded.T2 = T2start;
-    for (std::int64_t i = first; i <= last; ++i) guarded.Step(i);
+    guarded.First(first);
+    for (std::int64_t i = first + 1; i <= last; ++i) guarded.Next(i);
 }
 
-void WriteRow(ReportWriter& report, double x, const ProfileStepper<double>& s) {
+template <class Stepper>
+void WriteRow(ReportWriter& report, double x, const Stepper& s) {
     report.Number(x, 6, 2);
     report.Number(s.FStar, 10, 4);
     report.Number(s.GStarP, 10, 4);
@@ -314,6 +370,45 @@ void WriteRow(ReportWriter& report, double x, const ProfileStepper<double>& s) {
     report.Number(s.T1, 10, 4);
     report.Number(s.T2, 10, 4);
     report.EndLine();
+}
+
+// The fast profile loop: every step on plain doubles, the row test with an O(1)
+// selector, and the fault check only where a row is written.
+template <DrainZone zone>
+void ProfileRows(DrainageCase& c, ReportWriter& report, std::int64_t n) {
+    const std::int64_t first = c.FirstStep;
+    const std::int64_t last = c.LastStep;
+    const double T2start = c.T2;
+    ProfileStepper<zone, double> s{c};
+    s.T1 = c.T1;
+    s.T2 = c.T2;
+    ProfileRowSelector rows(c.FirstStep, c.LastStep, n);
+    std::int64_t nextRow = rows.NextRow(first);
+    const auto rowAt = [&](std::int64_t i) {
+        if (!s.AllFinite() || std::fetestexcept(kWatchedFlags) != 0) {
+            FindProfileFault<zone>(c, first, i, T2start);
+            std::feclearexcept(kWatchedFlags);
+        }
+        rows.Select(i);
+        WriteRow(report, Value(Guarded(static_cast<double>(i)) * c.p), s);
+        nextRow = rows.NextRow(i + 1);
+    };
+
+    std::feclearexcept(kWatchedFlags);
+    s.First(first);
+    if (first == nextRow) rowAt(first);
+    for (std::int64_t i = first + 1; i <= last; ++i) {
+        s.Next(i);
+        if (i == nextRow) rowAt(i);
+    }
+
+    c.X = static_cast<double>(last) * c.p;
+    c.F = s.F;
+    c.GP = s.GP;
+    c.FStar = s.FStar;
+    c.GStarP = s.GStarP;
+    c.T1 = s.T1;
+    c.T2 = s.T2;
 }
 
 }  // namespace
@@ -331,35 +426,7 @@ void WriteProfile(DrainageCase& c, ReportWriter& report) {
     c.GP = 0;
     if (c.LastStep < c.FirstStep) return;
 
-    const std::int64_t first = c.FirstStep;
-    const std::int64_t last = c.LastStep;
-    const double T2start = c.T2;
-    ProfileStepper<double> s{c, ZoneOf(c), first};
-    s.T1 = c.T1;
-    s.T2 = c.T2;
-    ProfileRowSelector rows(c.FirstStep, c.LastStep, n);
-    std::int64_t nextRow = rows.NextRow(first);
-
-    std::feclearexcept(kWatchedFlags);
-    for (std::int64_t i = first; i <= last; ++i) {
-        s.Step(i);
-        if (i != nextRow) continue;
-        if (!s.AllFinite() || std::fetestexcept(kWatchedFlags) != 0) {
-            FindProfileFault(c, first, i, T2start);
-            std::feclearexcept(kWatchedFlags);
-        }
-        rows.Select(i);
-        WriteRow(report, Value(Guarded(static_cast<double>(i)) * c.p), s);
-        nextRow = rows.NextRow(i + 1);
-    }
-
-    c.X = static_cast<double>(last) * c.p;
-    c.F = s.F;
-    c.GP = s.GP;
-    c.FStar = s.FStar;
-    c.GStarP = s.GStarP;
-    c.T1 = s.T1;
-    c.T2 = s.T2;
+    WithZone(c, [&](auto zone) { ProfileRows<decltype(zone)::value>(c, report, n); });
 }
 
 }  // namespace pelorin
