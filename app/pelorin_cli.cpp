@@ -1,10 +1,13 @@
 // pelorin-cli: runs drainage cases from their input files without a window.
 
+#include <algorithm>
+#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Engines.h"
@@ -20,6 +23,10 @@ constexpr const char* kUsage =
     "Usage:\n"
     "  pelorin-cli run FILE [FILE ...]   run each input file; its report is written\n"
     "                                    beside it with the extension .out\n"
+    "  pelorin-cli run --threads N FILE [FILE ...]\n"
+    "                                    the same, a search using up to N threads\n"
+    "                                    (default: every core); the reports do not\n"
+    "                                    depend on N\n"
 #ifdef PELORIN_WITH_GRAPH
     "  pelorin-cli graph [--bw] REPORT IMAGE\n"
     "                                    draw the water table of a report in colour\n"
@@ -38,14 +45,14 @@ constexpr const char* kUsage =
 // Progress lines and messages of a run, one a line on standard error; a
 // message is acknowledged at once so the run goes on.
 class StderrSink : public pelorin::RunSink {
-public:
+  public:
     void AddProgressLine(const std::string& line) override { std::cerr << line << '\n'; }
     void ShowMessage(const std::string& message) override { std::cerr << message << '\n'; }
 };
 
 enum class FileOutcome { Reported = 0, Refused = 1, Failed = 2 };
 
-FileOutcome RunFile(const std::string& fileName) {
+FileOutcome RunFile(const std::string& fileName, int threads) {
     const pelorin::InputReadResult input = pelorin::ReadInputFile(fileName);
     if (input.Status != pelorin::FileStatus::Ok) {
         for (const std::string& message : input.Messages)
@@ -58,6 +65,7 @@ FileOutcome RunFile(const std::string& fileName) {
     request.Title2 = input.Case.Title2;
     request.Aim = *pelorin::AimFromCode(input.Case.AimCode);
     request.Method = pelorin::MethodFromCode(input.Case.MethodCode);
+    request.Threads = threads;
     StderrSink sink;
     try {
         const pelorin::RunOutcome outcome = pelorin::RunCalculation(request, sink);
@@ -72,6 +80,19 @@ FileOutcome RunFile(const std::string& fileName) {
         std::cerr << fileName << ": " << error.what() << '\n';
         return FileOutcome::Failed;
     }
+}
+
+int DefaultThreads() {
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+// The count of "--threads N": a whole number from 1 to 1024, else 0.
+int ParseThreads(const std::string& text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || ptr != end || value < 1 || value > 1024) return 0;
+    return value;
 }
 
 }  // namespace
@@ -96,13 +117,19 @@ int main(int argc, char** argv) {
 #ifdef PELORIN_WITH_GRAPH
     if (args[0] == "graph") return pelorin::graph::RunGraphCommand({args.begin() + 1, args.end()});
 #endif
-    if (args[0] != "run" || args.size() < 2) {
+    std::size_t firstFile = 1;
+    int threads = DefaultThreads();
+    if (args.size() >= 3 && args[0] == "run" && args[1] == "--threads") {
+        threads = ParseThreads(args[2]);
+        firstFile = 3;
+    }
+    if (args[0] != "run" || args.size() <= firstFile || threads == 0) {
         std::cerr << kUsage;
         return 2;
     }
     int status = 0;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const int outcome = static_cast<int>(RunFile(args[i]));
+    for (std::size_t i = firstFile; i < args.size(); ++i) {
+        const int outcome = static_cast<int>(RunFile(args[i], threads));
         if (outcome > status) status = outcome;
     }
     return status;

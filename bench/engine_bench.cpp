@@ -280,6 +280,66 @@ void BM_EngineRun(benchmark::State& state) {
 }
 BENCHMARK(BM_EngineRun)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// Long runs whose time goes into the midway-head bisection, with one and with
+// two threads (range 1). Wall time: the second thread's work counts.
+const std::vector<EngineCase>& HeavyCases() {
+    static const std::vector<EngineCase> cases = {
+        {"EneCond S=100",
+         CalcAim::Conductivity,
+         CalcMethod::EnergyBalance,
+         {0.007, 3.0, 1.2, 1.3, 0.5, 0, 0.7, 100, 0, 0, 0, 0, 0}},
+        {"HydrHead S=200",
+         CalcAim::WaterTableDepth,
+         CalcMethod::EnergyBalance,
+         {0.007, 2.0, 4.0, 1.2, 1.3, 0.5, 0, 0.6, 0.8, 0.4, 2.0, 1.0, 200}},
+        {"EneDisc S=100",
+         CalcAim::Discharge,
+         CalcMethod::EnergyBalance,
+         {0.7, 2.0, 4.0, 1.2, 1.3, 0.5, 0, 0.6, 0.8, 0.4, 2.0, 1.0, 100}},
+        {"EneSpac Dw-Dm=0.15",
+         CalcAim::Spacing,
+         CalcMethod::EnergyBalance,
+         {0.007, 2.0, 4.0, 1.2, 1.3, 0.5, 0, 0.6, 0.8, 0.4, 2.0, 1.0, 1.05}},
+    };
+    return cases;
+}
+
+void BM_HeavyRun(benchmark::State& state) {
+    const EngineCase& engineCase = HeavyCases()[state.range(0)];
+    state.SetLabel(std::string(engineCase.name) + ", threads " + std::to_string(state.range(1)));
+    const fs::path folder =
+        fs::temp_directory_path() / ("pelorin-bench-heavy-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    const std::string input = (folder / "case.inp").string();
+    const InputCase file{"Benchmark", engineCase.name, AimCodeOf(engineCase.aim),
+                         MethodCodeOf(engineCase.method), engineCase.values};
+    WriteInputFile(input, file);
+    RunRequest request{input,
+                       file.Title1,
+                       file.Title2,
+                       engineCase.aim,
+                       engineCase.method,
+                       (folder / "Error.lst").string(),
+                       static_cast<int>(state.range(1))};
+    NullSink sink;
+    for (auto _ : state) {
+        try {
+            benchmark::DoNotOptimize(RunCalculation(request, sink).Refused);
+        } catch (const std::exception& error) {
+            state.SkipWithError(error.what());
+            break;
+        }
+    }
+    fs::remove_all(folder);
+}
+BENCHMARK(BM_HeavyRun)
+    ->ArgsProduct({{0, 1, 2, 3}, {1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
 }  // namespace
 
 BENCHMARK_MAIN();

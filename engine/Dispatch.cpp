@@ -42,6 +42,7 @@ RunOutcome RunCalculation(const RunRequest& request, RunSink& sink) {
         return outcome;
     }
     std::remove(request.ErrorListFile.c_str());
+    c.Threads = request.Threads;
     RunEngine(request.Aim, request.Method, c, sink);
     outcome.ReportFile = c.ReportFileName;
     return outcome;

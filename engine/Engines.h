@@ -32,6 +32,7 @@ struct RunRequest {
     CalcAim Aim = CalcAim::Spacing;
     CalcMethod Method = CalcMethod::EnergyBalance;
     std::string ErrorListFile = "Error.lst";
+    int Threads = 1;  // how many threads the engine's searches may use
 };
 
 struct RunOutcome {

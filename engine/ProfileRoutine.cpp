@@ -3,9 +3,14 @@
 #include <algorithm>
 #include <cfenv>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
+#include <exception>
+#include <mutex>
 #include <numeric>
+#include <thread>
 #include <type_traits>
+#include <vector>
 
 #include "GuardedArithmetic.h"
 #include "ReportWriter.h"
@@ -222,26 +227,247 @@ double MarchEnergy(DrainageCase& c, double L, double Hm) {
     return c.MarchHead;
 }
 
+namespace {
+
+// Marches shorter than this stay on one thread: a round of speculation costs a
+// copy of the case and two thread hand-overs (some tens of microseconds), about
+// the time of 5000 steps; below it the saving is too small to measure.
+constexpr std::int64_t kSpeculationMinSteps = 50000;
+
+// The next trial of the bisection after a march that ended with `head`.
+void AdvanceBisection(DrainageCase& c, double head) {
+    c.EnergyMidPrev = c.EnergyMidHead;
+    if (head > c.EnergyMidHead) {
+        c.EnergyMidLow = c.EnergyMidHead;
+        c.EnergyMidHead = Value((Guarded(c.EnergyMidHead) + c.EnergyMidHigh) / 2.0);
+    } else {
+        c.EnergyMidHigh = c.EnergyMidHead;
+        c.EnergyMidHead = Value((Guarded(c.EnergyMidHead) + c.EnergyMidLow) / 2.0);
+    }
+}
+
+double ChangeOf(const DrainageCase& c) {
+    return Value(Abs(Guarded(c.EnergyMidPrev) - c.EnergyMidHead));
+}
+
+double SolveOnOneThread(DrainageCase& c, double L, const BisectionProgress& progress) {
+    for (;;) {
+        const double head = MarchEnergy(c, L, c.EnergyMidHead);
+        const double change = ChangeOf(c);
+        if (change < c.Tolerance) return head;
+        if (progress) progress(change);
+        AdvanceBisection(c, head);
+    }
+}
+
+// Whether the marches of a bisection are long enough to be worth a second thread.
+bool WorthSpeculating(const DrainageCase& c, double L) {
+    if (c.Threads < 2) return false;
+    try {
+        const std::int64_t last = RoundStep(Guarded(L) / c.p);
+        return last - c.FirstStep + 1 >= kSpeculationMinSteps;
+    } catch (const RunError&) {
+        return false;  // the first march meets the same fault on one thread
+    }
+}
+
+// A few worker threads owned by one search; each worker runs one job at a time
+// and sleeps between jobs. Destroying the crew waits for the running jobs.
+class SpeculationCrew {
+  public:
+    explicit SpeculationCrew(int workers) : jobs_(workers), busy_(workers, false) {
+        for (int w = 0; w < workers; ++w) threads_.emplace_back([this, w] { Work(w); });
+    }
+    SpeculationCrew(const SpeculationCrew&) = delete;
+    SpeculationCrew& operator=(const SpeculationCrew&) = delete;
+    ~SpeculationCrew() {
+        {
+            std::lock_guard lock(mutex_);
+            closing_ = true;
+        }
+        wake_.notify_all();
+        for (std::thread& thread : threads_) thread.join();
+    }
+
+    void Start(int worker, std::function<void()> job) {
+        std::lock_guard lock(mutex_);
+        jobs_[worker] = std::move(job);
+        busy_[worker] = true;
+        wake_.notify_all();
+    }
+
+    void Wait(int worker) {
+        std::unique_lock lock(mutex_);
+        done_.wait(lock, [&] { return !busy_[worker]; });
+    }
+
+  private:
+    void Work(int worker) {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [&] { return busy_[worker] || closing_; });
+            if (!busy_[worker]) return;
+            std::function<void()> job = std::move(jobs_[worker]);
+            lock.unlock();
+            job();
+            lock.lock();
+            busy_[worker] = false;
+            done_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable done_;
+    std::vector<std::function<void()>> jobs_;
+    std::vector<bool> busy_;
+    bool closing_ = false;
+    std::vector<std::thread> threads_;
+};
+
+// A march that the bisection may make next, run ahead on its own copy of the case.
+struct SpeculativeMarch {
+    DrainageCase c;
+    double Hm = 0;
+    double head = 0;
+    std::exception_ptr fault;
+
+    void Run(double L) {
+        try {
+            head = MarchEnergy(c, L, Hm);
+        } catch (...) {
+            fault = std::current_exception();
+        }
+    }
+};
+
+// Guesses whether the march at the current trial will overshoot (head > Hm),
+// from the earlier marches. While the search has only gone down it keeps going
+// down; later the last two marches that ran to the end without overshooting
+// give a straight line for head − Hm whose zero predicts the outcome.
+class OutcomeGuess {
+  public:
+    bool Overshoots(double Hm) const {
+        if (!everUp_) return false;
+        // The flags this may raise do not matter: every march clears them first.
+        if (points_ < 2 || !(h_[1] != h_[0])) return !lastUp_;
+        const double slope = (f_[1] - f_[0]) / (h_[1] - h_[0]);
+        if (!(slope < 0.0)) return !lastUp_;
+        const double root = h_[1] - f_[1] / slope;
+        return root > Hm;
+    }
+
+    void Record(const DrainageCase& c, double Hm, double head) {
+        lastUp_ = head > Hm;
+        everUp_ = everUp_ || lastUp_;
+        if (lastUp_ || c.MarchStoppedAt != c.LastStep || !std::isfinite(head)) return;
+        h_[0] = h_[1];
+        f_[0] = f_[1];
+        h_[1] = Hm;
+        f_[1] = head - Hm;
+        if (points_ < 2) ++points_;
+    }
+
+  private:
+    bool everUp_ = false;
+    bool lastUp_ = false;
+    int points_ = 0;
+    double h_[2] = {0, 0};
+    double f_[2] = {0, 0};
+};
+
+// The bisection with the march at the current trial run on the calling thread
+// and the march(es) at the trial that follows it run ahead on workers: with one
+// worker the guessed one, with two both. The marches the one-thread search makes
+// are kept, the others discarded, so trials, progress calls, faults and the
+// case are exactly those of the one-thread search.
+class SpeculativeBisection {
+  public:
+    SpeculativeBisection(DrainageCase& c, double L, const BisectionProgress& progress)
+        : c_(c),
+          L_(L),
+          progress_(progress),
+          ahead_(c.Threads >= 3 ? 2 : 1),
+          crew_(static_cast<int>(ahead_.size())) {}
+
+    double Solve() {
+        for (;;) {
+            const double change = ChangeOf(c_);
+            if (change < c_.Tolerance) return MarchEnergy(c_, L_, c_.EnergyMidHead);
+            StartNextTrials();
+            double head = MarchEnergy(c_, L_, c_.EnergyMidHead);
+            Advance(change, head);
+            if (!AdoptAhead(head)) continue;
+            const double nextChange = ChangeOf(c_);
+            if (nextChange < c_.Tolerance) return head;
+            Advance(nextChange, head);
+        }
+    }
+
+  private:
+    // Progress after a march that does not end the search, then the next trial.
+    void Advance(double change, double head) {
+        if (progress_) progress_(change);
+        guess_.Record(c_, c_.EnergyMidHead, head);
+        AdvanceBisection(c_, head);
+    }
+
+    void StartNextTrials() {
+        const double up = Value((Guarded(c_.EnergyMidHead) + c_.EnergyMidHigh) / 2.0);
+        const double down = Value((Guarded(c_.EnergyMidHead) + c_.EnergyMidLow) / 2.0);
+        if (ahead_.size() == 2) {
+            StartAhead(0, up);
+            StartAhead(1, down);
+        } else {
+            StartAhead(0, guess_.Overshoots(c_.EnergyMidHead) ? up : down);
+        }
+    }
+
+    void StartAhead(std::size_t worker, double Hm) {
+        crew_.Wait(static_cast<int>(worker));
+        SpeculativeMarch& march = ahead_[worker];
+        march.c = c_;
+        march.Hm = Hm;
+        march.fault = nullptr;
+        crew_.Start(static_cast<int>(worker), [&march, L = L_] { march.Run(L); });
+    }
+
+    // Takes the march run ahead at the current trial, if there is one: its
+    // results into the case, or its fault.
+    bool AdoptAhead(double& head) {
+        for (std::size_t w = 0; w < ahead_.size(); ++w) {
+            if (ahead_[w].Hm != c_.EnergyMidHead) continue;
+            crew_.Wait(static_cast<int>(w));
+            const SpeculativeMarch& march = ahead_[w];
+            if (march.fault) std::rethrow_exception(march.fault);
+            c_.LastStep = march.c.LastStep;
+            c_.MarchHead = march.c.MarchHead;
+            c_.MarchGradient = march.c.MarchGradient;
+            c_.MarchStoppedAt = march.c.MarchStoppedAt;
+            head = march.head;
+            return true;
+        }
+        return false;
+    }
+
+    DrainageCase& c_;
+    double L_;
+    const BisectionProgress& progress_;
+    OutcomeGuess guess_;
+    std::vector<SpeculativeMarch> ahead_;
+    SpeculationCrew crew_;  // after ahead_: its jobs write there until it is gone
+};
+
+}  // namespace
+
 double SolveEnergyMidHead(DrainageCase& c, double L, double start, double upper,
                           const BisectionProgress& progress) {
     c.EnergyMidHead = start;
     c.EnergyMidHigh = upper;
     c.EnergyMidLow = 0;
     c.EnergyMidPrev = 0;
-    for (;;) {
-        const double head = MarchEnergy(c, L, c.EnergyMidHead);
-        const double change = Value(Abs(Guarded(c.EnergyMidPrev) - c.EnergyMidHead));
-        if (change < c.Tolerance) return head;
-        if (progress) progress(change);
-        c.EnergyMidPrev = c.EnergyMidHead;
-        if (head > c.EnergyMidHead) {
-            c.EnergyMidLow = c.EnergyMidHead;
-            c.EnergyMidHead = Value((Guarded(c.EnergyMidHead) + c.EnergyMidHigh) / 2.0);
-        } else {
-            c.EnergyMidHigh = c.EnergyMidHead;
-            c.EnergyMidHead = Value((Guarded(c.EnergyMidHead) + c.EnergyMidLow) / 2.0);
-        }
-    }
+    if (!WorthSpeculating(c, L)) return SolveOnOneThread(c, L, progress);
+    return SpeculativeBisection(c, L, progress).Solve();
 }
 
 // ---------------------------------------------------------------------------

@@ -1,7 +1,9 @@
 #include "SaveRun.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <thread>
 #include <vector>
 
 #include <QFileInfo>
@@ -63,6 +65,7 @@ void DispatchOnWorker(const DispatchJob& job, DispatchState& state, TRunChannel&
     }
     AnnounceCalculation(job, channel);
     StopIfRequested(channel);
+    c.Threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     RunEngine(*aim, job.Method, c, channel);
     channel.AddProgressLine(" Writing output ..");
     channel.Pause(job.Pause);

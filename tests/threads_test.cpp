@@ -1,0 +1,182 @@
+// A search gives the same trials, progress calls, faults and case with any
+// number of threads: the marches run ahead on other threads are only kept when
+// the one-thread search makes them too.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "DrainageCase.h"
+#include "ProfileRoutine.h"
+#include "RunError.h"
+#include "TestSupport.h"
+
+namespace pelorin {
+namespace {
+
+namespace fs = test::fs;
+
+std::vector<fs::path> ExampleInputs() {
+    std::vector<fs::path> inputs;
+    for (const auto& entry : fs::directory_iterator(test::SourceDir() / "Data"))
+        if (entry.path().extension() == ".inp") inputs.push_back(entry.path());
+    std::sort(inputs.begin(), inputs.end());
+    return inputs;
+}
+
+// The report and the messages of one input file run with `threads` threads.
+struct CliRun {
+    int exitCode;
+    std::string report;
+    std::string err;
+};
+
+CliRun RunWithThreads(const fs::path& input, int threads) {
+    test::TempDir dir;
+    const std::string name = input.filename().string();
+    fs::copy_file(input, dir.Path() / name);
+    const test::CliResult result =
+        test::RunCli({"run", "--threads", std::to_string(threads), name}, dir.Path());
+    const fs::path report = test::ReportPathOf(dir.Path() / name);
+    return {result.exitCode, fs::exists(report) ? test::ReadFile(report) : "", result.err};
+}
+
+void ExpectSameRuns(const fs::path& input) {
+    SCOPED_TRACE(input.filename().string());
+    const CliRun one = RunWithThreads(input, 1);
+    const CliRun three = RunWithThreads(input, 3);
+    EXPECT_EQ(one.exitCode, three.exitCode);
+    EXPECT_FALSE(one.report.empty());
+    EXPECT_TRUE(one.report == three.report) << "the reports differ";
+    EXPECT_EQ(one.err, three.err);
+}
+
+TEST(Threads, EveryExampleGivesTheSameReportWithOneAndThreeThreads) {
+    const std::vector<fs::path> inputs = ExampleInputs();
+    ASSERT_FALSE(inputs.empty());
+    for (const fs::path& input : inputs) ExpectSameRuns(input);
+}
+
+// Cases whose marches are long enough for the searches to run marches ahead.
+TEST(Threads, LongMarchesGiveTheSameReportWithOneAndThreeThreads) {
+    test::TempDir dir;
+    const std::vector<double> layered = {0.007, 2.0, 4.0, 1.2, 1.3, 0.5,
+                                         0,     0.6, 0.8, 0.4, 2.0, 1.0};
+    std::vector<double> depth = layered;
+    depth.push_back(60);
+    std::vector<double> spacing = layered;
+    spacing.push_back(0.9);
+    ExpectSameRuns(test::WriteCase(dir.Path() / "depth.inp", "Hyd", "Ene", depth));
+    ExpectSameRuns(test::WriteCase(dir.Path() / "spacing.inp", "Spa", "Ene", spacing));
+}
+
+// A pipe drain in the first of two anisotropic layers: 250 000 steps a march.
+DrainageCase LongCase() {
+    DrainageCase c;
+    c.R = 0.007;
+    c.D1 = 2.0;
+    c.D2 = 4.0;
+    c.Dw = 1.2;
+    c.Db = 1.3;
+    c.E = 0.5;
+    c.Ka = 0.6;
+    c.Kb1 = 0.8;
+    c.Kv1 = 0.4;
+    c.Kb2 = 2.0;
+    c.Kv2 = 1.0;
+    c.Thick1 = c.D1 - c.Dw;
+    c.Thick2 = c.D2 - c.D1;
+    c.DrainWaterDepth = c.Db - c.Dw;
+    c.BottomBelowLayer1 = c.Db - c.D1;
+    PrepareFlowGeometry(c);
+    c.p = 0.0001;
+    c.HalfSpacing = 25.0;
+    c.FirstStep = FirstStepFor(c.HalfWidth, c.p);
+    c.EntranceHead = 2 * c.R * c.HalfSpacing * c.E;
+    return c;
+}
+
+// No flow capacity anywhere: the first step divides by zero.
+DrainageCase ZeroTransmissivityCase() {
+    DrainageCase c = LongCase();
+    c.Ka = c.Kb1 = c.Kv1 = c.Kb2 = c.Kv2 = 0;
+    c.Keq1 = c.Keq2 = 0;
+    c.E = 0;
+    c.EntranceHead = 0;
+    return c;
+}
+
+// What a bisection leaves and what it tells on the way.
+struct SolveTrace {
+    DrainageCase c;
+    std::vector<double> changes;
+    std::optional<double> head;
+    std::string fault;
+};
+
+SolveTrace Solve(DrainageCase c, int threads, int stopAfter) {
+    c.Threads = threads;
+    SolveTrace trace{c, {}, std::nullopt, ""};
+    const BisectionProgress progress = [&](double change) {
+        trace.changes.push_back(change);
+        if (static_cast<int>(trace.changes.size()) == stopAfter) throw RunError(Fault::Cancelled);
+    };
+    try {
+        trace.head = SolveEnergyMidHead(trace.c, trace.c.HalfSpacing, 500, 1000, progress);
+    } catch (const RunError& error) {
+        trace.fault = error.what();
+    }
+    return trace;
+}
+
+void ExpectSameTrace(const SolveTrace& a, const SolveTrace& b) {
+    EXPECT_EQ(a.changes, b.changes);
+    EXPECT_EQ(a.head, b.head);
+    EXPECT_EQ(a.fault, b.fault);
+    EXPECT_EQ(a.c.EnergyMidHead, b.c.EnergyMidHead);
+    EXPECT_EQ(a.c.EnergyMidLow, b.c.EnergyMidLow);
+    EXPECT_EQ(a.c.EnergyMidHigh, b.c.EnergyMidHigh);
+    EXPECT_EQ(a.c.EnergyMidPrev, b.c.EnergyMidPrev);
+    EXPECT_EQ(a.c.LastStep, b.c.LastStep);
+    EXPECT_EQ(a.c.MarchHead, b.c.MarchHead);
+    EXPECT_EQ(a.c.MarchGradient, b.c.MarchGradient);
+    EXPECT_EQ(a.c.MarchStoppedAt, b.c.MarchStoppedAt);
+}
+
+struct SolveRow {
+    const char* name;
+    DrainageCase (*make)();
+    int stopAfter;  // the progress call that asks to stop; 0 never
+    bool faults;
+};
+
+TEST(Threads, MidHeadBisectionIsTheSameWithOneTwoAndThreeThreads) {
+    const SolveRow rows[] = {
+        {"to the end", LongCase, 0, false},
+        {"stop request at the 3rd call", LongCase, 3, true},
+        {"stop request at the 14th call", LongCase, 14, true},
+        {"stop request at the 15th call", LongCase, 15, true},
+        {"zero transmissivity", ZeroTransmissivityCase, 0, true},
+    };
+    for (const SolveRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const SolveTrace one = Solve(row.make(), 1, row.stopAfter);
+        EXPECT_EQ(!one.fault.empty(), row.faults) << one.fault;
+        if (row.stopAfter > 0) {
+            EXPECT_EQ(static_cast<int>(one.changes.size()), row.stopAfter);
+        }
+        if (!row.faults) {
+            EXPECT_GT(one.changes.size(), 10u);
+        }
+        for (int threads : {2, 3}) {
+            SCOPED_TRACE(threads);
+            ExpectSameTrace(one, Solve(row.make(), threads, row.stopAfter));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace pelorin
