@@ -232,7 +232,7 @@ namespace {
 // Marches shorter than this stay on one thread: a round of speculation costs a
 // copy of the case and two thread hand-overs (some tens of microseconds), about
 // the time of 5000 steps; below it the saving is too small to measure.
-constexpr std::int64_t kSpeculationMinSteps = 50000;
+constexpr std::int64_t kSpeculationMinSteps = 20000;
 
 // The next trial of the bisection after a march that ended with `head`.
 void AdvanceBisection(DrainageCase& c, double head) {
