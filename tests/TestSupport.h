@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -107,6 +109,27 @@ inline std::vector<std::string> SplitCrLf(const std::string& text) {
         start = end + 2;
     }
     return lines;
+}
+
+// The lines after the profile rows of a report: " #", the results, " #".
+inline std::vector<std::string> ResultBlock(const std::string& report) {
+    const std::vector<std::string> lines = SplitCrLf(report);
+    std::size_t k = 0;
+    while (k < lines.size() && lines[k] != " Output data:") ++k;
+    while (k < lines.size() && lines[k] != " #") ++k;
+    return {lines.begin() + static_cast<std::ptrdiff_t>(k), lines.end()};
+}
+
+// Each line of a result block starts with its label and carries one value of
+// width 8 after it (lines of two characters or fewer carry none).
+inline void ExpectResultLabels(const std::vector<std::string>& block,
+                               const std::vector<std::string>& labels) {
+    ASSERT_EQ(block.size(), labels.size());
+    for (std::size_t i = 0; i < block.size(); ++i) {
+        const std::size_t width = labels[i].size() > 2 ? 8 : 0;
+        EXPECT_EQ(block[i].size(), labels[i].size() + width) << block[i];
+        EXPECT_TRUE(block[i].starts_with(labels[i])) << block[i];
+    }
 }
 
 // The report of an input file: the same path with the extension ".out".

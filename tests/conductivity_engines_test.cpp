@@ -19,7 +19,9 @@
 namespace pelorin {
 namespace {
 
+using test::ExpectResultLabels;
 using test::ReadFile;
+using test::ResultBlock;
 using test::TempDir;
 using test::WriteCase;
 using test::WriteFile;
@@ -60,19 +62,6 @@ class TrialRecordingSink : public RecordingSink {
   private:
     const DrainageCase& c_;
 };
-
-// The lines of a report from the first line after the profile on.
-std::vector<std::string> ResultBlock(const std::string& report) {
-    std::vector<std::string> lines;
-    std::size_t at = report.find("\r\n #\r\n");
-    if (at == std::string::npos) return lines;
-    for (at += 2; at < report.size();) {
-        const std::size_t end = report.find("\r\n", at);
-        lines.push_back(report.substr(at, end - at));
-        at = end + 2;
-    }
-    return lines;
-}
 
 // The conductivity that R·S² = 8·K·D·(H − h0) + 4·K·(H² − h0²) gives, with
 // h0 = R·S·E and D = D1 − Dw, for one isotropic K above and below drain level.
@@ -204,12 +193,8 @@ TEST(ConductivityEnginesTest, ResultBlocksKeepTheirOwnWording) {
         RecordingSink sink;
         tc.engine(c, sink);
         const std::vector<std::string> block = ResultBlock(ReadFile(c.ReportFileName));
-        ASSERT_EQ(block.size(), tc.labels.size());
-        for (std::size_t i = 0; i < block.size(); ++i) {
-            const std::size_t width = tc.labels[i].size() > 2 ? 8 : 0;
-            EXPECT_EQ(block[i].size(), tc.labels[i].size() + width) << block[i];
-            EXPECT_TRUE(block[i].starts_with(tc.labels[i])) << block[i];
-        }
+        ExpectResultLabels(block, tc.labels);
+        if (HasFatalFailure()) return;
         // The heads are those of the profile, F* and F, for both engines.
         const bool darcyFirst = tc.engine == DarCond;
         EXPECT_TRUE(block[3].ends_with(FormatFixed(darcyFirst ? c.FStar : c.F, 8, 3)));

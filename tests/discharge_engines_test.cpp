@@ -21,7 +21,9 @@
 namespace pelorin {
 namespace {
 
+using test::ExpectResultLabels;
 using test::ReadFile;
+using test::ResultBlock;
 using test::TempDir;
 using test::WriteCase;
 using test::WriteFile;
@@ -55,19 +57,6 @@ class PollingSink : public RecordingSink {
     int polls = 0;
     int stopAtPoll = 0;
 };
-
-// The lines of a report from the first line after the profile on.
-std::vector<std::string> ResultBlock(const std::string& report) {
-    std::vector<std::string> lines;
-    std::size_t at = report.find("\r\n #\r\n");
-    if (at == std::string::npos) return lines;
-    for (at += 2; at < report.size();) {
-        const std::size_t end = report.find("\r\n", at);
-        lines.push_back(report.substr(at, end - at));
-        at = end + 2;
-    }
-    return lines;
-}
 
 // The discharge that R·S² = 8·KD·(H − h0) + 4·Ka·(H² − h0²) gives for the
 // head H, with h0 = R·S·E and KD = Kb1·Thick1 + Kb2·Thick2: the positive root
@@ -175,12 +164,8 @@ TEST(DischargeEnginesTest, ResultBlocksKeepTheirOwnWording) {
         RecordingSink sink;
         tc.engine(c, sink);
         const std::vector<std::string> block = ResultBlock(ReadFile(c.ReportFileName));
-        ASSERT_EQ(block.size(), tc.labels.size());
-        for (std::size_t i = 0; i < block.size(); ++i) {
-            const std::size_t width = tc.labels[i].size() > 2 ? 8 : 0;
-            EXPECT_EQ(block[i].size(), tc.labels[i].size() + width) << block[i];
-            EXPECT_TRUE(block[i].starts_with(tc.labels[i])) << block[i];
-        }
+        ExpectResultLabels(block, tc.labels);
+        if (HasFatalFailure()) return;
         EXPECT_EQ(block[1].substr(block[1].size() - 8), FormatFixed(c.R, 8, 5));
     }
 }

@@ -20,6 +20,7 @@ namespace pelorin {
 namespace {
 
 using test::ReadFile;
+using test::ResultBlock;
 using test::SplitCrLf;
 using test::TempDir;
 using test::ValueAfter;
@@ -76,15 +77,6 @@ double HooghoudtRatio(const SpacingInput& in, double Kb1, double Kb2, double S) 
     const double h0 = in.R * S * in.E;
     const double KD = Kb1 * (in.D1 - in.Dw) + Kb2 * (in.D2 - in.D1);
     return in.R * S * S / (8 * KD * (H - h0) + 4 * in.Ka * (H * H - h0 * h0));
-}
-
-// The lines after the profile rows: " #", the results, " #".
-std::vector<std::string> ResultBlock(const std::string& report) {
-    const std::vector<std::string> lines = SplitCrLf(report);
-    std::size_t k = 0;
-    while (k < lines.size() && lines[k] != " Output data:") ++k;
-    while (k < lines.size() && lines[k] != " #") ++k;
-    return {lines.begin() + static_cast<std::ptrdiff_t>(k), lines.end()};
 }
 
 // ---------------------------------------------------------------------------
