@@ -249,25 +249,20 @@ const std::vector<EngineCase>& EngineCases() {
     return cases;
 }
 
-class NullSink : public RunSink {
-  public:
-    void AddProgressLine(const std::string&) override {}
-    void ShowMessage(const std::string&) override {}
-};
-
-void BM_EngineRun(benchmark::State& state) {
-    const EngineCase& engineCase = EngineCases()[state.range(0)];
-    state.SetLabel(engineCase.name);
+// Runs a case from its input file in a folder of its own, once per iteration.
+void RunEngineCase(benchmark::State& state, const EngineCase& engineCase, int threads,
+                   const std::string& folderName) {
     const fs::path folder =
-        fs::temp_directory_path() / ("pelorin-bench-" + std::to_string(getpid()));
+        fs::temp_directory_path() / (folderName + "-" + std::to_string(getpid()));
     fs::create_directories(folder);
     const std::string input = (folder / "case.inp").string();
     const InputCase file{"Benchmark", engineCase.name, AimCodeOf(engineCase.aim),
                          MethodCodeOf(engineCase.method), engineCase.values};
     WriteInputFile(input, file);
-    RunRequest request{input,          file.Title1,       file.Title2,
-                       engineCase.aim, engineCase.method, (folder / "Error.lst").string()};
-    NullSink sink;
+    const RunRequest request{input,          file.Title1,       file.Title2,
+                             engineCase.aim, engineCase.method, (folder / "Error.lst").string(),
+                             threads};
+    SilentSink sink;
     for (auto _ : state) {
         try {
             benchmark::DoNotOptimize(RunCalculation(request, sink).Refused);
@@ -277,6 +272,12 @@ void BM_EngineRun(benchmark::State& state) {
         }
     }
     fs::remove_all(folder);
+}
+
+void BM_EngineRun(benchmark::State& state) {
+    const EngineCase& engineCase = EngineCases()[state.range(0)];
+    state.SetLabel(engineCase.name);
+    RunEngineCase(state, engineCase, 1, "pelorin-bench");
 }
 BENCHMARK(BM_EngineRun)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -307,30 +308,7 @@ const std::vector<EngineCase>& HeavyCases() {
 void BM_HeavyRun(benchmark::State& state) {
     const EngineCase& engineCase = HeavyCases()[state.range(0)];
     state.SetLabel(std::string(engineCase.name) + ", threads " + std::to_string(state.range(1)));
-    const fs::path folder =
-        fs::temp_directory_path() / ("pelorin-bench-heavy-" + std::to_string(getpid()));
-    fs::create_directories(folder);
-    const std::string input = (folder / "case.inp").string();
-    const InputCase file{"Benchmark", engineCase.name, AimCodeOf(engineCase.aim),
-                         MethodCodeOf(engineCase.method), engineCase.values};
-    WriteInputFile(input, file);
-    RunRequest request{input,
-                       file.Title1,
-                       file.Title2,
-                       engineCase.aim,
-                       engineCase.method,
-                       (folder / "Error.lst").string(),
-                       static_cast<int>(state.range(1))};
-    NullSink sink;
-    for (auto _ : state) {
-        try {
-            benchmark::DoNotOptimize(RunCalculation(request, sink).Refused);
-        } catch (const std::exception& error) {
-            state.SkipWithError(error.what());
-            break;
-        }
-    }
-    fs::remove_all(folder);
+    RunEngineCase(state, engineCase, static_cast<int>(state.range(1)), "pelorin-bench-heavy");
 }
 BENCHMARK(BM_HeavyRun)
     ->ArgsProduct({{0, 1, 2, 3}, {1, 2}})

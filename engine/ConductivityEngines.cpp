@@ -119,12 +119,9 @@ void DarCond(DrainageCase& c, RunSink& sink) {
     // The energy bisection only gives the profile its assumed midway head.
     SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, StopOnRequest(sink));
     WriteProfile(c, report);
-    report.Line(" #");
-    WriteResult(report, " The average hydraulic conductivity (Darcy, m/d) is: ", K, 3);
-    report.Line(" #");
-    WriteMidwayResults(report, " ", {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
-                       {"energy,", c.F, Minus(c.Dw, c.F)});
-    report.Line(" #");
+    WriteResultBlock(report, {" The average hydraulic conductivity (Darcy, m/d) is: ", K, 3, " #"},
+                     " ", {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
+                     {"energy,", c.F, Minus(c.Dw, c.F)});
     report.Commit();
 }
 
@@ -136,12 +133,9 @@ void EneCond(DrainageCase& c, RunSink& sink) {
     const double K = SearchConductivityEnergy(c, bracket, sink);
 
     WriteProfile(c, report);
-    report.Line(" #");
-    WriteResult(report, " The average hydraulic conductivity (Energy, m/d) is: ", K, 3);
-    report.Line(" #");
-    WriteMidwayResults(report, " ", {"energy,", c.F, Minus(c.Dw, c.F)},
-                       {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});
-    report.Line(" #");
+    WriteResultBlock(report, {" The average hydraulic conductivity (Energy, m/d) is: ", K, 3, " #"},
+                     " ", {"energy,", c.F, Minus(c.Dw, c.F)},
+                     {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});
     report.Commit();
 }
 

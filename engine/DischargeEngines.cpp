@@ -108,12 +108,9 @@ void DarDisc(DrainageCase& c, RunSink& sink) {
     c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
     SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, StopOnRequest(sink));
     WriteProfile(c, report);
-    report.Line(" #");
-    WriteResult(report, " Drain discharge (Darcy, m/day) is: ", c.R, 5);
-    report.Line();
-    WriteMidwayResults(report, "  ", {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
-                       {"energy,", c.F, Minus(c.Dw, c.F)});
-    report.Line(" #");
+    WriteResultBlock(report, {" Drain discharge (Darcy, m/day) is: ", c.R, 5, ""}, "  ",
+                     {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
+                     {"energy,", c.F, Minus(c.Dw, c.F)});
     report.Commit();
 }
 
@@ -125,13 +122,10 @@ void EneDisc(DrainageCase& c, RunSink& sink) {
     const double head = SearchDischargeEnergy(c, bracket, sink);
 
     WriteProfile(c, report);
-    report.Line(" #");
-    WriteResult(report, " The discharge (energy, m/day) is: ", c.R, 5);
-    report.Line();
     // The energy head is the search's own, from its coarser step.
-    WriteMidwayResults(report, " ", {"energy,", head, Minus(c.Dw, head)},
-                       {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});
-    report.Line(" #");
+    WriteResultBlock(report, {" The discharge (energy, m/day) is: ", c.R, 5, ""}, " ",
+                     {"energy,", head, Minus(c.Dw, head)},
+                     {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});
     report.Commit();
 }
 

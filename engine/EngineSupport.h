@@ -177,4 +177,24 @@ inline void WriteMidwayResults(ReportWriter& report, std::string_view gap,
     WriteResult(report, label(" Midway W.T. depth", second.method), second.depth, 3);
 }
 
+// The main result of a report and the line that follows it: empty, or " #"
+// in the conductivity reports.
+struct MainResult {
+    const char* label;
+    double value;
+    int decimals;
+    const char* after;
+};
+
+// The result block after the profile rows: " #", the main result and its
+// following line, the midway heads and depths, " #".
+inline void WriteResultBlock(ReportWriter& report, const MainResult& main, std::string_view gap,
+                             const MidwayResult& first, const MidwayResult& second) {
+    report.Line(" #");
+    WriteResult(report, main.label, main.value, main.decimals);
+    report.Line(main.after);
+    WriteMidwayResults(report, gap, first, second);
+    report.Line(" #");
+}
+
 }  // namespace pelorin

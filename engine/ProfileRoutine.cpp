@@ -203,28 +203,32 @@ double Transmissivity(const DrainageCase& c, double h, double Y) {
     });
 }
 
-double MarchDarcy(DrainageCase& c, double L) {
+namespace {
+
+// What both marches share: the step count, no step at all keeping the head,
+// the fast run and its guarded rerun, and the results into the case.
+// run(tag) marches with the number type of the tag (double or Guarded).
+template <class RunSteps>
+double March(DrainageCase& c, double L, RunSteps run) {
     c.LastStep = RoundStep(Guarded(L) / c.p);
     if (c.LastStep < c.FirstStep) return c.MarchHead;
     std::feclearexcept(kWatchedFlags);
-    MarchEnd end = RunDarcySteps<double>(c, L);
-    if (FaultSuspected(end)) end = RunDarcySteps<Guarded>(c, L);
+    MarchEnd end = run(double{});
+    if (FaultSuspected(end)) end = run(Guarded{});
     c.MarchHead = end.head;
     c.MarchGradient = end.gradient;
     c.MarchStoppedAt = end.lastStepTaken;
     return c.MarchHead;
 }
 
+}  // namespace
+
+double MarchDarcy(DrainageCase& c, double L) {
+    return March(c, L, [&](auto real) { return RunDarcySteps<decltype(real)>(c, L); });
+}
+
 double MarchEnergy(DrainageCase& c, double L, double Hm) {
-    c.LastStep = RoundStep(Guarded(L) / c.p);
-    if (c.LastStep < c.FirstStep) return c.MarchHead;
-    std::feclearexcept(kWatchedFlags);
-    MarchEnd end = RunEnergySteps<double>(c, L, Hm);
-    if (FaultSuspected(end)) end = RunEnergySteps<Guarded>(c, L, Hm);
-    c.MarchHead = end.head;
-    c.MarchGradient = end.gradient;
-    c.MarchStoppedAt = end.lastStepTaken;
-    return c.MarchHead;
+    return March(c, L, [&](auto real) { return RunEnergySteps<decltype(real)>(c, L, Hm); });
 }
 
 namespace {
@@ -234,15 +238,26 @@ namespace {
 // the time of 5000 steps; below it the saving is too small to measure.
 constexpr std::int64_t kSpeculationMinSteps = 20000;
 
+// The trial after the current one when its march overshoots (the assumed
+// midway head is too low), and when it does not.
+double TrialAbove(const DrainageCase& c) {
+    return Value((Guarded(c.EnergyMidHead) + c.EnergyMidHigh) / 2.0);
+}
+double TrialBelow(const DrainageCase& c) {
+    return Value((Guarded(c.EnergyMidHead) + c.EnergyMidLow) / 2.0);
+}
+
 // The next trial of the bisection after a march that ended with `head`.
 void AdvanceBisection(DrainageCase& c, double head) {
     c.EnergyMidPrev = c.EnergyMidHead;
     if (head > c.EnergyMidHead) {
+        const double next = TrialAbove(c);
         c.EnergyMidLow = c.EnergyMidHead;
-        c.EnergyMidHead = Value((Guarded(c.EnergyMidHead) + c.EnergyMidHigh) / 2.0);
+        c.EnergyMidHead = next;
     } else {
+        const double next = TrialBelow(c);
         c.EnergyMidHigh = c.EnergyMidHead;
-        c.EnergyMidHead = Value((Guarded(c.EnergyMidHead) + c.EnergyMidLow) / 2.0);
+        c.EnergyMidHead = next;
     }
 }
 
@@ -413,8 +428,8 @@ class SpeculativeBisection {
     }
 
     void StartNextTrials() {
-        const double up = Value((Guarded(c_.EnergyMidHead) + c_.EnergyMidHigh) / 2.0);
-        const double down = Value((Guarded(c_.EnergyMidHead) + c_.EnergyMidLow) / 2.0);
+        const double up = TrialAbove(c_);
+        const double down = TrialBelow(c_);
         if (ahead_.size() == 2) {
             StartAhead(0, up);
             StartAhead(1, down);

@@ -52,12 +52,12 @@ void ReportWriter::Commit() {
     }
 }
 
-std::string ReportNameFor(const std::string& inputFileName) {
-    const std::size_t slash = inputFileName.find_last_of('/');
+std::string ChangeFileExt(const std::string& path, const std::string& extension) {
+    const std::size_t slash = path.find_last_of('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    const std::size_t dot = inputFileName.find_last_of('.');
-    if (dot == std::string::npos || dot < nameStart) return inputFileName + ".out";
-    return inputFileName.substr(0, dot) + ".out";
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || dot < nameStart) return path + extension;
+    return path.substr(0, dot) + extension;
 }
 
 }  // namespace pelorin

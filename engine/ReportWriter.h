@@ -47,8 +47,13 @@ private:
     std::string text_;
 };
 
-// The report name of an input file: the extension of the file-name part (from
-// its last '.') replaced by ".out", or ".out" appended when there is none.
-std::string ReportNameFor(const std::string& inputFileName);
+// The path with the extension of its file-name part (from its last '.')
+// replaced by `extension`, or with `extension` appended when there is none.
+std::string ChangeFileExt(const std::string& path, const std::string& extension);
+
+// The report name of an input file: its extension replaced by ".out".
+inline std::string ReportNameFor(const std::string& inputFileName) {
+    return ChangeFileExt(inputFileName, ".out");
+}
 
 }  // namespace pelorin

@@ -15,7 +15,14 @@ public:
     virtual bool StopRequested() { return false; }
 };
 
-// A sink that keeps what it is given (tests, benchmarks).
+// A sink that drops what it is given (benchmarks, fuzzing).
+class SilentSink : public RunSink {
+public:
+    void AddProgressLine(const std::string&) override {}
+    void ShowMessage(const std::string&) override {}
+};
+
+// A sink that keeps what it is given (tests).
 class RecordingSink : public RunSink {
 public:
     void AddProgressLine(const std::string& line) override { lines += line + "\n"; }

@@ -86,13 +86,10 @@ void DarSpac(DrainageCase& c, RunSink& sink) {
     c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
     SolveEnergyMidHead(c, c.HalfSpacing);
     WriteProfile(c, report);
-    report.Line(" #");
-    WriteResult(report, " The drain spacing (Darcy,  m) is: ", Value(Guarded(2.0) * bracket.low),
-                2);
-    report.Line();
-    WriteMidwayResults(report, " ", {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
-                       {"energy,", c.F, Minus(c.Dw, c.EnergyMidHead)});
-    report.Line(" #");
+    WriteResultBlock(
+        report, {" The drain spacing (Darcy,  m) is: ", Value(Guarded(2.0) * bracket.low), 2, ""},
+        " ", {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
+        {"energy,", c.F, Minus(c.Dw, c.EnergyMidHead)});
     report.Commit();
 }
 
@@ -118,13 +115,9 @@ void EneSpac(DrainageCase& c, RunSink& sink) {
     }
 
     WriteProfile(c, report);
-    report.Line(" #");
-    WriteResult(report, " The drain spacing (energy, m) is: ", Value(Guarded(2.0) * c.HalfSpacing),
-                2);
-    report.Line();
-    WriteMidwayResults(report, " ", {"energy,", H, Minus(c.Dw, H)},
-                       {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});
-    report.Line(" #");
+    WriteResultBlock(
+        report, {" The drain spacing (energy, m) is: ", Value(Guarded(2.0) * c.HalfSpacing), 2, ""},
+        " ", {"energy,", H, Minus(c.Dw, H)}, {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});
     report.Commit();
 }
 

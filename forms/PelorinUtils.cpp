@@ -206,14 +206,6 @@ int DotsInFileName(const std::string& path) {
     return dots;
 }
 
-std::string ChangeFileExt(const std::string& path, const std::string& extension) {
-    const auto slash = path.find_last_of('/');
-    const auto dot = path.find_last_of('.');
-    const bool hasExtension =
-        dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    return (hasExtension ? path.substr(0, dot) : path) + extension;
-}
-
 WindowPlacement PlaceMainWindow(int screenWidth, int designedWidth) {
     if (screenWidth > 860) return {50, 760};
     if (screenWidth < designedWidth) return {5, screenWidth - 5};

@@ -10,6 +10,7 @@
 
 #include "DrainageCase.h"
 #include "InputFile.h"
+#include "ReportWriter.h"  // ChangeFileExt
 
 namespace pelorin {
 
@@ -42,8 +43,6 @@ std::optional<std::string> ValidateInput(InputCase& inputCase);
 // The number of '.' in the name part of a path (folders do not count).
 int DotsInFileName(const std::string& path);
 
-// Replaces the extension of the name part (from its last '.') or appends one.
-std::string ChangeFileExt(const std::string& path, const std::string& extension);
 
 // Where the main window opens on a screen of this width, given its designed
 // outer width: left edge 50 and width 760 on screens wider than 860 pixels;

@@ -37,12 +37,6 @@ std::string WriteInput(const std::uint8_t* data, std::size_t size, const char* n
     return path.string();
 }
 
-class SilentSink : public RunSink {
-public:
-    void AddProgressLine(const std::string&) override {}
-    void ShowMessage(const std::string&) override {}
-};
-
 // Cases whose marches would take more than some millions of steps are valid
 // but slow; the fuzzer is after crashes and hangs, not long calculations.
 bool QuickToRun(const InputCase& c) {
