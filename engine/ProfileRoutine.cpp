@@ -533,46 +533,39 @@ std::int64_t ProfileRowSelector::NextRow(std::int64_t from) const {
 
 namespace {
 
-// One step of both water tables, exactly as the profile table defines it. The
-// first step starts both tables at the entrance head and takes no correction;
-// it is taken by First so that Next, the body of the long loop, has no test for it.
+// One step of the energy-balance water table, exactly as the profile table
+// defines it. The first step starts at the entrance head and takes no
+// correction; it is taken by First so that Next, the body of the long loop, has
+// no test for it. The table depends on nothing of the Darcy table, so the two
+// can be marched on two threads.
 template <DrainZone zone, class Real>
-struct ProfileStepper {
-    const DrainageCase& c;
+struct EnergyTable {
+    const DrainageCase* c;
     Real p = kProfileStep;
-    Real F = 0.0, GP = 0.0, FStar = 0.0, GStarP = 0.0, T1 = 0.0, T2 = 0.0;
+    Real F = 0.0, GP = 0.0, T1 = 0.0, T2 = 0.0;
 
     void First(std::int64_t i) {
-        F = c.EntranceHead;
-        FStar = c.EntranceHead;
-        Take(i, Real(c.EntranceHead), Real(c.EntranceHead), false);
+        F = c->EntranceHead;
+        Take(i, Real(c->EntranceHead), false);
     }
 
-    void Next(std::int64_t i) {
-        Take(i, F + Real(0.5) * GP * p, FStar + Real(0.5) * GStarP * p, true);
-    }
+    void Next(std::int64_t i) { Take(i, F + Real(0.5) * GP * p, true); }
 
     bool AllFinite() const {
-        return std::isfinite(Value(F)) && std::isfinite(Value(GP)) && std::isfinite(Value(FStar)) &&
-               std::isfinite(Value(GStarP)) && std::isfinite(Value(T1)) && std::isfinite(Value(T2));
+        return std::isfinite(Value(F)) && std::isfinite(Value(GP)) && std::isfinite(Value(T1)) &&
+               std::isfinite(Value(T2));
     }
 
   private:
-    void Take(std::int64_t i, Real hmid, Real hmidStar, bool corrected) {
-        const StepPlace<Real> at = PlaceOf<Real>(c, i, p);
-        const Real rest = Real(c.HalfSpacing) - at.xc;
-
-        T1 = Real(c.R) * rest / TransmissivityAt<zone, Real>(c, hmid, at.Y);
+    void Take(std::int64_t i, Real hmid, bool corrected) {
+        const StepPlace<Real> at = PlaceOf<Real>(*c, i, p);
+        const Real rest = Real(c->HalfSpacing) - at.xc;
+        T1 = Real(c->R) * rest / TransmissivityAt<zone, Real>(*c, hmid, at.Y);
         const Real T2prev = T2;
-        T2 = (hmid - Real(c.EnergyMidHead)) / rest;
+        T2 = (hmid - Real(c->EnergyMidHead)) / rest;
         GP = T1 + T2;
         if (corrected) Correct(T2prev);
         F = F + GP * p;
-
-        GStarP = Real(c.R) * rest / TransmissivityAt<zone, Real>(c, hmidStar, at.Y);
-        FStar = FStar + GStarP * p;
-
-        FStar = FStar < Real(0.0001) ? Real(0.0001) : FStar;
         F = F < Real(0.0001) ? Real(0.0001) : F;
     }
 
@@ -590,66 +583,187 @@ struct ProfileStepper {
     }
 };
 
+// One step of the Darcy water table.
+template <DrainZone zone, class Real>
+struct DarcyTable {
+    const DrainageCase* c;
+    Real p = kProfileStep;
+    Real FStar = 0.0, GStarP = 0.0;
+
+    void First(std::int64_t i) {
+        FStar = c->EntranceHead;
+        Take(i, Real(c->EntranceHead));
+    }
+
+    void Next(std::int64_t i) { Take(i, FStar + Real(0.5) * GStarP * p); }
+
+    bool AllFinite() const { return std::isfinite(Value(FStar)) && std::isfinite(Value(GStarP)); }
+
+  private:
+    void Take(std::int64_t i, Real hmidStar) {
+        const StepPlace<Real> at = PlaceOf<Real>(*c, i, p);
+        const Real rest = Real(c->HalfSpacing) - at.xc;
+        GStarP = Real(c->R) * rest / TransmissivityAt<zone, Real>(*c, hmidStar, at.Y);
+        FStar = FStar + GStarP * p;
+        FStar = FStar < Real(0.0001) ? Real(0.0001) : FStar;
+    }
+};
+
+// Both tables step by step, the energy balance first within a step: the order
+// in which a guarded run meets its faults.
+template <DrainZone zone, class Real>
+struct ProfileStepper {
+    EnergyTable<zone, Real> energy;
+    DarcyTable<zone, Real> darcy;
+
+    void First(std::int64_t i) {
+        energy.First(i);
+        darcy.First(i);
+    }
+    void Next(std::int64_t i) {
+        energy.Next(i);
+        darcy.Next(i);
+    }
+};
+
 // Runs the profile again with guarded arithmetic up to step `last`: it stops
 // with the fault that the fast run met on its way there.
 template <DrainZone zone>
 void FindProfileFault(const DrainageCase& c, std::int64_t first, std::int64_t last,
                       double T2start) {
-    ProfileStepper<zone, Guarded> guarded{c};
-    guarded.T2 = T2start;
+    ProfileStepper<zone, Guarded> guarded{{&c}, {&c}};
+    guarded.energy.T2 = T2start;
     guarded.First(first);
     for (std::int64_t i = first + 1; i <= last; ++i) guarded.Next(i);
 }
 
-template <class Stepper>
-void WriteRow(ReportWriter& report, double x, const Stepper& s) {
+// The values of one table row.
+struct ProfileRow {
+    double FStar = 0, GStarP = 0, F = 0, GP = 0, T1 = 0, T2 = 0;
+    // Whether a table met a value that is no longer finite or raised a watched
+    // flag on its way to this row.
+    bool faultSuspected = false;
+};
+
+void WriteRow(ReportWriter& report, double x, const ProfileRow& row) {
     report.Number(x, 6, 2);
-    report.Number(s.FStar, 10, 4);
-    report.Number(s.GStarP, 10, 4);
-    report.Number(s.F, 10, 4);
-    report.Number(s.GP, 10, 4);
-    report.Number(s.T1, 10, 4);
-    report.Number(s.T2, 10, 4);
+    report.Number(row.FStar, 10, 4);
+    report.Number(row.GStarP, 10, 4);
+    report.Number(row.F, 10, 4);
+    report.Number(row.GP, 10, 4);
+    report.Number(row.T1, 10, 4);
+    report.Number(row.T2, 10, 4);
     report.EndLine();
 }
 
-// The fast profile loop: every step on plain doubles, the row test with an O(1)
-// selector, and the fault check only where a row is written.
+template <DrainZone zone>
+void KeepRow(ProfileRow& row, const EnergyTable<zone, double>& table) {
+    row.F = table.F;
+    row.GP = table.GP;
+    row.T1 = table.T1;
+    row.T2 = table.T2;
+}
+
+template <DrainZone zone>
+void KeepRow(ProfileRow& row, const DarcyTable<zone, double>& table) {
+    row.FStar = table.FStar;
+    row.GStarP = table.GStarP;
+}
+
+template <DrainZone zone>
+void KeepRow(ProfileRow& row, const ProfileStepper<zone, double>& both) {
+    KeepRow(row, both.energy);
+    KeepRow(row, both.darcy);
+}
+
+template <class Table>
+bool AllFinite(const Table& table) {
+    return table.AllFinite();
+}
+template <DrainZone zone>
+bool AllFinite(const ProfileStepper<zone, double>& both) {
+    return both.energy.AllFinite() && both.darcy.AllFinite();
+}
+
+// The steps that give a table row, in order; the last step always gives one.
+std::vector<std::int64_t> RowSteps(std::int32_t first, std::int32_t last, std::int64_t n) {
+    ProfileRowSelector selector(first, last, n);
+    std::vector<std::int64_t> steps;
+    for (std::int64_t i = selector.NextRow(first);; i = selector.NextRow(i + 1)) {
+        selector.Select(i);
+        steps.push_back(i);
+        if (i >= last) return steps;
+    }
+}
+
+// The fast loop of one table (or both): every step on plain doubles, and at
+// each row step its values and whether a fault may have happened since the
+// previous row. Nothing here can throw, so it may run on a thread of its own.
+// The table is marched as a local copy: the rows are doubles too, and a table
+// they might alias would be stored and reloaded at every step.
+template <class Table>
+void MarchTable(Table& result, std::int64_t first, std::int64_t last,
+                const std::vector<std::int64_t>& rowSteps, std::vector<ProfileRow>& rows) noexcept {
+    Table table = result;
+    std::size_t k = 0;
+    const auto keep = [&] {
+        ProfileRow& row = rows[k];
+        if (!AllFinite(table) || std::fetestexcept(kWatchedFlags) != 0) {
+            row.faultSuspected = true;
+            std::feclearexcept(kWatchedFlags);
+        }
+        KeepRow(row, table);
+        ++k;
+    };
+    std::feclearexcept(kWatchedFlags);
+    table.First(first);
+    if (rowSteps[k] == first) keep();
+    for (std::int64_t i = first + 1; i <= last; ++i) {
+        table.Next(i);
+        if (i == rowSteps[k]) keep();
+    }
+    result = table;
+}
+
+// Profiles shorter than this are marched on one thread: starting a thread
+// costs about as much as a few thousand steps.
+constexpr std::int64_t kTwoTableMinSteps = 20000;
+
 template <DrainZone zone>
 void ProfileRows(DrainageCase& c, ReportWriter& report, std::int64_t n) {
     const std::int64_t first = c.FirstStep;
     const std::int64_t last = c.LastStep;
     const double T2start = c.T2;
-    ProfileStepper<zone, double> s{c};
-    s.T1 = c.T1;
-    s.T2 = c.T2;
-    ProfileRowSelector rows(c.FirstStep, c.LastStep, n);
-    std::int64_t nextRow = rows.NextRow(first);
-    const auto rowAt = [&](std::int64_t i) {
-        if (!s.AllFinite() || std::fetestexcept(kWatchedFlags) != 0) {
-            FindProfileFault<zone>(c, first, i, T2start);
+    const std::vector<std::int64_t> rowSteps = RowSteps(c.FirstStep, c.LastStep, n);
+    std::vector<ProfileRow> rows(rowSteps.size());
+    ProfileStepper<zone, double> s{{&c}, {&c}};
+    s.energy.T1 = c.T1;
+    s.energy.T2 = c.T2;
+
+    if (c.Threads >= 2 && last - first + 1 >= kTwoTableMinSteps) {
+        // The two tables share no value: the Darcy one is marched alongside.
+        std::jthread darcy([&] { MarchTable(s.darcy, first, last, rowSteps, rows); });
+        MarchTable(s.energy, first, last, rowSteps, rows);
+    } else {
+        MarchTable(s, first, last, rowSteps, rows);
+    }
+
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        // Only a guarded run tells whether and where the arithmetic faulted.
+        if (rows[k].faultSuspected) {
+            FindProfileFault<zone>(c, first, rowSteps[k], T2start);
             std::feclearexcept(kWatchedFlags);
         }
-        rows.Select(i);
-        WriteRow(report, Value(Guarded(static_cast<double>(i)) * c.p), s);
-        nextRow = rows.NextRow(i + 1);
-    };
-
-    std::feclearexcept(kWatchedFlags);
-    s.First(first);
-    if (first == nextRow) rowAt(first);
-    for (std::int64_t i = first + 1; i <= last; ++i) {
-        s.Next(i);
-        if (i == nextRow) rowAt(i);
+        WriteRow(report, Value(Guarded(static_cast<double>(rowSteps[k])) * c.p), rows[k]);
     }
 
     c.X = static_cast<double>(last) * c.p;
-    c.F = s.F;
-    c.GP = s.GP;
-    c.FStar = s.FStar;
-    c.GStarP = s.GStarP;
-    c.T1 = s.T1;
-    c.T2 = s.T2;
+    c.F = s.energy.F;
+    c.GP = s.energy.GP;
+    c.FStar = s.darcy.FStar;
+    c.GStarP = s.darcy.GStarP;
+    c.T1 = s.energy.T1;
+    c.T2 = s.energy.T2;
 }
 
 }  // namespace
