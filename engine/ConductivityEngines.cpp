@@ -5,6 +5,7 @@
 #include "ProfileRoutine.h"
 #include "ReportFrame.h"
 #include "ReportWriter.h"
+#include "SearchAhead.h"
 
 namespace pelorin {
 namespace {
@@ -81,12 +82,31 @@ void NarrowConductivity(const DrainageCase& c, SearchBracket& bracket, double& K
     if (!NarrowSearch(bracket, K, tooSlow)) ConductivityNotFound(c, bracket, K);
 }
 
+// A midway head at or above the target means the soil drains too slowly; the
+// Darcy search judges by the head of its march.
+OuterTrial DarcyConductivityTrial(double target) {
+    return {[](DrainageCase& c, double K) { SetConductivity(c, K); },
+            [](DrainageCase& c, const BisectionProgress&) { return MarchDarcy(c, c.HalfSpacing); },
+            [](const DrainageCase&, double head) { return head; },
+            [target](double head) { return head >= target; }};
+}
+
+// The energy search judges by the converged assumed midway head.
+OuterTrial EnergyConductivityTrial(double target) {
+    return {[](DrainageCase& c, double K) { SetConductivity(c, K); },
+            [](DrainageCase& c, const BisectionProgress& progress) {
+                return SolveEnergyMidHead(c, c.HalfSpacing, 0.001, 100, progress);
+            },
+            [](const DrainageCase& c, double) { return c.EnergyMidHead; },
+            [target](double midHead) { return midHead >= target; }, kMarchesPerBisection};
+}
+
 double SearchConductivityDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
+    SearchAhead trials(c, DarcyConductivityTrial(c.TargetHead));
     double K = c.R;
     for (;;) {
         StopIfRequested(sink);
-        SetConductivity(c, K);
-        const double head = MarchDarcy(c, c.HalfSpacing);
+        const double head = trials.Run(K, bracket);
         if (AbsDiff(head, c.TargetHead) < c.Tolerance) return K;
         NarrowConductivity(c, bracket, K, head >= c.TargetHead);
     }
@@ -94,11 +114,11 @@ double SearchConductivityDarcy(DrainageCase& c, SearchBracket& bracket, RunSink&
 
 double SearchConductivityEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
     SpacingClassProgress progress(sink, c.HalfSpacing, c.Tolerance);
+    SearchAhead trials(c, EnergyConductivityTrial(c.TargetHead), StopOnRequest(sink));
     double K = c.R;
     for (;;) {
         StopIfRequested(sink);
-        SetConductivity(c, K);
-        const double head = SolveEnergyMidHead(c, c.HalfSpacing, 0.001, 100, StopOnRequest(sink));
+        const double head = trials.Run(K, bracket);
         const double deviation = AbsDiff(head, c.TargetHead);
         if (deviation < c.Tolerance) return K;
         progress.Report(deviation);

@@ -5,6 +5,7 @@
 #include "ProfileRoutine.h"
 #include "ReportFrame.h"
 #include "ReportWriter.h"
+#include "SearchAhead.h"
 
 namespace pelorin {
 namespace {
@@ -65,12 +66,39 @@ void NarrowDischarge(DrainageCase& c, SearchBracket& bracket, bool tooLarge) {
     if (!NarrowSearch(bracket, c.R, !tooLarge)) DischargeNotFound(c, bracket);
 }
 
+// A midway head at or above the target means the trial discharge is too large;
+// the Darcy search judges by the head of its march.
+OuterTrial DarcyDischargeTrial(double target) {
+    return {[](DrainageCase& c, double R) {
+                c.R = R;
+                c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
+            },
+            [](DrainageCase& c, const BisectionProgress&) { return MarchDarcy(c, c.HalfSpacing); },
+            [](const DrainageCase&, double head) { return head; },
+            [target](double head) { return !(head >= target); }};
+}
+
+// The energy search judges by the assumed midway head that its bisection ends on.
+OuterTrial EnergyDischargeTrial(double target) {
+    return {[](DrainageCase& c, double R) {
+                c.R = R;
+                c.MarchHead = 0;
+                c.MarchGradient = 0;
+                c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
+            },
+            [](DrainageCase& c, const BisectionProgress& progress) {
+                return SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, progress);
+            },
+            [](const DrainageCase& c, double) { return c.EnergyMidHead; },
+            [target](double midHead) { return !(midHead >= target); }, kMarchesPerBisection};
+}
+
 void SearchDischargeDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
     SpacingClassProgress progress(sink, c.HalfSpacing, c.Tolerance);
+    SearchAhead trials(c, DarcyDischargeTrial(c.TargetHead));
     for (;;) {
         StopIfRequested(sink);
-        c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
-        const double head = MarchDarcy(c, c.HalfSpacing);
+        const double head = trials.Run(c.R, bracket);
         const double deviation = AbsDiff(head, c.TargetHead);
         if (deviation < c.Tolerance) return;
         progress.Report(deviation);
@@ -81,12 +109,10 @@ void SearchDischargeDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink
 // Returns the head of the last march of the last midway-head bisection.
 double SearchDischargeEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
     ProgressLine stillWorking(sink, " Still working ...");
+    SearchAhead trials(c, EnergyDischargeTrial(c.TargetHead), StopOnRequest(sink));
     for (;;) {
         StopIfRequested(sink);
-        c.MarchHead = 0;
-        c.MarchGradient = 0;
-        c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
-        const double head = SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, StopOnRequest(sink));
+        const double head = trials.Run(c.R, bracket);
         const double deviation = AbsDiff(head, c.TargetHead);
         stillWorking.AddOnceWhen(deviation < 100 * c.Tolerance);
         if (deviation < c.Tolerance) return head;

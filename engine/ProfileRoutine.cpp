@@ -14,6 +14,7 @@
 
 #include "GuardedArithmetic.h"
 #include "ReportWriter.h"
+#include "SpeculationCrew.h"
 
 namespace pelorin {
 namespace {
@@ -233,11 +234,6 @@ double MarchEnergy(DrainageCase& c, double L, double Hm) {
 
 namespace {
 
-// Marches shorter than this stay on one thread: a round of speculation costs a
-// copy of the case and two thread hand-overs (some tens of microseconds), about
-// the time of 5000 steps; below it the saving is too small to measure.
-constexpr std::int64_t kSpeculationMinSteps = 20000;
-
 // The trial after the current one when its march overshoots (the assumed
 // midway head is too low), and when it does not.
 double TrialAbove(const DrainageCase& c) {
@@ -274,71 +270,6 @@ double SolveOnOneThread(DrainageCase& c, double L, const BisectionProgress& prog
         AdvanceBisection(c, head);
     }
 }
-
-// Whether the marches of a bisection are long enough to be worth a second thread.
-bool WorthSpeculating(const DrainageCase& c, double L) {
-    if (c.Threads < 2) return false;
-    try {
-        const std::int64_t last = RoundStep(Guarded(L) / c.p);
-        return last - c.FirstStep + 1 >= kSpeculationMinSteps;
-    } catch (const RunError&) {
-        return false;  // the first march meets the same fault on one thread
-    }
-}
-
-// A few worker threads owned by one search; each worker runs one job at a time
-// and sleeps between jobs. Destroying the crew waits for the running jobs.
-class SpeculationCrew {
-  public:
-    explicit SpeculationCrew(int workers) : jobs_(workers), busy_(workers, false) {
-        for (int w = 0; w < workers; ++w) threads_.emplace_back([this, w] { Work(w); });
-    }
-    SpeculationCrew(const SpeculationCrew&) = delete;
-    SpeculationCrew& operator=(const SpeculationCrew&) = delete;
-    ~SpeculationCrew() {
-        {
-            std::lock_guard lock(mutex_);
-            closing_ = true;
-        }
-        wake_.notify_all();
-        for (std::thread& thread : threads_) thread.join();
-    }
-
-    void Start(int worker, std::function<void()> job) {
-        std::lock_guard lock(mutex_);
-        jobs_[worker] = std::move(job);
-        busy_[worker] = true;
-        wake_.notify_all();
-    }
-
-    void Wait(int worker) {
-        std::unique_lock lock(mutex_);
-        done_.wait(lock, [&] { return !busy_[worker]; });
-    }
-
-  private:
-    void Work(int worker) {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            wake_.wait(lock, [&] { return busy_[worker] || closing_; });
-            if (!busy_[worker]) return;
-            std::function<void()> job = std::move(jobs_[worker]);
-            lock.unlock();
-            job();
-            lock.lock();
-            busy_[worker] = false;
-            done_.notify_all();
-        }
-    }
-
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::condition_variable done_;
-    std::vector<std::function<void()>> jobs_;
-    std::vector<bool> busy_;
-    bool closing_ = false;
-    std::vector<std::thread> threads_;
-};
 
 // A march that the bisection may make next, run ahead on its own copy of the case.
 struct SpeculativeMarch {

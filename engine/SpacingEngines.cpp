@@ -5,6 +5,7 @@
 #include "ProfileRoutine.h"
 #include "ReportFrame.h"
 #include "ReportWriter.h"
+#include "SearchAhead.h"
 
 namespace pelorin {
 namespace {
@@ -67,6 +68,58 @@ void NarrowSpacing(DrainageCase& c, SearchBracket& bracket, bool tooNarrow) {
     if (!NarrowSearch(bracket, c.HalfSpacing, tooNarrow)) SpacingNotFound(c, bracket);
 }
 
+// A midway head below the target means the trial spacing is too narrow; the
+// Darcy search judges by the head of its march.
+OuterTrial DarcySpacingTrial(double target) {
+    return {[](DrainageCase& c, double L) {
+                c.HalfSpacing = L;
+                c.EntranceHead = EntranceHeadFor(c, L);
+            },
+            [](DrainageCase& c, const BisectionProgress&) { return MarchDarcy(c, c.HalfSpacing); },
+            [](const DrainageCase&, double head) { return head; },
+            [target](double head) { return head < target; }};
+}
+
+// The energy search judges by the assumed midway head that its bisection ends on.
+OuterTrial EnergySpacingTrial(double target) {
+    return {[](DrainageCase& c, double L) {
+                c.HalfSpacing = L;
+                c.MarchHead = 0;
+                c.MarchGradient = 0;
+                c.EntranceHead = EntranceHeadFor(c, L);
+            },
+            [](DrainageCase& c, const BisectionProgress& progress) {
+                return SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, progress);
+            },
+            [](const DrainageCase& c, double) { return c.EnergyMidHead; },
+            [target](double midHead) { return midHead < target; }, kMarchesPerBisection};
+}
+
+void SearchSpacingDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
+    SearchAhead trials(c, DarcySpacingTrial(c.TargetHead));
+    for (;;) {
+        StopIfRequested(sink);
+        const double head = trials.Run(c.HalfSpacing, bracket);
+        if (AbsDiff(head, c.TargetHead) < c.Tolerance) return;
+        NarrowSpacing(c, bracket, head < c.TargetHead);
+    }
+}
+
+// Returns the head of the last march of the last midway-head bisection.
+double SearchSpacingEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
+    ProgressLine stillWorking(sink, " Still working ...");
+    SearchAhead trials(c, EnergySpacingTrial(c.TargetHead));
+    for (;;) {
+        StopIfRequested(sink);
+        const double head = trials.Run(c.HalfSpacing, bracket);
+        const double deviation = AbsDiff(head, c.TargetHead);
+        stillWorking.AddOnceWhen(deviation < 100 * c.Tolerance);
+        if (deviation < c.Tolerance) return head;
+        // The assumed midway head decides the direction, the march head the end.
+        NarrowSpacing(c, bracket, c.EnergyMidHead < c.TargetHead);
+    }
+}
+
 }  // namespace
 
 void DarSpac(DrainageCase& c, RunSink& sink) {
@@ -74,14 +127,7 @@ void DarSpac(DrainageCase& c, RunSink& sink) {
     ReportWriter report(c.ReportFileName);
     WriteSpacingFrame(report, c, Module::DarSpac);
     SearchBracket bracket = PrepareSpacingRun(c, sink);
-
-    for (;;) {
-        StopIfRequested(sink);
-        c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
-        const double head = MarchDarcy(c, c.HalfSpacing);
-        if (AbsDiff(head, c.TargetHead) < c.Tolerance) break;
-        NarrowSpacing(c, bracket, head < c.TargetHead);
-    }
+    SearchSpacingDarcy(c, bracket, sink);
 
     c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
     SolveEnergyMidHead(c, c.HalfSpacing);
@@ -98,21 +144,7 @@ void EneSpac(DrainageCase& c, RunSink& sink) {
     ReportWriter report(c.ReportFileName);
     WriteSpacingFrame(report, c, Module::EneSpac);
     SearchBracket bracket = PrepareSpacingRun(c, sink);
-    ProgressLine stillWorking(sink, " Still working ...");
-
-    double H = 0;
-    for (;;) {
-        StopIfRequested(sink);
-        c.MarchHead = 0;
-        c.MarchGradient = 0;
-        c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
-        H = SolveEnergyMidHead(c, c.HalfSpacing);
-        const double deviation = AbsDiff(H, c.TargetHead);
-        stillWorking.AddOnceWhen(deviation < 100 * c.Tolerance);
-        if (deviation < c.Tolerance) break;
-        // The assumed midway head decides the direction, the march head the end.
-        NarrowSpacing(c, bracket, c.EnergyMidHead < c.TargetHead);
-    }
+    const double H = SearchSpacingEnergy(c, bracket, sink);
 
     WriteProfile(c, report);
     WriteResultBlock(

@@ -1,0 +1,138 @@
+#include "SearchAhead.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "EngineSupport.h"
+#include "SpeculationCrew.h"
+
+namespace pelorin {
+namespace {
+
+// Thrown into a trial run ahead that the search no longer needs, between two
+// marches of its bisection.
+struct Abandoned {};
+
+}  // namespace
+
+SearchAhead::SearchAhead(DrainageCase& c, OuterTrial trial, BisectionProgress progress)
+    : c_(c), trial_(std::move(trial)), progress_(std::move(progress)), savedThreads_(c.Threads) {
+    if (c.Threads < 2) return;
+    // Both outcomes of a trial with three threads or more, else the guessed one;
+    // the threads left over go to the trials' own bisections. A trial of a
+    // whole bisection run ahead gains more than marches of it run ahead: the
+    // outcome of a trial is easier to guess than that of a march.
+    const int runs = c.Threads >= 3 ? 2 : 1;
+    for (int r = 0; r < runs; ++r) ahead_.push_back(std::make_unique<AheadRun>());
+    c_.Threads = std::max(1, c.Threads / (runs + 1));
+}
+
+SearchAhead::~SearchAhead() {
+    for (auto& run : ahead_) run->abandon = true;
+    crew_.reset();
+    c_.Threads = savedThreads_;
+}
+
+double SearchAhead::Run(double trial, const SearchBracket& bracket) {
+    double head = 0;
+    if (TakeAhead(trial, head)) return head;
+    DropAhead();
+    return RunHere(trial, bracket);
+}
+
+double SearchAhead::RunHere(double trial, const SearchBracket& bracket) {
+    trial_.prepare(c_, trial);
+    StartAhead(bracket, trial);
+    const double head = trial_.evaluate(c_, progress_);
+    Remember(trial, head);
+    return head;
+}
+
+// A run made ahead at this trial is taken unless its march took no step: such
+// a march keeps the head of the march before it, which the copy did not have.
+bool SearchAhead::TakeAhead(double trial, double& head) {
+    for (std::size_t slot = 0; slot < ahead_.size(); ++slot) {
+        AheadRun& run = *ahead_[slot];
+        if (!run.pending || run.trial != trial) continue;
+        crew_->Wait(static_cast<int>(slot));
+        run.pending = false;
+        if (run.fault) std::rethrow_exception(run.fault);
+        if (run.c.LastStep < run.c.FirstStep) return false;
+        c_ = run.c;
+        head = run.head;
+        Remember(trial, head);
+        DropAhead();
+        return true;
+    }
+    return false;
+}
+
+void SearchAhead::DropAhead() {
+    for (auto& run : ahead_) {
+        if (!run->pending) continue;
+        run->abandon = true;
+        run->pending = false;
+    }
+}
+
+// The next trial is midway to the bracket end on the side of the answer.
+void SearchAhead::StartAhead(const SearchBracket& bracket, double trial) {
+    if (ahead_.empty() || !LongEnoughToShare(c_, c_.HalfSpacing, trial_.marches)) return;
+    const double up = Midpoint(trial, bracket.high);
+    const double down = Midpoint(trial, bracket.low);
+    if (ahead_.size() == 2) {
+        if (up != trial) StartRun(0, up);
+        if (down != trial) StartRun(1, down);
+    } else {
+        const double next = GuessAnswerAbove(trial, bracket) ? up : down;
+        if (next != trial) StartRun(0, next);
+    }
+}
+
+void SearchAhead::StartRun(std::size_t slot, double trial) {
+    if (!crew_) crew_ = std::make_unique<SpeculationCrew>(static_cast<int>(ahead_.size()));
+    crew_->Wait(static_cast<int>(slot));
+    AheadRun& run = *ahead_[slot];
+    run.c = c_;
+    try {
+        trial_.prepare(run.c, trial);
+    } catch (...) {
+        return;  // the search meets this fault itself if it makes the trial
+    }
+    run.trial = trial;
+    run.fault = nullptr;
+    run.abandon = false;
+    run.pending = true;
+    crew_->Start(static_cast<int>(slot), [&run, this] {
+        try {
+            run.head = trial_.evaluate(run.c, [&run](double) {
+                if (run.abandon) throw Abandoned{};
+            });
+        } catch (...) {
+            run.fault = std::current_exception();
+        }
+    });
+}
+
+// From the straight line through the last two trials' judged values, else
+// towards the middle of the bracket.
+bool SearchAhead::GuessAnswerAbove(double trial, const SearchBracket& bracket) const {
+    // The flags this may raise do not matter: every march clears them first.
+    if (known_ == 2 && trials_[1] != trials_[0]) {
+        const double slope = (judged_[1] - judged_[0]) / (trials_[1] - trials_[0]);
+        const double predicted = judged_[1] + slope * (trial - trials_[1]);
+        if (std::isfinite(predicted)) return trial_.answerAbove(predicted);
+    }
+    return trial - bracket.low < bracket.high - trial;
+}
+
+void SearchAhead::Remember(double trial, double head) {
+    trials_[0] = trials_[1];
+    judged_[0] = judged_[1];
+    trials_[1] = trial;
+    judged_[1] = trial_.judged(c_, head);
+    known_ = std::min(known_ + 1, 2);
+}
+
+}  // namespace pelorin

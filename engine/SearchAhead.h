@@ -1,0 +1,86 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "DrainageCase.h"
+#include "ProfileRoutine.h"
+
+namespace pelorin {
+
+struct SearchBracket;
+class SpeculationCrew;
+
+// About how many marches a midway-head bisection takes.
+inline constexpr int kMarchesPerBisection = 24;
+
+// How an outer search (over a spacing, a discharge or a conductivity) runs and
+// judges one trial.
+struct OuterTrial {
+    // Puts the trial value into the case, with whatever the search resets before a trial.
+    std::function<void(DrainageCase&, double trial)> prepare;
+    // Runs the trial's march or midway-head bisection and returns its head;
+    // `progress` goes to a bisection between its marches.
+    std::function<double(DrainageCase&, const BisectionProgress& progress)> evaluate;
+    // The value the direction of the search is taken from (a head), after a trial.
+    std::function<double(const DrainageCase&, double head)> judged;
+    // Whether the answer lies above the trial, given its judged value.
+    std::function<bool(double judged)> answerAbove;
+    // About how many marches over the half spacing a trial takes.
+    int marches = 1;
+};
+
+// Runs the trials of an outer bisection. With threads to spare, the trial that
+// the search will make next is run ahead on a copy of the case while the
+// current one runs here: the one the search would make after the current
+// trial's outcome, guessed from the last two trials, or both when there are
+// threads for both. A trial run ahead is kept only when the search does make
+// it, so the trials, their results, faults and the case are exactly those of
+// the search on one thread.
+class SearchAhead {
+  public:
+    // `progress` is given to the bisections of the trials run here.
+    SearchAhead(DrainageCase& c, OuterTrial trial, BisectionProgress progress = {});
+    ~SearchAhead();
+    SearchAhead(const SearchAhead&) = delete;
+    SearchAhead& operator=(const SearchAhead&) = delete;
+
+    // Puts `trial` into the case and runs it, or takes its run made ahead;
+    // `bracket` is where the search stands before the trial's outcome.
+    double Run(double trial, const SearchBracket& bracket);
+
+  private:
+    struct AheadRun {
+        DrainageCase c;
+        double trial = 0;
+        double head = 0;
+        std::exception_ptr fault;
+        bool pending = false;  // started and not yet taken or dropped
+        std::atomic<bool> abandon{false};
+    };
+
+    double RunHere(double trial, const SearchBracket& bracket);
+    bool TakeAhead(double trial, double& head);
+    void StartAhead(const SearchBracket& bracket, double trial);
+    void StartRun(std::size_t slot, double trial);
+    void DropAhead();
+    bool GuessAnswerAbove(double trial, const SearchBracket& bracket) const;
+    void Remember(double trial, double head);
+
+    DrainageCase& c_;
+    OuterTrial trial_;
+    BisectionProgress progress_;
+    int savedThreads_;
+    // The last two trials and their judged values, newest second.
+    int known_ = 0;
+    double trials_[2] = {0, 0};
+    double judged_[2] = {0, 0};
+    std::vector<std::unique_ptr<AheadRun>> ahead_;
+    std::unique_ptr<SpeculationCrew> crew_;  // after ahead_: its jobs write there
+};
+
+}  // namespace pelorin
