@@ -571,9 +571,11 @@ void FindProfileFault(const DrainageCase& c, std::int64_t first, std::int64_t la
 // The values of one table row.
 struct ProfileRow {
     double FStar = 0, GStarP = 0, F = 0, GP = 0, T1 = 0, T2 = 0;
-    // Whether a table met a value that is no longer finite or raised a watched
-    // flag on its way to this row.
-    bool faultSuspected = false;
+    // Whether each table met a value that is no longer finite or raised a
+    // watched flag on its way to this row; one flag a table, as the two tables
+    // may be marched on two threads.
+    bool energyFaultSuspected = false;
+    bool darcyFaultSuspected = false;
 };
 
 void WriteRow(ReportWriter& report, double x, const ProfileRow& row) {
@@ -588,23 +590,25 @@ void WriteRow(ReportWriter& report, double x, const ProfileRow& row) {
 }
 
 template <DrainZone zone>
-void KeepRow(ProfileRow& row, const EnergyTable<zone, double>& table) {
+void KeepRow(ProfileRow& row, const EnergyTable<zone, double>& table, bool faultSuspected) {
     row.F = table.F;
     row.GP = table.GP;
     row.T1 = table.T1;
     row.T2 = table.T2;
+    row.energyFaultSuspected = faultSuspected;
 }
 
 template <DrainZone zone>
-void KeepRow(ProfileRow& row, const DarcyTable<zone, double>& table) {
+void KeepRow(ProfileRow& row, const DarcyTable<zone, double>& table, bool faultSuspected) {
     row.FStar = table.FStar;
     row.GStarP = table.GStarP;
+    row.darcyFaultSuspected = faultSuspected;
 }
 
 template <DrainZone zone>
-void KeepRow(ProfileRow& row, const ProfileStepper<zone, double>& both) {
-    KeepRow(row, both.energy);
-    KeepRow(row, both.darcy);
+void KeepRow(ProfileRow& row, const ProfileStepper<zone, double>& both, bool faultSuspected) {
+    KeepRow(row, both.energy, faultSuspected);
+    KeepRow(row, both.darcy, faultSuspected);
 }
 
 template <class Table>
@@ -638,12 +642,9 @@ void MarchTable(Table& result, std::int64_t first, std::int64_t last,
     Table table = result;
     std::size_t k = 0;
     const auto keep = [&] {
-        ProfileRow& row = rows[k];
-        if (!AllFinite(table) || std::fetestexcept(kWatchedFlags) != 0) {
-            row.faultSuspected = true;
-            std::feclearexcept(kWatchedFlags);
-        }
-        KeepRow(row, table);
+        const bool faultSuspected = !AllFinite(table) || std::fetestexcept(kWatchedFlags) != 0;
+        if (faultSuspected) std::feclearexcept(kWatchedFlags);
+        KeepRow(rows[k], table, faultSuspected);
         ++k;
     };
     std::feclearexcept(kWatchedFlags);
@@ -681,7 +682,7 @@ void ProfileRows(DrainageCase& c, ReportWriter& report, std::int64_t n) {
 
     for (std::size_t k = 0; k < rows.size(); ++k) {
         // Only a guarded run tells whether and where the arithmetic faulted.
-        if (rows[k].faultSuspected) {
+        if (rows[k].energyFaultSuspected || rows[k].darcyFaultSuspected) {
             FindProfileFault<zone>(c, first, rowSteps[k], T2start);
             std::feclearexcept(kWatchedFlags);
         }

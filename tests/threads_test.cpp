@@ -76,8 +76,7 @@ TEST(Threads, LongMarchesGiveTheSameReportWithOneTwoAndThreeThreads) {
     };
     std::vector<double> discharge = with(layered, 60);
     discharge[0] = 0.7;  // Dm
-    const std::vector<double> conductivity = {0.007, 3.0, 1.2, 1.3, 0.5, 0, 0.7, 60,
-                                              0,     0,   0,   0,   0};
+    const std::vector<double> conductivity = {0.007, 3.0, 1.2, 1.3, 0.5, 0, 0.7, 60, 0, 0, 0, 0, 0};
     const struct {
         const char* name;
         const char* aim;
