@@ -288,14 +288,24 @@ struct SpeculativeMarch {
 };
 
 // Guesses whether the march at the current trial will overshoot (head > Hm),
-// from the earlier marches. While the search has only gone down it keeps going
-// down; later the last two marches that ran to the end without overshooting
-// give a straight line for head − Hm whose zero predicts the outcome.
+// from the earlier marches. Most marches stop short of the midpoint: one that
+// overshoots stops the earlier the farther its assumed head lies below the
+// answer, one whose gradient turns negative the earlier the farther above it.
+// The last march of each kind (the two ends of the bracket) give a straight
+// line for that signed distance whose zero predicts the outcome. Without them:
+// while the search has only gone down it keeps going down; later the last two
+// marches that ran to the end without overshooting give a straight line for
+// head − Hm.
 class OutcomeGuess {
   public:
     bool Overshoots(double Hm) const {
         if (!everUp_) return false;
         // The flags this may raise do not matter: every march clears them first.
+        if (below_.known && above_.known) {
+            const double span = above_.shortfall - below_.shortfall;
+            if (above_.Hm > below_.Hm && span > 0.0)
+                return Hm < below_.Hm + (above_.Hm - below_.Hm) * -below_.shortfall / span;
+        }
         if (points_ < 2 || !(h_[1] != h_[0])) return !lastUp_;
         const double slope = (f_[1] - f_[0]) / (h_[1] - h_[0]);
         if (!(slope < 0.0)) return !lastUp_;
@@ -306,6 +316,12 @@ class OutcomeGuess {
     void Record(const DrainageCase& c, double Hm, double head) {
         lastUp_ = head > Hm;
         everUp_ = everUp_ || lastUp_;
+        const double stoppedShort = static_cast<double>(c.LastStep - c.MarchStoppedAt);
+        if (lastUp_) {
+            below_ = {Hm, -stoppedShort, true};
+        } else {
+            above_ = {Hm, stoppedShort, stoppedShort > 0};
+        }
         if (lastUp_ || c.MarchStoppedAt != c.LastStep || !std::isfinite(head)) return;
         h_[0] = h_[1];
         f_[0] = f_[1];
@@ -315,8 +331,18 @@ class OutcomeGuess {
     }
 
   private:
+    // A march at an end of the bracket: its assumed head and how many steps
+    // short of the midpoint it stopped, negative below the answer.
+    struct BracketEnd {
+        double Hm = 0;
+        double shortfall = 0;
+        bool known = false;
+    };
+
     bool everUp_ = false;
     bool lastUp_ = false;
+    BracketEnd below_;
+    BracketEnd above_;
     int points_ = 0;
     double h_[2] = {0, 0};
     double f_[2] = {0, 0};
