@@ -281,8 +281,9 @@ void BM_EngineRun(benchmark::State& state) {
 }
 BENCHMARK(BM_EngineRun)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// Long runs whose time goes into the midway-head bisection, with one and with
-// two threads (range 1). Wall time: the second thread's work counts.
+// Long runs whose time goes into the searches and the profile, with one and
+// with two threads (range 1): four whose trials are midway-head bisections, then
+// two Darcy searches of long marches. Wall time: the second thread's work counts.
 const std::vector<EngineCase>& HeavyCases() {
     static const std::vector<EngineCase> cases = {
         {"EneCond S=100",
@@ -301,6 +302,14 @@ const std::vector<EngineCase>& HeavyCases() {
          CalcAim::Spacing,
          CalcMethod::EnergyBalance,
          {0.007, 2.0, 4.0, 1.2, 1.3, 0.5, 0, 0.6, 0.8, 0.4, 2.0, 1.0, 1.05}},
+        {"DarCond S=100",
+         CalcAim::Conductivity,
+         CalcMethod::Darcy,
+         {0.007, 3.0, 1.2, 1.3, 0.5, 0, 0.7, 100, 0, 0, 0, 0, 0}},
+        {"DarDisc S=200",
+         CalcAim::Discharge,
+         CalcMethod::Darcy,
+         {0.7, 2.0, 4.0, 1.2, 1.3, 0.5, 0, 0.6, 0.8, 0.4, 2.0, 1.0, 200}},
     };
     return cases;
 }
@@ -311,7 +320,7 @@ void BM_HeavyRun(benchmark::State& state) {
     RunEngineCase(state, engineCase, static_cast<int>(state.range(1)), "pelorin-bench-heavy");
 }
 BENCHMARK(BM_HeavyRun)
-    ->ArgsProduct({{0, 1, 2, 3}, {1, 2}})
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5}, {1, 2}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(1)
