@@ -82,11 +82,9 @@ void BM_MarchEnergy(benchmark::State& state) {
 }
 BENCHMARK(BM_MarchEnergy)->Unit(benchmark::kMillisecond);
 
-// Range 0: threads (with two the Darcy table is marched alongside).
 void BM_WriteProfile(benchmark::State& state) {
     DrainageCase c = StandardCase(20.0, 0.01);
     SolveEnergyMidHead(c, c.HalfSpacing);
-    c.Threads = static_cast<int>(state.range(0));
     for (auto _ : state) {
         ReportWriter report;
         WriteProfile(c, report);
@@ -94,7 +92,7 @@ void BM_WriteProfile(benchmark::State& state) {
     }
     SetStepRate(state, c.LastStep - c.FirstStep + 1);
 }
-BENCHMARK(BM_WriteProfile)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WriteProfile)->Unit(benchmark::kMillisecond);
 
 // Floors: the loop-carried chain of one march step alone -- from one step's head
 // and gradient to the next -- with everything that depends on the step index only

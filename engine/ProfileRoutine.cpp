@@ -493,8 +493,7 @@ namespace {
 // One step of the energy-balance water table, exactly as the profile table
 // defines it. The first step starts at the entrance head and takes no
 // correction; it is taken by First so that Next, the body of the long loop, has
-// no test for it. The table depends on nothing of the Darcy table, so the two
-// can be marched on two threads.
+// no test for it. It depends on nothing of the Darcy table.
 template <DrainZone zone, class Real>
 struct EnergyTable {
     const DrainageCase* c;
@@ -581,6 +580,7 @@ struct ProfileStepper {
         energy.Next(i);
         darcy.Next(i);
     }
+    bool AllFinite() const { return energy.AllFinite() && darcy.AllFinite(); }
 };
 
 // Runs the profile again with guarded arithmetic up to step `last`: it stops
@@ -597,11 +597,9 @@ void FindProfileFault(const DrainageCase& c, std::int64_t first, std::int64_t la
 // The values of one table row.
 struct ProfileRow {
     double FStar = 0, GStarP = 0, F = 0, GP = 0, T1 = 0, T2 = 0;
-    // Whether each table met a value that is no longer finite or raised a
-    // watched flag on its way to this row; one flag a table, as the two tables
-    // may be marched on two threads.
-    bool energyFaultSuspected = false;
-    bool darcyFaultSuspected = false;
+    // Whether a value was no longer finite or a watched flag was raised on the
+    // way to this row.
+    bool faultSuspected = false;
 };
 
 void WriteRow(ReportWriter& report, double x, const ProfileRow& row) {
@@ -615,35 +613,16 @@ void WriteRow(ReportWriter& report, double x, const ProfileRow& row) {
     report.EndLine();
 }
 
+// The values of both tables at a row step.
 template <DrainZone zone>
-void KeepRow(ProfileRow& row, const EnergyTable<zone, double>& table, bool faultSuspected) {
-    row.F = table.F;
-    row.GP = table.GP;
-    row.T1 = table.T1;
-    row.T2 = table.T2;
-    row.energyFaultSuspected = faultSuspected;
-}
-
-template <DrainZone zone>
-void KeepRow(ProfileRow& row, const DarcyTable<zone, double>& table, bool faultSuspected) {
-    row.FStar = table.FStar;
-    row.GStarP = table.GStarP;
-    row.darcyFaultSuspected = faultSuspected;
-}
-
-template <DrainZone zone>
-void KeepRow(ProfileRow& row, const ProfileStepper<zone, double>& both, bool faultSuspected) {
-    KeepRow(row, both.energy, faultSuspected);
-    KeepRow(row, both.darcy, faultSuspected);
-}
-
-template <class Table>
-bool AllFinite(const Table& table) {
-    return table.AllFinite();
-}
-template <DrainZone zone>
-bool AllFinite(const ProfileStepper<zone, double>& both) {
-    return both.energy.AllFinite() && both.darcy.AllFinite();
+void KeepRow(ProfileRow& row, const ProfileStepper<zone, double>& s, bool faultSuspected) {
+    row.FStar = s.darcy.FStar;
+    row.GStarP = s.darcy.GStarP;
+    row.F = s.energy.F;
+    row.GP = s.energy.GP;
+    row.T1 = s.energy.T1;
+    row.T2 = s.energy.T2;
+    row.faultSuspected = faultSuspected;
 }
 
 // The steps that give a table row, in order; the last step always gives one.
@@ -657,18 +636,20 @@ std::vector<std::int64_t> RowSteps(std::int32_t first, std::int32_t last, std::i
     }
 }
 
-// The fast loop of one table (or both): every step on plain doubles, and at
-// each row step its values and whether a fault may have happened since the
-// previous row. Nothing here can throw, so it may run on a thread of its own.
-// The table is marched as a local copy: the rows are doubles too, and a table
-// they might alias would be stored and reloaded at every step.
-template <class Table>
-void MarchTable(Table& result, std::int64_t first, std::int64_t last,
-                const std::vector<std::int64_t>& rowSteps, std::vector<ProfileRow>& rows) noexcept {
-    Table table = result;
+// The fast loop of both tables: every step on plain doubles, and at each row
+// step the values and whether a fault may have happened since the previous row.
+// The tables run side by side in one loop: their chains are independent, so the
+// processor overlaps them and the loop costs about as much as the energy chain
+// alone. They are marched as a local copy: the rows are doubles too, and tables
+// the rows might alias would be stored and reloaded at every step; and the rows
+// are written once the loop is done, as report text could alias anything.
+template <DrainZone zone>
+void MarchTables(ProfileStepper<zone, double>& result, std::int64_t first, std::int64_t last,
+                 const std::vector<std::int64_t>& rowSteps, std::vector<ProfileRow>& rows) {
+    ProfileStepper<zone, double> table = result;
     std::size_t k = 0;
     const auto keep = [&] {
-        const bool faultSuspected = !AllFinite(table) || std::fetestexcept(kWatchedFlags) != 0;
+        const bool faultSuspected = !table.AllFinite() || std::fetestexcept(kWatchedFlags) != 0;
         if (faultSuspected) std::feclearexcept(kWatchedFlags);
         KeepRow(rows[k], table, faultSuspected);
         ++k;
@@ -683,10 +664,6 @@ void MarchTable(Table& result, std::int64_t first, std::int64_t last,
     result = table;
 }
 
-// Profiles shorter than this are marched on one thread: starting a thread
-// costs about as much as a few thousand steps.
-constexpr std::int64_t kTwoTableMinSteps = 20000;
-
 template <DrainZone zone>
 void ProfileRows(DrainageCase& c, ReportWriter& report, std::int64_t n) {
     const std::int64_t first = c.FirstStep;
@@ -698,17 +675,11 @@ void ProfileRows(DrainageCase& c, ReportWriter& report, std::int64_t n) {
     s.energy.T1 = c.T1;
     s.energy.T2 = c.T2;
 
-    if (c.Threads >= 2 && last - first + 1 >= kTwoTableMinSteps) {
-        // The two tables share no value: the Darcy one is marched alongside.
-        std::jthread darcy([&] { MarchTable(s.darcy, first, last, rowSteps, rows); });
-        MarchTable(s.energy, first, last, rowSteps, rows);
-    } else {
-        MarchTable(s, first, last, rowSteps, rows);
-    }
+    MarchTables(s, first, last, rowSteps, rows);
 
     for (std::size_t k = 0; k < rows.size(); ++k) {
         // Only a guarded run tells whether and where the arithmetic faulted.
-        if (rows[k].energyFaultSuspected || rows[k].darcyFaultSuspected) {
+        if (rows[k].faultSuspected) {
             FindProfileFault<zone>(c, first, rowSteps[k], T2start);
             std::feclearexcept(kWatchedFlags);
         }

@@ -617,21 +617,15 @@ TEST_P(ProfileAsStated, WritesTheRowsAndMidwayValuesOfTheStatedSteps) {
         SolveEnergyMidHead(c, c.HalfSpacing);
     }
     const LiteralResult expected = LiteralProfile(c);
-    // With two threads the Darcy table is marched alongside the energy one.
-    for (int threads : {1, 2}) {
-        SCOPED_TRACE(threads);
-        DrainageCase run = c;
-        run.Threads = threads;
-        ReportWriter report;
-        WriteProfile(run, report);
-        EXPECT_EQ(report.Contents(), expected.rows);
-        EXPECT_EQ(run.FStar, expected.FStar);
-        EXPECT_EQ(run.GStarP, expected.GStarP);
-        EXPECT_EQ(run.F, expected.F);
-        EXPECT_EQ(run.GP, expected.GP);
-        EXPECT_EQ(run.T1, expected.T1);
-        EXPECT_EQ(run.T2, expected.T2);
-    }
+    ReportWriter report;
+    WriteProfile(c, report);
+    EXPECT_EQ(report.Contents(), expected.rows);
+    EXPECT_EQ(c.FStar, expected.FStar);
+    EXPECT_EQ(c.GStarP, expected.GStarP);
+    EXPECT_EQ(c.F, expected.F);
+    EXPECT_EQ(c.GP, expected.GP);
+    EXPECT_EQ(c.T1, expected.T1);
+    EXPECT_EQ(c.T2, expected.T2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ProfileAsStated,
@@ -809,16 +803,11 @@ TEST_P(ZeroTransmissivity, StopsEveryRoutineWithItsFault) {
     EXPECT_EQ(FaultOf([&] { SolveEnergyMidHead(c, 3.0); }, &text), g.fault);
     EXPECT_EQ(text, g.text);
 
-    for (int threads : {1, 2}) {
-        SCOPED_TRACE(threads);
-        DrainageCase run = c;
-        run.Threads = threads;
-        ReportWriter report;
-        report.Line(" Output data:");
-        EXPECT_EQ(FaultOf([&] { WriteProfile(run, report); }, &text), g.fault);
-        EXPECT_EQ(text, g.text);
-        EXPECT_EQ(report.Contents(), " Output data:\r\n") << "a row was written after the fault";
-    }
+    ReportWriter report;
+    report.Line(" Output data:");
+    EXPECT_EQ(FaultOf([&] { WriteProfile(c, report); }, &text), g.fault);
+    EXPECT_EQ(text, g.text);
+    EXPECT_EQ(report.Contents(), " Output data:\r\n") << "a row was written after the fault";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -863,23 +852,17 @@ TEST(WriteProfileGuards, AnOverflowPartWayKeepsTheEarlierRowsOnly) {
     c.HalfSpacing = 20.0;
     c.EntranceHead = 0.0;
     c.EnergyMidHead = 0.0;
-    // With two threads only the Darcy table overflows, on its own thread.
-    for (int threads : {1, 2}) {
-        SCOPED_TRACE(threads);
-        DrainageCase run = c;
-        run.Threads = threads;
-        ReportWriter report;
-        std::string text;
-        EXPECT_EQ(FaultOf([&] { WriteProfile(run, report); }, &text), Fault::Overflow);
-        EXPECT_EQ(text, "Floating point overflow");
-        const std::vector<std::string> rows = SplitCrLf(report.Contents());
-        std::vector<std::string> printedX;
-        for (const std::string& row : rows) printedX.push_back(row.substr(0, 6));
-        const std::vector<std::string> expected = {"  0.00", "  0.50", "  1.00", "  2.00", "  4.00",
-                                                   "  6.00", "  8.00", " 10.00", " 12.00"};
-        EXPECT_EQ(printedX, expected);
-        EXPECT_EQ(report.Contents().substr(report.Contents().size() - 2), "\r\n");
-    }
+    ReportWriter report;
+    std::string text;
+    EXPECT_EQ(FaultOf([&] { WriteProfile(c, report); }, &text), Fault::Overflow);
+    EXPECT_EQ(text, "Floating point overflow");
+    const std::vector<std::string> rows = SplitCrLf(report.Contents());
+    std::vector<std::string> printedX;
+    for (const std::string& row : rows) printedX.push_back(row.substr(0, 6));
+    const std::vector<std::string> expected = {"  0.00", "  0.50", "  1.00", "  2.00", "  4.00",
+                                               "  6.00", "  8.00", " 10.00", " 12.00"};
+    EXPECT_EQ(printedX, expected);
+    EXPECT_EQ(report.Contents().substr(report.Contents().size() - 2), "\r\n");
 }
 
 }  // namespace
