@@ -496,13 +496,13 @@ namespace {
 // no test for it. It depends on nothing of the Darcy table.
 template <DrainZone zone, class Real>
 struct EnergyTable {
-    const DrainageCase* c;
+    const DrainageCase& c;
     Real p = kProfileStep;
     Real F = 0.0, GP = 0.0, T1 = 0.0, T2 = 0.0;
 
     void First(std::int64_t i) {
-        F = c->EntranceHead;
-        Take(i, Real(c->EntranceHead), false);
+        F = c.EntranceHead;
+        Take(i, Real(c.EntranceHead), false);
     }
 
     void Next(std::int64_t i) { Take(i, F + Real(0.5) * GP * p, true); }
@@ -514,11 +514,11 @@ struct EnergyTable {
 
   private:
     void Take(std::int64_t i, Real hmid, bool corrected) {
-        const StepPlace<Real> at = PlaceOf<Real>(*c, i, p);
-        const Real rest = Real(c->HalfSpacing) - at.xc;
-        T1 = Real(c->R) * rest / TransmissivityAt<zone, Real>(*c, hmid, at.Y);
+        const StepPlace<Real> at = PlaceOf<Real>(c, i, p);
+        const Real rest = Real(c.HalfSpacing) - at.xc;
+        T1 = Real(c.R) * rest / TransmissivityAt<zone, Real>(c, hmid, at.Y);
         const Real T2prev = T2;
-        T2 = (hmid - Real(c->EnergyMidHead)) / rest;
+        T2 = (hmid - Real(c.EnergyMidHead)) / rest;
         GP = T1 + T2;
         if (corrected) Correct(T2prev);
         F = F + GP * p;
@@ -542,13 +542,13 @@ struct EnergyTable {
 // One step of the Darcy water table.
 template <DrainZone zone, class Real>
 struct DarcyTable {
-    const DrainageCase* c;
+    const DrainageCase& c;
     Real p = kProfileStep;
     Real FStar = 0.0, GStarP = 0.0;
 
     void First(std::int64_t i) {
-        FStar = c->EntranceHead;
-        Take(i, Real(c->EntranceHead));
+        FStar = c.EntranceHead;
+        Take(i, Real(c.EntranceHead));
     }
 
     void Next(std::int64_t i) { Take(i, FStar + Real(0.5) * GStarP * p); }
@@ -557,9 +557,9 @@ struct DarcyTable {
 
   private:
     void Take(std::int64_t i, Real hmidStar) {
-        const StepPlace<Real> at = PlaceOf<Real>(*c, i, p);
-        const Real rest = Real(c->HalfSpacing) - at.xc;
-        GStarP = Real(c->R) * rest / TransmissivityAt<zone, Real>(*c, hmidStar, at.Y);
+        const StepPlace<Real> at = PlaceOf<Real>(c, i, p);
+        const Real rest = Real(c.HalfSpacing) - at.xc;
+        GStarP = Real(c.R) * rest / TransmissivityAt<zone, Real>(c, hmidStar, at.Y);
         FStar = FStar + GStarP * p;
         FStar = FStar < Real(0.0001) ? Real(0.0001) : FStar;
     }
@@ -588,7 +588,7 @@ struct ProfileStepper {
 template <DrainZone zone>
 void FindProfileFault(const DrainageCase& c, std::int64_t first, std::int64_t last,
                       double T2start) {
-    ProfileStepper<zone, Guarded> guarded{{&c}, {&c}};
+    ProfileStepper<zone, Guarded> guarded{{c}, {c}};
     guarded.energy.T2 = T2start;
     guarded.First(first);
     for (std::int64_t i = first + 1; i <= last; ++i) guarded.Next(i);
@@ -640,13 +640,13 @@ std::vector<std::int64_t> RowSteps(std::int32_t first, std::int32_t last, std::i
 // step the values and whether a fault may have happened since the previous row.
 // The tables run side by side in one loop: their chains are independent, so the
 // processor overlaps them and the loop costs about as much as the energy chain
-// alone. They are marched as a local copy: the rows are doubles too, and tables
-// the rows might alias would be stored and reloaded at every step; and the rows
-// are written once the loop is done, as report text could alias anything.
+// alone. The tables are a local copy (taken by value): the rows are doubles
+// too, and tables the rows might alias would be stored and reloaded at every
+// step; and the rows are written once the loop is done, as report text could
+// alias anything.
 template <DrainZone zone>
-void MarchTables(ProfileStepper<zone, double>& result, std::int64_t first, std::int64_t last,
+void MarchTables(ProfileStepper<zone, double> table, std::int64_t first, std::int64_t last,
                  const std::vector<std::int64_t>& rowSteps, std::vector<ProfileRow>& rows) {
-    ProfileStepper<zone, double> table = result;
     std::size_t k = 0;
     const auto keep = [&] {
         const bool faultSuspected = !table.AllFinite() || std::fetestexcept(kWatchedFlags) != 0;
@@ -661,7 +661,6 @@ void MarchTables(ProfileStepper<zone, double>& result, std::int64_t first, std::
         table.Next(i);
         if (i == rowSteps[k]) keep();
     }
-    result = table;
 }
 
 template <DrainZone zone>
@@ -671,11 +670,10 @@ void ProfileRows(DrainageCase& c, ReportWriter& report, std::int64_t n) {
     const double T2start = c.T2;
     const std::vector<std::int64_t> rowSteps = RowSteps(c.FirstStep, c.LastStep, n);
     std::vector<ProfileRow> rows(rowSteps.size());
-    ProfileStepper<zone, double> s{{&c}, {&c}};
-    s.energy.T1 = c.T1;
-    s.energy.T2 = c.T2;
-
-    MarchTables(s, first, last, rowSteps, rows);
+    ProfileStepper<zone, double> start{{c}, {c}};
+    start.energy.T1 = c.T1;
+    start.energy.T2 = c.T2;
+    MarchTables(start, first, last, rowSteps, rows);
 
     for (std::size_t k = 0; k < rows.size(); ++k) {
         // Only a guarded run tells whether and where the arithmetic faulted.
@@ -686,13 +684,15 @@ void ProfileRows(DrainageCase& c, ReportWriter& report, std::int64_t n) {
         WriteRow(report, Value(Guarded(static_cast<double>(rowSteps[k])) * c.p), rows[k]);
     }
 
+    // The last step always gives a row: its values are the midway ones.
+    const ProfileRow& midway = rows.back();
     c.X = static_cast<double>(last) * c.p;
-    c.F = s.energy.F;
-    c.GP = s.energy.GP;
-    c.FStar = s.darcy.FStar;
-    c.GStarP = s.darcy.GStarP;
-    c.T1 = s.energy.T1;
-    c.T2 = s.energy.T2;
+    c.F = midway.F;
+    c.GP = midway.GP;
+    c.FStar = midway.FStar;
+    c.GStarP = midway.GStarP;
+    c.T1 = midway.T1;
+    c.T2 = midway.T2;
 }
 
 }  // namespace
