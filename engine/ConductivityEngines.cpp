@@ -77,44 +77,33 @@ std::string EntranceNote(const DrainageCase& c) {
     throw RunError(Fault::SearchFailed, " The hydraulic conductivity could not be found:" + why);
 }
 
+// The bisection step of both searches.
+void NarrowConductivity(const DrainageCase& c, SearchBracket& bracket, double& K,
+                        bool answerAbove) {
+    if (!NarrowSearch(bracket, K, answerAbove)) ConductivityNotFound(c, bracket, K);
+}
+
 // A midway head at or above the target means the soil drains too slowly.
-void NarrowConductivity(const DrainageCase& c, SearchBracket& bracket, double& K, bool tooSlow) {
-    if (!NarrowSearch(bracket, K, tooSlow)) ConductivityNotFound(c, bracket, K);
-}
-
-// A midway head at or above the target means the soil drains too slowly; the
-// Darcy search judges by the head of its march.
-OuterTrial DarcyConductivityTrial(double target) {
-    return {[](DrainageCase& c, double K) { SetConductivity(c, K); },
-            [](DrainageCase& c, const BisectionProgress&) { return MarchDarcy(c, c.HalfSpacing); },
-            [](const DrainageCase&, double head) { return head; },
-            [target](double head) { return head >= target; }};
-}
-
-// The energy search judges by the converged assumed midway head.
-OuterTrial EnergyConductivityTrial(double target) {
-    return {[](DrainageCase& c, double K) { SetConductivity(c, K); },
-            [](DrainageCase& c, const BisectionProgress& progress) {
-                return SolveEnergyMidHead(c, c.HalfSpacing, 0.001, 100, progress);
-            },
-            [](const DrainageCase& c, double) { return c.EnergyMidHead; },
-            [target](double midHead) { return midHead >= target; }, kMarchesPerBisection};
+DirectionRule ConductivityRule(double target) {
+    return [target](double head) { return head >= target; };
 }
 
 double SearchConductivityDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
-    SearchAhead trials(c, DarcyConductivityTrial(c.TargetHead));
+    SearchAhead trials(c, DarcyMarchTrial(SetConductivity, ConductivityRule(c.TargetHead)));
     double K = c.R;
     for (;;) {
         StopIfRequested(sink);
         const double head = trials.Run(K, bracket);
         if (AbsDiff(head, c.TargetHead) < c.Tolerance) return K;
-        NarrowConductivity(c, bracket, K, head >= c.TargetHead);
+        NarrowConductivity(c, bracket, K, trials.AnswerAbove(head));
     }
 }
 
+// The converged midway head decides the direction, the march head the end.
 double SearchConductivityEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
     SpacingClassProgress progress(sink, c.HalfSpacing, c.Tolerance);
-    SearchAhead trials(c, EnergyConductivityTrial(c.TargetHead), StopOnRequest(sink));
+    SearchAhead trials(c, MidHeadTrial(SetConductivity, 0.001, 100, ConductivityRule(c.TargetHead)),
+                       StopOnRequest(sink));
     double K = c.R;
     for (;;) {
         StopIfRequested(sink);
@@ -122,8 +111,7 @@ double SearchConductivityEnergy(DrainageCase& c, SearchBracket& bracket, RunSink
         const double deviation = AbsDiff(head, c.TargetHead);
         if (deviation < c.Tolerance) return K;
         progress.Report(deviation);
-        // The converged midway head decides the direction, the march head the end.
-        NarrowConductivity(c, bracket, K, c.EnergyMidHead >= c.TargetHead);
+        NarrowConductivity(c, bracket, K, trials.AnswerAbove(head));
     }
 }
 

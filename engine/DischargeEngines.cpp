@@ -61,63 +61,52 @@ SearchBracket PrepareDischargeRun(DrainageCase& c) {
     throw RunError(Fault::SearchFailed, " The drain discharge could not be found:" + why);
 }
 
+// The bisection step of both searches.
+void NarrowDischarge(DrainageCase& c, SearchBracket& bracket, bool answerAbove) {
+    if (!NarrowSearch(bracket, c.R, answerAbove)) DischargeNotFound(c, bracket);
+}
+
+void SetDischarge(DrainageCase& c, double R) {
+    c.R = R;
+    c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
+}
+
 // A midway head at or above the target means the trial discharge is too large.
-void NarrowDischarge(DrainageCase& c, SearchBracket& bracket, bool tooLarge) {
-    if (!NarrowSearch(bracket, c.R, !tooLarge)) DischargeNotFound(c, bracket);
-}
-
-// A midway head at or above the target means the trial discharge is too large;
-// the Darcy search judges by the head of its march.
-OuterTrial DarcyDischargeTrial(double target) {
-    return {[](DrainageCase& c, double R) {
-                c.R = R;
-                c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
-            },
-            [](DrainageCase& c, const BisectionProgress&) { return MarchDarcy(c, c.HalfSpacing); },
-            [](const DrainageCase&, double head) { return head; },
-            [target](double head) { return !(head >= target); }};
-}
-
-// The energy search judges by the assumed midway head that its bisection ends on.
-OuterTrial EnergyDischargeTrial(double target) {
-    return {[](DrainageCase& c, double R) {
-                c.R = R;
-                c.MarchHead = 0;
-                c.MarchGradient = 0;
-                c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
-            },
-            [](DrainageCase& c, const BisectionProgress& progress) {
-                return SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, progress);
-            },
-            [](const DrainageCase& c, double) { return c.EnergyMidHead; },
-            [target](double midHead) { return !(midHead >= target); }, kMarchesPerBisection};
+DirectionRule DischargeRule(double target) {
+    return [target](double head) { return !(head >= target); };
 }
 
 void SearchDischargeDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
     SpacingClassProgress progress(sink, c.HalfSpacing, c.Tolerance);
-    SearchAhead trials(c, DarcyDischargeTrial(c.TargetHead));
+    SearchAhead trials(c, DarcyMarchTrial(SetDischarge, DischargeRule(c.TargetHead)));
     for (;;) {
         StopIfRequested(sink);
         const double head = trials.Run(c.R, bracket);
         const double deviation = AbsDiff(head, c.TargetHead);
         if (deviation < c.Tolerance) return;
         progress.Report(deviation);
-        NarrowDischarge(c, bracket, head >= c.TargetHead);
+        NarrowDischarge(c, bracket, trials.AnswerAbove(head));
     }
 }
 
-// Returns the head of the last march of the last midway-head bisection.
+// Returns the head of the last march of the last midway-head bisection. The
+// assumed midway head decides the direction, the march head the end.
 double SearchDischargeEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
     ProgressLine stillWorking(sink, " Still working ...");
-    SearchAhead trials(c, EnergyDischargeTrial(c.TargetHead), StopOnRequest(sink));
+    const auto setDischarge = [](DrainageCase& trial, double R) {
+        trial.MarchHead = 0;
+        trial.MarchGradient = 0;
+        SetDischarge(trial, R);
+    };
+    SearchAhead trials(c, MidHeadTrial(setDischarge, 500, 1000, DischargeRule(c.TargetHead)),
+                       StopOnRequest(sink));
     for (;;) {
         StopIfRequested(sink);
         const double head = trials.Run(c.R, bracket);
         const double deviation = AbsDiff(head, c.TargetHead);
         stillWorking.AddOnceWhen(deviation < 100 * c.Tolerance);
         if (deviation < c.Tolerance) return head;
-        // The assumed midway head decides the direction, the march head the end.
-        NarrowDischarge(c, bracket, c.EnergyMidHead >= c.TargetHead);
+        NarrowDischarge(c, bracket, trials.AnswerAbove(head));
     }
 }
 

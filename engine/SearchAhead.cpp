@@ -16,6 +16,22 @@ struct Abandoned {};
 
 }  // namespace
 
+OuterTrial DarcyMarchTrial(TrialSetter prepare, DirectionRule answerAbove) {
+    return {std::move(prepare),
+            [](DrainageCase& c, const BisectionProgress&) { return MarchDarcy(c, c.HalfSpacing); },
+            [](const DrainageCase&, double head) { return head; }, std::move(answerAbove)};
+}
+
+OuterTrial MidHeadTrial(TrialSetter prepare, double start, double upper,
+                        DirectionRule answerAbove) {
+    return {std::move(prepare),
+            [start, upper](DrainageCase& c, const BisectionProgress& progress) {
+                return SolveEnergyMidHead(c, c.HalfSpacing, start, upper, progress);
+            },
+            [](const DrainageCase& c, double) { return c.EnergyMidHead; }, std::move(answerAbove),
+            kMarchesPerBisection};
+}
+
 SearchAhead::SearchAhead(DrainageCase& c, OuterTrial trial, BisectionProgress progress)
     : c_(c), trial_(std::move(trial)), progress_(std::move(progress)), savedThreads_(c.Threads) {
     if (c.Threads < 2) return;

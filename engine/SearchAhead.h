@@ -34,6 +34,16 @@ struct OuterTrial {
     int marches = 1;
 };
 
+using TrialSetter = std::function<void(DrainageCase&, double trial)>;
+using DirectionRule = std::function<bool(double judged)>;
+
+// A trial that is one Darcy march over the half spacing, judged by its head.
+OuterTrial DarcyMarchTrial(TrialSetter prepare, DirectionRule answerAbove);
+
+// A trial that is a midway-head bisection from `start` with the upper bound
+// `upper`, judged by the assumed midway head it ends on.
+OuterTrial MidHeadTrial(TrialSetter prepare, double start, double upper, DirectionRule answerAbove);
+
 // Runs the trials of an outer bisection. With threads to spare, the trial that
 // the search will make next is run ahead on a copy of the case while the
 // current one runs here: the one the search would make after the current
@@ -52,6 +62,8 @@ class SearchAhead {
     // Puts `trial` into the case and runs it, or takes its run made ahead;
     // `bracket` is where the search stands before the trial's outcome.
     double Run(double trial, const SearchBracket& bracket);
+    // Whether the answer lies above the trial just run, which gave `head`.
+    bool AnswerAbove(double head) const { return trial_.answerAbove(trial_.judged(c_, head)); }
 
   private:
     struct AheadRun {

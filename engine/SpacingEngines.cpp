@@ -63,60 +63,48 @@ SearchBracket PrepareSpacingRun(DrainageCase& c, RunSink& sink) {
     throw RunError(Fault::SearchFailed, " The drain spacing could not be found:" + why);
 }
 
+// The bisection step of both searches.
+void NarrowSpacing(DrainageCase& c, SearchBracket& bracket, bool answerAbove) {
+    if (!NarrowSearch(bracket, c.HalfSpacing, answerAbove)) SpacingNotFound(c, bracket);
+}
+
+void SetHalfSpacing(DrainageCase& c, double L) {
+    c.HalfSpacing = L;
+    c.EntranceHead = EntranceHeadFor(c, L);
+}
+
 // A midway head below the target means the trial spacing is too narrow.
-void NarrowSpacing(DrainageCase& c, SearchBracket& bracket, bool tooNarrow) {
-    if (!NarrowSearch(bracket, c.HalfSpacing, tooNarrow)) SpacingNotFound(c, bracket);
-}
-
-// A midway head below the target means the trial spacing is too narrow; the
-// Darcy search judges by the head of its march.
-OuterTrial DarcySpacingTrial(double target) {
-    return {[](DrainageCase& c, double L) {
-                c.HalfSpacing = L;
-                c.EntranceHead = EntranceHeadFor(c, L);
-            },
-            [](DrainageCase& c, const BisectionProgress&) { return MarchDarcy(c, c.HalfSpacing); },
-            [](const DrainageCase&, double head) { return head; },
-            [target](double head) { return head < target; }};
-}
-
-// The energy search judges by the assumed midway head that its bisection ends on.
-OuterTrial EnergySpacingTrial(double target) {
-    return {[](DrainageCase& c, double L) {
-                c.HalfSpacing = L;
-                c.MarchHead = 0;
-                c.MarchGradient = 0;
-                c.EntranceHead = EntranceHeadFor(c, L);
-            },
-            [](DrainageCase& c, const BisectionProgress& progress) {
-                return SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, progress);
-            },
-            [](const DrainageCase& c, double) { return c.EnergyMidHead; },
-            [target](double midHead) { return midHead < target; }, kMarchesPerBisection};
+DirectionRule SpacingRule(double target) {
+    return [target](double head) { return head < target; };
 }
 
 void SearchSpacingDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
-    SearchAhead trials(c, DarcySpacingTrial(c.TargetHead));
+    SearchAhead trials(c, DarcyMarchTrial(SetHalfSpacing, SpacingRule(c.TargetHead)));
     for (;;) {
         StopIfRequested(sink);
         const double head = trials.Run(c.HalfSpacing, bracket);
         if (AbsDiff(head, c.TargetHead) < c.Tolerance) return;
-        NarrowSpacing(c, bracket, head < c.TargetHead);
+        NarrowSpacing(c, bracket, trials.AnswerAbove(head));
     }
 }
 
-// Returns the head of the last march of the last midway-head bisection.
+// Returns the head of the last march of the last midway-head bisection. The
+// assumed midway head decides the direction, the march head the end.
 double SearchSpacingEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
     ProgressLine stillWorking(sink, " Still working ...");
-    SearchAhead trials(c, EnergySpacingTrial(c.TargetHead));
+    const auto setHalfSpacing = [](DrainageCase& trial, double L) {
+        trial.MarchHead = 0;
+        trial.MarchGradient = 0;
+        SetHalfSpacing(trial, L);
+    };
+    SearchAhead trials(c, MidHeadTrial(setHalfSpacing, 500, 1000, SpacingRule(c.TargetHead)));
     for (;;) {
         StopIfRequested(sink);
         const double head = trials.Run(c.HalfSpacing, bracket);
         const double deviation = AbsDiff(head, c.TargetHead);
         stillWorking.AddOnceWhen(deviation < 100 * c.Tolerance);
         if (deviation < c.Tolerance) return head;
-        // The assumed midway head decides the direction, the march head the end.
-        NarrowSpacing(c, bracket, c.EnergyMidHead < c.TargetHead);
+        NarrowSpacing(c, bracket, trials.AnswerAbove(head));
     }
 }
 
