@@ -12,6 +12,7 @@
 #include "DrainageCase.h"
 #include "ProfileRoutine.h"
 #include "RunError.h"
+#include "StandardCase.h"
 #include "TestSupport.h"
 
 namespace pelorin {
@@ -95,30 +96,9 @@ TEST(Threads, LongMarchesGiveTheSameReportWithOneTwoAndThreeThreads) {
         ExpectSameRuns(test::WriteCase(dir.Path() / k.name, k.aim, k.method, k.values));
 }
 
-// A pipe drain in the first of two anisotropic layers: 250 000 steps a march.
+// 250 000 steps a march.
 DrainageCase LongCase() {
-    DrainageCase c;
-    c.R = 0.007;
-    c.D1 = 2.0;
-    c.D2 = 4.0;
-    c.Dw = 1.2;
-    c.Db = 1.3;
-    c.E = 0.5;
-    c.Ka = 0.6;
-    c.Kb1 = 0.8;
-    c.Kv1 = 0.4;
-    c.Kb2 = 2.0;
-    c.Kv2 = 1.0;
-    c.Thick1 = c.D1 - c.Dw;
-    c.Thick2 = c.D2 - c.D1;
-    c.DrainWaterDepth = c.Db - c.Dw;
-    c.BottomBelowLayer1 = c.Db - c.D1;
-    PrepareFlowGeometry(c);
-    c.p = 0.0001;
-    c.HalfSpacing = 25.0;
-    c.FirstStep = FirstStepFor(c.HalfWidth, c.p);
-    c.EntranceHead = 2 * c.R * c.HalfSpacing * c.E;
-    return c;
+    return test::StandardCase(25.0, 0.0001);
 }
 
 // No flow capacity anywhere: the first step divides by zero.
