@@ -100,21 +100,24 @@ struct SearchBracket {
     bool highMoved = false;
 };
 
+// The trial after `trial`: midway to the bracket end on the side of the answer.
+inline double NextTrial(const SearchBracket& bracket, double trial, bool answerAbove) {
+    return Midpoint(trial, answerAbove ? bracket.high : bracket.low);
+}
+
 // One bisection step: the trial becomes the low end when the answer lies above
 // it, else the high end, and the next trial lies midway to the other end.
 // Returns false, leaving the trial as it is, when the next trial would equal
 // it: the same trial would then be judged the same way for ever, so the
 // tolerance cannot be met inside the bracket.
 inline bool NarrowSearch(SearchBracket& bracket, double& trial, bool answerAbove) {
-    double next = 0;
+    const double next = NextTrial(bracket, trial, answerAbove);
     if (answerAbove) {
         bracket.low = trial;
         bracket.lowMoved = true;
-        next = Midpoint(trial, bracket.high);
     } else {
         bracket.high = trial;
         bracket.highMoved = true;
-        next = Midpoint(trial, bracket.low);
     }
     if (next == trial) return false;
     trial = next;

@@ -92,11 +92,10 @@ void SearchAhead::DropAhead() {
     }
 }
 
-// The next trial is midway to the bracket end on the side of the answer.
 void SearchAhead::StartAhead(const SearchBracket& bracket, double trial) {
     if (ahead_.empty() || !LongEnoughToShare(c_, c_.HalfSpacing, trial_.marches)) return;
-    const double up = Midpoint(trial, bracket.high);
-    const double down = Midpoint(trial, bracket.low);
+    const double up = NextTrial(bracket, trial, true);
+    const double down = NextTrial(bracket, trial, false);
     if (ahead_.size() == 2) {
         if (up != trial) StartRun(0, up);
         if (down != trial) StartRun(1, down);
