@@ -112,6 +112,17 @@ StepPlace<Real> PlaceOf(const DrainageCase& c, std::int64_t i, Real p) {
     return {xc, Real(kFlowZoneSlope) * xc + c.DepthExcess};
 }
 
+// The correction for energy input, (hmid − Hm)/(L − xc). No flow crosses the
+// midpoint: the last step is centred on it, or by rounding a hair past it, when
+// Round(L/p) rounds a half upwards, and it then takes no correction instead of
+// dividing by zero or by a tiny negative distance. Only the last step can be
+// centred there, so the test is always true inside the loop and costs a
+// well-predicted branch off the step's chain.
+template <class Real>
+Real EnergyCorrection(Real hmid, double Hm, Real rest) {
+    return rest > Real(0.0) ? (hmid - Real(Hm)) / rest : Real(0.0);
+}
+
 // The first step starts from the entrance head itself; the later ones from the
 // head half a step on. The first step is taken before the loop so that the
 // loop body has no test for it.
@@ -142,7 +153,7 @@ MarchEnd EnergySteps(const DrainageCase& c, double L, double Hm, std::int64_t fi
     Real rest = Real(L) - at.xc;
     Real hmid = c.EntranceHead;
     Real T = TransmissivityAt<zone, Real>(c, hmid, at.Y);
-    Real G = Real(c.R) * rest / T + (hmid - Real(Hm)) / rest;
+    Real G = Real(c.R) * rest / T + EnergyCorrection(hmid, Hm, rest);
     head = head + G * p;
     if (head > Real(Hm) || G < Real(0.0)) return {Value(head), Value(G), first};
     std::int64_t i = first + 1;
@@ -151,7 +162,7 @@ MarchEnd EnergySteps(const DrainageCase& c, double L, double Hm, std::int64_t fi
         rest = Real(L) - at.xc;
         hmid = head + Real(0.5) * G * p;
         T = TransmissivityAt<zone, Real>(c, hmid, at.Y);
-        G = Real(c.R) * rest / T + (hmid - Real(Hm)) / rest;
+        G = Real(c.R) * rest / T + EnergyCorrection(hmid, Hm, rest);
         head = head + G * p;
         if (head > Real(Hm) || G < Real(0.0)) break;
     }
@@ -518,7 +529,7 @@ struct EnergyTable {
         const Real rest = Real(c.HalfSpacing) - at.xc;
         T1 = Real(c.R) * rest / TransmissivityAt<zone, Real>(c, hmid, at.Y);
         const Real T2prev = T2;
-        T2 = (hmid - Real(c.EnergyMidHead)) / rest;
+        T2 = EnergyCorrection(hmid, c.EnergyMidHead, rest);
         GP = T1 + T2;
         if (corrected) Correct(T2prev);
         F = F + GP * p;

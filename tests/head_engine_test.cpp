@@ -179,6 +179,28 @@ TEST(HydrHeadTest, SpacingInsideTheWaterBodyGivesAnEmptyProfile) {
     EXPECT_EQ(ResultAfter(report, " Midway W.T. depth (Darcy,  m) is: "), 1.5);
 }
 
+// A spacing of 0.00003 m: the profile's only step is centred a hair past the
+// midpoint. It takes no correction, so the midway heads are those of a drain
+// with no soil between, not a head of 1e18 m whose row runs together.
+TEST(HydrHeadTest, TinySpacingWhoseOnlyStepLiesPastTheMidpoint) {
+    TempDir dir;
+    WriteFile(dir.File("tiny.inp"),
+              "Tiny spacing\r\nS written with 5 decimals\r\nFile Name: tiny.inp\r\nHyd Ene\r\n"
+              "0.001 2 4 1.6 1.7 0 0 0.3 0.5 0.25 1.2 0.6 0.00003\r\n");
+    const test::CliResult result = test::RunCli({"run", "tiny.inp"}, dir.Path());
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    const std::string report = ReadFile(dir.File("tiny.out"));
+    EXPECT_NE(report.find("\r\n Midway hydr. head (energy, m) is:   -0.000\r\n"), std::string::npos)
+        << report;
+    EXPECT_NE(report.find("\r\n Midway hydr. head (Darcy,  m) is:    0.000\r\n"), std::string::npos);
+    const std::size_t table = report.find(" Output data:\r\n");
+    ASSERT_NE(table, std::string::npos);
+    const std::vector<std::string> lines = test::SplitCrLf(report.substr(table));
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[1].size(), 66u) << "one row of seven numbers: " << lines[1];
+    EXPECT_EQ(lines[2], " #");
+}
+
 TEST(HydrHeadTest, StopRequestEndsTheRunAfterTheCurrentMarchAndKeepsTheOldReport) {
     TempDir dir;
     DrainageCase c =

@@ -454,6 +454,62 @@ TEST(MarchEnergy, StopsAfterTheFirstStepWithANegativeGradient) {
     EXPECT_DOUBLE_EQ(head, 0.05 + G * 0.01);
 }
 
+// The energy march as the method states it, with no correction at a step
+// centred on or past the midpoint.
+struct LiteralMarch {
+    double head, gradient;
+    std::int64_t lastStepTaken;
+};
+
+LiteralMarch LiteralEnergyMarch(const DrainageCase& c, double L, double Hm) {
+    const std::int64_t last = static_cast<std::int64_t>(std::nearbyint(L / c.p));
+    double head = c.EntranceHead, G = 0;
+    std::int64_t i = c.FirstStep;
+    for (; i <= last; ++i) {
+        const double xc = (static_cast<double>(i) - 0.5) * c.p;
+        const double hmid = i == c.FirstStep ? c.EntranceHead : head + 0.5 * G * c.p;
+        const double T = Transmissivity(c, hmid, 1.571 * xc + c.DepthExcess);
+        const double T2 = L - xc > 0 ? (hmid - Hm) / (L - xc) : 0.0;
+        G = c.R * (L - xc) / T + T2;
+        head = head + G * c.p;
+        if (head > Hm || G < 0) break;
+    }
+    return {head, G, std::min(i, last)};
+}
+
+// Round(L/p) rounds a half upwards: the last step is centred exactly on the
+// midpoint (L = 23.5·0.0625) or, by rounding, a hair past it (0.175/0.01).
+// Every march of the bisection agrees with the stated one, and those that
+// reach the last step take it without a correction instead of a fault.
+TEST(MarchEnergy, LastStepCentredOnOrPastTheMidpointTakesNoCorrection) {
+    const struct {
+        double p, L;
+    } cases[] = {{0.0625, 1.46875}, {0.01, 0.175}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.L);
+        DrainageCase c = CaseOf(Soil{});
+        c.p = k.p;
+        c.FirstStep = 2;
+        c.EntranceHead = 0.0;
+        const std::int64_t last = static_cast<std::int64_t>(std::nearbyint(k.L / k.p));
+        ASSERT_LE(k.L - (static_cast<double>(last) - 0.5) * k.p, 0.0);
+        // Only a narrow band of assumed heads lets a march run to its end
+        // (below it the head overshoots, above it the gradient turns negative
+        // first): a fine scan finds it.
+        int reachedLast = 0;
+        for (double Hm = 1e-6; Hm < 1e-2; Hm *= 1.0001) {
+            const double head = MarchEnergy(c, k.L, Hm);
+            const LiteralMarch expected = LiteralEnergyMarch(c, k.L, Hm);
+            ASSERT_EQ(head, expected.head) << Hm;
+            ASSERT_EQ(c.MarchGradient, expected.gradient) << Hm;
+            ASSERT_EQ(c.MarchStoppedAt, expected.lastStepTaken) << Hm;
+            if (c.MarchStoppedAt == last) ++reachedLast;
+        }
+        EXPECT_GT(reachedLast, 0);
+        EXPECT_NO_THROW(SolveEnergyMidHead(c, k.L));
+    }
+}
+
 // ---------------------------------------------------------------------------
 // The midway-head bisection
 
@@ -534,7 +590,8 @@ LiteralResult LiteralProfile(const DrainageCase& c) {
         double T = Transmissivity(c, hmid, Y);
         r.T1 = c.R * (L - xc) / T;
         const double T2prev = r.T2;
-        r.T2 = (hmid - c.EnergyMidHead) / (L - xc);
+        // no flow crosses the midpoint: a step centred on or past it takes no correction
+        r.T2 = L - xc > 0 ? (hmid - c.EnergyMidHead) / (L - xc) : 0.0;
         r.GP = r.T1 + r.T2;
         if (i > first) {
             if (r.GP < 0 || r.T2 > 0) {
@@ -638,7 +695,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, ProfileAsStated,
                              LiteralCase{"BottomAtD2", 0.005, 4.0, 2.0, 1.0, 5.0, 0.02},
                              // an assumed head far above the heads: the gradient turns negative
                              LiteralCase{"HighAssumedHead", 0.02, 1.1, 0.0, 0.3, 5.0, 0.9},
-                             LiteralCase{"QuarterAndHalfRows", 0.007, 1.1, 0.5, 0.1, 12.5, -1}),
+                             LiteralCase{"QuarterAndHalfRows", 0.007, 1.1, 0.5, 0.1, 12.5, -1},
+                             // L/p = 2148437.5 rounds up: the last step is centred on the midpoint
+                             LiteralCase{"LastStepOnMidpoint", 0.005, 1.1, 0.0, 0.0, 21.484375, -1},
+                             // L/p = 1.5 rounds up to the first step, centred a hair past L
+                             LiteralCase{"OnlyStepPastMidpoint", 0.001, 1.7, 0.0, 0.0, 0.000015,
+                                         0.5}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WriteProfile, ClampsTheHeadsAtTheDrainWithoutEntranceResistance) {
