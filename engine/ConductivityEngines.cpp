@@ -3,6 +3,7 @@
 #include "EngineSupport.h"
 #include "Engines.h"
 #include "ProfileRoutine.h"
+#include "OuterSearch.h"
 #include "ReportFrame.h"
 #include "ReportWriter.h"
 #include "SearchAhead.h"
@@ -56,8 +57,7 @@ std::string EntranceNote(const DrainageCase& c) {
            MessageNumber(c.TargetHead, 4) + " m).";
 }
 
-[[noreturn]] void ConductivityNotFound(const DrainageCase& c, const SearchBracket& bracket,
-                                       double K) {
+RunError ConductivityNotFound(const DrainageCase& c, const SearchBracket& bracket, double K) {
     std::string why;
     switch (StallOf(bracket)) {
         case SearchStall::BelowBracket:
@@ -74,13 +74,7 @@ std::string EntranceNote(const DrainageCase& c) {
                   " m/day without bringing the midway head within 0.0001 m of Dw-Dm.";
             break;
     }
-    throw RunError(Fault::SearchFailed, " The hydraulic conductivity could not be found:" + why);
-}
-
-// The bisection step of both searches.
-void NarrowConductivity(const DrainageCase& c, SearchBracket& bracket, double& K,
-                        bool answerAbove) {
-    if (!NarrowSearch(bracket, K, answerAbove)) ConductivityNotFound(c, bracket, K);
+    return RunError(Fault::SearchFailed, " The hydraulic conductivity could not be found:" + why);
 }
 
 // A midway head at or above the target means the soil drains too slowly.
@@ -91,12 +85,9 @@ DirectionRule ConductivityRule(double target) {
 double SearchConductivityDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
     SearchAhead trials(c, DarcyMarchTrial(SetConductivity, ConductivityRule(c.TargetHead)));
     double K = c.R;
-    for (;;) {
-        StopIfRequested(sink);
-        const double head = trials.Run(K, bracket);
-        if (AbsDiff(head, c.TargetHead) < c.Tolerance) return K;
-        NarrowConductivity(c, bracket, K, trials.AnswerAbove(head));
-    }
+    RunOuterSearch(c, trials, bracket, K, sink,
+                   {{}, [&] { return ConductivityNotFound(c, bracket, K); }});
+    return K;
 }
 
 // The converged midway head decides the direction, the march head the end.
@@ -105,14 +96,12 @@ double SearchConductivityEnergy(DrainageCase& c, SearchBracket& bracket, RunSink
     SearchAhead trials(c, MidHeadTrial(SetConductivity, 0.001, 100, ConductivityRule(c.TargetHead)),
                        StopOnRequest(sink));
     double K = c.R;
-    for (;;) {
-        StopIfRequested(sink);
-        const double head = trials.Run(K, bracket);
-        const double deviation = AbsDiff(head, c.TargetHead);
-        if (deviation < c.Tolerance) return K;
-        progress.Report(deviation);
-        NarrowConductivity(c, bracket, K, trials.AnswerAbove(head));
-    }
+    RunOuterSearch(c, trials, bracket, K, sink,
+                   {[&](double deviation) {
+                        if (!(deviation < c.Tolerance)) progress.Report(deviation);
+                    },
+                    [&] { return ConductivityNotFound(c, bracket, K); }});
+    return K;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "EngineSupport.h"
 #include "Engines.h"
 #include "ProfileRoutine.h"
+#include "OuterSearch.h"
 #include "ReportFrame.h"
 #include "ReportWriter.h"
 #include "SearchAhead.h"
@@ -42,7 +43,7 @@ SearchBracket PrepareDischargeRun(DrainageCase& c) {
     return bracket;
 }
 
-[[noreturn]] void DischargeNotFound(const DrainageCase& c, const SearchBracket& bracket) {
+RunError DischargeNotFound(const DrainageCase& c, const SearchBracket& bracket) {
     std::string why;
     switch (StallOf(bracket)) {
         case SearchStall::BelowBracket:
@@ -58,12 +59,7 @@ SearchBracket PrepareDischargeRun(DrainageCase& c) {
                   " m/day without bringing the midway head within 0.0001 m of Dw-Dm.";
             break;
     }
-    throw RunError(Fault::SearchFailed, " The drain discharge could not be found:" + why);
-}
-
-// The bisection step of both searches.
-void NarrowDischarge(DrainageCase& c, SearchBracket& bracket, bool answerAbove) {
-    if (!NarrowSearch(bracket, c.R, answerAbove)) DischargeNotFound(c, bracket);
+    return RunError(Fault::SearchFailed, " The drain discharge could not be found:" + why);
 }
 
 void SetDischarge(DrainageCase& c, double R) {
@@ -79,14 +75,11 @@ DirectionRule DischargeRule(double target) {
 void SearchDischargeDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
     SpacingClassProgress progress(sink, c.HalfSpacing, c.Tolerance);
     SearchAhead trials(c, DarcyMarchTrial(SetDischarge, DischargeRule(c.TargetHead)));
-    for (;;) {
-        StopIfRequested(sink);
-        const double head = trials.Run(c.R, bracket);
-        const double deviation = AbsDiff(head, c.TargetHead);
-        if (deviation < c.Tolerance) return;
-        progress.Report(deviation);
-        NarrowDischarge(c, bracket, trials.AnswerAbove(head));
-    }
+    RunOuterSearch(c, trials, bracket, c.R, sink,
+                   {[&](double deviation) {
+                        if (!(deviation < c.Tolerance)) progress.Report(deviation);
+                    },
+                    [&] { return DischargeNotFound(c, bracket); }});
 }
 
 // Returns the head of the last march of the last midway-head bisection. The
@@ -100,14 +93,10 @@ double SearchDischargeEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& s
     };
     SearchAhead trials(c, MidHeadTrial(setDischarge, 500, 1000, DischargeRule(c.TargetHead)),
                        StopOnRequest(sink));
-    for (;;) {
-        StopIfRequested(sink);
-        const double head = trials.Run(c.R, bracket);
-        const double deviation = AbsDiff(head, c.TargetHead);
-        stillWorking.AddOnceWhen(deviation < 100 * c.Tolerance);
-        if (deviation < c.Tolerance) return head;
-        NarrowDischarge(c, bracket, trials.AnswerAbove(head));
-    }
+    return RunOuterSearch(
+        c, trials, bracket, c.R, sink,
+        {[&](double deviation) { stillWorking.AddOnceWhen(deviation < 100 * c.Tolerance); },
+         [&] { return DischargeNotFound(c, bracket); }});
 }
 
 }  // namespace

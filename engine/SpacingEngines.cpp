@@ -3,6 +3,7 @@
 #include "EngineSupport.h"
 #include "Engines.h"
 #include "ProfileRoutine.h"
+#include "OuterSearch.h"
 #include "ReportFrame.h"
 #include "ReportWriter.h"
 #include "SearchAhead.h"
@@ -43,7 +44,7 @@ SearchBracket PrepareSpacingRun(DrainageCase& c, RunSink& sink) {
     return bracket;
 }
 
-[[noreturn]] void SpacingNotFound(const DrainageCase& c, const SearchBracket& bracket) {
+RunError SpacingNotFound(const DrainageCase& c, const SearchBracket& bracket) {
     std::string why;
     switch (StallOf(bracket)) {
         case SearchStall::AboveBracket:
@@ -60,12 +61,7 @@ SearchBracket PrepareSpacingRun(DrainageCase& c, RunSink& sink) {
                   " m without bringing the midway head within 0.0001 m of Dw-Dm.";
             break;
     }
-    throw RunError(Fault::SearchFailed, " The drain spacing could not be found:" + why);
-}
-
-// The bisection step of both searches.
-void NarrowSpacing(DrainageCase& c, SearchBracket& bracket, bool answerAbove) {
-    if (!NarrowSearch(bracket, c.HalfSpacing, answerAbove)) SpacingNotFound(c, bracket);
+    return RunError(Fault::SearchFailed, " The drain spacing could not be found:" + why);
 }
 
 void SetHalfSpacing(DrainageCase& c, double L) {
@@ -80,12 +76,8 @@ DirectionRule SpacingRule(double target) {
 
 void SearchSpacingDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
     SearchAhead trials(c, DarcyMarchTrial(SetHalfSpacing, SpacingRule(c.TargetHead)));
-    for (;;) {
-        StopIfRequested(sink);
-        const double head = trials.Run(c.HalfSpacing, bracket);
-        if (AbsDiff(head, c.TargetHead) < c.Tolerance) return;
-        NarrowSpacing(c, bracket, trials.AnswerAbove(head));
-    }
+    RunOuterSearch(c, trials, bracket, c.HalfSpacing, sink,
+                   {{}, [&] { return SpacingNotFound(c, bracket); }});
 }
 
 // Returns the head of the last march of the last midway-head bisection. The
@@ -98,14 +90,10 @@ double SearchSpacingEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sin
         SetHalfSpacing(trial, L);
     };
     SearchAhead trials(c, MidHeadTrial(setHalfSpacing, 500, 1000, SpacingRule(c.TargetHead)));
-    for (;;) {
-        StopIfRequested(sink);
-        const double head = trials.Run(c.HalfSpacing, bracket);
-        const double deviation = AbsDiff(head, c.TargetHead);
-        stillWorking.AddOnceWhen(deviation < 100 * c.Tolerance);
-        if (deviation < c.Tolerance) return head;
-        NarrowSpacing(c, bracket, trials.AnswerAbove(head));
-    }
+    return RunOuterSearch(
+        c, trials, bracket, c.HalfSpacing, sink,
+        {[&](double deviation) { stillWorking.AddOnceWhen(deviation < 100 * c.Tolerance); },
+         [&] { return SpacingNotFound(c, bracket); }});
 }
 
 }  // namespace
@@ -121,7 +109,7 @@ void DarSpac(DrainageCase& c, RunSink& sink) {
     SolveEnergyMidHead(c, c.HalfSpacing);
     WriteProfile(c, report);
     WriteResultBlock(
-        report, {" The drain spacing (Darcy,  m) is: ", Value(Guarded(2.0) * bracket.low), 2, ""},
+        report, {" The drain spacing (Darcy,  m) is: ", Value(Guarded(2.0) * c.HalfSpacing), 2, ""},
         " ", {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
         {"energy,", c.F, Minus(c.Dw, c.EnergyMidHead)});
     report.Commit();

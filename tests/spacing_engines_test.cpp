@@ -181,26 +181,24 @@ TEST_P(HooghoudtCheck, DarcySpacingSatisfiesTheClosedForm) {
     TempDir dir;
     SpacingRun run;
     RunSpacing(in, CalcMethod::Darcy, dir, run);
-    // The search ends within 0.0001 m of the target at the final half spacing;
-    // the printed spacing is the low end of the bracket, below it by the
-    // bracket's width, and must lie within that width.
+    // The search ends within 0.0001 m of the target at the final half spacing,
+    // and that spacing is the one printed.
     const double S = 2 * run.outcome.Case.HalfSpacing;
     EXPECT_NEAR(HooghoudtRatio(in, in.Kb1, in.Kb2, S), 1.0, 0.002) << "S = " << S;
     const double printed = std::stod(ValueAfter(run.report, kDarcySpacing));
-    EXPECT_LE(printed, S + 0.005);
-    EXPECT_GT(printed, S * 0.995);
+    EXPECT_NEAR(printed, S, 0.005);
 }
 
-// The printed spacing is twice the low end of the final bracket, and the search
-// ends where the stated bisection ends.
-TEST_P(HooghoudtCheck, DarcyPrintsTwiceTheLowEndOfTheBracket) {
+// The printed spacing is twice the half spacing whose midway head met the
+// tolerance, and the search ends where the stated bisection ends.
+TEST_P(HooghoudtCheck, DarcyPrintsTwiceTheHalfSpacingFound) {
     const SpacingInput& in = GetParam();
     const SearchEnd expected = LiteralDarcySearch(Checked(in));
     TempDir dir;
     SpacingRun run;
     RunSpacing(in, CalcMethod::Darcy, dir, run);
     EXPECT_EQ(run.outcome.Case.HalfSpacing, expected.halfSpacing);
-    EXPECT_EQ(ValueAfter(run.report, kDarcySpacing), Trimmed(Fixed(2 * expected.low, 2)));
+    EXPECT_EQ(ValueAfter(run.report, kDarcySpacing), Trimmed(Fixed(2 * expected.halfSpacing, 2)));
     EXPECT_TRUE(run.sink.messages.empty()) << run.sink.messages;
     EXPECT_TRUE(run.sink.lines.empty()) << run.sink.lines;
 }
@@ -231,8 +229,9 @@ TEST_P(HooghoudtCheck, EnergyBalanceEndsWhereItsBisectionEnds) {
 INSTANTIATE_TEST_SUITE_P(BottomAtD2, HooghoudtCheck, ::testing::ValuesIn(kBottomAtD2),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Twice the low end differs from twice the final half spacing in at least one
-// of the cases above, so the printed value tells the two apart.
+// Twice the low end of the final bracket differs from twice the final half
+// spacing in at least one of the cases above, so the printed value tells which
+// of the two the report gives.
 TEST(DarSpac, LowEndAndFinalHalfSpacingDifferInPrint) {
     int differing = 0;
     for (const SpacingInput& in : kBottomAtD2) {
@@ -252,7 +251,7 @@ TEST(DarSpac, ResultBlockHoldsTheProfileValues) {
     const DrainageCase& c = run.outcome.Case;
     const std::vector<std::string> expectedBlock = {
         " #",
-        kDarcySpacing + Fixed(2 * expected.low, 2),
+        kDarcySpacing + Fixed(2 * expected.halfSpacing, 2),
         "",
         " Midway hydr. head (Darcy,  m) is: " + Fixed(c.FStar, 3),
         " Midway hydr. head (energy, m) is: " + Fixed(c.F, 3),
@@ -309,7 +308,7 @@ TEST(DarSpac, ShortTargetHeadWarnsAndSearchesWithTheFineStep) {
     EXPECT_EQ(c.HalfSpacing, expected.halfSpacing);
     const double S = 2 * c.HalfSpacing;
     EXPECT_NEAR(HooghoudtRatio(kShort, kShort.Kb1, kShort.Kb2, S), 1.0, 0.002) << "S = " << S;
-    EXPECT_EQ(ValueAfter(run.report, kDarcySpacing), Trimmed(Fixed(2 * expected.low, 2)));
+    EXPECT_EQ(ValueAfter(run.report, kDarcySpacing), Trimmed(Fixed(S, 2)));
 }
 
 // A ditch with a short target head: the search keeps the first step of the
@@ -324,11 +323,37 @@ TEST(DarSpac, ShortDitchKeepsTheCoarseFirstStep) {
     RunSpacing(in, CalcMethod::Darcy, dir, run);
     EXPECT_EQ(run.sink.messages, std::string(kShortMessage) + "\n");
     EXPECT_EQ(run.outcome.Case.HalfSpacing, expected.halfSpacing);
-    EXPECT_EQ(ValueAfter(run.report, kDarcySpacing), Trimmed(Fixed(2 * expected.low, 2)));
+    EXPECT_EQ(ValueAfter(run.report, kDarcySpacing), Trimmed(Fixed(2 * expected.halfSpacing, 2)));
     // the profile starts at the half width
     const std::vector<std::string> lines = SplitCrLf(run.report);
     ASSERT_GT(lines.size(), 35u);
     EXPECT_EQ(lines[35].substr(0, 6), "  1.00");
+}
+
+// Drains on the impervious base (D1 = D2 = Db): Hooghoudt's equation with
+// D = D2 − Dw holds for the printed spacing, and the spacing printed is the
+// one whose water table the report tabulates. In the first case the search
+// meets the tolerance before the low end of its bracket ever moves from 0; in
+// the second the last step of the profile is centred on the midpoint.
+TEST(DarSpac, PrintsTheSpacingWhoseWaterTableItTabulates) {
+    //                           R      D1   D2   Dw   Db   E  W  Ka     Kb1    Kv1    Kb2    Kv2    Dm
+    const SpacingInput cases[] = {
+        {"LowEndNeverMoves", 0.001, 4.5, 4.5, 1.5, 4.5, 0, 0, 0.5, 0.5, 0.5, 0.5, 0.5, 0.4},
+        {"LastStepOnMidpoint", 0.005, 2.5, 2.5, 1.5, 2.5, 0, 0, 0.502, 0.502, 0.502, 0.502, 0.502,
+         0.135},
+    };
+    for (const SpacingInput& in : cases) {
+        SCOPED_TRACE(in.name);
+        TempDir dir;
+        SpacingRun run;
+        RunSpacing(in, CalcMethod::Darcy, dir, run);
+        const double printed = std::stod(ValueAfter(run.report, kDarcySpacing));
+        EXPECT_NEAR(HooghoudtRatio(in, in.Kb1, in.Kb2, printed), 1.0, 0.002) << printed;
+        const std::vector<std::string> lines = SplitCrLf(run.report);
+        const auto lastRow = std::find(lines.begin(), lines.end(), " #") - 1;
+        const double lastX = std::stod(*lastRow);
+        EXPECT_NEAR(printed, 2 * lastX, 0.01);
+    }
 }
 
 TEST(DarSpac, NoWarningAtATargetHeadOfAtLeast02) {
