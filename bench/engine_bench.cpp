@@ -5,9 +5,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "DrainageCase.h"
@@ -16,7 +19,9 @@
 #include "InputFile.h"
 #include "ProfileRoutine.h"
 #include "ReportWriter.h"
+#include "RunError.h"
 #include "RunSink.h"
+#include "StopToken.h"
 #include "StandardCase.h"
 
 namespace {
@@ -302,5 +307,56 @@ BENCHMARK(BM_HeavyRun)
     ->ReportAggregatesOnly(true);
 
 }  // namespace
+
+// How long a run goes on after the user asks it to stop: the request comes
+// from another thread 20 ms into the run, and the time from the request to the
+// end of the run is measured: the profile of 1e8 steps, and a midway-head
+// bisection of marches of 1e6 steps.
+class FlagSink : public SilentSink {
+  public:
+    bool StopRequested() override { return stop.load(); }
+    std::atomic<bool> stop{false};
+};
+
+template <class Run>
+void MeasureStopLatency(benchmark::State& state, Run run) {
+    using Clock = std::chrono::steady_clock;
+    for (auto _ : state) {
+        FlagSink sink;
+        Clock::time_point asked;
+        std::thread asker([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            asked = Clock::now();
+            sink.stop = true;
+        });
+        try {
+            run(sink);
+        } catch (const RunError&) {
+        }
+        const Clock::time_point ended = Clock::now();
+        asker.join();
+        state.SetIterationTime(std::chrono::duration<double>(ended - asked).count());
+    }
+}
+
+void BM_StopLatencyProfile(benchmark::State& state) {
+    MeasureStopLatency(state, [](RunSink& sink) {
+        DrainageCase c = StandardCase(1000.0, 0.01);
+        c.EnergyMidHead = 0.5;
+        ReportWriter report;
+        WriteProfile(c, report, StopToken(sink));
+    });
+}
+BENCHMARK(BM_StopLatencyProfile)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(20);
+
+void BM_StopLatencyBisection(benchmark::State& state) {
+    MeasureStopLatency(state, [](RunSink& sink) {
+        DrainageCase c = StandardCase(100.0, 0.0001);
+        c.TargetHead = 0.5;
+        c.Tolerance = 0.0001;
+        SolveEnergyMidHead(c, c.HalfSpacing, 0.001, 100, {}, StopToken(sink));
+    });
+}
+BENCHMARK(BM_StopLatencyBisection)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(20);
 
 BENCHMARK_MAIN();

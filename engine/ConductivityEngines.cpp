@@ -83,7 +83,8 @@ DirectionRule ConductivityRule(double target) {
 }
 
 double SearchConductivityDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
-    SearchAhead trials(c, DarcyMarchTrial(SetConductivity, ConductivityRule(c.TargetHead)));
+    SearchAhead trials(c, DarcyMarchTrial(SetConductivity, ConductivityRule(c.TargetHead)),
+                       StopToken(sink));
     double K = c.R;
     RunOuterSearch(c, trials, bracket, K, sink,
                    {{}, [&] { return ConductivityNotFound(c, bracket, K); }});
@@ -94,7 +95,7 @@ double SearchConductivityDarcy(DrainageCase& c, SearchBracket& bracket, RunSink&
 double SearchConductivityEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
     SpacingClassProgress progress(sink, c.HalfSpacing, c.Tolerance);
     SearchAhead trials(c, MidHeadTrial(SetConductivity, 0.001, 100, ConductivityRule(c.TargetHead)),
-                       StopOnRequest(sink));
+                       StopToken(sink));
     double K = c.R;
     RunOuterSearch(c, trials, bracket, K, sink,
                    {[&](double deviation) {
@@ -114,8 +115,8 @@ void DarCond(DrainageCase& c, RunSink& sink) {
     const double K = SearchConductivityDarcy(c, bracket, sink);
 
     // The energy bisection only gives the profile its assumed midway head.
-    SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, StopOnRequest(sink));
-    WriteProfile(c, report);
+    SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, {}, StopToken(sink));
+    WriteProfile(c, report, StopToken(sink));
     WriteResultBlock(report, {" The average hydraulic conductivity (Darcy, m/d) is: ", K, 3, " #"},
                      " ", {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
                      {"energy,", c.F, Minus(c.Dw, c.F)});
@@ -129,7 +130,7 @@ void EneCond(DrainageCase& c, RunSink& sink) {
     SearchBracket bracket = PrepareConductivityRun(c);
     const double K = SearchConductivityEnergy(c, bracket, sink);
 
-    WriteProfile(c, report);
+    WriteProfile(c, report, StopToken(sink));
     WriteResultBlock(report, {" The average hydraulic conductivity (Energy, m/d) is: ", K, 3, " #"},
                      " ", {"energy,", c.F, Minus(c.Dw, c.F)},
                      {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});

@@ -74,7 +74,8 @@ DirectionRule DischargeRule(double target) {
 
 void SearchDischargeDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
     SpacingClassProgress progress(sink, c.HalfSpacing, c.Tolerance);
-    SearchAhead trials(c, DarcyMarchTrial(SetDischarge, DischargeRule(c.TargetHead)));
+    SearchAhead trials(c, DarcyMarchTrial(SetDischarge, DischargeRule(c.TargetHead)),
+                       StopToken(sink));
     RunOuterSearch(c, trials, bracket, c.R, sink,
                    {[&](double deviation) {
                         if (!(deviation < c.Tolerance)) progress.Report(deviation);
@@ -92,7 +93,7 @@ double SearchDischargeEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& s
         SetDischarge(trial, R);
     };
     SearchAhead trials(c, MidHeadTrial(setDischarge, 500, 1000, DischargeRule(c.TargetHead)),
-                       StopOnRequest(sink));
+                       StopToken(sink));
     return RunOuterSearch(
         c, trials, bracket, c.R, sink,
         {[&](double deviation) { stillWorking.AddOnceWhen(deviation < 100 * c.Tolerance); },
@@ -110,8 +111,8 @@ void DarDisc(DrainageCase& c, RunSink& sink) {
 
     // The energy bisection only gives the profile its assumed midway head.
     c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
-    SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, StopOnRequest(sink));
-    WriteProfile(c, report);
+    SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, {}, StopToken(sink));
+    WriteProfile(c, report, StopToken(sink));
     WriteResultBlock(report, {" Drain discharge (Darcy, m/day) is: ", c.R, 5, ""}, "  ",
                      {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
                      {"energy,", c.F, Minus(c.Dw, c.F)});
@@ -125,7 +126,7 @@ void EneDisc(DrainageCase& c, RunSink& sink) {
     SearchBracket bracket = PrepareDischargeRun(c);
     const double head = SearchDischargeEnergy(c, bracket, sink);
 
-    WriteProfile(c, report);
+    WriteProfile(c, report, StopToken(sink));
     // The energy head is the search's own, from its coarser step.
     WriteResultBlock(report, {" The discharge (energy, m/day) is: ", c.R, 5, ""}, " ",
                      {"energy,", head, Minus(c.Dw, head)},

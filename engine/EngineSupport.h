@@ -14,10 +14,6 @@ namespace pelorin {
 
 // Helpers that the engines share.
 
-inline void StopIfRequested(RunSink& sink) {
-    if (sink.StopRequested()) throw RunError(Fault::Cancelled);
-}
-
 // The head at the drain edge caused by the entrance resistance: 2·R·L·E.
 inline double EntranceHeadFor(const DrainageCase& c, double L) {
     return Value(Guarded(2.0) * c.R * L * c.E);
@@ -53,12 +49,6 @@ private:
     const char* text_;
     bool shown_ = false;
 };
-
-// A progress callback for the midway-head bisection that lets a stop request
-// end the run between two marches.
-inline BisectionProgress StopOnRequest(RunSink& sink) {
-    return [&sink](double) { StopIfRequested(sink); };
-}
 
 // The progress lines of a long calculation, by the class of its half spacing L:
 // " Still working ..." for L up to 25 m once the deviation is below 1000

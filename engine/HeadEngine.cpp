@@ -40,11 +40,9 @@ void PrepareHeadRun(DrainageCase& c) {
 // returns the head of its last march.
 double SolveMidwayHead(DrainageCase& c, RunSink& sink) {
     SpacingClassProgress progress(sink, c.HalfSpacing, c.Tolerance);
-    return SolveEnergyMidHead(c, c.HalfSpacing, c.EnergyMidHead, c.EnergyMidHigh,
-                              [&](double change) {
-                                  StopIfRequested(sink);
-                                  progress.Report(change);
-                              });
+    return SolveEnergyMidHead(
+        c, c.HalfSpacing, c.EnergyMidHead, c.EnergyMidHigh,
+        [&](double change) { progress.Report(change); }, StopToken(sink));
 }
 
 }  // namespace
@@ -56,7 +54,7 @@ void HydrHead(DrainageCase& c, RunSink& sink) {
     PrepareHeadRun(c);
     const double head = SolveMidwayHead(c, sink);
 
-    WriteProfile(c, report);
+    WriteProfile(c, report, StopToken(sink));
     if (head > c.Dw) sink.ShowMessage(" Watertable above soil surface, adjust the data.");
     report.Line(" #");
     WriteMidwayResults(report, " ", {"energy,", head, Minus(c.Dw, head)},

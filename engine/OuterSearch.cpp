@@ -44,7 +44,7 @@ double RunOuterSearch(DrainageCase& c, SearchAhead& trials, SearchBracket& brack
                       RunSink& sink, const OuterSearchSteps& steps) {
     BracketEnds ends;
     for (;;) {
-        StopIfRequested(sink);
+        StopToken(sink).ThrowIfRequested();
         const double head = trials.Run(trial, bracket);
         const double deviation = AbsDiff(head, c.TargetHead);
         if (steps.afterTrial) steps.afterTrial(deviation);

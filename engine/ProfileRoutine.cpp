@@ -93,6 +93,25 @@ decltype(auto) WithZone(const DrainageCase& c, Body&& body) {
     return body(std::integral_constant<DrainZone, DrainZone::BelowLayer2>{});
 }
 
+// Runs step(i) for i = from..to in runs that end before each multiple of
+// kStepsBetweenStopChecks, looking at `stop` between two runs: a long loop ends
+// soon after a stop request, and the loop of a run has no test for it. step
+// returns false to end the loop after its step; returns the last i stepped.
+template <class Step>
+std::int64_t StepWithStopChecks(std::int64_t from, std::int64_t to, const StopToken& stop,
+                                Step&& step) {
+    std::int64_t i = from;
+    for (;;) {
+        const std::int64_t runEnd =
+            std::min(to, (i / kStepsBetweenStopChecks + 1) * kStepsBetweenStopChecks - 1);
+        for (; i <= runEnd; ++i) {
+            if (!step(i)) return i;
+        }
+        if (runEnd >= to) return to;
+        stop.ThrowIfRequested();
+    }
+}
+
 struct MarchEnd {
     double head;
     double gradient;
@@ -127,26 +146,28 @@ Real EnergyCorrection(Real hmid, double Hm, Real rest) {
 // head half a step on. The first step is taken before the loop so that the
 // loop body has no test for it.
 template <DrainZone zone, class Real>
-MarchEnd DarcySteps(const DrainageCase& c, double L, std::int64_t first, std::int64_t last) {
+MarchEnd DarcySteps(const DrainageCase& c, double L, std::int64_t first, std::int64_t last,
+                    const StopToken& stop) {
     const Real p = c.p;
     Real head = c.EntranceHead;
     StepPlace<Real> at = PlaceOf<Real>(c, first, p);
     Real T = TransmissivityAt<zone, Real>(c, Real(c.EntranceHead), at.Y);
     Real G = Real(c.R) * (Real(L) - at.xc) / T;
     head = head + G * p;
-    for (std::int64_t i = first + 1; i <= last; ++i) {
+    StepWithStopChecks(first + 1, last, stop, [&](std::int64_t i) {
         at = PlaceOf<Real>(c, i, p);
         const Real hmid = head + Real(0.5) * G * p;
         T = TransmissivityAt<zone, Real>(c, hmid, at.Y);
         G = Real(c.R) * (Real(L) - at.xc) / T;
         head = head + G * p;
-    }
+        return true;
+    });
     return {Value(head), Value(G), last};
 }
 
 template <DrainZone zone, class Real>
 MarchEnd EnergySteps(const DrainageCase& c, double L, double Hm, std::int64_t first,
-                     std::int64_t last) {
+                     std::int64_t last, const StopToken& stop) {
     const Real p = c.p;
     Real head = c.EntranceHead;
     StepPlace<Real> at = PlaceOf<Real>(c, first, p);
@@ -156,30 +177,29 @@ MarchEnd EnergySteps(const DrainageCase& c, double L, double Hm, std::int64_t fi
     Real G = Real(c.R) * rest / T + EnergyCorrection(hmid, Hm, rest);
     head = head + G * p;
     if (head > Real(Hm) || G < Real(0.0)) return {Value(head), Value(G), first};
-    std::int64_t i = first + 1;
-    for (; i <= last; ++i) {
+    const std::int64_t stopped = StepWithStopChecks(first + 1, last, stop, [&](std::int64_t i) {
         at = PlaceOf<Real>(c, i, p);
         rest = Real(L) - at.xc;
         hmid = head + Real(0.5) * G * p;
         T = TransmissivityAt<zone, Real>(c, hmid, at.Y);
         G = Real(c.R) * rest / T + EnergyCorrection(hmid, Hm, rest);
         head = head + G * p;
-        if (head > Real(Hm) || G < Real(0.0)) break;
-    }
-    return {Value(head), Value(G), std::min(i, last)};
+        return !(head > Real(Hm) || G < Real(0.0));
+    });
+    return {Value(head), Value(G), stopped};
 }
 
 template <class Real>
-MarchEnd RunDarcySteps(const DrainageCase& c, double L) {
+MarchEnd RunDarcySteps(const DrainageCase& c, double L, const StopToken& stop) {
     return WithZone(c, [&](auto zone) {
-        return DarcySteps<decltype(zone)::value, Real>(c, L, c.FirstStep, c.LastStep);
+        return DarcySteps<decltype(zone)::value, Real>(c, L, c.FirstStep, c.LastStep, stop);
     });
 }
 
 template <class Real>
-MarchEnd RunEnergySteps(const DrainageCase& c, double L, double Hm) {
+MarchEnd RunEnergySteps(const DrainageCase& c, double L, double Hm, const StopToken& stop) {
     return WithZone(c, [&](auto zone) {
-        return EnergySteps<decltype(zone)::value, Real>(c, L, Hm, c.FirstStep, c.LastStep);
+        return EnergySteps<decltype(zone)::value, Real>(c, L, Hm, c.FirstStep, c.LastStep, stop);
     });
 }
 
@@ -235,12 +255,13 @@ double March(DrainageCase& c, double L, RunSteps run) {
 
 }  // namespace
 
-double MarchDarcy(DrainageCase& c, double L) {
-    return March(c, L, [&](auto real) { return RunDarcySteps<decltype(real)>(c, L); });
+double MarchDarcy(DrainageCase& c, double L, const StopToken& stop) {
+    return March(c, L, [&](auto real) { return RunDarcySteps<decltype(real)>(c, L, stop); });
 }
 
-double MarchEnergy(DrainageCase& c, double L, double Hm) {
-    return March(c, L, [&](auto real) { return RunEnergySteps<decltype(real)>(c, L, Hm); });
+double MarchEnergy(DrainageCase& c, double L, double Hm, const StopToken& stop) {
+    return March(c, L,
+                 [&](auto real) { return RunEnergySteps<decltype(real)>(c, L, Hm, stop); });
 }
 
 namespace {
@@ -272,12 +293,19 @@ double ChangeOf(const DrainageCase& c) {
     return Value(Abs(Guarded(c.EnergyMidPrev) - c.EnergyMidHead));
 }
 
-double SolveOnOneThread(DrainageCase& c, double L, const BisectionProgress& progress) {
+// What the bisection does after a march that does not end it.
+void BetweenMarches(double change, const BisectionProgress& progress, const StopToken& stop) {
+    stop.ThrowIfRequested();
+    if (progress) progress(change);
+}
+
+double SolveOnOneThread(DrainageCase& c, double L, const BisectionProgress& progress,
+                        const StopToken& stop) {
     for (;;) {
-        const double head = MarchEnergy(c, L, c.EnergyMidHead);
+        const double head = MarchEnergy(c, L, c.EnergyMidHead, stop);
         const double change = ChangeOf(c);
         if (change < c.Tolerance) return head;
-        if (progress) progress(change);
+        BetweenMarches(change, progress, stop);
         AdvanceBisection(c, head);
     }
 }
@@ -289,9 +317,9 @@ struct SpeculativeMarch {
     double head = 0;
     std::exception_ptr fault;
 
-    void Run(double L) {
+    void Run(double L, const StopToken& stop) {
         try {
-            head = MarchEnergy(c, L, Hm);
+            head = MarchEnergy(c, L, Hm, stop);
         } catch (...) {
             fault = std::current_exception();
         }
@@ -366,19 +394,21 @@ class OutcomeGuess {
 // case are exactly those of the one-thread search.
 class SpeculativeBisection {
   public:
-    SpeculativeBisection(DrainageCase& c, double L, const BisectionProgress& progress)
+    SpeculativeBisection(DrainageCase& c, double L, const BisectionProgress& progress,
+                         const StopToken& stop)
         : c_(c),
           L_(L),
           progress_(progress),
+          stop_(stop),
           ahead_(c.Threads >= 3 ? 2 : 1),
           crew_(static_cast<int>(ahead_.size())) {}
 
     double Solve() {
         for (;;) {
             const double change = ChangeOf(c_);
-            if (change < c_.Tolerance) return MarchEnergy(c_, L_, c_.EnergyMidHead);
+            if (change < c_.Tolerance) return MarchEnergy(c_, L_, c_.EnergyMidHead, stop_);
             StartNextTrials();
-            double head = MarchEnergy(c_, L_, c_.EnergyMidHead);
+            double head = MarchEnergy(c_, L_, c_.EnergyMidHead, stop_);
             Advance(change, head);
             if (!AdoptAhead(head)) continue;
             const double nextChange = ChangeOf(c_);
@@ -390,7 +420,7 @@ class SpeculativeBisection {
   private:
     // Progress after a march that does not end the search, then the next trial.
     void Advance(double change, double head) {
-        if (progress_) progress_(change);
+        BetweenMarches(change, progress_, stop_);
         guess_.Record(c_, c_.EnergyMidHead, head);
         AdvanceBisection(c_, head);
     }
@@ -412,7 +442,7 @@ class SpeculativeBisection {
         march.c = c_;
         march.Hm = Hm;
         march.fault = nullptr;
-        crew_.Start(static_cast<int>(worker), [&march, L = L_] { march.Run(L); });
+        crew_.Start(static_cast<int>(worker), [&march, L = L_, stop = stop_] { march.Run(L, stop); });
     }
 
     // Takes the march run ahead at the current trial, if there is one: its
@@ -436,6 +466,7 @@ class SpeculativeBisection {
     DrainageCase& c_;
     double L_;
     const BisectionProgress& progress_;
+    StopToken stop_;
     OutcomeGuess guess_;
     std::vector<SpeculativeMarch> ahead_;
     SpeculationCrew crew_;  // after ahead_: its jobs write there until it is gone
@@ -444,13 +475,13 @@ class SpeculativeBisection {
 }  // namespace
 
 double SolveEnergyMidHead(DrainageCase& c, double L, double start, double upper,
-                          const BisectionProgress& progress) {
+                          const BisectionProgress& progress, const StopToken& stop) {
     c.EnergyMidHead = start;
     c.EnergyMidHigh = upper;
     c.EnergyMidLow = 0;
     c.EnergyMidPrev = 0;
-    if (!WorthSpeculating(c, L)) return SolveOnOneThread(c, L, progress);
-    return SpeculativeBisection(c, L, progress).Solve();
+    if (!WorthSpeculating(c, L)) return SolveOnOneThread(c, L, progress, stop);
+    return SpeculativeBisection(c, L, progress, stop).Solve();
 }
 
 // ---------------------------------------------------------------------------
@@ -598,11 +629,14 @@ struct ProfileStepper {
 // with the fault that the fast run met on its way there.
 template <DrainZone zone>
 void FindProfileFault(const DrainageCase& c, std::int64_t first, std::int64_t last,
-                      double T2start) {
+                      double T2start, const StopToken& stop) {
     ProfileStepper<zone, Guarded> guarded{{c}, {c}};
     guarded.energy.T2 = T2start;
     guarded.First(first);
-    for (std::int64_t i = first + 1; i <= last; ++i) guarded.Next(i);
+    StepWithStopChecks(first + 1, last, stop, [&](std::int64_t i) {
+        guarded.Next(i);
+        return true;
+    });
 }
 
 // The values of one table row.
@@ -657,7 +691,8 @@ std::vector<std::int64_t> RowSteps(std::int32_t first, std::int32_t last, std::i
 // alias anything.
 template <DrainZone zone>
 void MarchTables(ProfileStepper<zone, double> table, std::int64_t first, std::int64_t last,
-                 const std::vector<std::int64_t>& rowSteps, std::vector<ProfileRow>& rows) {
+                 const std::vector<std::int64_t>& rowSteps, std::vector<ProfileRow>& rows,
+                 const StopToken& stop) {
     std::size_t k = 0;
     const auto keep = [&] {
         const bool faultSuspected = !table.AllFinite() || std::fetestexcept(kWatchedFlags) != 0;
@@ -668,14 +703,15 @@ void MarchTables(ProfileStepper<zone, double> table, std::int64_t first, std::in
     std::feclearexcept(kWatchedFlags);
     table.First(first);
     if (rowSteps[k] == first) keep();
-    for (std::int64_t i = first + 1; i <= last; ++i) {
+    StepWithStopChecks(first + 1, last, stop, [&](std::int64_t i) {
         table.Next(i);
         if (i == rowSteps[k]) keep();
-    }
+        return true;
+    });
 }
 
 template <DrainZone zone>
-void ProfileRows(DrainageCase& c, ReportWriter& report, std::int64_t n) {
+void ProfileRows(DrainageCase& c, ReportWriter& report, std::int64_t n, const StopToken& stop) {
     const std::int64_t first = c.FirstStep;
     const std::int64_t last = c.LastStep;
     const double T2start = c.T2;
@@ -684,12 +720,12 @@ void ProfileRows(DrainageCase& c, ReportWriter& report, std::int64_t n) {
     ProfileStepper<zone, double> start{{c}, {c}};
     start.energy.T1 = c.T1;
     start.energy.T2 = c.T2;
-    MarchTables(start, first, last, rowSteps, rows);
+    MarchTables(start, first, last, rowSteps, rows, stop);
 
     for (std::size_t k = 0; k < rows.size(); ++k) {
         // Only a guarded run tells whether and where the arithmetic faulted.
         if (rows[k].faultSuspected) {
-            FindProfileFault<zone>(c, first, rowSteps[k], T2start);
+            FindProfileFault<zone>(c, first, rowSteps[k], T2start, stop);
             std::feclearexcept(kWatchedFlags);
         }
         WriteRow(report, Value(Guarded(static_cast<double>(rowSteps[k])) * c.p), rows[k]);
@@ -708,7 +744,7 @@ void ProfileRows(DrainageCase& c, ReportWriter& report, std::int64_t n) {
 
 }  // namespace
 
-void WriteProfile(DrainageCase& c, ReportWriter& report) {
+void WriteProfile(DrainageCase& c, ReportWriter& report, const StopToken& stop) {
     const std::int32_t rowInterval = RoundStep(Guarded(c.HalfSpacing) / 10.0);
     c.p = kProfileStep;
     std::int32_t n = RoundStep(Guarded(static_cast<double>(rowInterval)) / c.p);
@@ -721,7 +757,7 @@ void WriteProfile(DrainageCase& c, ReportWriter& report) {
     c.GP = 0;
     if (c.LastStep < c.FirstStep) return;
 
-    WithZone(c, [&](auto zone) { ProfileRows<decltype(zone)::value>(c, report, n); });
+    WithZone(c, [&](auto zone) { ProfileRows<decltype(zone)::value>(c, report, n, stop); });
 }
 
 }  // namespace pelorin

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "DrainageCase.h"
+#include "StopToken.h"
 
 namespace pelorin {
 
@@ -26,27 +27,29 @@ double Transmissivity(const DrainageCase& c, double h, double Y);
 
 // Integrates the Darcy head from the drain to L with the step p, starting from
 // EntranceHead. Sets LastStep; returns the head at the last step (MarchHead),
-// or MarchHead unchanged when no step can be taken.
-double MarchDarcy(DrainageCase& c, double L);
+// or MarchHead unchanged when no step can be taken. A long march looks at
+// `stop` every kStepsBetweenStopChecks steps.
+double MarchDarcy(DrainageCase& c, double L, const StopToken& stop = {});
 
 // The energy-balance march with the midway head Hm assumed; stops after a step
 // whose head exceeds Hm or whose gradient is negative. Leaves the head and the
 // gradient of the last step in MarchHead and MarchGradient and returns the head.
-double MarchEnergy(DrainageCase& c, double L, double Hm);
+double MarchEnergy(DrainageCase& c, double L, double Hm, const StopToken& stop = {});
 
 // Called after every march of the midway-head bisection that does not end it,
 // with the change of the assumed head that was just tested.
 using BisectionProgress = std::function<void(double change)>;
 
 // Bisection of the assumed energy-balance midway head: EnergyMidHead starts at
-// `start`, EnergyMidHigh at `upper`. Returns the head of the last march.
+// `start`, EnergyMidHigh at `upper`. Returns the head of the last march. After
+// every march that does not end it, `stop` is looked at, then `progress` called.
 double SolveEnergyMidHead(DrainageCase& c, double L, double start = 500.0, double upper = 1000.0,
-                          const BisectionProgress& progress = {});
+                          const BisectionProgress& progress = {}, const StopToken& stop = {});
 
 // Recomputes both water tables with the fine step 0.00001 m, writes the
 // selected rows into the report and leaves the midway values in the profile
 // state of the case.
-void WriteProfile(DrainageCase& c, ReportWriter& report);
+void WriteProfile(DrainageCase& c, ReportWriter& report, const StopToken& stop = {});
 
 // Which steps of the profile give a table row: the first and the last, every
 // multiple of the row interval n, and the first step found by the half and by

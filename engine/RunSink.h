@@ -11,7 +11,9 @@ public:
     virtual ~RunSink() = default;
     virtual void AddProgressLine(const std::string& line) = 0;
     virtual void ShowMessage(const std::string& message) = 0;
-    // Polled between marches; a true answer ends the run with Fault::Cancelled.
+    // Polled between trials and marches and every so many march steps; a true
+    // answer ends the run with Fault::Cancelled. With more than one thread it
+    // may be asked from several threads at once.
     virtual bool StopRequested() { return false; }
 };
 

@@ -8,32 +8,24 @@
 #include "SpeculationCrew.h"
 
 namespace pelorin {
-namespace {
-
-// Thrown into a trial run ahead that the search no longer needs, between two
-// marches of its bisection.
-struct Abandoned {};
-
-}  // namespace
-
 OuterTrial DarcyMarchTrial(TrialSetter prepare, DirectionRule answerAbove) {
     return {std::move(prepare),
-            [](DrainageCase& c, const BisectionProgress&) { return MarchDarcy(c, c.HalfSpacing); },
+            [](DrainageCase& c, const StopToken& stop) { return MarchDarcy(c, c.HalfSpacing, stop); },
             [](const DrainageCase&, double head) { return head; }, std::move(answerAbove)};
 }
 
 OuterTrial MidHeadTrial(TrialSetter prepare, double start, double upper,
                         DirectionRule answerAbove) {
     return {std::move(prepare),
-            [start, upper](DrainageCase& c, const BisectionProgress& progress) {
-                return SolveEnergyMidHead(c, c.HalfSpacing, start, upper, progress);
+            [start, upper](DrainageCase& c, const StopToken& stop) {
+                return SolveEnergyMidHead(c, c.HalfSpacing, start, upper, {}, stop);
             },
             [](const DrainageCase& c, double) { return c.EnergyMidHead; }, std::move(answerAbove),
             kMarchesPerBisection};
 }
 
-SearchAhead::SearchAhead(DrainageCase& c, OuterTrial trial, BisectionProgress progress)
-    : c_(c), trial_(std::move(trial)), progress_(std::move(progress)), savedThreads_(c.Threads) {
+SearchAhead::SearchAhead(DrainageCase& c, OuterTrial trial, StopToken stop)
+    : c_(c), trial_(std::move(trial)), stop_(stop), savedThreads_(c.Threads) {
     if (c.Threads < 2) return;
     // Both outcomes of a trial with three threads or more, else the guessed one;
     // the threads left over go to the trials' own bisections. A trial of a
@@ -60,7 +52,7 @@ double SearchAhead::Run(double trial, const SearchBracket& bracket) {
 double SearchAhead::RunHere(double trial, const SearchBracket& bracket) {
     trial_.prepare(c_, trial);
     StartAhead(bracket, trial);
-    const double head = trial_.evaluate(c_, progress_);
+    const double head = trial_.evaluate(c_, stop_);
     Remember(trial, head);
     return head;
 }
@@ -121,9 +113,8 @@ void SearchAhead::StartRun(std::size_t slot, double trial) {
     run.pending = true;
     crew_->Start(static_cast<int>(slot), [&run, this] {
         try {
-            run.head = trial_.evaluate(run.c, [&run](double) {
-                if (run.abandon) throw Abandoned{};
-            });
+            // An abandoned run ends at its next look at the token.
+            run.head = trial_.evaluate(run.c, StopToken(stop_, run.abandon));
         } catch (...) {
             run.fault = std::current_exception();
         }

@@ -24,8 +24,8 @@ struct OuterTrial {
     // Puts the trial value into the case, with whatever the search resets before a trial.
     std::function<void(DrainageCase&, double trial)> prepare;
     // Runs the trial's march or midway-head bisection and returns its head;
-    // `progress` goes to a bisection between its marches.
-    std::function<double(DrainageCase&, const BisectionProgress& progress)> evaluate;
+    // the march or bisection looks at `stop`.
+    std::function<double(DrainageCase&, const StopToken& stop)> evaluate;
     // The value the direction of the search is taken from (a head), after a trial.
     std::function<double(const DrainageCase&, double head)> judged;
     // Whether the answer lies above the trial, given its judged value.
@@ -53,8 +53,8 @@ OuterTrial MidHeadTrial(TrialSetter prepare, double start, double upper, Directi
 // the search on one thread.
 class SearchAhead {
   public:
-    // `progress` is given to the bisections of the trials run here.
-    SearchAhead(DrainageCase& c, OuterTrial trial, BisectionProgress progress = {});
+    // `stop` is looked at by the trials run here and by those run ahead.
+    SearchAhead(DrainageCase& c, OuterTrial trial, StopToken stop = {});
     ~SearchAhead();
     SearchAhead(const SearchAhead&) = delete;
     SearchAhead& operator=(const SearchAhead&) = delete;
@@ -85,7 +85,7 @@ class SearchAhead {
 
     DrainageCase& c_;
     OuterTrial trial_;
-    BisectionProgress progress_;
+    StopToken stop_;
     int savedThreads_;
     // The last two trials and their judged values, newest second.
     int known_ = 0;

@@ -75,7 +75,8 @@ DirectionRule SpacingRule(double target) {
 }
 
 void SearchSpacingDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
-    SearchAhead trials(c, DarcyMarchTrial(SetHalfSpacing, SpacingRule(c.TargetHead)));
+    SearchAhead trials(c, DarcyMarchTrial(SetHalfSpacing, SpacingRule(c.TargetHead)),
+                       StopToken(sink));
     RunOuterSearch(c, trials, bracket, c.HalfSpacing, sink,
                    {{}, [&] { return SpacingNotFound(c, bracket); }});
 }
@@ -89,7 +90,8 @@ double SearchSpacingEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sin
         trial.MarchGradient = 0;
         SetHalfSpacing(trial, L);
     };
-    SearchAhead trials(c, MidHeadTrial(setHalfSpacing, 500, 1000, SpacingRule(c.TargetHead)));
+    SearchAhead trials(c, MidHeadTrial(setHalfSpacing, 500, 1000, SpacingRule(c.TargetHead)),
+                       StopToken(sink));
     return RunOuterSearch(
         c, trials, bracket, c.HalfSpacing, sink,
         {[&](double deviation) { stillWorking.AddOnceWhen(deviation < 100 * c.Tolerance); },
@@ -106,8 +108,8 @@ void DarSpac(DrainageCase& c, RunSink& sink) {
     SearchSpacingDarcy(c, bracket, sink);
 
     c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
-    SolveEnergyMidHead(c, c.HalfSpacing);
-    WriteProfile(c, report);
+    SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, {}, StopToken(sink));
+    WriteProfile(c, report, StopToken(sink));
     WriteResultBlock(
         report, {" The drain spacing (Darcy,  m) is: ", Value(Guarded(2.0) * c.HalfSpacing), 2, ""},
         " ", {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
@@ -122,7 +124,7 @@ void EneSpac(DrainageCase& c, RunSink& sink) {
     SearchBracket bracket = PrepareSpacingRun(c, sink);
     const double H = SearchSpacingEnergy(c, bracket, sink);
 
-    WriteProfile(c, report);
+    WriteProfile(c, report, StopToken(sink));
     WriteResultBlock(
         report, {" The drain spacing (energy, m) is: ", Value(Guarded(2.0) * c.HalfSpacing), 2, ""},
         " ", {"energy,", H, Minus(c.Dw, H)}, {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});

@@ -51,7 +51,7 @@ constexpr double kJumpAt = 0.3;
 
 OuterTrial JumpTrial(const JumpCase& jump) {
     return {[](DrainageCase& c, double x) { c.HalfSpacing = x; },
-            [jump](DrainageCase& c, const BisectionProgress&) {
+            [jump](DrainageCase& c, const StopToken&) {
                 // Something of the case only this trial leaves behind.
                 c.MarchStoppedAt = static_cast<std::int64_t>(c.HalfSpacing * 1e9);
                 c.MarchHead = c.HalfSpacing < kJumpAt ? kTarget - jump.below : kTarget + jump.above;
@@ -110,11 +110,11 @@ TEST(ClosedInSearch, AStallAtAnEndOfTheBracketStillFails) {
         SearchBracket bracket{0.01, 1.0};
         RecordingSink sink;
         OuterTrial trial{[](DrainageCase& t, double x) { t.HalfSpacing = x; },
-                         [](DrainageCase&, const BisectionProgress&) { return kTarget; },
+                         [](DrainageCase&, const StopToken&) { return kTarget; },
                          [](const DrainageCase&, double) { return 0.0; },
                          [answerAbove](double) { return answerAbove; }};
         // A head the tolerance never accepts, 0.0002 m off, on one side only.
-        trial.evaluate = [](DrainageCase&, const BisectionProgress&) { return kTarget + 0.0002; };
+        trial.evaluate = [](DrainageCase&, const StopToken&) { return kTarget + 0.0002; };
         SearchAhead trials(c, trial);
         EXPECT_THROW(RunOuterSearch(c, trials, bracket, c.HalfSpacing, sink,
                                     {{}, [] { return RunError(Fault::SearchFailed, "stuck"); }}),

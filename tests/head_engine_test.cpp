@@ -25,22 +25,39 @@ using test::TempDir;
 using test::WriteCase;
 using test::WriteFile;
 
-// Counts the polls for a stop request: the head engine polls once after every
-// march that does not end its bisection, so a progress line added during poll k
-// came after the k-th march. Can ask for a stop at a given poll.
+// Counts the polls for a stop request and the marches of the bisection: the
+// engine polls after every march that does not end its bisection and every
+// 100 000 steps of a march or of the profile; each march assumes a midway head
+// of its own, so the marches are told apart by the case's EnergyMidHead at the
+// polls (the progress line of a march comes before the next head is set). Can
+// ask for a stop at a given poll.
 class MarchCountingSink : public RecordingSink {
   public:
+    explicit MarchCountingSink(const DrainageCase& c) : c_(c) {}
+
     bool StopRequested() override {
+        NoteMarch();
         ++polls;
         return stopAtPoll > 0 && polls >= stopAtPoll;
     }
     void AddProgressLine(const std::string& line) override {
         RecordingSink::AddProgressLine(line);
-        events.emplace_back(line, polls);
+        NoteMarch();
+        events.emplace_back(line, marches);
     }
     int polls = 0;
     int stopAtPoll = 0;
+    int marches = 0;  // marches seen so far
     std::vector<std::pair<std::string, int>> events;
+
+  private:
+    void NoteMarch() {
+        if (marches > 0 && c_.EnergyMidHead == assumedHead_) return;
+        assumedHead_ = c_.EnergyMidHead;
+        ++marches;
+    }
+    const DrainageCase& c_;
+    double assumedHead_ = 0;
 };
 
 // Water-table depth inputs in file order.
@@ -131,10 +148,10 @@ TEST(HydrHeadTest, ProgressLinesComeAfterFixedMarchesBySpacingClass) {
         TempDir dir;
         DrainageCase c = LoadHeadCase(dir, "case.inp",
                                       {0.005, 5.0, 5.0, 1.5, 5.2, 0, 0, 1.0, 3.0, 3.0, 0, 0, tc.S});
-        MarchCountingSink sink;
+        MarchCountingSink sink(c);
         HydrHead(c, sink);
         EXPECT_EQ(sink.events, tc.expected);
-        EXPECT_EQ(sink.polls, 23) << "24 marches, a poll after each but the last";
+        EXPECT_EQ(sink.marches, 24) << "the last seen by the polls of the profile";
         EXPECT_TRUE(sink.messages.empty());
     }
 }
@@ -170,7 +187,7 @@ TEST(HydrHeadTest, SpacingInsideTheWaterBodyGivesAnEmptyProfile) {
     TempDir dir;
     DrainageCase c = LoadHeadCase(dir, "narrow.inp",
                                   {0.005, 3.0, 3.0, 1.5, 2.0, 0, 3.0, 0.5, 0.8, 0.8, 0, 0, 2});
-    MarchCountingSink sink;
+    MarchCountingSink sink(c);
     HydrHead(c, sink);
     EXPECT_EQ(sink.polls, 23);
     const std::string report = ReadFile(c.ReportFileName);
@@ -201,12 +218,12 @@ TEST(HydrHeadTest, TinySpacingWhoseOnlyStepLiesPastTheMidpoint) {
     EXPECT_EQ(lines[2], " #");
 }
 
-TEST(HydrHeadTest, StopRequestEndsTheRunAfterTheCurrentMarchAndKeepsTheOldReport) {
+TEST(HydrHeadTest, StopRequestEndsTheRunAtItsPollAndKeepsTheOldReport) {
     TempDir dir;
     DrainageCase c =
         LoadHeadCase(dir, "case.inp", {0.005, 3.0, 3.0, 1.5, 3.2, 0, 0, 0.5, 0.8, 0.8, 0, 0, 40});
     WriteFile(dir.File("case.out"), "previous report\r\n");
-    MarchCountingSink sink;
+    MarchCountingSink sink(c);
     sink.stopAtPoll = 3;
     try {
         HydrHead(c, sink);

@@ -40,7 +40,7 @@ struct Stand {
 
     OuterTrial Trial() {
         return {[](DrainageCase& c, double x) { c.HalfSpacing = x; },
-                [this](DrainageCase& c, const BisectionProgress&) {
+                [this](DrainageCase& c, const StopToken&) {
                     Note(c);
                     const double x = c.HalfSpacing;
                     if (faulty.count(x) != 0) throw RunError(Fault::Overflow);
