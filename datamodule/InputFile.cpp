@@ -2,8 +2,8 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 
+#include "FileSystem.h"
 #include "NumberFormat.h"
 #include "RunError.h"
 #include "TextReader.h"
@@ -78,11 +78,13 @@ void ReadNumbers(TextReader& reader, InputCase& data, const std::string& fileNam
         try {
             data.Values.back() = reader.ReadReal();
         } catch (const RunError& error) {
-            if (error.Kind() != Fault::InvalidNumericInput) throw;
+            const bool tooLong = error.Kind() == Fault::NumberTooLong;
+            if (error.Kind() != Fault::InvalidNumericInput && !tooLong) throw;
             result.Status = FileStatus::Corrupt;
-            result.Messages.push_back(std::string(kProgramErrorText) +
-                                      "Real numbers in the inputfile " + Quoted(fileName) +
-                                      " are corrupt");
+            result.Messages.push_back(
+                std::string(kProgramErrorText) + "Real numbers in the inputfile " +
+                Quoted(fileName) + " are corrupt" +
+                (tooLong ? " (number " + std::to_string(k + 1) + " is too long)" : ""));
             return;
         }
     }
@@ -108,41 +110,17 @@ InputReadResult ReadInputFile(const std::string& fileName) {
         ReadCodes(*reader, data, fileName, result);
         ReadNumbers(*reader, data, fileName, result);
     } catch (const RunError& error) {
-        result.Status = FileStatus::Fault;
-        result.Messages.push_back(error.what());
+        if (error.Kind() == Fault::LineTooLong) {
+            result.Status = FileStatus::Corrupt;
+            result.Messages.push_back(std::string(kProgramErrorText) + "The inputfile " +
+                                      Quoted(fileName) + " is corrupt: " + error.what());
+        } else {
+            result.Status = FileStatus::Fault;
+            result.Messages.push_back(error.what());
+        }
     }
     return result;
 }
-
-namespace {
-
-// The text is written beside the file and renamed over it, so that a write
-// that fails part-way (a full disk) leaves the earlier file whole. A file that
-// is not a regular one (a device) or a folder where nothing new may be created
-// is written in place, as before.
-bool WriteWhole(const std::string& fileName, const std::string& text, bool& opened) {
-    std::error_code ignored;
-    const std::filesystem::path target = std::filesystem::weakly_canonical(fileName, ignored);
-    const std::string path = target.empty() ? fileName : target.string();
-    const auto status = std::filesystem::status(path, ignored);
-    const bool replace =
-        !std::filesystem::exists(status) || std::filesystem::is_regular_file(status);
-    const std::string tempPath = path + ".part";
-    std::FILE* file = replace ? std::fopen(tempPath.c_str(), "wb") : nullptr;
-    const bool inPlace = file == nullptr;
-    if (inPlace) file = std::fopen(fileName.c_str(), "wb");
-    opened = file != nullptr;
-    if (!opened) return false;
-    const bool written =
-        std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0;
-    const bool closed = std::fclose(file) == 0;
-    if (inPlace) return written && closed;
-    if (written && closed && std::rename(tempPath.c_str(), path.c_str()) == 0) return true;
-    std::remove(tempPath.c_str());
-    return false;
-}
-
-}  // namespace
 
 FileWriteResult WriteInputFile(const std::string& fileName, const InputCase& inputCase) {
     std::string text;
@@ -161,8 +139,10 @@ FileWriteResult WriteInputFile(const std::string& fileName, const InputCase& inp
         text += number;
     }
     text += "\r\n";
+    // Through the one writer: a write that fails part-way (a full disk) leaves
+    // the earlier file whole, and a link at the name is replaced, not followed.
     bool opened = false;
-    if (WriteWhole(fileName, text, opened)) return {};
+    if (ReplaceFile(fileName, text, opened) == 0) return {};
     if (!opened) {
         return {FileStatus::CannotOpen,
                 CannotOpenMessage(fileName, "damaged, in use by another program,  or the")};

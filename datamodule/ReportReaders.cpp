@@ -53,6 +53,18 @@ void ReadRows(TextReader& reader, int rows, ReportProfileResult& result) {
     }
 }
 
+// A fault part-way; a line beyond the reader's bound makes the file corrupt.
+void ReadFailure(const std::string& fileName, const RunError& error, FileStatus& status,
+                 std::string& message) {
+    if (error.Kind() == Fault::LineTooLong) {
+        status = FileStatus::Corrupt;
+        message = "The file \"" + fileName + "\" is corrupt: " + error.what();
+    } else {
+        status = FileStatus::Fault;
+        message = error.what();
+    }
+}
+
 }  // namespace
 
 std::string CollapseBlanks(std::string text) {
@@ -77,8 +89,7 @@ ReportLinesResult ReadReportLines(const std::string& fileName) {
     try {
         while (!reader->AtEnd()) result.Lines.push_back(reader->ReadLine());
     } catch (const RunError& error) {
-        result.Status = FileStatus::Fault;
-        result.Message = error.what();
+        ReadFailure(fileName, error, result.Status, result.Message);
     }
     return result;
 }
@@ -109,8 +120,7 @@ ReportProfileResult ReadReportProfile(const std::string& fileName) {
         SkipPast(*reader, kTableStart);
         ReadRows(*reader, *rows, result);
     } catch (const RunError& error) {
-        result.Status = FileStatus::Fault;
-        result.Message = error.what();
+        ReadFailure(fileName, error, result.Status, result.Message);
     }
     return result;
 }

@@ -1,13 +1,35 @@
-#include <cstdio>
-
 #include "Engines.h"
 #include "InputChecks.h"
+#include "RunError.h"
 #include "ReportWriter.h"
 #include "TextReader.h"
 
 namespace pelorin {
 
+namespace {
+
+// A report that would replace its input (the input is a link to the report's
+// name, or a hard link of it) is refused before the engine runs. Equal names
+// are the engine's own refusal.
+void RefuseReportOverInput(const DrainageCase& c) {
+    const std::string report = ReportNameFor(c.InputFileName);
+    if (report == c.InputFileName || !IsInputFile(report, c.InputFileName)) return;
+    throw RunError(Fault::FileAccessDenied,
+                   "The report " + report + " cannot be written: it is the input file " +
+                       c.InputFileName + ", which it would overwrite. Give the input file "
+                       "another name.");
+}
+
+}  // namespace
+
+std::string InputNameRefusal(const std::string& inputFile) {
+    if (inputFile.find_first_of("\r\n") == std::string::npos) return {};
+    return "The name of the input file contains a line break (CR or LF), which would break the "
+           "lines of its report. Give the file a name without one.";
+}
+
 void RunEngine(CalcAim aim, CalcMethod method, DrainageCase& c, RunSink& sink) {
+    RefuseReportOverInput(c);
     const bool darcy = method == CalcMethod::Darcy;
     switch (aim) {
         case CalcAim::Spacing: return darcy ? DarSpac(c, sink) : EneSpac(c, sink);
@@ -36,12 +58,14 @@ RunOutcome RunCalculation(const RunRequest& request, RunSink& sink) {
     c.Aim = request.Aim;
     c.Method = request.Method;
     c.InputFileName = request.InputFile;
+    if (const std::string refusal = InputNameRefusal(request.InputFile); !refusal.empty())
+        throw RunError(Fault::InvalidFilename, refusal);
     if (CheckInput(request.Aim, c, request.InputFile, request.ErrorListFile)) {
         outcome.Refused = true;
         outcome.ErrorList = ReadAllLines(request.ErrorListFile);
         return outcome;
     }
-    std::remove(request.ErrorListFile.c_str());
+    RemoveErrorList(request.ErrorListFile, request.InputFile);
     c.Threads = request.Threads;
     RunEngine(request.Aim, request.Method, c, sink);
     outcome.ReportFile = c.ReportFileName;

@@ -20,6 +20,10 @@ void HydrHead(DrainageCase& c, RunSink& sink);
 void DarCond(DrainageCase& c, RunSink& sink);
 void EneCond(DrainageCase& c, RunSink& sink);
 
+// Why a file of this name cannot be run (its name holds CR or LF, which would
+// break the lines of the report and the error list); empty when it can.
+std::string InputNameRefusal(const std::string& inputFile);
+
 // The engine of an aim and a method (the water-table depth has one for both).
 void RunEngine(CalcAim aim, CalcMethod method, DrainageCase& c, RunSink& sink);
 

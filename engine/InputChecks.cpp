@@ -1,10 +1,9 @@
 #include "InputChecks.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <initializer_list>
 #include <utility>
 
+#include "FileSystem.h"
 #include "GuardedArithmetic.h"
 #include "RunError.h"
 #include "TextReader.h"
@@ -21,19 +20,27 @@ void LoadNumbers(const std::string& inputFile, std::initializer_list<double*> fi
     reader.SkipLine();
 }
 
-// The tests of a check, gathered in order. The error list is created before
-// the first test and written when the tests are done.
+// A fault of the error list names the list and where it should have gone:
+// the same fault of the input file reads differently.
+RunError ErrorListFault(const std::string& errorListFile, int systemError) {
+    const RunError fault = FileFault(systemError);
+    const bool here = errorListFile.find('/') == std::string::npos;
+    return RunError(fault.Kind(), "The error list " + errorListFile + " cannot be written" +
+                                      (here ? " in the current folder" : "") + ": " +
+                                      fault.what());
+}
+
+// The tests of a check, gathered in order. The error list is begun (its
+// temporary file created) before the first test and put in place when the
+// tests are done. A list that would replace the input file is refused.
 class Findings {
 public:
-    explicit Findings(const std::string& errorListFile)
-        : file_(std::fopen(errorListFile.c_str(), "wb")) {
-        if (file_ == nullptr) throw FileFault(errno);
+    Findings(const std::string& errorListFile, const std::string& inputFile)
+        : errorListFile_(errorListFile) {
+        if (IsInputFile(errorListFile, inputFile)) throw ErrorListIsInput(errorListFile, inputFile);
+        if (const int error = file_.Begin(errorListFile); error != 0)
+            throw ErrorListFault(errorListFile, error);
     }
-    ~Findings() {
-        if (file_ != nullptr) std::fclose(file_);
-    }
-    Findings(const Findings&) = delete;
-    Findings& operator=(const Findings&) = delete;
 
     void Require(bool passes, const char* message) {
         if (!passes) messages_.emplace_back(message);
@@ -41,23 +48,17 @@ public:
 
     // Writes the list and returns whether any test failed.
     bool Finish() {
-        bool ok = true;
-        for (const std::string& line : ErrorListLines(messages_)) {
-            ok = ok && std::fwrite(line.data(), 1, line.size(), file_) == line.size() &&
-                 std::fwrite("\r\n", 1, 2, file_) == 2;
-        }
-        ok = ok && std::fflush(file_) == 0;
-        int error = errno;
-        if (std::fclose(std::exchange(file_, nullptr)) != 0) {
-            ok = false;
-            error = errno;
-        }
-        if (!ok) throw FileFault(error);
+        std::string text;
+        for (const std::string& line : ErrorListLines(messages_)) text += line + "\r\n";
+        int error = file_.Write(text);
+        if (error == 0) error = file_.Commit();
+        if (error != 0) throw ErrorListFault(errorListFile_, error);
         return !messages_.empty();
     }
 
 private:
-    std::FILE* file_;
+    std::string errorListFile_;
+    FileReplacement file_;
     std::vector<std::string> messages_;
 };
 
@@ -82,6 +83,27 @@ void DeriveDrainDepths(DrainageCase& c, Findings& f) {
 
 }  // namespace
 
+bool IsInputFile(const std::string& name, const std::string& inputFile) {
+    NodeInfo entry;
+    NodeInfo input;
+    InspectEntry(name, entry);
+    InspectFile(inputFile, input);
+    return SameFile(entry, input);
+}
+
+RunError ErrorListIsInput(const std::string& errorListFile, const std::string& inputFile) {
+    return RunError(Fault::FileAccessDenied,
+                    "The error list " + errorListFile + " cannot be written: it is the input file " +
+                        inputFile +
+                        ", which it would overwrite. Give the input file another name or run it "
+                        "from another folder.");
+}
+
+void RemoveErrorList(const std::string& errorListFile, const std::string& inputFile) {
+    if (IsInputFile(errorListFile, inputFile)) throw ErrorListIsInput(errorListFile, inputFile);
+    RemoveEntry(errorListFile);
+}
+
 std::vector<std::string> ErrorListLines(const std::vector<std::string>& messages) {
     std::vector<std::string> lines{" THE FOLLOWING ERRORS WERE FOUND IN THE INPUT:", ""};
     lines.insert(lines.end(), messages.begin(), messages.end());
@@ -96,7 +118,7 @@ bool CheckSpacingInput(DrainageCase& c, const std::string& inputFile,
                        const std::string& errorListFile) {
     LoadNumbers(inputFile, {&c.R, &c.D1, &c.D2, &c.Dw, &c.Db, &c.E, &c.W, &c.Ka, &c.Kb1, &c.Kv1,
                             &c.Kb2, &c.Kv2, &c.Dm});
-    Findings f(errorListFile);
+    Findings f(errorListFile, inputFile);
     f.Require(c.R > 0, " Make sure that R > 0.");
     c.Thick1 = Difference(c.D1, c.Dw);
     f.Require(c.Thick1 >= 0, " Make sure that D1 > Dw.");
@@ -114,7 +136,7 @@ bool CheckDischargeInput(DrainageCase& c, const std::string& inputFile,
                          const std::string& errorListFile) {
     LoadNumbers(inputFile, {&c.Dm, &c.D1, &c.D2, &c.Dw, &c.Db, &c.E, &c.W, &c.Ka, &c.Kb1, &c.Kv1,
                             &c.Kb2, &c.Kv2, &c.S});
-    Findings f(errorListFile);
+    Findings f(errorListFile, inputFile);
     c.Thick1 = Difference(c.D1, c.Dw);
     f.Require(c.Thick1 > 0, " Make sure that D1 > Dw.");
     c.Thick2 = Difference(c.D2, c.D1);
@@ -129,7 +151,7 @@ bool CheckWaterTableDepthInput(DrainageCase& c, const std::string& inputFile,
                                const std::string& errorListFile) {
     LoadNumbers(inputFile, {&c.R, &c.D1, &c.D2, &c.Dw, &c.Db, &c.E, &c.W, &c.Ka, &c.Kb1, &c.Kv1,
                             &c.Kb2, &c.Kv2, &c.S});
-    Findings f(errorListFile);
+    Findings f(errorListFile, inputFile);
     f.Require(c.R > 0, " Make sure that R > 0.");
     c.Thick1 = Difference(c.D1, c.Dw);
     f.Require(c.Thick1 >= 0, " Make sure that D1 > Dw.");
@@ -145,7 +167,7 @@ bool CheckConductivityInput(DrainageCase& c, const std::string& inputFile,
                             const std::string& errorListFile) {
     LoadNumbers(inputFile, {&c.R, &c.D2, &c.Dw, &c.Db, &c.E, &c.W, &c.Dm, &c.S});
     c.D1 = c.D2;
-    Findings f(errorListFile);
+    Findings f(errorListFile, inputFile);
     f.Require(c.R > 0, " Make sure that R > 0.");
     c.Thick1 = Difference(c.D1, c.Dw);
     f.Require(c.Thick1 >= 0, " Make sure that D1 > Dw.");

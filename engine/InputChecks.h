@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "DrainageCase.h"
+#include "RunError.h"
 
 namespace pelorin {
 
@@ -24,6 +25,18 @@ bool CheckConductivityInput(DrainageCase& c, const std::string& inputFile,
 // The check that belongs to an aim.
 bool CheckInput(CalcAim aim, DrainageCase& c, const std::string& inputFile,
                 const std::string& errorListFile);
+
+// Whether the folder entry `name` is the input file itself (the same file, by
+// device and inode, whatever the spelling): writing or deleting it would
+// destroy the input.
+bool IsInputFile(const std::string& name, const std::string& inputFile);
+
+// The refusal to write or delete an error list that is the input file.
+RunError ErrorListIsInput(const std::string& errorListFile, const std::string& inputFile);
+
+// Deletes the error list before an accepted case runs; a link there is removed,
+// not followed. Throws ErrorListIsInput instead of deleting the input file.
+void RemoveErrorList(const std::string& errorListFile, const std::string& inputFile);
 
 // The lines of an error list: header, empty line, messages and, when there are
 // any, an empty line and the closing request.

@@ -1,7 +1,5 @@
 #include "ReportWriter.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <utility>
 
 #include "NumberFormat.h"
@@ -11,19 +9,8 @@ namespace pelorin {
 
 ReportWriter::ReportWriter() = default;
 
-ReportWriter::ReportWriter(std::string path) : path_(std::move(path)), tempPath_(path_ + ".part") {
-    file_ = std::fopen(tempPath_.c_str(), "wb");
-    if (file_ == nullptr) throw FileFault(errno);
-}
-
-ReportWriter::~ReportWriter() { Discard(); }
-
-void ReportWriter::Discard() noexcept {
-    if (file_ != nullptr) {
-        std::fclose(file_);
-        file_ = nullptr;
-        std::remove(tempPath_.c_str());
-    }
+ReportWriter::ReportWriter(std::string path) : path_(std::move(path)) {
+    if (const int error = file_.Begin(path_); error != 0) throw FileFault(error);
 }
 
 void ReportWriter::Number(double value, int width, int decimals) {
@@ -31,25 +18,9 @@ void ReportWriter::Number(double value, int width, int decimals) {
 }
 
 void ReportWriter::Commit() {
-    if (file_ == nullptr) return;
-    const bool written = std::fwrite(text_.data(), 1, text_.size(), file_) == text_.size() &&
-                         std::fflush(file_) == 0;
-    int error = errno;
-    if (!written) {
-        Discard();
-        throw FileFault(error);
-    }
-    std::FILE* file = std::exchange(file_, nullptr);
-    if (std::fclose(file) != 0) {
-        error = errno;
-        std::remove(tempPath_.c_str());
-        throw FileFault(error);
-    }
-    if (std::rename(tempPath_.c_str(), path_.c_str()) != 0) {
-        error = errno;
-        std::remove(tempPath_.c_str());
-        throw FileFault(error);
-    }
+    if (!file_.Begun()) return;
+    if (const int error = file_.Write(text_); error != 0) throw FileFault(error);
+    if (const int error = file_.Commit(); error != 0) throw FileFault(error);
 }
 
 std::string ChangeFileExt(const std::string& path, const std::string& extension) {

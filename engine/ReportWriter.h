@@ -1,16 +1,18 @@
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <string_view>
+
+#include "FileSystem.h"
 
 namespace pelorin {
 
 // The report of a run. Lines are gathered in memory (a report is some sixty
-// lines) and reach the disk only when the run ends normally: they go into a
-// temporary file beside the report, which is then renamed over it. A run that
-// stops on a fault leaves the previous report as it was. The temporary file is
-// created when the writer is, so an unwritable folder stops the run at once.
+// lines) and reach the disk only when the run ends normally, through the one
+// file writer: a temporary file of its own beside the report, renamed over it.
+// A run that stops on a fault leaves the previous report as it was. The
+// temporary file is created when the writer is, so an unwritable folder stops
+// the run at once.
 class ReportWriter {
 public:
     // A writer for the report file at `path`; throws RunError when the
@@ -18,7 +20,6 @@ public:
     explicit ReportWriter(std::string path);
     // A writer that keeps the text in memory only (tests, benchmarks).
     ReportWriter();
-    ~ReportWriter();
 
     ReportWriter(const ReportWriter&) = delete;
     ReportWriter& operator=(const ReportWriter&) = delete;
@@ -39,11 +40,8 @@ public:
     const std::string& Path() const { return path_; }
 
 private:
-    void Discard() noexcept;
-
     std::string path_;
-    std::string tempPath_;
-    std::FILE* file_ = nullptr;
+    FileReplacement file_;
     std::string text_;
 };
 

@@ -17,7 +17,9 @@ std::string FaultText(Fault fault, int systemError) {
         case Fault::FileAccessDenied: return "File access denied";
         case Fault::ReadBeyondEnd: return "Read beyond end of file";
         case Fault::DiskFull: return "Disk full";
-        case Fault::InvalidNumericInput: return "Invalid numeric input";
+        case Fault::InvalidNumericInput:
+        case Fault::NumberTooLong: return "Invalid numeric input";
+        case Fault::LineTooLong: return "A line is longer than 16 MiB";
         case Fault::IoError: return "I/O error " + std::to_string(systemError);
         case Fault::SearchFailed: return "The search found no answer";
         case Fault::Cancelled: return "The run was cancelled";

@@ -20,6 +20,8 @@ enum class Fault {
     ReadBeyondEnd,
     DiskFull,
     InvalidNumericInput,
+    NumberTooLong,  // more than 64 characters: read as "Invalid numeric input"
+    LineTooLong,    // a line beyond the bound of the text reader: a corrupt file
     IoError,
     SearchFailed,
     Cancelled,

@@ -3,56 +3,58 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstdio>
 #include <locale.h>
-#include <sys/stat.h>
 
 #include "RunError.h"
 
 namespace pelorin {
 
-TextReader::TextReader(const std::string& path) {
+TextReader::TextReader(const std::string& path) : buffer_(64 * 1024) {
     if (path.empty()) throw RunError(Fault::FileNotFound);
-    file_ = std::fopen(path.c_str(), "rb");
-    if (file_ == nullptr) throw FileFault(errno);
-    // A folder opens like a file here but has no text: it counts as a file
-    // that cannot be opened.
-    struct stat info {};
-    if (fstat(fileno(file_), &info) == 0 && S_ISDIR(info.st_mode)) {
-        std::fclose(file_);
-        file_ = nullptr;
-        throw FileFault(EISDIR);
-    }
+    if (const int error = file_.Open(path); error != 0) throw FileFault(error);
 }
 
-TextReader::~TextReader() {
-    if (file_ != nullptr) std::fclose(file_);
-}
-
-void TextReader::CheckStream() {
-    if (std::ferror(file_)) throw FileFault(errno != 0 ? errno : EIO);
+bool TextReader::Fill() {
+    if (ended_) return false;
+    int error = 0;
+    const long count = file_.Read(buffer_.data(), buffer_.size(), error);
+    if (count < 0) throw FileFault(error);
+    next_ = 0;
+    filled_ = static_cast<std::size_t>(count);
+    ended_ = count == 0;
+    return !ended_;
 }
 
 int TextReader::Peek() {
-    const int ch = std::getc(file_);
-    if (ch == EOF) {
-        CheckStream();
-        return EOF;
-    }
-    std::ungetc(ch, file_);
-    return ch;
+    if (next_ == filled_ && !Fill()) return EOF;
+    return static_cast<unsigned char>(buffer_[next_]);
 }
 
 int TextReader::Get() {
-    const int ch = std::getc(file_);
-    if (ch == EOF) CheckStream();
+    const int ch = Peek();
+    if (ch == EOF) return EOF;
+    ++next_;
+    if (ch == '\n' || ch == '\r') {
+        if (!(ch == '\n' && afterCr_)) ++line_;
+        lineLength_ = 0;
+    } else if (++lineLength_ > kMaxLineLength) {
+        throw RunError(Fault::LineTooLong,
+                       "line " + std::to_string(line_) + " is longer than 16 MiB");
+    }
+    afterCr_ = ch == '\r';
     return ch;
 }
 
 bool TextReader::AtEnd() { return Peek() == EOF; }
 
 void TextReader::Rewind() {
-    if (std::fseek(file_, 0, SEEK_SET) != 0) throw FileFault(errno);
-    std::clearerr(file_);
+    if (const int error = file_.Rewind(); error != 0) throw FileFault(error);
+    next_ = filled_ = 0;
+    ended_ = false;
+    lineLength_ = 0;
+    line_ = 1;
+    afterCr_ = false;
 }
 
 std::string TextReader::ReadLine() {
@@ -103,6 +105,7 @@ double TextReader::ReadReal() {
         token.push_back(static_cast<char>(Get()));
         ch = Peek();
     }
+    if (ch != EOF && !IsSeparator(ch)) throw RunError(Fault::NumberTooLong);
     const std::optional<double> value = ParseReal(token);
     if (!value) throw RunError(Fault::InvalidNumericInput);
     return *value;

@@ -1,19 +1,25 @@
 #pragma once
 
-#include <cstdio>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "FileSystem.h"
 
 namespace pelorin {
 
 // Reads a single-byte text file the way the program's files are read: a line
 // ends at LF, CR LF or a lone CR; numbers are read in free format. Every fault
-// becomes a RunError with the run-time text of the file layer.
+// becomes a RunError with the run-time text of the file layer. Only regular
+// files are read. A line longer than kMaxLineLength ends the reading with
+// Fault::LineTooLong, so that a file without line ends cannot take the memory.
 class TextReader {
 public:
+    static constexpr std::size_t kMaxLineLength = 16 * 1024 * 1024;
+
     explicit TextReader(const std::string& path);
-    ~TextReader();
     TextReader(const TextReader&) = delete;
     TextReader& operator=(const TextReader&) = delete;
 
@@ -26,16 +32,24 @@ public:
     // Up to `count` characters of the current line; the line end is not consumed.
     std::string ReadChars(std::size_t count);
     // One real number: separators (blanks, control characters, line ends) are
-    // skipped, then a run of at most 64 other characters must be a number.
-    // Only separators before the end of the file read as 0.
+    // skipped, then a run of at most 64 other characters must be a number;
+    // a longer run is Fault::NumberTooLong. Only separators before the end of
+    // the file read as 0.
     double ReadReal();
 
 private:
     int Peek();
     int Get();
-    void CheckStream();
+    bool Fill();
 
-    std::FILE* file_ = nullptr;
+    FileReader file_;
+    std::vector<char> buffer_;
+    std::size_t next_ = 0;   // the next byte of buffer_ to hand out
+    std::size_t filled_ = 0;  // bytes of buffer_ that hold file content
+    bool ended_ = false;      // the file gave no more bytes
+    std::size_t lineLength_ = 0;  // bytes of the current line handed out so far
+    long line_ = 1;               // the number of the current line
+    bool afterCr_ = false;        // the last byte handed out was a CR
 };
 
 // A real number in the program's files: an optional sign, digits with an
