@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -36,10 +37,16 @@ inline bool WorthSpeculating(const DrainageCase& c, double L) {
 
 // A few worker threads owned by one search; each worker runs one job at a time
 // and sleeps between jobs. Destroying the crew waits for the running jobs.
+// When the system refuses more threads (a process limit), the workers without
+// a thread run their jobs on the caller, at once: slower, the same results.
 class SpeculationCrew {
   public:
     explicit SpeculationCrew(int workers) : jobs_(workers), busy_(workers, false) {
-        for (int w = 0; w < workers; ++w) threads_.emplace_back([this, w] { Work(w); });
+        try {
+            for (int w = 0; w < workers; ++w) threads_.emplace_back([this, w] { Work(w); });
+        } catch (const std::system_error&) {
+            // Fewer threads than workers: see Start.
+        }
     }
     SpeculationCrew(const SpeculationCrew&) = delete;
     SpeculationCrew& operator=(const SpeculationCrew&) = delete;
@@ -53,6 +60,10 @@ class SpeculationCrew {
     }
 
     void Start(int worker, std::function<void()> job) {
+        if (worker >= static_cast<int>(threads_.size())) {
+            job();
+            return;
+        }
         std::lock_guard lock(mutex_);
         jobs_[worker] = std::move(job);
         busy_[worker] = true;
