@@ -39,10 +39,12 @@ void QuietQtNotes(QtMsgType type, const QMessageLogContext&, const QString& mess
 }
 
 // Text needs a GUI application; the offscreen platform lets it run without a
-// display. Qt is given no arguments, so that it cannot take any of ours.
+// display, whatever platform the environment names (one without its display
+// would abort the program). Qt is given no arguments, so that it cannot take
+// any of ours.
 std::unique_ptr<QGuiApplication> StartGuiApplication() {
     qInstallMessageHandler(QuietQtNotes);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "pelorin-cli";
     static char* argv[] = {name, nullptr};
@@ -62,6 +64,8 @@ int RunGraphCommand(const std::vector<std::string>& arguments) {
         std::cerr << "Usage: pelorin-cli graph [--bw] REPORT IMAGE\n";
         return 2;
     }
+    const std::string refusal = PictureOverReportRefusal(parsed.Image, parsed.Report);
+    if (!refusal.empty()) return Fail(parsed.Image, refusal);
     TDMPelorin dataModule;
     const std::string readMessage = dataModule.ReadReportProfile(parsed.Report);
     if (!readMessage.empty()) return Fail(parsed.Report, readMessage);
@@ -69,7 +73,7 @@ int RunGraphCommand(const std::vector<std::string>& arguments) {
     const auto application = StartGuiApplication();
     const GraphPicture picture = DrawGraph(GraphRequestFrom(dataModule, parsed.InColour));
     if (!picture.Drawn()) return Fail(parsed.Report, picture.Refusal.toStdString());
-    const QString saveError = SaveGraphImage(picture.Image, QString::fromStdString(parsed.Image));
+    const QString saveError = SaveGraphImage(picture.Image, parsed.Image);
     if (!saveError.isEmpty()) return Fail(parsed.Image, saveError.toStdString());
     std::cout << parsed.Image << '\n';
     return 0;

@@ -1,5 +1,7 @@
 #include "GraphDrawing.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QFontMetrics>
 #include <QImageWriter>
 #include <QLocale>
@@ -11,6 +13,7 @@
 #include <optional>
 #include <utility>
 
+#include "FileSystem.h"
 #include "GuardedArithmetic.h"
 #include "RunError.h"
 #include "TDMPelorin.h"
@@ -301,11 +304,38 @@ GraphPicture DrawGraph(const GraphRequest& request) {
     return picture;
 }
 
+QString SaveGraphImage(const QImage& image, const std::string& fileName) {
+    // Encoded in memory first, so that the file is written in one piece by the
+    // program's one writer: a picture that cannot be written whole leaves the
+    // old one as it was, and the failure keeps its run-time text.
+    const bool png = fileName.size() >= 4 &&
+                     QByteArray::fromStdString(fileName.substr(fileName.size() - 4)).toLower() ==
+                         ".png";
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, png ? "png" : "bmp");
+    if (!writer.write(image)) return writer.errorString();
+    bool begun = false;
+    const int error =
+        ReplaceFile(fileName, std::string_view(bytes.constData(), bytes.size()), begun);
+    if (error == 0) return {};
+    return QString::fromLatin1(FileFault(error).what());
+}
+
 QString SaveGraphImage(const QImage& image, const QString& fileName) {
-    const bool png = fileName.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
-    QImageWriter writer(fileName, png ? "png" : "bmp");
-    if (writer.write(image)) return {};
-    return writer.errorString();
+    return SaveGraphImage(image, QFile::encodeName(fileName).toStdString());
+}
+
+std::string PictureOverReportRefusal(const std::string& imageName,
+                                     const std::string& reportName) {
+    NodeInfo image;
+    NodeInfo report;
+    InspectFile(imageName, image);
+    InspectFile(reportName, report);
+    if (!SameFile(image, report)) return {};
+    return "The picture cannot be written: " + imageName + " is the report " + reportName +
+           ", which it would replace. Give the picture another name.";
 }
 
 }  // namespace pelorin::graph

@@ -114,8 +114,16 @@ GraphPicture DrawGraph(const GraphRequest& request);
 QFont GraphFont(bool large);
 
 // Writes a PNG file when the name ends in ".png", a Windows bitmap otherwise.
-// Returns the writer's error text, or an empty text when the file was written.
+// Returns the error text (the run-time text of a file fault), or an empty text
+// when the file was written. The name is taken as the bytes given.
+QString SaveGraphImage(const QImage& image, const std::string& fileName);
+// The same for a name of the windows, in the system's encoding of file names.
 QString SaveGraphImage(const QImage& image, const QString& fileName);
+
+// Why a picture may not be written under `imageName`: it is the report it is
+// drawn from (the same file under any spelling, a link or a hard link). Empty
+// when it may.
+std::string PictureOverReportRefusal(const std::string& imageName, const std::string& reportName);
 
 // The footer's web address.
 inline constexpr const char* kProgramWebAddress = "https://pelorin.example.org";
