@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Engines.h"
+#include "FileSystem.h"
 #include "InputFile.h"
 #include "RunError.h"
 #ifdef PELORIN_WITH_GRAPH
@@ -52,7 +53,27 @@ class StderrSink : public pelorin::RunSink {
 
 enum class FileOutcome { Reported = 0, Refused = 1, Failed = 2 };
 
+// Why a name cannot be run, said before anything is read or written; empty
+// when it can. A FIFO or a device is not even opened: it could hang the run or
+// be read twice, and its report would land among the devices.
+std::string RefusalBeforeReading(const std::string& fileName) {
+    if (std::string refusal = pelorin::InputNameRefusal(fileName); !refusal.empty())
+        return refusal;
+    pelorin::NodeInfo info;
+    pelorin::InspectFile(fileName, info);
+    const bool stream = info.Kind == pelorin::NodeKind::Other ||
+                        (info.Kind == pelorin::NodeKind::Regular &&
+                         pelorin::LeadsToADescriptor(fileName));
+    if (!stream) return {};
+    return "not a regular file (a device, a FIFO or a stream): an input file must be a regular "
+           "file, beside which its report is written; it was not read";
+}
+
 FileOutcome RunFile(const std::string& fileName, int threads) {
+    if (const std::string refusal = RefusalBeforeReading(fileName); !refusal.empty()) {
+        std::cerr << fileName << ": " << refusal << '\n';
+        return FileOutcome::Failed;
+    }
     const pelorin::InputReadResult input = pelorin::ReadInputFile(fileName);
     if (input.Status != pelorin::FileStatus::Ok) {
         for (const std::string& message : input.Messages)
@@ -98,6 +119,10 @@ int ParseThreads(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before any file is opened: closed standard streams must not be taken by
+    // a report, whose lines they would then receive.
+    pelorin::KeepStandardStreamsOpen();
+    pelorin::RemoveTemporaryFilesOnSignals();
     // A write beyond the file-size limit fails with a "Disk full" message
     // instead of killing the program.
     std::signal(SIGXFSZ, SIG_IGN);

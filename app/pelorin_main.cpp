@@ -4,11 +4,17 @@
 #include <QApplication>
 
 #include "BaseForm.h"
+#include "FileSystem.h"
 #include "Program.h"
 #include "QtUserDialogs.h"
 #include "ScreenshotTour.h"
 
 int main(int argc, char** argv) {
+    // Before any file is opened: a closed standard stream must not be taken
+    // by a file of the program. A signal that ends the program removes the
+    // temporary file of a write under way first.
+    pelorin::KeepStandardStreamsOpen();
+    pelorin::RemoveTemporaryFilesOnSignals();
     // A write beyond the file-size limit fails with a "Disk full" message
     // instead of killing the program.
     std::signal(SIGXFSZ, SIG_IGN);

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QKeySequence>
@@ -181,6 +182,12 @@ void TGraphicsSheet::SaveGraph(bool inColour) {
                                                                  QStringLiteral("bmp"), QString()});
     if (fileName.isEmpty()) {
         ShowMessage(QString::fromLatin1(kNotSaved));
+        return;
+    }
+    const std::string refusal =
+        graph::PictureOverReportRefusal(QFile::encodeName(fileName).toStdString(), dm.CurrentFileName);
+    if (!refusal.empty()) {
+        ShowMessage(QString::fromLocal8Bit(refusal));
         return;
     }
     if (QFileInfo::exists(fileName) && !dialogs.AskYesNo(QString::fromLatin1(kOverwrite))) return;

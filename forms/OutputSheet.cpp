@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include "BaseForm.h"
+#include "FileSystem.h"
 #include "PelorinUtils.h"
 #include "Pictures.h"
 #include "QtText.h"
@@ -29,14 +30,8 @@ QPushButton* Button(QWidget* parent, const QString& caption, const QRect& place,
 }
 
 QStringList ReadErrorList() {
-    QFile file(QString::fromLatin1(kErrorListFile));
     QStringList lines;
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return lines;
-    while (!file.atEnd()) {
-        QByteArray line = file.readLine();
-        while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
-        lines << QString::fromLatin1(line);
-    }
+    for (const std::string& line : ReadReportLines(kErrorListFile).Lines) lines << FromFileText(line);
     return lines;
 }
 
@@ -159,7 +154,7 @@ void TOutputSheet::ShowErrorList() {
     if (QFile::exists(QString::fromLatin1(kErrorListFile))) {
         errorList_ = ReadErrorList();
         errorList_ << QString();
-        QFile::remove(QString::fromLatin1(kErrorListFile));
+        RemoveEntry(kErrorListFile);
     }
     FillMemo(errorList_);
 }

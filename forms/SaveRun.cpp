@@ -1,14 +1,13 @@
 #include "SaveRun.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <thread>
 #include <vector>
 
 #include <QFileInfo>
 
 #include "Engines.h"
+#include "FileSystem.h"
 #include "InputChecks.h"
 #include "PelorinUtils.h"
 #include "QtText.h"
@@ -39,7 +38,7 @@ class RunLock {
 }  // namespace
 
 void AnnounceCalculation(const DispatchJob& job, TRunChannel& channel) {
-    std::remove(job.ErrorListFile.c_str());
+    RemoveErrorList(job.ErrorListFile, job.Case.InputFileName);
     channel.AddProgressLine(" Calculating .....");
     channel.Pause(job.Pause);
     channel.AddProgressLine(" Please wait .....");
@@ -105,6 +104,11 @@ void TSaveRun::InputSaveExecute() {
     for (;;) {
         if (!AskInputFileName() || flags_.SaveCancelled) {
             dialogs_.ShowMessage(QStringLiteral("The input data were not saved"));
+            return;
+        }
+        if (const std::string refusal = InputNameRefusal(dm_.CurrentFileName);
+            !refusal.empty()) {
+            dialogs_.ShowMessage(FromFileText(refusal));
             return;
         }
         if (DotsInFileName(dm_.CurrentFileName) <= 1) break;
@@ -205,12 +209,11 @@ bool TSaveRun::RunCase() {
 }
 
 void TSaveRun::ShowCheckFailure() {
-    std::FILE* errorList = std::fopen("Error.lst", "rb");
-    if (errorList == nullptr) {
-        dialogs_.ShowMessage(FromFileText(FileFault(errno).what()));
+    FileReader errorList;
+    if (const int error = errorList.Open("Error.lst"); error != 0) {
+        dialogs_.ShowMessage(FromFileText(FileFault(error).what()));
         return;
     }
-    std::fclose(errorList);
     flags_.OutputShown = false;
     host_.HideFigureWindow();
     output_.HideFigureButton();

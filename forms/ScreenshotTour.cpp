@@ -1,6 +1,7 @@
 #include "ScreenshotTour.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -11,6 +12,7 @@
 
 #include <cstdio>
 
+#include "FileSystem.h"
 #include "Program.h"
 #include "ScriptedUserDialogs.h"
 
@@ -27,6 +29,18 @@ void Settle(int milliseconds = 150) {
     }
 }
 
+// Encoded in memory and written by the program's one writer, like every file
+// the program writes.
+bool SavePng(const QImage& image, const QString& path) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) return false;
+    bool begun = false;
+    return ReplaceFile(QFile::encodeName(path).toStdString(),
+                       std::string_view(bytes.constData(), bytes.size()), begun) == 0;
+}
+
 class Camera {
   public:
     explicit Camera(const QString& folder) : folder_(folder) { QDir().mkpath(folder); }
@@ -34,7 +48,7 @@ class Camera {
     void Take(QWidget& window, const QString& name) {
         Settle();
         const QString path = QDir(folder_).filePath(name);
-        if (!window.grab().save(path, "PNG")) {
+        if (!SavePng(window.grab().toImage(), path)) {
             std::fprintf(stderr, "screenshot tour: %s could not be saved\n", qPrintable(path));
             failed_ = true;
         }
