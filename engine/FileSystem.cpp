@@ -206,7 +206,9 @@ long FileReader::Read(char* buffer, std::size_t size, int& error) {
     }
 }
 
-int FileReader::Rewind() { return lseek(fd_, 0, SEEK_SET) < 0 ? errno : 0; }
+int FileReader::Rewind() {
+    return lseek(fd_, 0, SEEK_SET) < 0 ? errno : 0;
+}
 
 // ---------------------------------------------------------------- writing
 
@@ -235,9 +237,8 @@ int FileReplacement::Begin(const std::string& target) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = TemporaryNameFor(target);
         const int slot = ReserveSlot(name);
-        const int fd =
-            open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
-                 0666);
+        const int fd = open(name.c_str(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
         if (fd < 0) {
             const int error = errno;
             SetSlot(slot, kFree);

@@ -75,10 +75,6 @@ struct RunRow {
 };
 
 std::vector<RunRow> RunRows() {
-    const auto linkPart = [](const std::string& target) {
-        return
-            [target](const TempDir& dir) { fs::create_symlink(target, dir.File("case.out.part")); };
-    };
     const auto linkErrorList = [](const std::string& target) {
         return [target](const TempDir& dir) { fs::create_symlink(target, dir.File("Error.lst")); };
     };
@@ -86,20 +82,14 @@ std::vector<RunRow> RunRows() {
         "A program error occurred.Real numbers in the inputfile \"case.inp\" are corrupt";
     const std::string corruptCode =
         "A program error occurred.The code in the inputfile \"case.inp\" is corrupt";
+    // Faults of the disk that need no privileges; those that need a private
+    // mount (a read-only folder, a full disk) are in FaultCliMounts below.
     return {
-        // Root may write anywhere, so an unwritable folder is a new name in
-        // sysfs, which refuses to create files.
-        {"report folder unwritable", kGoodCase, linkPart("/sys/kernel/pelorin.part"), 2,
-         "File access denied"},
-        {"report on a full disk (/dev/full)", kGoodCase, linkPart("/dev/full"), 2, "Disk full"},
         {"report beyond the file-size limit", kGoodCase, nullptr, 2, "Disk full",
          "ulimit -f 2;"},
-        {"report name is a folder", kGoodCase,
-         [](const TempDir& dir) { fs::create_directory(dir.File("case.out.part")); }, 2,
-         "Invalid filename"},
-        {"Error.lst folder unwritable", kGoodCase, linkErrorList("/sys/kernel/Error.lst"), 2,
-         "File access denied"},
-        {"Error.lst on a full disk", kGoodCase, linkErrorList("/dev/full"), 2, "Disk full"},
+        // A link to a device is written in place: /dev/full refuses every byte.
+        {"Error.lst on a full disk", kGoodCase, linkErrorList("/dev/full"), 2,
+         "The error list Error.lst cannot be written in the current folder: Disk full"},
         {"Error.lst is a folder", kGoodCase,
          [](const TempDir& dir) { fs::create_directory(dir.File("Error.lst")); }, 2,
          "Invalid filename"},
@@ -123,9 +113,28 @@ std::vector<RunRow> RunRows() {
         {"no final line end", kGoodCase.substr(0, kGoodCase.size() - 2), nullptr, 0, ""},
         {"10 MB title", std::string(10'000'000, 'T') + "\r\n" + kGoodCase.substr(4), nullptr, 0,
          ""},
+        // A number is at most 64 characters: a longer one is refused, not split.
         {"10 MB number line", kHead + "Spa Dar\r\n" + std::string(10'000'000, '1') + "\r\n",
-         nullptr, 1, "Make sure that"},
+         nullptr, 2, corruptNumbers + " (number 1 is too long)"},
+        {"65-digit number", Replaced(kGoodCase, " 2.0 1.0", std::string(" ").append(65, '2').append(" 1.0")),
+         nullptr, 2, corruptNumbers + " (number 3 is too long)"},
+        {"64-digit number", Replaced(kGoodCase, "0.01 ", std::string("0.").append(62, '0').append(" ")),
+         nullptr, 1, "Make sure that R > 0."},
+        // Lines are read up to 16 MiB; a longer one makes the file corrupt.
+        {"17 MiB title", std::string(17 << 20, 'T') + "\r\n" + kGoodCase.substr(4), nullptr, 2,
+         "A program error occurred.The inputfile \"case.inp\" is corrupt: line 1 is longer than "
+         "16 MiB"},
     };
+}
+
+// The temporary files left in a folder (their names end in ".part").
+std::vector<std::string> Temporaries(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.ends_with(".part")) names.push_back(name);
+    }
+    return names;
 }
 
 TEST(FaultCliRun, EndsWithAMessageAndLeavesTheFiles) {
@@ -145,7 +154,104 @@ TEST(FaultCliRun, EndsWithAMessageAndLeavesTheFiles) {
         } else {
             EXPECT_EQ(report, kEarlierReport);
         }
-        EXPECT_FALSE(fs::is_regular_file(dir.File("case.out.part")));
+        EXPECT_EQ(Temporaries(dir.Path()), std::vector<std::string>{});
+    }
+}
+
+// A folder where the report is expected: refused before the engine runs, the
+// folder and what is in it stay.
+TEST(FaultCliRun, AReportNameTakenByAFolderIsRefused) {
+    TempDir dir;
+    WriteFile(dir.File("case.inp"), kGoodCase);
+    fs::create_directory(dir.File("case.out"));
+    WriteFile(dir.File("case.out/kept"), kEarlierReport);
+    const Cli cli = RunCli({"run", "case.inp"}, dir.Path());
+    EXPECT_EQ(cli.exitCode, 2);
+    EXPECT_NE(cli.err.find("case.inp: Invalid filename"), std::string::npos) << cli.err;
+    EXPECT_EQ(cli.err.find("Still working"), std::string::npos) << cli.err;
+    EXPECT_EQ(ReadFile(dir.File("case.out/kept")), kEarlierReport);
+    EXPECT_EQ(Temporaries(dir.Path()), std::vector<std::string>{});
+}
+
+// ------------------------------------------- faults of a real disk (private mounts)
+
+// Whether this process may mount in a private mount namespace (root, as in CI).
+bool CanMountPrivately() {
+    static const bool can = std::system("unshare -m true >/dev/null 2>&1") == 0;
+    return can;
+}
+
+struct MountRow {
+    const char* name;
+    // Shell lines run as root in a private mount namespace, in the test folder,
+    // before the command: d/ holds the files (copied from src/), w/ is the
+    // current folder of the command.
+    std::string mount;
+    std::vector<std::string> args;
+    std::string message;
+};
+
+// A small tmpfs on a folder, given the files of src/ and filled to the brim.
+std::string FullDisk(const std::string& folder) {
+    return "mount -t tmpfs -o size=64k tmpfs " + folder + " && cp src/* " + folder +
+           "/ && (cat /dev/zero >" + folder + "/filler 2>/dev/null || true)";
+}
+
+std::string ReadOnly(const std::string& folder) {
+    return "mount --bind " + folder + " " + folder + " && mount -o remount,bind,ro " + folder;
+}
+
+std::vector<MountRow> MountRows() {
+    return {
+        {"report folder read-only", ReadOnly("d"), {"run", "../d/case.inp"}, "File access denied"},
+        {"report on a full disk", FullDisk("d"), {"run", "../d/case.inp"}, "Disk full"},
+        {"current folder read-only", ReadOnly("w"), {"run", "../d/case.inp"},
+         "The error list Error.lst cannot be written in the current folder: File access denied"},
+        {"current folder on a full disk", FullDisk("w"), {"run", "../d/case.inp"},
+         "The error list Error.lst cannot be written in the current folder: Disk full"},
+        {"picture folder read-only", ReadOnly("d"), {"graph", "../d/good.out", "../d/graph.bmp"},
+         "File access denied"},
+        {"picture on a full disk", FullDisk("d"), {"graph", "../d/good.out", "../d/graph.bmp"},
+         "Disk full"},
+        {"PNG on a full disk", FullDisk("d"), {"graph", "../d/good.out", "../d/graph.png"},
+         "Disk full"},
+    };
+}
+
+TEST(FaultCliMounts, AFullOrReadOnlyDiskEndsWithAMessageAndLeavesTheFiles) {
+    if (!CanMountPrivately()) GTEST_SKIP() << "no private mount namespace here (needs root)";
+    TempDir good;
+    WriteFile(good.File("good.inp"), kGoodCase);
+    ASSERT_EQ(RunCli({"run", "good.inp"}, good.Path()).exitCode, 0);
+    const std::string goodReport = ReadFile(good.File("good.out"));
+    for (const MountRow& row : MountRows()) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        for (const char* folder : {"src", "d", "w", "seen"}) fs::create_directory(dir.File(folder));
+        WriteFile(dir.File("src/case.inp"), kGoodCase);
+        WriteFile(dir.File("src/case.out"), kEarlierReport);
+        WriteFile(dir.File("src/good.out"), goodReport);
+        WriteFile(dir.File("src/graph.bmp"), "earlier graph");
+        WriteFile(dir.File("src/graph.png"), "earlier graph");
+        // What the command left is copied out before the namespace ends.
+        std::string command = "cp src/* d/ && " + row.mount + " && cd w && timeout 20 '" +
+                              std::string(PELORIN_CLI) + "'";
+        for (const std::string& arg : row.args) command += " '" + arg + "'";
+        command +=
+            " >/dev/null 2>../cli.err </dev/null; status=$?; cd .. && cp -a d/. seen/ && "
+            "rm -f seen/filler && exit $status";
+        WriteFile(dir.File("script"), command);
+        const int status =
+            std::system(("cd '" + dir.Path().string() + "' && unshare -m sh script").c_str());
+        const std::string err = ReadFile(dir.File("cli.err"));
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 2) << err;
+        EXPECT_NE(err.find(row.message), std::string::npos) << err;
+        for (const char* name : {"case.inp", "case.out", "good.out", "graph.bmp", "graph.png"})
+            EXPECT_EQ(ReadFile(dir.File(std::string("seen/") + name)),
+                      ReadFile(dir.File(std::string("src/") + name)))
+                << name;
+        EXPECT_EQ(Temporaries(dir.File("seen")), std::vector<std::string>{});
+        EXPECT_EQ(Temporaries(dir.File("w")), std::vector<std::string>{});
     }
 }
 
@@ -275,12 +381,12 @@ TEST(FaultInputWriter, AFailedWriteKeepsTheEarlierFile) {
         std::string path;
         FileStatus status;
     };
-    fs::create_symlink("/dev/full", dir.File("full.inp"));
     const std::vector<Row> rows = {
         {"path under a file", dir.File("file") + "/sub/x.inp", FileStatus::CannotOpen},
         {"name is a folder", dir.Path().string(), FileStatus::CannotOpen},
         {"sysfs refuses new files", "/sys/kernel/pelorin.inp", FileStatus::CannotOpen},
-        {"full disk", dir.File("full.inp"), FileStatus::Corrupt},
+        // a device is written in place, and /dev/full takes no byte
+        {"full disk", "/dev/full", FileStatus::Corrupt},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -288,7 +394,14 @@ TEST(FaultInputWriter, AFailedWriteKeepsTheEarlierFile) {
         EXPECT_EQ(written.Status, row.status);
         EXPECT_NE(written.Message.find(row.path), std::string::npos) << written.Message;
     }
-    EXPECT_TRUE(fs::is_symlink(dir.File("full.inp")));
+
+    // A link at the name is replaced by the new file; what it named stays.
+    WriteFile(dir.File("victim"), "not an input file");
+    fs::create_symlink(dir.File("victim"), dir.File("linked.inp"));
+    EXPECT_EQ(WriteInputFile(dir.File("linked.inp"), c).Status, FileStatus::Ok);
+    EXPECT_EQ(ReadFile(dir.File("victim")), "not an input file");
+    EXPECT_FALSE(fs::is_symlink(dir.File("linked.inp")));
+    EXPECT_EQ(ReadInputFile(dir.File("linked.inp")).Case.Title1, "T1");
 
     // The file-size limit: the earlier file is smaller than the new text.
     WriteFile(dir.File("case.inp"), kGoodCase);
@@ -303,7 +416,7 @@ TEST(FaultInputWriter, AFailedWriteKeepsTheEarlierFile) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(written.Status, FileStatus::Corrupt);
     EXPECT_EQ(ReadFile(dir.File("case.inp")), kGoodCase);
-    EXPECT_FALSE(fs::exists(dir.File("case.inp.part")));
+    EXPECT_EQ(Temporaries(dir.Path()), std::vector<std::string>{});
 }
 
 }  // namespace

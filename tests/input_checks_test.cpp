@@ -401,7 +401,10 @@ TEST(InputChecks, AnErrorListThatCannotBeCreatedStopsTheCheck) {
         CheckSpacingInput(c, input, dir.File("no-such-folder/Error.lst"));
         ADD_FAILURE() << "the check ended normally";
     } catch (const RunError& error) {
-        EXPECT_STREQ(error.what(), "File not found");
+        EXPECT_EQ(error.Kind(), Fault::FileNotFound);
+        EXPECT_EQ(std::string(error.what()),
+                  "The error list " + dir.File("no-such-folder/Error.lst") +
+                      " cannot be written: File not found");
     }
 }
 

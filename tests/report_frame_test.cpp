@@ -339,9 +339,9 @@ TEST_P(ReportOnDisk, ASuccessfulRunReplacesTheReportWhole) {
 TEST_P(ReportOnDisk, AnUnwritableReportStopsTheRunAndKeepsThePreviousReport) {
     TempDir dir;
     const std::string input = WriteCase(dir.File("case.inp"), "Spa", "Dar", kGood);
-    WriteFile(dir.File("case.out"), "previous\r\n");
-    // the temporary report's name is taken by a folder
-    test::fs::create_directory(dir.File("case.out.part"));
+    // the report's name is taken by a folder, with a file in it
+    test::fs::create_directory(dir.File("case.out"));
+    WriteFile(dir.File("case.out/previous"), "previous\r\n");
     RecordingSink sink;
     try {
         RunCalculation(RequestFor(dir, input, GetParam().method), sink);
@@ -349,7 +349,7 @@ TEST_P(ReportOnDisk, AnUnwritableReportStopsTheRunAndKeepsThePreviousReport) {
     } catch (const RunError& error) {
         EXPECT_STREQ(error.what(), "Invalid filename");
     }
-    EXPECT_EQ(ReadFile(dir.File("case.out")), "previous\r\n");
+    EXPECT_EQ(ReadFile(dir.File("case.out/previous")), "previous\r\n");
     EXPECT_TRUE(sink.lines.empty()) << "the engine ran: " << sink.lines;
 }
 
