@@ -241,6 +241,31 @@ TEST_F(GraphicsSheetTest, SaveAsksBeforeOverwritingAndSaysWhereItSaved) {
     EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32), sheet.GraphPicture());
 }
 
+// The picture never replaces the report it is drawn from, under any name; a
+// picture that cannot be written says why and leaves the old one.
+TEST_F(GraphicsSheetTest, SavingOverTheReportOrOnAFullDiskKeepsTheFiles) {
+    const QString report = Report(graph::test::HalfSpacing20Rows());
+    dialogs.FileAnswers << report;
+    sheet.MakeGraphics_ButtonClick();
+    const QByteArray reportBytes = ReportText("DarSpac", graph::test::HalfSpacing20Rows()).c_str();
+    ASSERT_TRUE(QFile::link(report, folder.filePath("link.bmp")));
+    for (const QString& name : {report, folder.filePath("sub/../case.out"), folder.filePath("link.bmp")}) {
+        QDir(folder.path()).mkdir("sub");
+        dialogs.FileAnswers << name;
+        dialogs.YesNoAnswers << true;
+        sheet.SaveGraphButtonClick();
+        EXPECT_TRUE(dialogs.Messages.last().contains("which it would replace")) << name.toStdString();
+        QFile kept(report);
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        EXPECT_EQ(kept.readAll(), reportBytes) << name.toStdString();
+    }
+    // /dev/full takes no byte
+    dialogs.FileAnswers << QStringLiteral("/dev/full");
+    dialogs.YesNoAnswers << true;
+    sheet.BlWhButtonClick();
+    EXPECT_EQ(dialogs.Messages.last(), "Disk full");
+}
+
 TEST_F(GraphicsSheetTest, BlackAndWhiteThenColourSavesBothAndLeavesColourOnScreen) {
     dialogs.FileAnswers << Report(graph::test::HalfSpacing20Rows());
     sheet.MakeGraphics_ButtonClick();

@@ -200,6 +200,11 @@ void FaultGuiTest::saveRunFaults_data() {
                                                        << "Disk full";
     QTest::newRow("report deleted before shown") << "report deleted"
                                                  << "could not be opened.";
+    // Names the run would clobber its input with, or break its lines by.
+    QTest::newRow("input named Error.lst") << "input named Error.lst"
+                                           << "cannot be written: it is the input file";
+    QTest::newRow("line break in the name") << "line break"
+                                            << "contains a line break (CR or LF)";
 }
 
 void FaultGuiTest::saveRunFaults() {
@@ -227,6 +232,8 @@ void FaultGuiTest::saveRunFaults() {
         };
     }
     if (fault == "Error.lst") QVERIFY(QDir().mkdir(QStringLiteral("Error.lst")));
+    if (fault == "input named Error.lst") target = h.Path(QStringLiteral("Error.lst"));
+    if (fault == "line break") target = h.Path(QStringLiteral("a\nb.inp"));
     // The input file and Error.lst fit under the limit, the report does not.
     const FileSizeLimit limit(fault == "file-size limit" ? 1024 : 0);
     if (fault == "report deleted") {
@@ -243,6 +250,8 @@ void FaultGuiTest::saveRunFaults() {
     QCOMPARE(Bytes(source), sourceBytes);
     if (reportKept) QCOMPARE(Bytes(report), kEarlier);
     if (fault == "/dev/full") QVERIFY(QFileInfo(target).isSymLink());
+    if (fault == "input named Error.lst") QVERIFY(Bytes(target).startsWith(sourceBytes.left(sourceBytes.indexOf('\r'))));
+    if (fault == "line break") QVERIFY(!QFileInfo::exists(target));
     QCOMPARE(QDir(h.Path(QString())).entryList({QStringLiteral("*.part")}, QDir::Files),
              QStringList());
     QDir().rmdir(QStringLiteral("Error.lst"));
