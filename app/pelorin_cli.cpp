@@ -57,13 +57,12 @@ enum class FileOutcome { Reported = 0, Refused = 1, Failed = 2 };
 // when it can. A FIFO or a device is not even opened: it could hang the run or
 // be read twice, and its report would land among the devices.
 std::string RefusalBeforeReading(const std::string& fileName) {
-    if (std::string refusal = pelorin::InputNameRefusal(fileName); !refusal.empty())
-        return refusal;
+    if (std::string refusal = pelorin::InputNameRefusal(fileName); !refusal.empty()) return refusal;
     pelorin::NodeInfo info;
     pelorin::InspectFile(fileName, info);
-    const bool stream = info.Kind == pelorin::NodeKind::Other ||
-                        (info.Kind == pelorin::NodeKind::Regular &&
-                         pelorin::LeadsToADescriptor(fileName));
+    const bool stream =
+        info.Kind == pelorin::NodeKind::Other ||
+        (info.Kind == pelorin::NodeKind::Regular && pelorin::LeadsToADescriptor(fileName));
     if (!stream) return {};
     return "not a regular file (a device, a FIFO or a stream): an input file must be a regular "
            "file, beside which its report is written; it was not read";

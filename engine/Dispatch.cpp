@@ -1,7 +1,7 @@
 #include "Engines.h"
 #include "InputChecks.h"
-#include "RunError.h"
 #include "ReportWriter.h"
+#include "RunError.h"
 #include "TextReader.h"
 
 namespace pelorin {
@@ -14,10 +14,11 @@ namespace {
 void RefuseReportOverInput(const DrainageCase& c) {
     const std::string report = ReportNameFor(c.InputFileName);
     if (report == c.InputFileName || !IsInputFile(report, c.InputFileName)) return;
-    throw RunError(Fault::FileAccessDenied,
-                   "The report " + report + " cannot be written: it is the input file " +
-                       c.InputFileName + ", which it would overwrite. Give the input file "
-                       "another name.");
+    throw RunError(Fault::FileAccessDenied, "The report " + report +
+                                                " cannot be written: it is the input file " +
+                                                c.InputFileName +
+                                                ", which it would overwrite. Give the input file "
+                                                "another name.");
 }
 
 }  // namespace

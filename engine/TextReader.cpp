@@ -1,10 +1,10 @@
 #include "TextReader.h"
 
+#include <locale.h>
 #include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
-#include <locale.h>
+#include <cstdlib>
 
 #include "RunError.h"
 

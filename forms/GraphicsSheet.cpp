@@ -184,8 +184,8 @@ void TGraphicsSheet::SaveGraph(bool inColour) {
         ShowMessage(QString::fromLatin1(kNotSaved));
         return;
     }
-    const std::string refusal =
-        graph::PictureOverReportRefusal(QFile::encodeName(fileName).toStdString(), dm.CurrentFileName);
+    const std::string refusal = graph::PictureOverReportRefusal(
+        QFile::encodeName(fileName).toStdString(), dm.CurrentFileName);
     if (!refusal.empty()) {
         ShowMessage(QString::fromLocal8Bit(refusal));
         return;

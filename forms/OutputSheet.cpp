@@ -31,7 +31,8 @@ QPushButton* Button(QWidget* parent, const QString& caption, const QRect& place,
 
 QStringList ReadErrorList() {
     QStringList lines;
-    for (const std::string& line : ReadReportLines(kErrorListFile).Lines) lines << FromFileText(line);
+    for (const std::string& line : ReadReportLines(kErrorListFile).Lines)
+        lines << FromFileText(line);
     return lines;
 }
 

@@ -106,8 +106,7 @@ void TSaveRun::InputSaveExecute() {
             dialogs_.ShowMessage(QStringLiteral("The input data were not saved"));
             return;
         }
-        if (const std::string refusal = InputNameRefusal(dm_.CurrentFileName);
-            !refusal.empty()) {
+        if (const std::string refusal = InputNameRefusal(dm_.CurrentFileName); !refusal.empty()) {
             dialogs_.ShowMessage(FromFileText(refusal));
             return;
         }

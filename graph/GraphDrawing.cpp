@@ -308,9 +308,9 @@ QString SaveGraphImage(const QImage& image, const std::string& fileName) {
     // Encoded in memory first, so that the file is written in one piece by the
     // program's one writer: a picture that cannot be written whole leaves the
     // old one as it was, and the failure keeps its run-time text.
-    const bool png = fileName.size() >= 4 &&
-                     QByteArray::fromStdString(fileName.substr(fileName.size() - 4)).toLower() ==
-                         ".png";
+    const bool png =
+        fileName.size() >= 4 &&
+        QByteArray::fromStdString(fileName.substr(fileName.size() - 4)).toLower() == ".png";
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -327,8 +327,7 @@ QString SaveGraphImage(const QImage& image, const QString& fileName) {
     return SaveGraphImage(image, QFile::encodeName(fileName).toStdString());
 }
 
-std::string PictureOverReportRefusal(const std::string& imageName,
-                                     const std::string& reportName) {
+std::string PictureOverReportRefusal(const std::string& imageName, const std::string& reportName) {
     NodeInfo image;
     NodeInfo report;
     InspectFile(imageName, image);

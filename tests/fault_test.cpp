@@ -85,8 +85,7 @@ std::vector<RunRow> RunRows() {
     // Faults of the disk that need no privileges; those that need a private
     // mount (a read-only folder, a full disk) are in FaultCliMounts below.
     return {
-        {"report beyond the file-size limit", kGoodCase, nullptr, 2, "Disk full",
-         "ulimit -f 2;"},
+        {"report beyond the file-size limit", kGoodCase, nullptr, 2, "Disk full", "ulimit -f 2;"},
         // A link to a device is written in place: /dev/full refuses every byte.
         {"Error.lst on a full disk", kGoodCase, linkErrorList("/dev/full"), 2,
          "The error list Error.lst cannot be written in the current folder: Disk full"},
@@ -116,10 +115,12 @@ std::vector<RunRow> RunRows() {
         // A number is at most 64 characters: a longer one is refused, not split.
         {"10 MB number line", kHead + "Spa Dar\r\n" + std::string(10'000'000, '1') + "\r\n",
          nullptr, 2, corruptNumbers + " (number 1 is too long)"},
-        {"65-digit number", Replaced(kGoodCase, " 2.0 1.0", std::string(" ").append(65, '2').append(" 1.0")),
-         nullptr, 2, corruptNumbers + " (number 3 is too long)"},
-        {"64-digit number", Replaced(kGoodCase, "0.01 ", std::string("0.").append(62, '0').append(" ")),
-         nullptr, 1, "Make sure that R > 0."},
+        {"65-digit number",
+         Replaced(kGoodCase, " 2.0 1.0", std::string(" ").append(65, '2').append(" 1.0")), nullptr,
+         2, corruptNumbers + " (number 3 is too long)"},
+        {"64-digit number",
+         Replaced(kGoodCase, "0.01 ", std::string("0.").append(62, '0').append(" ")), nullptr, 1,
+         "Make sure that R > 0."},
         // Lines are read up to 16 MiB; a longer one makes the file corrupt.
         {"17 MiB title", std::string(17 << 20, 'T') + "\r\n" + kGoodCase.substr(4), nullptr, 2,
          "A program error occurred.The inputfile \"case.inp\" is corrupt: line 1 is longer than "
@@ -205,15 +206,25 @@ std::vector<MountRow> MountRows() {
     return {
         {"report folder read-only", ReadOnly("d"), {"run", "../d/case.inp"}, "File access denied"},
         {"report on a full disk", FullDisk("d"), {"run", "../d/case.inp"}, "Disk full"},
-        {"current folder read-only", ReadOnly("w"), {"run", "../d/case.inp"},
+        {"current folder read-only",
+         ReadOnly("w"),
+         {"run", "../d/case.inp"},
          "The error list Error.lst cannot be written in the current folder: File access denied"},
-        {"current folder on a full disk", FullDisk("w"), {"run", "../d/case.inp"},
+        {"current folder on a full disk",
+         FullDisk("w"),
+         {"run", "../d/case.inp"},
          "The error list Error.lst cannot be written in the current folder: Disk full"},
-        {"picture folder read-only", ReadOnly("d"), {"graph", "../d/good.out", "../d/graph.bmp"},
+        {"picture folder read-only",
+         ReadOnly("d"),
+         {"graph", "../d/good.out", "../d/graph.bmp"},
          "File access denied"},
-        {"picture on a full disk", FullDisk("d"), {"graph", "../d/good.out", "../d/graph.bmp"},
+        {"picture on a full disk",
+         FullDisk("d"),
+         {"graph", "../d/good.out", "../d/graph.bmp"},
          "Disk full"},
-        {"PNG on a full disk", FullDisk("d"), {"graph", "../d/good.out", "../d/graph.png"},
+        {"PNG on a full disk",
+         FullDisk("d"),
+         {"graph", "../d/good.out", "../d/graph.png"},
          "Disk full"},
     };
 }

@@ -14,8 +14,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -35,7 +35,8 @@ const std::string kHead = "T1\r\nT2\r\nFile Name: x\r\n";
 const std::string kGoodCase =
     kHead + "Spa Dar\r\n0.01 1.5 2.0 1.0 2.0 0 0 0.2 0.5 0.5 0.5 0.5 0.5\r\n";
 // Refused: R = 0, and Dm = Dw.
-const std::string kRefusedR = kHead + "Spa Dar\r\n0 1.5 2.0 1.0 2.0 0 0 0.2 0.5 0.5 0.5 0.5 0.5\r\n";
+const std::string kRefusedR =
+    kHead + "Spa Dar\r\n0 1.5 2.0 1.0 2.0 0 0 0.2 0.5 0.5 0.5 0.5 0.5\r\n";
 const std::string kRefusedDm =
     kHead + "Spa Dar\r\n0.01 1.5 2.0 1.0 2.0 0 0 0.2 0.5 0.5 0.5 0.5 1.0\r\n";
 // No transmissivity: the run fails once its report is begun.
@@ -110,7 +111,8 @@ pid_t Start(const std::vector<std::string>& argv, const fs::path& folder,
     args.push_back(nullptr);
     std::vector<char*> env;
     for (char** setting = environ; *setting != nullptr; ++setting) env.push_back(*setting);
-    for (const std::string& setting : environment) env.push_back(const_cast<char*>(setting.c_str()));
+    for (const std::string& setting : environment)
+        env.push_back(const_cast<char*>(setting.c_str()));
     env.push_back(nullptr);
     const std::string where = folder.string();
     const pid_t pid = fork();
@@ -165,10 +167,10 @@ TEST(SafeFilesStreams, ClosedStandardStreamsNeverReachAReport) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         TempDir dir;
-        for (const char* name : {"case.inp", "b.inp", "c.inp"}) WriteFile(dir.File(name), kGoodCase);
-        const Shell shell =
-            RunScript(std::string("\"$CLI\" run case.inp b.inp c.inp ") + row.redirection,
-                      dir.Path());
+        for (const char* name : {"case.inp", "b.inp", "c.inp"})
+            WriteFile(dir.File(name), kGoodCase);
+        const Shell shell = RunScript(
+            std::string("\"$CLI\" run case.inp b.inp c.inp ") + row.redirection, dir.Path());
         EXPECT_EQ(shell.exitCode, 0) << shell.err;
         EXPECT_EQ(ReadFile(dir.File("case.out")), reference);
         // The other reports differ from it by their names only.
@@ -323,9 +325,8 @@ TEST(SafeFilesGraph, APictureNeverReplacesItsReport) {
         "  \"$CLI\" graph case.out \"$image\"; echo \"$image $?\"\n"
         "done\n",
         dir.Path());
-    EXPECT_EQ(shell.out,
-              "case.out 2\n./case.out 2\nsub/../case.out 2\n" + dir.Path().string() +
-                  "/case.out 2\nlink.bmp 2\nhard.png 2\n");
+    EXPECT_EQ(shell.out, "case.out 2\n./case.out 2\nsub/../case.out 2\n" + dir.Path().string() +
+                             "/case.out 2\nlink.bmp 2\nhard.png 2\n");
     EXPECT_TRUE(Contains(shell.err, "which it would replace")) << shell.err;
     EXPECT_EQ(ReadFile(dir.File("case.out")), report);
     EXPECT_TRUE(fs::is_symlink(dir.File("link.bmp")));
@@ -384,9 +385,10 @@ TEST(SafeFilesGraph, TheGraphIsDrawnOffScreenWhateverPlatformIsNamed) {
     ASSERT_EQ(RunScript("\"$CLI\" run case.inp", dir.Path()).exitCode, 0);
     for (const char* platform : {"xcb", "wayland", "eglfs", "no-such-platform"}) {
         SCOPED_TRACE(platform);
-        const Shell shell = RunScript(std::string("unset DISPLAY WAYLAND_DISPLAY; QT_QPA_PLATFORM=") +
-                                          platform + " \"$CLI\" graph case.out g.bmp",
-                                      dir.Path());
+        const Shell shell =
+            RunScript(std::string("unset DISPLAY WAYLAND_DISPLAY; QT_QPA_PLATFORM=") + platform +
+                          " \"$CLI\" graph case.out g.bmp",
+                      dir.Path());
         EXPECT_EQ(shell.exitCode, 0) << shell.err;
         EXPECT_EQ(ReadFile(dir.File("g.bmp")).substr(0, 2), "BM");
         fs::remove(dir.File("g.bmp"));
@@ -434,8 +436,9 @@ TEST(SafeFilesLongLines, ALineWithoutEndIsCorruptAndMemoryStaysBounded) {
     EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"huge.inp"});
 
     const Shell shell = RunScript("\"$CLI\" run huge.inp", dir.Path());
-    EXPECT_TRUE(Contains(shell.err, "huge.inp: A program error occurred.The inputfile "
-                                    "\"huge.inp\" is corrupt: line 1 is longer than 16 MiB"))
+    EXPECT_TRUE(Contains(shell.err,
+                         "huge.inp: A program error occurred.The inputfile "
+                         "\"huge.inp\" is corrupt: line 1 is longer than 16 MiB"))
         << shell.err;
 }
 
@@ -448,8 +451,9 @@ TEST(SafeFilesCurrentFolder, ADeletedCurrentFolderIsNamedNotTheInput) {
     const Shell shell = RunScript(
         "mkdir gone && cd gone && rmdir ../gone && \"$CLI\" run \"$OLDPWD/case.inp\"", dir.Path());
     EXPECT_EQ(shell.exitCode, 2);
-    EXPECT_TRUE(Contains(shell.err, "case.inp: The error list Error.lst cannot be written in the "
-                                    "current folder: File not found"))
+    EXPECT_TRUE(Contains(shell.err,
+                         "case.inp: The error list Error.lst cannot be written in the "
+                         "current folder: File not found"))
         << shell.err;
     EXPECT_EQ(ReadFile(dir.File("case.out")), kEarlier);
 }
@@ -502,8 +506,7 @@ TEST(SafeFilesInputs, AnInputThatIsNotARegularFileIsRefusedUnread) {
     }
     EXPECT_FALSE(fs::exists("/dev/stdin.out"));
     EXPECT_FALSE(fs::exists("/dev/zero.out"));
-    EXPECT_EQ(Names(dir.Path()),
-              (std::vector<std::string>{"case.inp", "fifo.inp", "linked.inp"}));
+    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"case.inp", "fifo.inp", "linked.inp"}));
 }
 
 // ------------------------------------------------------------------ row 18: signals
@@ -514,8 +517,7 @@ TEST(SafeFilesSignals, ASignalRemovesTheTemporaryFileAndEndsTheRunByIt) {
         TempDir dir;
         WriteFile(dir.File("case.inp"), kSlowCase);
         WriteFile(dir.File("case.out"), kEarlier);
-        const pid_t pid =
-            Start({PELORIN_CLI, "run", "--threads", "1", "case.inp"}, dir.Path());
+        const pid_t pid = Start({PELORIN_CLI, "run", "--threads", "1", "case.inp"}, dir.Path());
         ASSERT_TRUE(AwaitTemporaryFile(dir.Path(), pid)) << "no temporary report while running";
         kill(pid, signalNumber);
         const Ended ended = WaitFor(pid);

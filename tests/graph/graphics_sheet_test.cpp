@@ -249,12 +249,14 @@ TEST_F(GraphicsSheetTest, SavingOverTheReportOrOnAFullDiskKeepsTheFiles) {
     sheet.MakeGraphics_ButtonClick();
     const QByteArray reportBytes = ReportText("DarSpac", graph::test::HalfSpacing20Rows()).c_str();
     ASSERT_TRUE(QFile::link(report, folder.filePath("link.bmp")));
-    for (const QString& name : {report, folder.filePath("sub/../case.out"), folder.filePath("link.bmp")}) {
+    for (const QString& name :
+         {report, folder.filePath("sub/../case.out"), folder.filePath("link.bmp")}) {
         QDir(folder.path()).mkdir("sub");
         dialogs.FileAnswers << name;
         dialogs.YesNoAnswers << true;
         sheet.SaveGraphButtonClick();
-        EXPECT_TRUE(dialogs.Messages.last().contains("which it would replace")) << name.toStdString();
+        EXPECT_TRUE(dialogs.Messages.last().contains("which it would replace"))
+            << name.toStdString();
         QFile kept(report);
         ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
         EXPECT_EQ(kept.readAll(), reportBytes) << name.toStdString();

@@ -250,7 +250,8 @@ void FaultGuiTest::saveRunFaults() {
     QCOMPARE(Bytes(source), sourceBytes);
     if (reportKept) QCOMPARE(Bytes(report), kEarlier);
     if (fault == "/dev/full") QVERIFY(QFileInfo(target).isSymLink());
-    if (fault == "input named Error.lst") QVERIFY(Bytes(target).startsWith(sourceBytes.left(sourceBytes.indexOf('\r'))));
+    if (fault == "input named Error.lst")
+        QVERIFY(Bytes(target).startsWith(sourceBytes.left(sourceBytes.indexOf('\r'))));
     if (fault == "line break") QVERIFY(!QFileInfo::exists(target));
     QCOMPARE(QDir(h.Path(QString())).entryList({QStringLiteral("*.part")}, QDir::Files),
              QStringList());
