@@ -1,8 +1,12 @@
+// The profile table: which steps give a row, and the rows and midway values
+// of both water tables as the method states them.
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -11,6 +15,7 @@
 #include "DrainageCase.h"
 #include "NumberFormat.h"
 #include "ProfileRoutine.h"
+#include "ProfileTestSupport.h"
 #include "ReportWriter.h"
 #include "RunError.h"
 #include "TestSupport.h"
@@ -18,88 +23,7 @@
 namespace pelorin {
 namespace {
 
-using test::SplitCrLf;
-
-// ---------------------------------------------------------------------------
-// Cases built by hand: the input numbers, the quantities the input check would
-// derive, and the flow geometry.
-
-struct Soil {
-    double R = 0.005;
-    double D1 = 2.5, D2 = 4.5, Dw = 1.0, Db = 1.25, E = 0.0, W = 0.0;
-    double Ka = 0.5, Kb1 = 16.0, Kv1 = 4.0, Kb2 = 9.0, Kv2 = 1.0;
-};
-
-DrainageCase CaseOf(const Soil& s) {
-    DrainageCase c;
-    c.R = s.R;
-    c.D1 = s.D1;
-    c.D2 = s.D2;
-    c.Dw = s.Dw;
-    c.Db = s.Db;
-    c.E = s.E;
-    c.W = s.W;
-    c.Ka = s.Ka;
-    c.Kb1 = s.Kb1;
-    c.Kv1 = s.Kv1;
-    c.Kb2 = s.Kb2;
-    c.Kv2 = s.Kv2;
-    c.Thick1 = s.D1 - s.Dw;
-    c.Thick2 = s.D2 - s.D1;
-    c.DrainWaterDepth = s.Db - s.Dw;
-    c.BottomBelowLayer1 = s.Db - s.D1;
-    c.HalfWidth = s.W / 2;
-    PrepareFlowGeometry(c);
-    return c;
-}
-
-// A soil whose transmissivity is the same everywhere: the drain bottom lies at
-// D2 and nothing above drain level carries flow, so T = Kb1·Thick1 = 2.
-Soil ConstantTransmissivitySoil() {
-    Soil s;
-    s.R = 0.01;
-    s.Ka = 0.0;
-    s.Dw = 1.0;
-    s.D1 = 3.0;
-    s.D2 = 4.0;
-    s.Db = 4.0;
-    s.Kb1 = 1.0;
-    s.Kv1 = 1.0;
-    s.Kb2 = 0.0;
-    s.Kv2 = 1.0;
-    return s;
-}
-
-// The profile of a case at the given half spacing, written into memory.
-struct Profile {
-    DrainageCase c;
-    std::vector<std::string> rows;
-};
-
-Profile ProfileOf(const Soil& soil, double halfSpacing, double energyMidHead = 0.5) {
-    Profile result{CaseOf(soil), {}};
-    DrainageCase& c = result.c;
-    c.HalfSpacing = halfSpacing;
-    c.EntranceHead = 2.0 * c.R * halfSpacing * c.E;
-    c.EnergyMidHead = energyMidHead;
-    ReportWriter report;
-    WriteProfile(c, report);
-    result.rows = SplitCrLf(report.Contents());
-    return result;
-}
-
-// The seven numbers of a profile row: X, F*, G*/p, F, G/p, T1, T2.
-std::vector<double> RowNumbers(const std::string& row) {
-    std::vector<double> numbers;
-    std::size_t pos = 0;
-    while (pos < row.size()) {
-        std::size_t used = 0;
-        numbers.push_back(std::stod(row.substr(pos), &used));
-        pos += used;
-        while (pos < row.size() && row[pos] == ' ') ++pos;
-    }
-    return numbers;
-}
+using namespace test;
 
 // ---------------------------------------------------------------------------
 // Row selection against the scan as the table rule states it.
@@ -209,7 +133,12 @@ struct ExampleRows {
     std::vector<std::string> printedX;  // the same, as the table prints them
 };
 
-const double kProfileStep = 0.00001;
+// A whole X as the table prints it: "  2.00", " 12.00".
+std::string WholeMetres(int x) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%3d.00", x);
+    return text;
+}
 
 std::vector<ExampleRows> ExampleTable() {
     std::vector<ExampleRows> table;
@@ -217,8 +146,7 @@ std::vector<ExampleRows> ExampleTable() {
         ExampleRows e{20, 0, 200000, {0.00002, 0.5, 1}, {"  0.00", "  0.50", "  1.00"}};
         for (int x = 2; x <= 20; x += 2) {
             e.x.push_back(x);
-            e.printedX.push_back(x < 10 ? "  " + std::to_string(x) + ".00"
-                                        : " " + std::to_string(x) + ".00");
+            e.printedX.push_back(WholeMetres(x));
         }
         table.push_back(e);
     }
@@ -227,8 +155,7 @@ std::vector<ExampleRows> ExampleTable() {
             20, 3, 200000, {1.50001, 2, 2.5, 3}, {"  1.50", "  2.00", "  2.50", "  3.00"}};
         for (int x = 4; x <= 20; x += 2) {
             e.x.push_back(x);
-            e.printedX.push_back(x < 10 ? "  " + std::to_string(x) + ".00"
-                                        : " " + std::to_string(x) + ".00");
+            e.printedX.push_back(WholeMetres(x));
         }
         table.push_back(e);
     }
@@ -236,8 +163,7 @@ std::vector<ExampleRows> ExampleTable() {
         ExampleRows e{12.5, 0, 100000, {0.00002, 0.25, 0.5}, {"  0.00", "  0.25", "  0.50"}};
         for (int x = 1; x <= 12; ++x) {
             e.x.push_back(x);
-            e.printedX.push_back(x < 10 ? "  " + std::to_string(x) + ".00"
-                                        : " " + std::to_string(x) + ".00");
+            e.printedX.push_back(WholeMetres(x));
         }
         e.x.push_back(12.5);
         e.printedX.push_back(" 12.50");
@@ -293,268 +219,6 @@ TEST_P(ProfileExamples, WriteProfileWritesExactlyTheseRows) {
 }
 
 INSTANTIATE_TEST_SUITE_P(RowTable, ProfileExamples, ::testing::ValuesIn(ExampleTable()));
-
-// ---------------------------------------------------------------------------
-// Flow geometry and transmissivity
-
-struct ZoneCase {
-    const char* name;
-    double Db;
-    double W;
-    double Kv1;
-    // expected geometry
-    double halfWidth, widthExcess, depthExcess;
-    // T at h = 0.25 for each Y
-    std::vector<std::pair<double, double>> transmissivity;
-};
-
-class FlowGeometry : public ::testing::TestWithParam<ZoneCase> {};
-
-// Names the case in the test list.
-std::ostream& operator<<(std::ostream& out, const ZoneCase& k) {
-    return out << k.name;
-}
-
-TEST_P(FlowGeometry, GivesTheZoneGeometryAndTransmissivity) {
-    const ZoneCase& z = GetParam();
-    Soil soil;  // Ka 0.5; Kb1 16, Kv1 4 → factor 2; Kb2 9, Kv2 1 → factor 3
-    soil.Db = z.Db;
-    soil.W = z.W;
-    soil.Kv1 = z.Kv1;
-    const DrainageCase c = CaseOf(soil);
-    EXPECT_DOUBLE_EQ(c.HalfWidth, z.halfWidth);
-    EXPECT_DOUBLE_EQ(c.WidthExcess, z.widthExcess);
-    EXPECT_DOUBLE_EQ(c.DepthExcess, z.depthExcess);
-    for (const auto& [Y, T] : z.transmissivity)
-        EXPECT_DOUBLE_EQ(Transmissivity(c, 0.25, Y), T) << "Y = " << Y;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Zones, FlowGeometry,
-    ::testing::Values(
-        // bottom in layer 1: base = 0.125 + Kv1·0.5; Keq1 8 up to TThick1 3, Keq2 3 up to 9
-        ZoneCase{"DitchInLayer1",
-                 1.25,
-                 2.0,
-                 4.0,
-                 1.0,
-                 0.5,
-                 0.0,
-                 {{1.0, 10.125}, {3.0, 26.125}, {5.0, 32.125}, {9.0, 44.125}, {20.0, 44.125}}},
-        ZoneCase{"PipeInLayer1", 1.25, 0.0, 4.0, 0.0, 0.0, 0.5, {{1.0, 8.125}, {20.0, 42.125}}},
-        // bottom in layer 2: base = 0.125 + Kb1·Thick1 24 + Kv2·(4 − 3); Keq2 3 up to TThick2 6
-        ZoneCase{"DitchInLayer2", 3.5, 8.0, 4.0, 4.0, 1.0, 0.0, {{2.0, 31.125}, {10.0, 43.125}}},
-        ZoneCase{"NarrowDitchInLayer2", 3.5, 2.0, 4.0, 1.0, 0.0, 2.0, {{2.0, 30.125}}},
-        // bottom at or below D2: no half width, T = Ka·h + Kb1·Thick1 + Kb2·Thick2
-        ZoneCase{"BottomAtD2", 4.5, 8.0, 4.0, 0.0, 0.0, 6.0, {{0.0, 42.125}, {100.0, 42.125}}},
-        ZoneCase{"BottomBelowD2", 5.0, 8.0, 4.0, 0.0, 0.0, 7.5, {{0.0, 42.125}, {100.0, 42.125}}},
-        // Kv1 = 0: factor 1000000, Keq1 0; the flow zone stays in layer 1
-        ZoneCase{"NoVerticalFlowInLayer1",
-                 1.25,
-                 2.0,
-                 0.0,
-                 1.0,
-                 0.0,
-                 249999.0,
-                 {{1000.0, 0.125}, {1.0e6, 0.125}}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(FlowGeometry, FactorsAndEquivalentPermeabilities) {
-    Soil soil;
-    DrainageCase c = CaseOf(soil);
-    EXPECT_DOUBLE_EQ(c.Aniso1, 2.0);
-    EXPECT_DOUBLE_EQ(c.Keq1, 8.0);
-    EXPECT_DOUBLE_EQ(c.Aniso2, 3.0);
-    EXPECT_DOUBLE_EQ(c.Keq2, 3.0);
-    EXPECT_DOUBLE_EQ(c.TThick1, 3.0);
-    EXPECT_DOUBLE_EQ(c.TThick2, 6.0);
-    EXPECT_DOUBLE_EQ(c.TThick12, 9.0);
-    EXPECT_DOUBLE_EQ(c.TDrainDepth1, 0.5);
-    EXPECT_DOUBLE_EQ(c.TDrainDepth2, -3.75);
-
-    soil.Kv1 = 0.0;
-    c = CaseOf(soil);
-    EXPECT_EQ(c.Aniso1, 1000000.0);
-    EXPECT_EQ(c.Keq1, 0.0);
-    EXPECT_DOUBLE_EQ(c.TThick1, 1.5e6);
-    EXPECT_DOUBLE_EQ(c.TDrainDepth1, 250000.0);
-
-    // a layer with no horizontal permeability: factor 0 and no flow
-    soil.Kv1 = 1.0;
-    soil.Kb1 = 0.0;
-    soil.Kv2 = -1.0;
-    c = CaseOf(soil);
-    EXPECT_EQ(c.Aniso1, 0.0);
-    EXPECT_EQ(c.Keq1, 0.0);
-    EXPECT_EQ(c.Aniso2, 1000000.0);
-    EXPECT_EQ(c.Keq2, 0.0);
-}
-
-// ---------------------------------------------------------------------------
-// Marches
-
-// With a constant T and steps from the second on, the Darcy march sums
-// R·(L − xc)·p/T over i = 2..N, which is R/T·(L²/2 − (L − p/2)·p) when N·p = L.
-TEST(MarchDarcy, MatchesTheClosedSumForAConstantTransmissivity) {
-    DrainageCase c = CaseOf(ConstantTransmissivitySoil());
-    ASSERT_DOUBLE_EQ(Transmissivity(c, 0.3, 7.0), 2.0);
-    for (double h0 : {0.0, 0.25}) {
-        c.p = 0.01;
-        c.FirstStep = 2;
-        c.EntranceHead = h0;
-        const double L = 10.0;
-        const double head = MarchDarcy(c, L);
-        EXPECT_EQ(c.LastStep, 1000);
-        EXPECT_NEAR(head, h0 + 0.01 / 2.0 * (L * L / 2 - (L - 0.005) * 0.01), 1e-11);
-        EXPECT_EQ(c.MarchHead, head);
-    }
-}
-
-TEST(Marches, TakeNoStepBeforeTheFirstAndKeepTheHead) {
-    DrainageCase c = CaseOf(ConstantTransmissivitySoil());
-    c.p = 0.01;
-    c.FirstStep = 5;
-    c.EntranceHead = 9.0;
-    c.MarchHead = 0.37;
-    c.MarchGradient = -2.0;
-    EXPECT_EQ(MarchDarcy(c, 0.03), 0.37);
-    EXPECT_EQ(c.LastStep, 3);
-    EXPECT_EQ(MarchEnergy(c, 0.044, 0.1), 0.37);
-    EXPECT_EQ(c.LastStep, 4);
-    EXPECT_EQ(c.MarchGradient, -2.0);
-    // one step: the first step itself is the last
-    EXPECT_NE(MarchDarcy(c, 0.05), 0.37);
-    EXPECT_EQ(c.LastStep, 5);
-}
-
-TEST(MarchEnergy, StopsAfterTheFirstStepAboveTheAssumedHead) {
-    DrainageCase c = CaseOf(ConstantTransmissivitySoil());
-    c.p = 0.01;
-    c.FirstStep = 2;
-    c.EntranceHead = 0.0;
-    const double Hm = 0.1;  // the Darcy head at 10 m would be 0.25
-    const double head = MarchEnergy(c, 10.0, Hm);
-    EXPECT_GT(head, Hm);
-    EXPECT_GT(c.MarchGradient, 0.0);
-    EXPECT_LE(head - c.MarchGradient * c.p, Hm + 1e-12) << "the step before was already above Hm";
-    EXPECT_EQ(c.LastStep, 1000);
-}
-
-TEST(MarchEnergy, StopsAfterTheFirstStepWithANegativeGradient) {
-    DrainageCase c = CaseOf(ConstantTransmissivitySoil());
-    c.p = 0.01;
-    c.FirstStep = 2;
-    c.EntranceHead = 0.05;
-    const double head = MarchEnergy(c, 10.0, 100.0);
-    ASSERT_LT(c.MarchGradient, 0.0);
-    // The first step: T1 = R(L − xc)/T, T2 = (h0 − Hm)/(L − xc)
-    const double xc = 1.5 * 0.01;
-    const double G = 0.01 * (10.0 - xc) / 2.0 + (0.05 - 100.0) / (10.0 - xc);
-    EXPECT_DOUBLE_EQ(c.MarchGradient, G);
-    EXPECT_DOUBLE_EQ(head, 0.05 + G * 0.01);
-}
-
-// The energy march as the method states it, with no correction at a step
-// centred on or past the midpoint.
-struct LiteralMarch {
-    double head, gradient;
-    std::int64_t lastStepTaken;
-};
-
-LiteralMarch LiteralEnergyMarch(const DrainageCase& c, double L, double Hm) {
-    const std::int64_t last = static_cast<std::int64_t>(std::nearbyint(L / c.p));
-    double head = c.EntranceHead, G = 0;
-    std::int64_t i = c.FirstStep;
-    for (; i <= last; ++i) {
-        const double xc = (static_cast<double>(i) - 0.5) * c.p;
-        const double hmid = i == c.FirstStep ? c.EntranceHead : head + 0.5 * G * c.p;
-        const double T = Transmissivity(c, hmid, 1.571 * xc + c.DepthExcess);
-        const double T2 = L - xc > 0 ? (hmid - Hm) / (L - xc) : 0.0;
-        G = c.R * (L - xc) / T + T2;
-        head = head + G * c.p;
-        if (head > Hm || G < 0) break;
-    }
-    return {head, G, std::min(i, last)};
-}
-
-// Round(L/p) rounds a half upwards: the last step is centred exactly on the
-// midpoint (L = 23.5·0.0625) or, by rounding, a hair past it (0.175/0.01).
-// Every march of the bisection agrees with the stated one, and those that
-// reach the last step take it without a correction instead of a fault.
-TEST(MarchEnergy, LastStepCentredOnOrPastTheMidpointTakesNoCorrection) {
-    const struct {
-        double p, L;
-    } cases[] = {{0.0625, 1.46875}, {0.01, 0.175}};
-    for (const auto& k : cases) {
-        SCOPED_TRACE(k.L);
-        DrainageCase c = CaseOf(Soil{});
-        c.p = k.p;
-        c.FirstStep = 2;
-        c.EntranceHead = 0.0;
-        const std::int64_t last = static_cast<std::int64_t>(std::nearbyint(k.L / k.p));
-        ASSERT_LE(k.L - (static_cast<double>(last) - 0.5) * k.p, 0.0);
-        // Only a narrow band of assumed heads lets a march run to its end
-        // (below it the head overshoots, above it the gradient turns negative
-        // first): a fine scan finds it.
-        int reachedLast = 0;
-        for (double Hm = 1e-6; Hm < 1e-2; Hm *= 1.0001) {
-            const double head = MarchEnergy(c, k.L, Hm);
-            const LiteralMarch expected = LiteralEnergyMarch(c, k.L, Hm);
-            ASSERT_EQ(head, expected.head) << Hm;
-            ASSERT_EQ(c.MarchGradient, expected.gradient) << Hm;
-            ASSERT_EQ(c.MarchStoppedAt, expected.lastStepTaken) << Hm;
-            if (c.MarchStoppedAt == last) ++reachedLast;
-        }
-        EXPECT_GT(reachedLast, 0);
-        EXPECT_NO_THROW(SolveEnergyMidHead(c, k.L));
-    }
-}
-
-// ---------------------------------------------------------------------------
-// The midway-head bisection
-
-TEST(SolveEnergyMidHead, RunsTwentyFourMarchesFrom500And1000) {
-    DrainageCase c = CaseOf(Soil{});
-    c.p = 0.01;
-    c.FirstStep = 2;
-    c.EntranceHead = 0.0;
-    std::vector<double> changes;
-    const double head = SolveEnergyMidHead(c, 10.0, 500.0, 1000.0,
-                                           [&](double change) { changes.push_back(change); });
-    // every march but the last reports its change: 500, 250, 125, ...
-    ASSERT_EQ(changes.size() + 1, 24u);
-    for (std::size_t k = 0; k < changes.size(); ++k)
-        EXPECT_DOUBLE_EQ(changes[k], 500.0 / std::pow(2.0, static_cast<double>(k))) << k;
-    EXPECT_LT(std::fabs(c.EnergyMidPrev - c.EnergyMidHead), 0.0001);
-    EXPECT_EQ(head, c.MarchHead);
-    // The bracket stays consistent: the march from its low end overshoots, from
-    // its high end it does not.
-    EXPECT_LT(c.EnergyMidLow, c.EnergyMidHigh);
-    const double low = c.EnergyMidLow;
-    const double high = c.EnergyMidHigh;
-    if (low > 0) {
-        EXPECT_GT(MarchEnergy(c, 10.0, low), low);
-    }
-    EXPECT_LE(MarchEnergy(c, 10.0, high), high);
-    EXPECT_GT(c.EnergyMidHead, 0.0);
-    EXPECT_LT(c.EnergyMidHead, 1.0);
-}
-
-TEST(SolveEnergyMidHead, TakesItsOwnStartAndUpperBound) {
-    DrainageCase c = CaseOf(Soil{});
-    c.p = 0.01;
-    c.FirstStep = 2;
-    c.EntranceHead = 0.0;
-    int reports = 0;
-    double firstChange = 0;
-    SolveEnergyMidHead(c, 10.0, 10.0, 20.0, [&](double change) {
-        if (reports++ == 0) firstChange = change;
-    });
-    // 10/2^17 is the first change below 0.0001: 18 marches
-    EXPECT_EQ(reports + 1, 18);
-    EXPECT_EQ(firstChange, 10.0);
-    EXPECT_LE(c.EnergyMidHigh, 20.0);
-}
 
 // ---------------------------------------------------------------------------
 // The profile
@@ -805,126 +469,6 @@ TEST(WriteProfile, NoRowsInsideTheWaterBodyLeavesZeroHeads) {
     EXPECT_EQ(c.GStarP, 0.0);
     EXPECT_EQ(c.FirstStep, 100001);
     EXPECT_EQ(c.LastStep, 50000);
-}
-
-// ---------------------------------------------------------------------------
-// Arithmetic guards
-
-// A pipe drain without entrance resistance in a soil whose layers below drain
-// level carry nothing: the first step sees T = 0.
-DrainageCase ZeroTransmissivityCase(double R) {
-    Soil soil;
-    soil.R = R;
-    soil.E = 0.0;
-    soil.W = 0.0;
-    soil.Kb1 = 0.0;
-    soil.Kb2 = 0.0;
-    DrainageCase c = CaseOf(soil);
-    c.p = 0.01;
-    c.FirstStep = 2;
-    c.EntranceHead = 0.0;
-    c.HalfSpacing = 3.0;
-    c.EnergyMidHead = 0.5;
-    return c;
-}
-
-Fault FaultOf(const std::function<void()>& action, std::string* text = nullptr) {
-    try {
-        action();
-    } catch (const RunError& error) {
-        if (text != nullptr) *text = error.what();
-        return error.Kind();
-    }
-    ADD_FAILURE() << "no fault";
-    return Fault::Cancelled;
-}
-
-struct GuardCase {
-    const char* name;
-    double R;
-    Fault fault;
-    const char* text;
-};
-
-class ZeroTransmissivity : public ::testing::TestWithParam<GuardCase> {};
-
-// Names the case in the test list.
-std::ostream& operator<<(std::ostream& out, const GuardCase& k) {
-    return out << k.name;
-}
-
-TEST_P(ZeroTransmissivity, StopsEveryRoutineWithItsFault) {
-    const GuardCase& g = GetParam();
-    DrainageCase c = ZeroTransmissivityCase(g.R);
-    ASSERT_EQ(Transmissivity(c, 0.0, 1.571 * 0.015), 0.0);
-    std::string text;
-    EXPECT_EQ(FaultOf([&] { MarchDarcy(c, 3.0); }, &text), g.fault);
-    EXPECT_EQ(text, g.text);
-    EXPECT_EQ(FaultOf([&] { MarchEnergy(c, 3.0, 0.5); }, &text), g.fault);
-    EXPECT_EQ(text, g.text);
-    EXPECT_EQ(FaultOf([&] { SolveEnergyMidHead(c, 3.0); }, &text), g.fault);
-    EXPECT_EQ(text, g.text);
-
-    ReportWriter report;
-    report.Line(" Output data:");
-    EXPECT_EQ(FaultOf([&] { WriteProfile(c, report); }, &text), g.fault);
-    EXPECT_EQ(text, g.text);
-    EXPECT_EQ(report.Contents(), " Output data:\r\n") << "a row was written after the fault";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Guards, ZeroTransmissivity,
-    ::testing::Values(GuardCase{"FlowThroughNothing", 0.005, Fault::DivisionByZero,
-                                "Floating point division by zero"},
-                      GuardCase{"NoFlowThroughNothing", 0.0, Fault::InvalidOperation,
-                                "Invalid floating point operation"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(WriteProfileGuards, HalfSpacingBeyondThe32BitStepCountIsARangeCheckError) {
-    DrainageCase c = CaseOf(Soil{});
-    c.HalfSpacing = 21474.84;
-    ReportWriter report;
-    std::string text;
-    EXPECT_EQ(FaultOf([&] { WriteProfile(c, report); }, &text), Fault::RangeCheck);
-    EXPECT_EQ(text, "Range check error");
-    EXPECT_EQ(report.Contents(), "");
-
-    // Just inside the range the counts are fine; a half width beyond the half
-    // spacing keeps the profile empty so that nothing is marched.
-    Soil wide;
-    wide.W = 2 * 21474.835;
-    wide.Db = 1.25;
-    DrainageCase inside = CaseOf(wide);
-    inside.HalfSpacing = 21474.83;
-    EXPECT_NO_THROW(WriteProfile(inside, report));
-    EXPECT_EQ(inside.LastStep, 2147483000);
-    EXPECT_EQ(report.Contents(), "");
-}
-
-// Heads that grow beyond the largest double part-way: the rows before the
-// fault are in the report, none after it.
-TEST(WriteProfileGuards, AnOverflowPartWayKeepsTheEarlierRowsOnly) {
-    Soil soil = ConstantTransmissivitySoil();
-    soil.R = 2e306;  // F* = R/T·(Lx − x²/2) passes 1.797e308 near x = 13.65 for L = 20, T = 2
-    soil.Kb1 = 2.0;
-    soil.Kv1 = 2.0;
-    soil.D1 = 2.0;  // Thick1 1: T = 2
-    DrainageCase c = CaseOf(soil);
-    ASSERT_EQ(Transmissivity(c, 5.0, 1.0), 2.0);
-    c.HalfSpacing = 20.0;
-    c.EntranceHead = 0.0;
-    c.EnergyMidHead = 0.0;
-    ReportWriter report;
-    std::string text;
-    EXPECT_EQ(FaultOf([&] { WriteProfile(c, report); }, &text), Fault::Overflow);
-    EXPECT_EQ(text, "Floating point overflow");
-    const std::vector<std::string> rows = SplitCrLf(report.Contents());
-    std::vector<std::string> printedX;
-    for (const std::string& row : rows) printedX.push_back(row.substr(0, 6));
-    const std::vector<std::string> expected = {"  0.00", "  0.50", "  1.00", "  2.00", "  4.00",
-                                               "  6.00", "  8.00", " 10.00", " 12.00"};
-    EXPECT_EQ(printedX, expected);
-    EXPECT_EQ(report.Contents().substr(report.Contents().size() - 2), "\r\n");
 }
 
 }  // namespace

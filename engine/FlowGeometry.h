@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+
+#include "DrainageCase.h"
+
+namespace pelorin {
+
+// Fills the flow geometry of a case: anisotropy factors, equivalent
+// permeabilities, transformed thicknesses and the width or depth excess of the
+// drain. May set HalfWidth to 0 (a drain bottom at or below D2).
+void PrepareFlowGeometry(DrainageCase& c);
+// Steps 4 and 5 only, with both anisotropy factors taken as 1: the conductivity
+// engines compute the permeabilities themselves.
+void PrepareIsotropicFlowGeometry(DrainageCase& c);
+
+// Round(halfWidth/p) + 1, at least 2: the first step of a march.
+std::int32_t FirstStepFor(double halfWidth, double p);
+
+// The flow capacity (m2/day) of the section where the head is h and the
+// transformed depth of the flow zone below drain level is Y.
+double Transmissivity(const DrainageCase& c, double h, double Y);
+
+}  // namespace pelorin

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <functional>
+
+#include "DrainageCase.h"
+#include "StopToken.h"
+
+namespace pelorin {
+
+// Called after every march of the midway-head bisection that does not end it,
+// with the change of the assumed head that was just tested.
+using BisectionProgress = std::function<void(double change)>;
+
+// Bisection of the assumed energy-balance midway head: EnergyMidHead starts at
+// `start`, EnergyMidHigh at `upper`. Returns the head of the last march. After
+// every march that does not end it, `stop` is looked at, then `progress` called.
+double SolveEnergyMidHead(DrainageCase& c, double L, double start = 500.0, double upper = 1000.0,
+                          const BisectionProgress& progress = {}, const StopToken& stop = {});
+
+}  // namespace pelorin
