@@ -214,6 +214,7 @@ std::vector<MountRow> MountRows() {
          FullDisk("w"),
          {"run", "../d/case.inp"},
          "The error list Error.lst cannot be written in the current folder: Disk full"},
+#ifdef PELORIN_WITH_GRAPH  // pelorin-cli has the graph command only where it is built with Qt
         {"picture folder read-only",
          ReadOnly("d"),
          {"graph", "../d/good.out", "../d/graph.bmp"},
@@ -226,6 +227,7 @@ std::vector<MountRow> MountRows() {
          FullDisk("d"),
          {"graph", "../d/good.out", "../d/graph.png"},
          "Disk full"},
+#endif
     };
 }
 
