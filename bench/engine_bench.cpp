@@ -354,7 +354,7 @@ void BM_StopLatencyBisection(benchmark::State& state) {
         DrainageCase c = StandardCase(100.0, 0.0001);
         c.TargetHead = 0.5;
         c.Tolerance = 0.0001;
-        SolveEnergyMidHead(c, c.HalfSpacing, 0.001, 100, {}, StopToken(sink));
+        SolveEnergyMidHead(c, c.HalfSpacing, 0.001, 100, {}, RunContext{StopToken(sink), 1});
     });
 }
 BENCHMARK(BM_StopLatencyBisection)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(20);

@@ -82,9 +82,9 @@ DirectionRule ConductivityRule(double target) {
     return [target](double head) { return head >= target; };
 }
 
-double SearchConductivityDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
-    SearchAhead trials(c, DarcyMarchTrial(SetConductivity, ConductivityRule(c.TargetHead)),
-                       StopToken(sink));
+double SearchConductivityDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink,
+                               const RunContext& run) {
+    SearchAhead trials(c, DarcyMarchTrial(SetConductivity, ConductivityRule(c.TargetHead)), run);
     double K = c.R;
     RunOuterSearch(c, trials, bracket, K, sink,
                    {{}, [&] { return ConductivityNotFound(c, bracket, K); }});
@@ -92,10 +92,11 @@ double SearchConductivityDarcy(DrainageCase& c, SearchBracket& bracket, RunSink&
 }
 
 // The converged midway head decides the direction, the march head the end.
-double SearchConductivityEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
+double SearchConductivityEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sink,
+                                const RunContext& run) {
     SpacingClassProgress progress(sink, c.HalfSpacing, c.Tolerance);
     SearchAhead trials(c, MidHeadTrial(SetConductivity, 0.001, 100, ConductivityRule(c.TargetHead)),
-                       StopToken(sink));
+                       run);
     double K = c.R;
     RunOuterSearch(c, trials, bracket, K, sink,
                    {[&](double deviation) {
@@ -107,30 +108,32 @@ double SearchConductivityEnergy(DrainageCase& c, SearchBracket& bracket, RunSink
 
 }  // namespace
 
-void DarCond(DrainageCase& c, RunSink& sink) {
+void DarCond(DrainageCase& c, RunSink& sink, int threads) {
+    const RunContext run{StopToken(sink), threads};
     NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteConductivityFrame(report, c, Module::DarCond);
     SearchBracket bracket = PrepareConductivityRun(c);
-    const double K = SearchConductivityDarcy(c, bracket, sink);
+    const double K = SearchConductivityDarcy(c, bracket, sink, run);
 
     // The energy bisection only gives the profile its assumed midway head.
-    SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, {}, StopToken(sink));
-    WriteProfile(c, report, StopToken(sink));
+    SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, {}, run);
+    WriteProfile(c, report, run.stop);
     WriteResultBlock(report, {" The average hydraulic conductivity (Darcy, m/d) is: ", K, 3, " #"},
                      " ", {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
                      {"energy,", c.F, Minus(c.Dw, c.F)});
     report.Commit();
 }
 
-void EneCond(DrainageCase& c, RunSink& sink) {
+void EneCond(DrainageCase& c, RunSink& sink, int threads) {
+    const RunContext run{StopToken(sink), threads};
     NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteConductivityFrame(report, c, Module::EneCond);
     SearchBracket bracket = PrepareConductivityRun(c);
-    const double K = SearchConductivityEnergy(c, bracket, sink);
+    const double K = SearchConductivityEnergy(c, bracket, sink, run);
 
-    WriteProfile(c, report, StopToken(sink));
+    WriteProfile(c, report, run.stop);
     WriteResultBlock(report, {" The average hydraulic conductivity (Energy, m/d) is: ", K, 3, " #"},
                      " ", {"energy,", c.F, Minus(c.Dw, c.F)},
                      {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});

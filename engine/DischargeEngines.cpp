@@ -72,10 +72,10 @@ DirectionRule DischargeRule(double target) {
     return [target](double head) { return !(head >= target); };
 }
 
-void SearchDischargeDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
+void SearchDischargeDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink,
+                          const RunContext& run) {
     SpacingClassProgress progress(sink, c.HalfSpacing, c.Tolerance);
-    SearchAhead trials(c, DarcyMarchTrial(SetDischarge, DischargeRule(c.TargetHead)),
-                       StopToken(sink));
+    SearchAhead trials(c, DarcyMarchTrial(SetDischarge, DischargeRule(c.TargetHead)), run);
     RunOuterSearch(c, trials, bracket, c.R, sink,
                    {[&](double deviation) {
                         if (!(deviation < c.Tolerance)) progress.Report(deviation);
@@ -85,7 +85,8 @@ void SearchDischargeDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink
 
 // Returns the head of the last march of the last midway-head bisection. The
 // assumed midway head decides the direction, the march head the end.
-double SearchDischargeEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
+double SearchDischargeEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sink,
+                             const RunContext& run) {
     ProgressLine stillWorking(sink, " Still working ...");
     const auto setDischarge = [](DrainageCase& trial, double R) {
         trial.MarchHead = 0;
@@ -93,7 +94,7 @@ double SearchDischargeEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& s
         SetDischarge(trial, R);
     };
     SearchAhead trials(c, MidHeadTrial(setDischarge, 500, 1000, DischargeRule(c.TargetHead)),
-                       StopToken(sink));
+                       run);
     return RunOuterSearch(
         c, trials, bracket, c.R, sink,
         {[&](double deviation) { stillWorking.AddOnceWhen(deviation < 100 * c.Tolerance); },
@@ -102,31 +103,33 @@ double SearchDischargeEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& s
 
 }  // namespace
 
-void DarDisc(DrainageCase& c, RunSink& sink) {
+void DarDisc(DrainageCase& c, RunSink& sink, int threads) {
+    const RunContext run{StopToken(sink), threads};
     NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteDischargeFrame(report, c, Module::DarDisc);
     SearchBracket bracket = PrepareDischargeRun(c);
-    SearchDischargeDarcy(c, bracket, sink);
+    SearchDischargeDarcy(c, bracket, sink, run);
 
     // The energy bisection only gives the profile its assumed midway head.
     c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
-    SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, {}, StopToken(sink));
-    WriteProfile(c, report, StopToken(sink));
+    SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, {}, run);
+    WriteProfile(c, report, run.stop);
     WriteResultBlock(report, {" Drain discharge (Darcy, m/day) is: ", c.R, 5, ""}, "  ",
                      {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
                      {"energy,", c.F, Minus(c.Dw, c.F)});
     report.Commit();
 }
 
-void EneDisc(DrainageCase& c, RunSink& sink) {
+void EneDisc(DrainageCase& c, RunSink& sink, int threads) {
+    const RunContext run{StopToken(sink), threads};
     NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteDischargeFrame(report, c, Module::EneDisc);
     SearchBracket bracket = PrepareDischargeRun(c);
-    const double head = SearchDischargeEnergy(c, bracket, sink);
+    const double head = SearchDischargeEnergy(c, bracket, sink, run);
 
-    WriteProfile(c, report, StopToken(sink));
+    WriteProfile(c, report, run.stop);
     // The energy head is the search's own, from its coarser step.
     WriteResultBlock(report, {" The discharge (energy, m/day) is: ", c.R, 5, ""}, " ",
                      {"energy,", head, Minus(c.Dw, head)},

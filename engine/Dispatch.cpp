@@ -29,14 +29,17 @@ std::string InputNameRefusal(const std::string& inputFile) {
            "lines of its report. Give the file a name without one.";
 }
 
-void RunEngine(CalcAim aim, CalcMethod method, DrainageCase& c, RunSink& sink) {
+void RunEngine(CalcAim aim, CalcMethod method, DrainageCase& c, RunSink& sink, int threads) {
     RefuseReportOverInput(c);
     const bool darcy = method == CalcMethod::Darcy;
     switch (aim) {
-        case CalcAim::Spacing: return darcy ? DarSpac(c, sink) : EneSpac(c, sink);
-        case CalcAim::Discharge: return darcy ? DarDisc(c, sink) : EneDisc(c, sink);
-        case CalcAim::WaterTableDepth: return HydrHead(c, sink);
-        case CalcAim::Conductivity: return darcy ? DarCond(c, sink) : EneCond(c, sink);
+        case CalcAim::Spacing:
+            return darcy ? DarSpac(c, sink, threads) : EneSpac(c, sink, threads);
+        case CalcAim::Discharge:
+            return darcy ? DarDisc(c, sink, threads) : EneDisc(c, sink, threads);
+        case CalcAim::WaterTableDepth: return HydrHead(c, sink, threads);
+        case CalcAim::Conductivity:
+            return darcy ? DarCond(c, sink, threads) : EneCond(c, sink, threads);
     }
 }
 
@@ -67,8 +70,7 @@ RunOutcome RunCalculation(const RunRequest& request, RunSink& sink) {
         return outcome;
     }
     RemoveErrorList(request.ErrorListFile, request.InputFile);
-    c.Threads = request.Threads;
-    RunEngine(request.Aim, request.Method, c, sink);
+    RunEngine(request.Aim, request.Method, c, sink, request.Threads);
     outcome.ReportFile = c.ReportFileName;
     return outcome;
 }

@@ -49,10 +49,6 @@ struct DrainageCase {
     // The index of the last step the latest march took (an energy march may stop early).
     std::int64_t MarchStoppedAt = 0;
 
-    // Run configuration: how many threads a search may use. A search gives the
-    // same results, in the same order, with any number.
-    int Threads = 1;
-
     // Profile state: the values of the last step of WriteProfile
     double X = 0;
     double FStar = 0;      // F*, hydraulic head by Darcy

@@ -12,20 +12,22 @@ namespace pelorin {
 // accepted (InputFileName set), writes the report beside the input file and
 // leaves its results in the case. Faults, a search that cannot end and a stop
 // request end a run with RunError; the previous report is then left intact.
-void DarSpac(DrainageCase& c, RunSink& sink);
-void EneSpac(DrainageCase& c, RunSink& sink);
-void DarDisc(DrainageCase& c, RunSink& sink);
-void EneDisc(DrainageCase& c, RunSink& sink);
-void HydrHead(DrainageCase& c, RunSink& sink);
-void DarCond(DrainageCase& c, RunSink& sink);
-void EneCond(DrainageCase& c, RunSink& sink);
+// The searches may use up to `threads` threads; the report, the progress lines
+// and the messages are the same with any number.
+void DarSpac(DrainageCase& c, RunSink& sink, int threads = 1);
+void EneSpac(DrainageCase& c, RunSink& sink, int threads = 1);
+void DarDisc(DrainageCase& c, RunSink& sink, int threads = 1);
+void EneDisc(DrainageCase& c, RunSink& sink, int threads = 1);
+void HydrHead(DrainageCase& c, RunSink& sink, int threads = 1);
+void DarCond(DrainageCase& c, RunSink& sink, int threads = 1);
+void EneCond(DrainageCase& c, RunSink& sink, int threads = 1);
 
 // Why a file of this name cannot be run (its name holds CR or LF, which would
 // break the lines of the report and the error list); empty when it can.
 std::string InputNameRefusal(const std::string& inputFile);
 
 // The engine of an aim and a method (the water-table depth has one for both).
-void RunEngine(CalcAim aim, CalcMethod method, DrainageCase& c, RunSink& sink);
+void RunEngine(CalcAim aim, CalcMethod method, DrainageCase& c, RunSink& sink, int threads = 1);
 
 // A whole calculation from an input file: the check of the aim, then, for an
 // accepted case, the error list deleted and the engine run.

@@ -38,23 +38,24 @@ void PrepareHeadRun(DrainageCase& c) {
 
 // The midway-head bisection with the progress lines between its marches;
 // returns the head of its last march.
-double SolveMidwayHead(DrainageCase& c, RunSink& sink) {
+double SolveMidwayHead(DrainageCase& c, RunSink& sink, const RunContext& run) {
     SpacingClassProgress progress(sink, c.HalfSpacing, c.Tolerance);
     return SolveEnergyMidHead(
         c, c.HalfSpacing, c.EnergyMidHead, c.EnergyMidHigh,
-        [&](double change) { progress.Report(change); }, StopToken(sink));
+        [&](double change) { progress.Report(change); }, run);
 }
 
 }  // namespace
 
-void HydrHead(DrainageCase& c, RunSink& sink) {
+void HydrHead(DrainageCase& c, RunSink& sink, int threads) {
+    const RunContext run{StopToken(sink), threads};
     NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteHeadFrame(report, c);
     PrepareHeadRun(c);
-    const double head = SolveMidwayHead(c, sink);
+    const double head = SolveMidwayHead(c, sink, run);
 
-    WriteProfile(c, report, StopToken(sink));
+    WriteProfile(c, report, run.stop);
     if (head > c.Dw) sink.ShowMessage(" Watertable above soil surface, adjust the data.");
     report.Line(" #");
     WriteMidwayResults(report, " ", {"energy,", head, Minus(c.Dw, head)},

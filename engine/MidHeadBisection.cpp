@@ -142,12 +142,12 @@ class OutcomeGuess {
 class SpeculativeBisection {
   public:
     SpeculativeBisection(DrainageCase& c, double L, const BisectionProgress& progress,
-                         const StopToken& stop)
+                         const RunContext& run)
         : c_(c),
           L_(L),
           progress_(progress),
-          stop_(stop),
-          ahead_(c.Threads >= 3 ? 2 : 1),
+          stop_(run.stop),
+          ahead_(run.threads >= 3 ? 2 : 1),
           crew_(static_cast<int>(ahead_.size())) {}
 
     double Solve() {
@@ -223,13 +223,13 @@ class SpeculativeBisection {
 }  // namespace
 
 double SolveEnergyMidHead(DrainageCase& c, double L, double start, double upper,
-                          const BisectionProgress& progress, const StopToken& stop) {
+                          const BisectionProgress& progress, const RunContext& run) {
     c.EnergyMidHead = start;
     c.EnergyMidHigh = upper;
     c.EnergyMidLow = 0;
     c.EnergyMidPrev = 0;
-    if (!WorthSpeculating(c, L)) return SolveOnOneThread(c, L, progress, stop);
-    return SpeculativeBisection(c, L, progress, stop).Solve();
+    if (!WorthSpeculating(c, L, run.threads)) return SolveOnOneThread(c, L, progress, run.stop);
+    return SpeculativeBisection(c, L, progress, run).Solve();
 }
 
 }  // namespace pelorin

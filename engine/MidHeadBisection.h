@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "DrainageCase.h"
-#include "StopToken.h"
+#include "RunContext.h"
 
 namespace pelorin {
 
@@ -13,8 +13,10 @@ using BisectionProgress = std::function<void(double change)>;
 
 // Bisection of the assumed energy-balance midway head: EnergyMidHead starts at
 // `start`, EnergyMidHigh at `upper`. Returns the head of the last march. After
-// every march that does not end it, `stop` is looked at, then `progress` called.
+// every march that does not end it, the run's stop token is looked at, then
+// `progress` called. With two threads or more, marches it may make next run
+// ahead on other threads; the result is the same.
 double SolveEnergyMidHead(DrainageCase& c, double L, double start = 500.0, double upper = 1000.0,
-                          const BisectionProgress& progress = {}, const StopToken& stop = {});
+                          const BisectionProgress& progress = {}, const RunContext& run = {});
 
 }  // namespace pelorin

@@ -10,36 +10,37 @@
 namespace pelorin {
 OuterTrial DarcyMarchTrial(TrialSetter prepare, DirectionRule answerAbove) {
     return {std::move(prepare),
-            [](DrainageCase& c, const StopToken& stop) { return MarchDarcy(c, c.HalfSpacing, stop); },
+            [](DrainageCase& c, const RunContext& run) {
+                return MarchDarcy(c, c.HalfSpacing, run.stop);
+            },
             [](const DrainageCase&, double head) { return head; }, std::move(answerAbove)};
 }
 
 OuterTrial MidHeadTrial(TrialSetter prepare, double start, double upper,
                         DirectionRule answerAbove) {
     return {std::move(prepare),
-            [start, upper](DrainageCase& c, const StopToken& stop) {
-                return SolveEnergyMidHead(c, c.HalfSpacing, start, upper, {}, stop);
+            [start, upper](DrainageCase& c, const RunContext& run) {
+                return SolveEnergyMidHead(c, c.HalfSpacing, start, upper, {}, run);
             },
             [](const DrainageCase& c, double) { return c.EnergyMidHead; }, std::move(answerAbove),
             kMarchesPerBisection};
 }
 
-SearchAhead::SearchAhead(DrainageCase& c, OuterTrial trial, StopToken stop)
-    : c_(c), trial_(std::move(trial)), stop_(stop), savedThreads_(c.Threads) {
-    if (c.Threads < 2) return;
+SearchAhead::SearchAhead(DrainageCase& c, OuterTrial trial, const RunContext& run)
+    : c_(c), trial_(std::move(trial)), trialRun_(run) {
+    if (run.threads < 2) return;
     // Both outcomes of a trial with three threads or more, else the guessed one;
     // the threads left over go to the trials' own bisections. A trial of a
     // whole bisection run ahead gains more than marches of it run ahead: the
     // outcome of a trial is easier to guess than that of a march.
-    const int runs = c.Threads >= 3 ? 2 : 1;
+    const int runs = run.threads >= 3 ? 2 : 1;
     for (int r = 0; r < runs; ++r) ahead_.push_back(std::make_unique<AheadRun>());
-    c_.Threads = std::max(1, c.Threads / (runs + 1));
+    trialRun_.threads = std::max(1, run.threads / (runs + 1));
 }
 
 SearchAhead::~SearchAhead() {
     for (auto& run : ahead_) run->abandon = true;
     crew_.reset();
-    c_.Threads = savedThreads_;
 }
 
 double SearchAhead::Run(double trial, const SearchBracket& bracket) {
@@ -52,7 +53,7 @@ double SearchAhead::Run(double trial, const SearchBracket& bracket) {
 double SearchAhead::RunHere(double trial, const SearchBracket& bracket) {
     trial_.prepare(c_, trial);
     StartAhead(bracket, trial);
-    const double head = trial_.evaluate(c_, stop_);
+    const double head = trial_.evaluate(c_, trialRun_);
     Remember(trial, head);
     return head;
 }
@@ -114,7 +115,8 @@ void SearchAhead::StartRun(std::size_t slot, double trial) {
     crew_->Start(static_cast<int>(slot), [&run, this] {
         try {
             // An abandoned run ends at its next look at the token.
-            run.head = trial_.evaluate(run.c, StopToken(stop_, run.abandon));
+            run.head = trial_.evaluate(run.c, {StopToken(trialRun_.stop, run.abandon),
+                                               trialRun_.threads});
         } catch (...) {
             run.fault = std::current_exception();
         }

@@ -9,6 +9,7 @@
 
 #include "DrainageCase.h"
 #include "ProfileRoutine.h"
+#include "RunContext.h"
 
 namespace pelorin {
 
@@ -23,9 +24,9 @@ inline constexpr int kMarchesPerBisection = 24;
 struct OuterTrial {
     // Puts the trial value into the case, with whatever the search resets before a trial.
     std::function<void(DrainageCase&, double trial)> prepare;
-    // Runs the trial's march or midway-head bisection and returns its head;
-    // the march or bisection looks at `stop`.
-    std::function<double(DrainageCase&, const StopToken& stop)> evaluate;
+    // Runs the trial's march or midway-head bisection and returns its head,
+    // with the stop token and the threads `run` gives it.
+    std::function<double(DrainageCase&, const RunContext& run)> evaluate;
     // The value the direction of the search is taken from (a head), after a trial.
     std::function<double(const DrainageCase&, double head)> judged;
     // Whether the answer lies above the trial, given its judged value.
@@ -53,8 +54,9 @@ OuterTrial MidHeadTrial(TrialSetter prepare, double start, double upper, Directi
 // the search on one thread.
 class SearchAhead {
   public:
-    // `stop` is looked at by the trials run here and by those run ahead.
-    SearchAhead(DrainageCase& c, OuterTrial trial, StopToken stop = {});
+    // The trials run here and those run ahead share the threads of `run` and
+    // look at its stop token.
+    SearchAhead(DrainageCase& c, OuterTrial trial, const RunContext& run = {});
     ~SearchAhead();
     SearchAhead(const SearchAhead&) = delete;
     SearchAhead& operator=(const SearchAhead&) = delete;
@@ -85,8 +87,8 @@ class SearchAhead {
 
     DrainageCase& c_;
     OuterTrial trial_;
-    StopToken stop_;
-    int savedThreads_;
+    // The context of each trial: the run's stop token and its share of threads.
+    RunContext trialRun_;
     // The last two trials and their judged values, newest second.
     int known_ = 0;
     double trials_[2] = {0, 0};

@@ -74,24 +74,24 @@ DirectionRule SpacingRule(double target) {
     return [target](double head) { return head < target; };
 }
 
-void SearchSpacingDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
-    SearchAhead trials(c, DarcyMarchTrial(SetHalfSpacing, SpacingRule(c.TargetHead)),
-                       StopToken(sink));
+void SearchSpacingDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink,
+                        const RunContext& run) {
+    SearchAhead trials(c, DarcyMarchTrial(SetHalfSpacing, SpacingRule(c.TargetHead)), run);
     RunOuterSearch(c, trials, bracket, c.HalfSpacing, sink,
                    {{}, [&] { return SpacingNotFound(c, bracket); }});
 }
 
 // Returns the head of the last march of the last midway-head bisection. The
 // assumed midway head decides the direction, the march head the end.
-double SearchSpacingEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sink) {
+double SearchSpacingEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sink,
+                           const RunContext& run) {
     ProgressLine stillWorking(sink, " Still working ...");
     const auto setHalfSpacing = [](DrainageCase& trial, double L) {
         trial.MarchHead = 0;
         trial.MarchGradient = 0;
         SetHalfSpacing(trial, L);
     };
-    SearchAhead trials(c, MidHeadTrial(setHalfSpacing, 500, 1000, SpacingRule(c.TargetHead)),
-                       StopToken(sink));
+    SearchAhead trials(c, MidHeadTrial(setHalfSpacing, 500, 1000, SpacingRule(c.TargetHead)), run);
     return RunOuterSearch(
         c, trials, bracket, c.HalfSpacing, sink,
         {[&](double deviation) { stillWorking.AddOnceWhen(deviation < 100 * c.Tolerance); },
@@ -100,16 +100,17 @@ double SearchSpacingEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sin
 
 }  // namespace
 
-void DarSpac(DrainageCase& c, RunSink& sink) {
+void DarSpac(DrainageCase& c, RunSink& sink, int threads) {
+    const RunContext run{StopToken(sink), threads};
     NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteSpacingFrame(report, c, Module::DarSpac);
     SearchBracket bracket = PrepareSpacingRun(c, sink);
-    SearchSpacingDarcy(c, bracket, sink);
+    SearchSpacingDarcy(c, bracket, sink, run);
 
     c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
-    SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, {}, StopToken(sink));
-    WriteProfile(c, report, StopToken(sink));
+    SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, {}, run);
+    WriteProfile(c, report, run.stop);
     WriteResultBlock(
         report, {" The drain spacing (Darcy,  m) is: ", Value(Guarded(2.0) * c.HalfSpacing), 2, ""},
         " ", {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
@@ -117,14 +118,15 @@ void DarSpac(DrainageCase& c, RunSink& sink) {
     report.Commit();
 }
 
-void EneSpac(DrainageCase& c, RunSink& sink) {
+void EneSpac(DrainageCase& c, RunSink& sink, int threads) {
+    const RunContext run{StopToken(sink), threads};
     NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteSpacingFrame(report, c, Module::EneSpac);
     SearchBracket bracket = PrepareSpacingRun(c, sink);
-    const double H = SearchSpacingEnergy(c, bracket, sink);
+    const double H = SearchSpacingEnergy(c, bracket, sink, run);
 
-    WriteProfile(c, report, StopToken(sink));
+    WriteProfile(c, report, run.stop);
     WriteResultBlock(
         report, {" The drain spacing (energy, m) is: ", Value(Guarded(2.0) * c.HalfSpacing), 2, ""},
         " ", {"energy,", H, Minus(c.Dw, H)}, {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});

@@ -30,9 +30,10 @@ inline bool LongEnoughToShare(const DrainageCase& c, double L, int marches = 1) 
     }
 }
 
-// Whether the marches of a bisection are long enough to be worth a second thread.
-inline bool WorthSpeculating(const DrainageCase& c, double L) {
-    return c.Threads >= 2 && LongEnoughToShare(c, L);
+// Whether the marches of a bisection with `threads` threads are long enough
+// to be worth a second thread.
+inline bool WorthSpeculating(const DrainageCase& c, double L, int threads) {
+    return threads >= 2 && LongEnoughToShare(c, L);
 }
 
 // A few worker threads owned by one search; each worker runs one job at a time

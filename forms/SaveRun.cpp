@@ -64,8 +64,8 @@ void DispatchOnWorker(const DispatchJob& job, DispatchState& state, TRunChannel&
     }
     AnnounceCalculation(job, channel);
     StopIfRequested(channel);
-    c.Threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    RunEngine(*aim, job.Method, c, channel);
+    RunEngine(*aim, job.Method, c, channel,
+              static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
     channel.AddProgressLine(" Writing output ..");
     channel.Pause(job.Pause);
     state.Outcome = DispatchState::End::Completed;

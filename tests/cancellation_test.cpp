@@ -139,7 +139,7 @@ TEST(StopChecks, BisectionLooksBetweenMarches) {
             ++progressCalls;
             EXPECT_EQ(sink.polls, progressCalls) << "the look comes first";
         },
-        StopToken(sink));
+        RunContext{StopToken(sink), 1});
     EXPECT_EQ(progressCalls, 23);
     EXPECT_EQ(sink.polls, 23);
 }
@@ -168,7 +168,7 @@ struct EngineCase {
     CalcAim aim;
     const char* aimCode;
     const char* method;
-    void (*engine)(DrainageCase&, RunSink&);
+    void (*engine)(DrainageCase&, RunSink&, int threads);
     std::vector<double> values;
 };
 
@@ -205,7 +205,7 @@ TEST(StopChecks, EveryEngineStopsAtTheLookWhereTheRequestIsSeen) {
         TempDir dir;
         DrainageCase full = Loaded(ec, dir);
         CountingSink whole(full);
-        ec.engine(full, whole);
+        ec.engine(full, whole, 1);
         ASSERT_GT(whole.polls, 20) << "a run long enough to be cancelled in each of its parts";
         EXPECT_GE(whole.assumedHeads.size(), 23u) << "every march of a bisection but its last";
         for (const std::int64_t at :
@@ -216,7 +216,7 @@ TEST(StopChecks, EveryEngineStopsAtTheLookWhereTheRequestIsSeen) {
             CountingSink sink;
             sink.stopAtPoll = at;
             try {
-                ec.engine(c, sink);
+                ec.engine(c, sink, 1);
                 ADD_FAILURE() << "the run should have been cancelled";
             } catch (const RunError& error) {
                 EXPECT_EQ(error.Kind(), Fault::Cancelled);

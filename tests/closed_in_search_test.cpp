@@ -51,7 +51,7 @@ constexpr double kJumpAt = 0.3;
 
 OuterTrial JumpTrial(const JumpCase& jump) {
     return {[](DrainageCase& c, double x) { c.HalfSpacing = x; },
-            [jump](DrainageCase& c, const StopToken&) {
+            [jump](DrainageCase& c, const RunContext&) {
                 // Something of the case only this trial leaves behind.
                 c.MarchStoppedAt = static_cast<std::int64_t>(c.HalfSpacing * 1e9);
                 c.MarchHead = c.HalfSpacing < kJumpAt ? kTarget - jump.below : kTarget + jump.above;
@@ -110,11 +110,11 @@ TEST(ClosedInSearch, AStallAtAnEndOfTheBracketStillFails) {
         SearchBracket bracket{0.01, 1.0};
         RecordingSink sink;
         OuterTrial trial{[](DrainageCase& t, double x) { t.HalfSpacing = x; },
-                         [](DrainageCase&, const StopToken&) { return kTarget; },
+                         [](DrainageCase&, const RunContext&) { return kTarget; },
                          [](const DrainageCase&, double) { return 0.0; },
                          [answerAbove](double) { return answerAbove; }};
         // A head the tolerance never accepts, 0.0002 m off, on one side only.
-        trial.evaluate = [](DrainageCase&, const StopToken&) { return kTarget + 0.0002; };
+        trial.evaluate = [](DrainageCase&, const RunContext&) { return kTarget + 0.0002; };
         SearchAhead trials(c, trial);
         EXPECT_THROW(RunOuterSearch(c, trials, bracket, c.HalfSpacing, sink,
                                     {{}, [] { return RunError(Fault::SearchFailed, "stuck"); }}),
@@ -131,7 +131,7 @@ struct EngineCase {
     const char* name;
     const char* aim;
     CalcAim calcAim;
-    void (*engine)(DrainageCase&, RunSink&);
+    void (*engine)(DrainageCase&, RunSink&, int threads);
     const char* values;  // the numbers of the input file, as written there
     const char* resultLabel;
     bool printsSearchHead;  // the report's energy head is the search's own
@@ -171,8 +171,7 @@ void RunEngineCase(const EngineCase& ec, int threads, const TempDir& dir, Engine
     run.c.InputFileName = dir.File("case.inp");
     ASSERT_FALSE(CheckInput(ec.calcAim, run.c, run.c.InputFileName, dir.File("Error.lst")))
         << ReadFile(dir.File("Error.lst"));
-    run.c.Threads = threads;
-    ec.engine(run.c, run.sink);
+    ec.engine(run.c, run.sink, threads);
     run.report = ReadFile(dir.File("case.out"));
 }
 

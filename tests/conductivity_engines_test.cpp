@@ -32,7 +32,7 @@ struct ConductivityInput {
     std::vector<double> Values() const { return {R, D2, Dw, Db, E, W, Dm, S, 0, 0, 0, 0, 0}; }
 };
 
-using Engine = void (*)(DrainageCase&, RunSink&);
+using Engine = void (*)(DrainageCase&, RunSink&, int threads);
 
 DrainageCase LoadConductivityCase(const TempDir& dir, const std::string& name,
                                   const ConductivityInput& in) {
@@ -118,7 +118,7 @@ TEST(ConductivityEnginesTest, SearchStartsAtRAndMovesTowardsTheRightEnd) {
         DrainageCase c = LoadConductivityCase(dir, "case.inp", tc.in);
         TrialRecordingSink sink(c);
         sink.stopAfterTrials = 2;
-        EXPECT_THROW(tc.engine(c, sink), RunError);
+        EXPECT_THROW(tc.engine(c, sink, 1), RunError);
         ASSERT_EQ(sink.trials.size(), 2u);
         EXPECT_EQ(sink.trials[0], tc.in.R);
         EXPECT_EQ(sink.trials[1], tc.second);
@@ -138,7 +138,7 @@ TEST(ConductivityEnginesTest, WidthPlaysNoPartWhenTheDrainReachesTheLayerBottom)
             DrainageCase c = LoadConductivityCase(dir, "case.inp",
                                                   {0.004, 2.0, 1.4, 2.0, 0.5, widths[i], 0.9, 16});
             RecordingSink sink;
-            engine(c, sink);
+            engine(c, sink, 1);
             EXPECT_EQ(c.HalfWidth, 0);
             const std::string report = ReadFile(c.ReportFileName);
             profiles[i] = report.substr(report.find(" Output data:"));
@@ -191,7 +191,7 @@ TEST(ConductivityEnginesTest, ResultBlocksKeepTheirOwnWording) {
         TempDir dir;
         DrainageCase c = LoadConductivityCase(dir, "case.inp", in);
         RecordingSink sink;
-        tc.engine(c, sink);
+        tc.engine(c, sink, 1);
         const std::vector<std::string> block = ResultBlock(ReadFile(c.ReportFileName));
         ExpectResultLabels(block, tc.labels);
         if (HasFatalFailure()) return;
@@ -240,7 +240,7 @@ TEST(ConductivityEnginesTest, SearchesThatCannotEndStopInAnOrderlyWay) {
         TrialRecordingSink sink(c);
         const auto start = std::chrono::steady_clock::now();
         try {
-            tc.engine(c, sink);
+            tc.engine(c, sink, 1);
             ADD_FAILURE() << "the search should have failed";
         } catch (const RunError& error) {
             EXPECT_EQ(error.Kind(), Fault::SearchFailed);

@@ -36,7 +36,7 @@ struct DischargeInput {
     }
 };
 
-using Engine = void (*)(DrainageCase&, RunSink&);
+using Engine = void (*)(DrainageCase&, RunSink&, int threads);
 
 DrainageCase LoadDischargeCase(const TempDir& dir, const std::string& name,
                                const DischargeInput& in) {
@@ -135,7 +135,7 @@ TEST(DischargeEnginesTest, ProgressLinesFollowTheSpacingClass) {
         DrainageCase c = LoadDischargeCase(
             dir, "case.inp", {1.0, 5.0, 5.0, 1.8, 5.2, 0, 0, 1.0, 3.0, 3.0, 0, 0, tc.S});
         RecordingSink sink;
-        tc.engine(c, sink);
+        tc.engine(c, sink, 1);
         EXPECT_EQ(sink.lines, tc.lines);
         EXPECT_TRUE(sink.messages.empty());
     }
@@ -162,7 +162,7 @@ TEST(DischargeEnginesTest, ResultBlocksKeepTheirOwnWording) {
         TempDir dir;
         DrainageCase c = LoadDischargeCase(dir, "case.inp", in);
         RecordingSink sink;
-        tc.engine(c, sink);
+        tc.engine(c, sink, 1);
         const std::vector<std::string> block = ResultBlock(ReadFile(c.ReportFileName));
         ExpectResultLabels(block, tc.labels);
         if (HasFatalFailure()) return;
@@ -216,7 +216,7 @@ TEST(DischargeEnginesTest, SearchesThatCannotEndStopInAnOrderlyWay) {
         PollingSink sink;
         const auto start = std::chrono::steady_clock::now();
         try {
-            tc.engine(c, sink);
+            tc.engine(c, sink, 1);
             ADD_FAILURE() << "the search should have failed";
         } catch (const RunError& error) {
             EXPECT_EQ(error.Kind(), Fault::SearchFailed);
@@ -242,7 +242,7 @@ TEST(DischargeEnginesTest, StopRequestEndsTheSearchAndKeepsTheOldReport) {
         PollingSink sink;
         sink.stopAtPoll = 4;
         try {
-            engine(c, sink);
+            engine(c, sink, 1);
             ADD_FAILURE() << "the run should have been cancelled";
         } catch (const RunError& error) {
             EXPECT_EQ(error.Kind(), Fault::Cancelled);

@@ -120,14 +120,14 @@ struct SolveTrace {
 };
 
 SolveTrace Solve(DrainageCase c, int threads, int stopAfter) {
-    c.Threads = threads;
     SolveTrace trace{c, {}, std::nullopt, ""};
     const BisectionProgress progress = [&](double change) {
         trace.changes.push_back(change);
         if (static_cast<int>(trace.changes.size()) == stopAfter) throw RunError(Fault::Cancelled);
     };
     try {
-        trace.head = SolveEnergyMidHead(trace.c, trace.c.HalfSpacing, 500, 1000, progress);
+        trace.head = SolveEnergyMidHead(trace.c, trace.c.HalfSpacing, 500, 1000, progress,
+                                        RunContext{StopToken(), threads});
     } catch (const RunError& error) {
         trace.fault = error.what();
     }
