@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "CaseLayout.h"
 #include "FileSystem.h"
 #include "NumberFormat.h"
 #include "RunError.h"
@@ -46,9 +47,9 @@ std::string CannotOpenMessage(const std::string& fileName, const std::string& mi
 }
 
 int InputDecimals(int position, const std::string& aimCode) {
-    if (position == 1) return aimCode == "Dis" ? 3 : 4;
-    if (position == 10 || position == 12) return 4;
-    return 3;
+    if (position < 1 || position > kFilePositions) return 3;
+    const AimLayout& layout = LayoutOf(AimFromCode(aimCode).value_or(CalcAim::Spacing));
+    return layout.fileDecimals[static_cast<std::size_t>(position - 1)];
 }
 
 namespace {

@@ -17,9 +17,7 @@ constexpr double kSearchStep = 0.0001;
 
 void WriteConductivityFrame(ReportWriter& report, const DrainageCase& c, Module module) {
     WriteReportHeader(report, c, module);
-    WriteInputEcho(report, c,
-                   {Quantity::R, Quantity::D1, Quantity::D2, Quantity::Dw, Quantity::Db,
-                    Quantity::E, Quantity::W, Quantity::Dm, Quantity::S});
+    WriteInputEcho(report, c, LayoutOf(CalcAim::Conductivity).echo);
     WriteTableHead(report, module);
 }
 

@@ -17,10 +17,7 @@ constexpr double kSearchStep = 0.001;
 
 void WriteDischargeFrame(ReportWriter& report, const DrainageCase& c, Module module) {
     WriteReportHeader(report, c, module);
-    WriteInputEcho(report, c,
-                   {Quantity::Dm, Quantity::D1, Quantity::D2, Quantity::Dw, Quantity::Db,
-                    Quantity::E, Quantity::W, Quantity::Ka, Quantity::Kb1, Quantity::Kv1,
-                    Quantity::Kb2, Quantity::Kv2, Quantity::S});
+    WriteInputEcho(report, c, LayoutOf(CalcAim::Discharge).echo);
     WriteTableHead(report, module);
 }
 

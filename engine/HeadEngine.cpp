@@ -11,10 +11,7 @@ constexpr double kHeadStep = 0.00001;
 
 void WriteHeadFrame(ReportWriter& report, const DrainageCase& c) {
     WriteReportHeader(report, c, Module::HydrHead);
-    WriteInputEcho(report, c,
-                   {Quantity::R, Quantity::D1, Quantity::D2, Quantity::Dw, Quantity::Db,
-                    Quantity::E, Quantity::W, Quantity::Ka, Quantity::Kb1, Quantity::Kv1,
-                    Quantity::Kb2, Quantity::Kv2, Quantity::S});
+    WriteInputEcho(report, c, LayoutOf(CalcAim::WaterTableDepth).echo);
     WriteTableHead(report, Module::HydrHead);
 }
 

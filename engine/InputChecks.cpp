@@ -1,8 +1,9 @@
 #include "InputChecks.h"
 
-#include <initializer_list>
+#include <optional>
 #include <utility>
 
+#include "CaseLayout.h"
 #include "FileSystem.h"
 #include "GuardedArithmetic.h"
 #include "RunError.h"
@@ -11,12 +12,14 @@
 namespace pelorin {
 namespace {
 
-// Skips the titles, the file-name line and the codes, reads the numbers of the
-// aim into the given fields, and skips the rest of the last number's line.
-void LoadNumbers(const std::string& inputFile, std::initializer_list<double*> fields) {
+// Skips the titles, the file-name line and the codes, reads the numbers that
+// the aim's file holds into their fields, and skips the rest of the last
+// number's line (the zeros that end a conductivity file are not read).
+void LoadNumbers(const std::string& inputFile, CalcAim aim, DrainageCase& c) {
     TextReader reader(inputFile);
     for (int line = 0; line < 4; ++line) reader.SkipLine();
-    for (double* field : fields) *field = reader.ReadReal();
+    for (const std::optional<Quantity>& q : LayoutOf(aim).file)
+        if (q) ValueOf(c, *q) = reader.ReadReal();
     reader.SkipLine();
 }
 
@@ -116,8 +119,7 @@ std::vector<std::string> ErrorListLines(const std::vector<std::string>& messages
 
 bool CheckSpacingInput(DrainageCase& c, const std::string& inputFile,
                        const std::string& errorListFile) {
-    LoadNumbers(inputFile, {&c.R, &c.D1, &c.D2, &c.Dw, &c.Db, &c.E, &c.W, &c.Ka, &c.Kb1, &c.Kv1,
-                            &c.Kb2, &c.Kv2, &c.Dm});
+    LoadNumbers(inputFile, CalcAim::Spacing, c);
     Findings f(errorListFile, inputFile);
     f.Require(c.R > 0, " Make sure that R > 0.");
     c.Thick1 = Difference(c.D1, c.Dw);
@@ -134,8 +136,7 @@ bool CheckSpacingInput(DrainageCase& c, const std::string& inputFile,
 
 bool CheckDischargeInput(DrainageCase& c, const std::string& inputFile,
                          const std::string& errorListFile) {
-    LoadNumbers(inputFile, {&c.Dm, &c.D1, &c.D2, &c.Dw, &c.Db, &c.E, &c.W, &c.Ka, &c.Kb1, &c.Kv1,
-                            &c.Kb2, &c.Kv2, &c.S});
+    LoadNumbers(inputFile, CalcAim::Discharge, c);
     Findings f(errorListFile, inputFile);
     c.Thick1 = Difference(c.D1, c.Dw);
     f.Require(c.Thick1 > 0, " Make sure that D1 > Dw.");
@@ -149,8 +150,7 @@ bool CheckDischargeInput(DrainageCase& c, const std::string& inputFile,
 
 bool CheckWaterTableDepthInput(DrainageCase& c, const std::string& inputFile,
                                const std::string& errorListFile) {
-    LoadNumbers(inputFile, {&c.R, &c.D1, &c.D2, &c.Dw, &c.Db, &c.E, &c.W, &c.Ka, &c.Kb1, &c.Kv1,
-                            &c.Kb2, &c.Kv2, &c.S});
+    LoadNumbers(inputFile, CalcAim::WaterTableDepth, c);
     Findings f(errorListFile, inputFile);
     f.Require(c.R > 0, " Make sure that R > 0.");
     c.Thick1 = Difference(c.D1, c.Dw);
@@ -165,7 +165,7 @@ bool CheckWaterTableDepthInput(DrainageCase& c, const std::string& inputFile,
 
 bool CheckConductivityInput(DrainageCase& c, const std::string& inputFile,
                             const std::string& errorListFile) {
-    LoadNumbers(inputFile, {&c.R, &c.D2, &c.Dw, &c.Db, &c.E, &c.W, &c.Dm, &c.S});
+    LoadNumbers(inputFile, CalcAim::Conductivity, c);
     c.D1 = c.D2;
     Findings f(errorListFile, inputFile);
     f.Require(c.R > 0, " Make sure that R > 0.");

@@ -99,51 +99,6 @@ void WriteModuleLines(ReportWriter& report, Module module) {
     report.Line();
 }
 
-struct EchoLine {
-    std::string_view label;
-    int decimals;
-};
-
-EchoLine EchoFormat(Quantity q) {
-    switch (q) {
-        case Quantity::R: return {" Time average recharge or discharge         R    (m/day) :  ", 4};
-        case Quantity::D1: return {" Bottom depth of 1st layer below s.s.       D1       (m) :  ", 2};
-        case Quantity::D2: return {" Bottom depth of 2nd layer below s.s.       D2       (m) :  ", 2};
-        case Quantity::Dw: return {" Depth waterlevel in drain below s.s.       Dw       (m) :  ", 2};
-        case Quantity::Db: return {" Depth of drain bottom below s.s.           Db       (m) :  ", 2};
-        case Quantity::E: return {" Entrance resistance at the drain           E    (day/m) :  ", 3};
-        case Quantity::W: return {" Max. width of water body in the drain      W        (m) :  ", 3};
-        case Quantity::Ka: return {" Hydraulic permeability, above drain level  Ka   (m/day) :  ", 3};
-        case Quantity::Kb1: return {" Horizontal permeability, 1st soil layer    Kb1  (m/day) :  ", 3};
-        case Quantity::Kv1: return {" Vertical permeability, 1st soil layer      Kv1  (m/day) :  ", 4};
-        case Quantity::Kb2: return {" Horizontal permeability, 2nd soil layer    Kb2  (m/day) :  ", 3};
-        case Quantity::Kv2: return {" Vertical permeability, 2nd soil layer      Kv2  (m/day) :  ", 4};
-        case Quantity::Dm: return {" Depth watertable midway between drains     Dm       (m) :  ", 2};
-        case Quantity::S: return {" Spacing betweeen the drains                S        (m) :  ", 2};
-    }
-    return {"", 2};
-}
-
-double EchoValue(const DrainageCase& c, Quantity q) {
-    switch (q) {
-        case Quantity::R: return c.R;
-        case Quantity::D1: return c.D1;
-        case Quantity::D2: return c.D2;
-        case Quantity::Dw: return c.Dw;
-        case Quantity::Db: return c.Db;
-        case Quantity::E: return c.E;
-        case Quantity::W: return c.W;
-        case Quantity::Ka: return c.Ka;
-        case Quantity::Kb1: return c.Kb1;
-        case Quantity::Kv1: return c.Kv1;
-        case Quantity::Kb2: return c.Kb2;
-        case Quantity::Kv2: return c.Kv2;
-        case Quantity::Dm: return c.Dm;
-        case Quantity::S: return c.S;
-    }
-    return 0;
-}
-
 }  // namespace
 
 std::string_view ModuleName(Module module) {
@@ -178,11 +133,11 @@ void WriteReportHeader(ReportWriter& report, const DrainageCase& c, Module modul
 }
 
 void WriteInputEcho(ReportWriter& report, const DrainageCase& c,
-                    std::initializer_list<Quantity> quantities) {
+                    const std::vector<Quantity>& quantities) {
     for (Quantity q : quantities) {
-        const EchoLine format = EchoFormat(q);
+        const EchoFormat format = EchoFormatOf(q);
         report.Text(format.label);
-        report.Number(EchoValue(c, q), 10, format.decimals);
+        report.Number(ValueOf(c, q), 10, format.decimals);
         report.EndLine();
     }
 }

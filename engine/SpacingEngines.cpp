@@ -15,10 +15,7 @@ constexpr double kWidestHalfSpacing = 1000;
 
 void WriteSpacingFrame(ReportWriter& report, const DrainageCase& c, Module module) {
     WriteReportHeader(report, c, module);
-    WriteInputEcho(report, c,
-                   {Quantity::R, Quantity::D1, Quantity::D2, Quantity::Dw, Quantity::Db,
-                    Quantity::E, Quantity::W, Quantity::Ka, Quantity::Kb1, Quantity::Kv1,
-                    Quantity::Kb2, Quantity::Kv2, Quantity::Dm});
+    WriteInputEcho(report, c, LayoutOf(CalcAim::Spacing).echo);
     WriteTableHead(report, module);
 }
 

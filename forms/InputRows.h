@@ -9,15 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "CaseLayout.h"
 #include "DrainageCase.h"
 
 namespace pelorin {
 
 inline constexpr int kRowCount = 13;
 
-// The quantities in the order of the memory.
-enum class Quantity { R, D1, D2, Dw, Db, E, W, Ka, Kb1, Kv1, Kb2, Kv2, Dm, S };
-inline constexpr int kQuantityCount = 14;
+// The memory holds one text per Quantity (CaseLayout.h), in its order.
 
 // The row caption of a quantity (57 characters).
 const char* RowCaption(Quantity q);

@@ -9,6 +9,8 @@
 #include <initializer_list>
 #include <regex>
 
+#include "CaseLayout.h"
+
 namespace pelorin {
 
 namespace {
@@ -91,39 +93,8 @@ std::string FormatFieldNumber(double value, char systemSeparator) {
 
 namespace {
 
-enum class Q { R, D1, D2, Dw, Db, E, W, Ka, Kb1, Kv1, Kb2, Kv2, Dm, S };
-
-// Position (1-based) of a quantity among the 13 numbers of an aim; 0 when the
-// aim has no such number.
-int PositionOf(CalcAim aim, Q q) {
-    if (aim == CalcAim::Conductivity) {
-        switch (q) {
-            case Q::R:
-                return 1;
-            case Q::D2:
-                return 2;
-            case Q::Dw:
-                return 3;
-            case Q::Db:
-                return 4;
-            case Q::E:
-                return 5;
-            case Q::W:
-                return 6;
-            case Q::Dm:
-                return 7;
-            case Q::S:
-                return 8;
-            default:
-                return 0;
-        }
-    }
-    const int standard = static_cast<int>(q) + 1;
-    if (q == Q::S) return aim == CalcAim::Spacing ? 0 : 13;
-    if (q == Q::Dm) return aim == CalcAim::Discharge ? 1 : (aim == CalcAim::Spacing ? 13 : 0);
-    if (q == Q::R) return aim == CalcAim::Discharge ? 0 : 1;
-    return standard;
-}
+// The quantities by their short names; their positions come from the case layout.
+using Q = Quantity;
 
 // One plausibility check: the aims it applies to, the test on the numbers and
 // the message of a failure. The test runs only for its aims, so it reads only

@@ -17,7 +17,7 @@ struct RowExpectation {
     Shows shows;
     Quantity quantity;
 };
-using AimLayout = std::array<RowExpectation, kRowCount>;
+using SheetRows = std::array<RowExpectation, kRowCount>;
 
 constexpr RowExpectation Q(Quantity q) {
     return {Shows::Quantity, q};
@@ -25,13 +25,13 @@ constexpr RowExpectation Q(Quantity q) {
 constexpr RowExpectation kNothing{Shows::Nothing, R};
 constexpr RowExpectation kFootnote{Shows::Footnote, R};
 
-const AimLayout kSpacing = {Q(R),  Q(D1),  Q(D2),  Q(Dw),  Q(Db),  Q(E), Q(W),
+const SheetRows kSpacing = {Q(R),  Q(D1),  Q(D2),  Q(Dw),  Q(Db),  Q(E), Q(W),
                             Q(Ka), Q(Kb1), Q(Kv1), Q(Kb2), Q(Kv2), Q(Dm)};
-const AimLayout kDischarge = {Q(Dm), Q(D1),  Q(D2),  Q(Dw),  Q(Db),  Q(E), Q(W),
+const SheetRows kDischarge = {Q(Dm), Q(D1),  Q(D2),  Q(Dw),  Q(Db),  Q(E), Q(W),
                               Q(Ka), Q(Kb1), Q(Kv1), Q(Kb2), Q(Kv2), Q(S)};
-const AimLayout kDepth = {Q(R),  Q(D1),  Q(D2),  Q(Dw),  Q(Db),  Q(E), Q(W),
+const SheetRows kDepth = {Q(R),  Q(D1),  Q(D2),  Q(Dw),  Q(Db),  Q(E), Q(W),
                           Q(Ka), Q(Kb1), Q(Kv1), Q(Kb2), Q(Kv2), Q(S)};
-const AimLayout kConductivity = {kNothing, kNothing, Q(R), Q(D2),    Q(Dw),     Q(Db),   Q(E),
+const SheetRows kConductivity = {kNothing, kNothing, Q(R), Q(D2),    Q(Dw),     Q(Db),   Q(E),
                                  Q(W),     Q(Dm),    Q(S), kNothing, kFootnote, kNothing};
 
 // The rows of a file as the sheet first shows them, before the memory moves them.
@@ -82,7 +82,7 @@ void InputRowsTest::layoutOfEachAim_data() {
 void InputRowsTest::layoutOfEachAim() {
     QFETCH(int, aim);
     QFETCH(bool, footnote);
-    const std::array<const AimLayout*, 4> expected = {&kSpacing, &kDischarge, &kDepth,
+    const std::array<const SheetRows*, 4> expected = {&kSpacing, &kDischarge, &kDepth,
                                                       &kConductivity};
     const RowLayout layout = LayoutRows(static_cast<CalcAim>(aim));
     QCOMPARE(layout.FootnoteVisible, footnote);
