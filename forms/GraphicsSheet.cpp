@@ -10,7 +10,13 @@
 #include <QPushButton>
 #include <utility>
 
+#include <QBuffer>
+#include <QFile>
+#include <QResizeEvent>
+#include <algorithm>
+
 #include "GraphDrawing.h"
+#include "PictureFiles.h"
 #include "TDMPelorin.h"
 #include "UserDialogs.h"
 
@@ -32,6 +38,31 @@ const char* const kSavedIn = "The graph was saved in  ";
 const char* const kGraphFilter = "Image files (*.bmp);;PNG images (*.png)";
 
 constexpr int kRowsForSeeGraph = 3;
+
+// The sheet as designed; beyond it the graph area takes the extra room.
+constexpr int kDesignWidth = 709;
+constexpr int kDesignHeight = 510;
+constexpr QSize kGraphSize(623, 465);
+
+// Why the file cannot be opened as a graph picture, or the picture.
+struct OpenedPicture {
+    QImage Picture;
+    QString Refusal;
+};
+
+OpenedPicture ReadWholePicture(const QString& fileName) {
+    if (QFileInfo(fileName).isDir()) return {{}, QStringLiteral("it is a folder")};
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) return {{}, file.errorString()};
+    QByteArray bytes = file.readAll();
+    if (const QString reason = IncompletePictureReason(bytes); !reason.isEmpty())
+        return {{}, reason};
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer);
+    QImage picture = reader.read();
+    if (picture.isNull()) return {{}, reader.errorString()};
+    return {picture, {}};
+}
 
 QLabel* NewImage(QWidget* parent, const char* name, QRect place) {
     auto* image = new QLabel(parent);
@@ -70,6 +101,7 @@ void TGraphicsSheet::CreateComponents() {
     SaveGraphButton = NewButton(this, "SaveGraphButton", "Save color graph", {376, 478, 115, 25});
     SaveGraphButton->hide();
     BlWhButton = NewButton(this, "BlWhButton", "Save Bl-Wh graph", {248, 480, 115, 25});
+    BlWhButton->hide();
     SeeGraphButton = NewButton(this, "SeeGraphButton", "Open graph ", {498, 478, 97, 25});
 
     GraphOpen = new QAction(QStringLiteral("&GraphOpen"), this);
@@ -83,6 +115,43 @@ void TGraphicsSheet::CreateComponents() {
     connect(BlWhButton, &QPushButton::clicked, this, [this] { BlWhButtonClick(); });
     connect(SeeGraphButton, &QPushButton::clicked, GraphOpen, &QAction::trigger);
     connect(GraphOpen, &QAction::triggered, this, [this] { GraphOpenExecute(); });
+}
+
+void TGraphicsSheet::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int wider = std::max(0, width() - kDesignWidth);
+    const int taller = std::max(0, height() - kDesignHeight);
+    GraphImage->setGeometry(0, 0, kGraphSize.width() + wider, kGraphSize.height() + taller);
+    PictureImage->setGeometry(8, 0, 625 + wider, 465 + taller);
+    JouleImage2->move(548 + wider, 296 + taller);
+    MakeGraphics_Button->move(602, 478 + taller);
+    SaveGraphButton->move(376, 478 + taller);
+    BlWhButton->move(248, 480 + taller);
+    SeeGraphButton->move(498, 478 + taller);
+    ShowGraphPicture();
+}
+
+// The graph is drawn at its one size (the size it is saved at); a larger area
+// shows it enlarged.
+void TGraphicsSheet::ShowGraphPicture() {
+    if (graphPicture.isNull()) return;
+    const bool enlarged =
+        GraphImage->width() > graphPicture.width() && GraphImage->height() > graphPicture.height();
+    GraphImage->setPixmap(QPixmap::fromImage(
+        enlarged
+            ? graphPicture.scaled(GraphImage->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)
+            : graphPicture));
+}
+
+void TGraphicsSheet::ShowSaveButtonsWithGraph() {
+    const bool drawnGraphShown = !GraphImage->isHidden() && !graphPicture.isNull();
+    SaveGraphButton->setVisible(drawnGraphShown);
+    BlWhButton->setVisible(drawnGraphShown);
+}
+
+FileDialogSpec TGraphicsSheet::GraphDialog(const QString& title) const {
+    return FileDialogSpec{title, QString::fromLatin1(kGraphFilter), QStringLiteral("bmp"),
+                          graphFolder, QString()};
 }
 
 void TGraphicsSheet::SetHooks(Hooks newHooks) {
@@ -113,20 +182,21 @@ bool TGraphicsSheet::DrawGraph() {
     }
     graphShown = true;
     JouleImage2->hide();
+    PictureImage->hide();
     graphPicture = picture.Image;
-    GraphImage->setPixmap(QPixmap::fromImage(graphPicture));
+    ShowGraphPicture();
     GraphImage->show();
+    ShowSaveButtonsWithGraph();
     return true;
 }
 
 void TGraphicsSheet::ViewGraphButtonClick() {
     Call(hooks.MarkOutputShown);
     GraphImage->show();
-    SaveGraphButton->show();
-    BlWhButton->show();
     graphShown = true;
     PictureImage->hide();
     JouleImage2->hide();
+    ShowSaveButtonsWithGraph();
     const std::string readMessage = dm.ReadReportProfile(dm.CurrentFileName);
     if (!readMessage.empty()) ShowMessage(graph::ReportText(readMessage));
     if (dm.ProfileRowCount < kRowsForSeeGraph) {
@@ -140,12 +210,10 @@ QString TGraphicsSheet::ChooseReport() {
     if (hooks.ChooseOutputFile) return hooks.ChooseOutputFile();
     return dialogs.OpenFileName(FileDialogSpec{QStringLiteral("Open output file"),
                                                QStringLiteral("Output files (*.out)"),
-                                               QStringLiteral("out"), QString()});
+                                               QStringLiteral("out"), QString(), QString()});
 }
 
 void TGraphicsSheet::MakeGraphics_ButtonClick() {
-    SaveGraphButton->show();
-    BlWhButton->show();
     Call(hooks.HideOutputMemos);
     const QString fileName = ChooseReport();
     if (fileName.isEmpty()) {
@@ -161,6 +229,7 @@ void TGraphicsSheet::MakeGraphics_ButtonClick() {
     if (!readMessage.empty()) ShowMessage(graph::ReportText(readMessage));
     GraphImage->show();
     PictureImage->hide();
+    ShowSaveButtonsWithGraph();
     DrawGraph();
 }
 
@@ -177,9 +246,7 @@ void TGraphicsSheet::BlWhButtonClick() {
 void TGraphicsSheet::SaveGraph(bool inColour) {
     graphInColour = inColour;
     if (!DrawGraph()) return;
-    const QString fileName = dialogs.SaveFileName(FileDialogSpec{QStringLiteral("Save graph"),
-                                                                 QString::fromLatin1(kGraphFilter),
-                                                                 QStringLiteral("bmp"), QString()});
+    const QString fileName = dialogs.SaveFileName(GraphDialog(QStringLiteral("Save graph")));
     if (fileName.isEmpty()) {
         ShowMessage(QString::fromLatin1(kNotSaved));
         return;
@@ -192,13 +259,12 @@ void TGraphicsSheet::SaveGraph(bool inColour) {
     }
     if (QFileInfo::exists(fileName) && !dialogs.AskYesNo(QString::fromLatin1(kOverwrite))) return;
     const QString error = graph::SaveGraphImage(graphPicture, fileName);
+    if (error.isEmpty()) graphFolder = QFileInfo(fileName).absolutePath();
     ShowMessage(error.isEmpty() ? QString::fromLatin1(kSavedIn) + fileName : error);
 }
 
 void TGraphicsSheet::GraphOpenExecute() {
-    const QString fileName = dialogs.OpenFileName(FileDialogSpec{QStringLiteral("Open graph"),
-                                                                 QString::fromLatin1(kGraphFilter),
-                                                                 QStringLiteral("bmp"), QString()});
+    const QString fileName = dialogs.OpenFileName(GraphDialog(QStringLiteral("Open graph")));
     if (fileName.isEmpty()) {
         ShowMessage(QString::fromLatin1(kNoGraphicsFile));
         return;
@@ -207,18 +273,20 @@ void TGraphicsSheet::GraphOpenExecute() {
         ShowMessage(QString::fromLatin1(kFileMissing));
         return;
     }
-    QImageReader reader(fileName);
-    const QImage picture = reader.read();
-    if (picture.isNull()) {
-        ShowMessage(reader.errorString());
+    // Only a whole picture is shown; otherwise what was shown stays.
+    const OpenedPicture opened = ReadWholePicture(fileName);
+    if (opened.Picture.isNull()) {
+        ShowMessage(QStringLiteral("The file ") + fileName +
+                    QStringLiteral(" cannot be shown as a graph: ") + opened.Refusal +
+                    QStringLiteral("."));
         return;
     }
-    PictureImage->setPixmap(QPixmap::fromImage(picture));
+    graphFolder = QFileInfo(fileName).absolutePath();
+    PictureImage->setPixmap(QPixmap::fromImage(opened.Picture));
     JouleImage2->hide();
     GraphImage->hide();
-    SaveGraphButton->hide();
-    BlWhButton->hide();
     PictureImage->show();
+    ShowSaveButtonsWithGraph();
     graphShown = true;
     if (hooks.SetDialogFolders) hooks.SetDialogFolders(QDir::currentPath());
     Call(hooks.BringToFront);

@@ -14,6 +14,7 @@ namespace pelorin {
 
 class TDMPelorin;
 class UserDialogs;
+struct FileDialogSpec;
 
 // The Graphics sheet: draws the water table of a report, saves it in colour or
 // in black and white, and shows a graph picture opened from a file.
@@ -58,8 +59,16 @@ class TGraphicsSheet : public QWidget {
     // The picture of GraphImage: what the save buttons write.
     const QImage& GraphPicture() const { return graphPicture; }
 
+  protected:
+    // Enlarged, the graph area grows and the buttons keep below it.
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
     void CreateComponents();
+    FileDialogSpec GraphDialog(const QString& title) const;
+    // The save buttons are there exactly while a drawn graph is shown.
+    void ShowSaveButtonsWithGraph();
+    void ShowGraphPicture();
     QString ChooseReport();
     void SaveGraph(bool inColour);
     void ShowMessage(const QString& text);
@@ -72,6 +81,8 @@ class TGraphicsSheet : public QWidget {
     bool graphShown = false;
     bool graphInColour = false;
     QImage graphPicture;
+    // Where the last graph was saved or opened: the graph dialogs open there.
+    QString graphFolder;
 
     QLabel* GraphImage = nullptr;
     QLabel* PictureImage = nullptr;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -14,6 +15,7 @@
 #include "GraphDrawing.h"
 #include "GraphTestSupport.h"
 #include "GraphicsSheet.h"
+#include "PictureFiles.h"
 #include "QStringPrinting.h"
 #include "TDMPelorin.h"
 #include "UserDialogs.h"
@@ -112,7 +114,7 @@ TEST_F(GraphicsSheetTest, ComponentsStartWherePlacedAndAsShown) {
         {"JouleImage2", {548, 296, 142, 172}, true, nullptr},
         {"MakeGraphics_Button", {602, 478, 97, 25}, true, "Make graph"},
         {"SaveGraphButton", {376, 478, 115, 25}, false, "Save color graph"},
-        {"BlWhButton", {248, 480, 115, 25}, true, "Save Bl-Wh graph"},
+        {"BlWhButton", {248, 480, 115, 25}, false, "Save Bl-Wh graph"},  // no graph to save
         {"SeeGraphButton", {498, 478, 97, 25}, true, "Open graph "},
     };
     for (const Component& c : components) {
@@ -169,7 +171,7 @@ TEST_F(GraphicsSheetTest, MakeGraphNeedsAChosenExistingReport) {
     sheet.MakeGraphics_ButtonClick();
     EXPECT_EQ(dialogs.Messages, QStringList{"No output file was selected"});
     EXPECT_EQ(memosHidden, 1);
-    EXPECT_TRUE(Shown("SaveGraphButton"));
+    EXPECT_FALSE(Shown("SaveGraphButton"));  // nothing drawn, nothing to save
     ASSERT_EQ(dialogs.Specs.size(), 1);
     EXPECT_EQ(dialogs.Specs[0].Filter, "Output files (*.out)");
 
@@ -331,6 +333,88 @@ TEST_F(GraphicsSheetTest, OpenGraphShowsThePictureAndHidesTheSaveButtons) {
 TEST_F(GraphicsSheetTest, TheOpenGraphButtonRunsTheGraphOpenAction) {
     Child<QPushButton>("SeeGraphButton")->click();
     EXPECT_EQ(dialogs.Messages, QStringList{"No graphics file was selected"});
+}
+
+TEST_F(GraphicsSheetTest, OpenGraphRefusesWhatIsNoWholePictureAndKeepsTheShownOne) {
+    dialogs.FileAnswers << Report(graph::test::FourRows()) << folder.filePath("g.bmp");
+    sheet.MakeGraphics_ButtonClick();
+    sheet.SaveGraphButtonClick();
+    dialogs.FileAnswers << folder.filePath("g.bmp");
+    sheet.GraphOpenExecute();
+    const QImage shown = Child<QLabel>("PictureImage")->pixmap().toImage();
+    QFile whole(folder.filePath("g.bmp"));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    const QByteArray bytes = whole.readAll();
+    ASSERT_TRUE(QDir(folder.path()).mkdir("folder.bmp"));
+    QFile cut(folder.filePath("cut.bmp"));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(bytes.left(bytes.size() - 1));
+    cut.close();
+    for (const char* name : {"folder.bmp", "cut.bmp"}) {
+        dialogs.FileAnswers << folder.filePath(name);
+        sheet.GraphOpenExecute();
+        EXPECT_TRUE(dialogs.Messages.last().startsWith("The file " + folder.filePath(name) +
+                                                       " cannot be shown as a graph: "))
+            << dialogs.Messages.last().toStdString();
+        EXPECT_EQ(Child<QLabel>("PictureImage")->pixmap().toImage(), shown) << name;
+        EXPECT_FALSE(Shown("SaveGraphButton"));
+    }
+    // The graph dialogs open where the last graph was saved or opened.
+    EXPECT_EQ(dialogs.Specs.last().InitialFolder, folder.path());
+}
+
+// A bitmap of the given size and depth, optionally run-length coded from
+// `rle`, as the headers lay it out.
+QByteArray Bitmap(int width, int height, int bits, const QByteArray& rle = QByteArray()) {
+    const int palette = bits <= 8 ? (1 << bits) * 4 : 0;
+    const int stride = (width * bits + 31) / 32 * 4;
+    const QByteArray pixels = rle.isEmpty() ? QByteArray(stride * height, '\x11') : rle;
+    QByteArray b;
+    auto le = [&b](quint32 value, int size) {
+        for (int i = 0; i < size; ++i) b.append(char((value >> (8 * i)) & 0xFF));
+    };
+    b.append("BM");
+    le(14 + 40 + palette + pixels.size(), 4);
+    le(0, 4);
+    le(14 + 40 + palette, 4);
+    le(40, 4);
+    le(width, 4);
+    le(height, 4);
+    le(1, 2);
+    le(bits, 2);
+    le(rle.isEmpty() ? 0 : (bits == 8 ? 1 : 2), 4);
+    for (int i = 0; i < 5; ++i) le(0, 4);
+    b.append(QByteArray(palette, '\0'));
+    return b + pixels;
+}
+
+TEST(PictureFiles, OnlyWholePicturesAreTaken) {
+    const QByteArray rgb = Bitmap(5, 3, 24);
+    const QByteArray indexed = Bitmap(7, 2, 8);
+    // Two rows of four pixels run-length coded: whole, a row left short, a
+    // skip, and the end marker missing.
+    const QByteArray rle = Bitmap(4, 2, 8, QByteArray("\x04\x01\x00\x00\x04\x02\x00\x01", 8));
+    const QByteArray shortRow = Bitmap(4, 2, 8, QByteArray("\x03\x01\x00\x00\x04\x02\x00\x01", 8));
+    const QByteArray skip = Bitmap(4, 2, 8, QByteArray("\x04\x01\x00\x02\x00\x01\x00\x01", 8));
+    QImage png(6, 4, QImage::Format_RGB32);
+    png.fill(Qt::red);
+    QByteArray pngBytes;
+    QBuffer buffer(&pngBytes);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(png.save(&buffer, "PNG"));
+    EXPECT_EQ(IncompletePictureReason(rgb), "");
+    EXPECT_EQ(IncompletePictureReason(indexed), "");
+    EXPECT_EQ(IncompletePictureReason(rle), "");
+    EXPECT_EQ(IncompletePictureReason(pngBytes), "");
+    for (const QByteArray* whole :
+         {&rgb, &indexed, &rle, static_cast<const QByteArray*>(&pngBytes)})
+        for (qsizetype length = 1; length < whole->size(); ++length)
+            EXPECT_NE(IncompletePictureReason(whole->left(length)), "") << length;
+    EXPECT_EQ(IncompletePictureReason({}), "it is empty");
+    EXPECT_EQ(IncompletePictureReason(shortRow), "it leaves pixels of its picture unset");
+    EXPECT_EQ(IncompletePictureReason(skip), "it leaves pixels of its picture unset");
+    EXPECT_EQ(IncompletePictureReason("GIF89a......"),
+              "it is neither a bitmap (.bmp) nor a PNG picture");
 }
 
 }  // namespace
