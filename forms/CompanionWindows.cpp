@@ -60,18 +60,16 @@ TCloseForm::TCloseForm(QWidget* parent) : TBaseForm(parent) {
     PlaceByOuterSize(this, 300, 200, 287, 259);
 }
 
-void TCloseForm::Finish_ButtonClick() {
-    QApplication::quit();
-}
-
 void TCloseForm::showEvent(QShowEvent* event) {
     TBaseForm::showEvent(event);
     ShowStatus(QStringLiteral("Click on Finish button to end program."));
 }
 
 void TCloseForm::closeEvent(QCloseEvent* event) {
-    event->accept();
-    QApplication::quit();
+    // The window stays until the program really ends: the user may still
+    // choose to let a running calculation go on.
+    event->ignore();
+    emit EndRequested();
 }
 
 TFigureForm::TFigureForm(QWidget* parent) : QWidget(parent, Qt::Window) {

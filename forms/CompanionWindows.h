@@ -16,6 +16,8 @@ inline constexpr int kNominalFrameWidth = 16;
 inline constexpr int kNominalFrameHeight = 39;
 
 // The exit window: a greeting and the Finish button that ends the program.
+// Finish and the window's close box ask the main window to end the program;
+// it decides (a run under way is cancelled first, on the user's yes).
 class TCloseForm : public TBaseForm {
     Q_OBJECT
   public:
@@ -24,7 +26,10 @@ class TCloseForm : public TBaseForm {
     QPlainTextEdit* Finish_MemoMemo;
     QPushButton* Finish_Button;
 
-    void Finish_ButtonClick();
+    void Finish_ButtonClick() { emit EndRequested(); }
+
+  signals:
+    void EndRequested();
 
   protected:
     void showEvent(QShowEvent* event) override;    // FormShow

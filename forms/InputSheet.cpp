@@ -28,10 +28,11 @@ QLabel* Caption(QWidget* parent, const QString& text, int left, int top, const c
     return label;
 }
 
+// 20 pixels high: the rows are 20 pixels apart and must not overlap.
 QLineEdit* Edit(QWidget* parent, int left, int top, int width, const char* name) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
-    edit->setGeometry(left, top, width, 21);
+    edit->setGeometry(left, top, width, 20);
     return edit;
 }
 
@@ -143,6 +144,7 @@ void TInputSheet::BuildButtons() {
 }
 
 void TInputSheet::AttachActions(QAction* inputSave, QAction* inputOpen) {
+    inputSave_ = inputSave;
     connect(Filesave_Button, &QPushButton::clicked, inputSave, &QAction::trigger);
     connect(Fileopen_Button, &QPushButton::clicked, inputOpen, &QAction::trigger);
     // The button follows the action: Save/Run only while this sheet is shown.
@@ -294,6 +296,8 @@ void TInputSheet::InputOpenExecute() {
     }
     ShowOpenedCase();
     inputLoaded_ = true;
+    currentInputFile_ = chosen;
+    emit CaseOpened();
     host_.ShowOutputPicture();
     host_.SetDialogFolders(QDir::currentPath());
     host_.BringToFront(Sheet::Input);
@@ -345,18 +349,18 @@ void TInputSheet::HideWaitMemo() {
 
 void TInputSheet::SetRunLock(bool locked) {
     runLocked_ = locked;
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child == WaitMemo || child == CancelRun_Button) continue;
+        child->setEnabled(!locked);
+    }
     if (locked) {
-        enabledBeforeRun_.clear();
-        for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (child == WaitMemo || child == CancelRun_Button) continue;
-            enabledBeforeRun_[child] = child->isEnabled();
-            child->setEnabled(false);
-        }
         CancelRun_Button->setFocus();
         return;
     }
-    for (const auto& [child, enabled] : enabledBeforeRun_) child->setEnabled(enabled);
-    enabledBeforeRun_.clear();
+    // As a showing of the sheet leaves them: Help (R) follows the aim and
+    // Save/Run its action.
+    RechargeButton->setEnabled(SelectedAim() != CalcAim::Discharge);
+    if (inputSave_ != nullptr) Filesave_Button->setEnabled(inputSave_->isEnabled());
     CancelRun_Button->hide();
 }
 

@@ -8,7 +8,6 @@
 #include <QWidget>
 
 #include <array>
-#include <map>
 #include <string>
 
 #include "DrainageCase.h"
@@ -72,6 +71,9 @@ class TInputSheet : public QWidget {
     CalcMethod RunMethod() const;
     std::array<std::string, kRowCount> RowTexts() const;
     bool InputLoaded() const { return inputLoaded_; }
+    // The input file last opened or saved (empty before the first).
+    const QString& CurrentInputFile() const { return currentInputFile_; }
+    void SetCurrentInputFile(const QString& fileName) { currentInputFile_ = fileName; }
     const InputRows& Rows() const { return rows_; }
 
     // The progress box of a run and its Cancel button.
@@ -83,6 +85,8 @@ class TInputSheet : public QWidget {
 
   signals:
     void CancelRunRequested();
+    // An input file has been opened and is shown.
+    void CaseOpened();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -106,7 +110,8 @@ class TInputSheet : public QWidget {
     const char separator_;
     InputRows rows_;
     bool inputLoaded_ = false;
-    std::map<QWidget*, bool> enabledBeforeRun_;
+    QString currentInputFile_;
+    QAction* inputSave_ = nullptr;
     // A field that loses its focus because a run locks the sheet is not left
     // by the user: its exit handler does not run.
     bool runLocked_ = false;

@@ -3,11 +3,15 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QLocale>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTabBar>
+
+#include <tuple>
 
 #include "PelorinUtils.h"
 #include "Pictures.h"
@@ -36,6 +40,19 @@ QAction* MakeAction(QObject* owner, const char* name, const QString& caption,
 char SystemDecimalSeparator() {
     const QString point = QLocale().decimalPoint();
     return point == QLatin1String(",") ? ',' : '.';
+}
+
+// A sheet on its page: never smaller than designed, so that a window shrunk
+// below the design scrolls the sheet instead of laying its parts over each
+// other; larger, the sheet takes the room (and grows what it lets grow).
+QScrollArea* Scrolled(QWidget* sheet) {
+    auto* page = new QScrollArea;
+    page->setObjectName(sheet->objectName() + QStringLiteral("_Page"));
+    page->setFrameShape(QFrame::NoFrame);
+    page->setWidgetResizable(true);
+    sheet->setMinimumSize(kSheetWidth, kSheetHeight);
+    page->setWidget(sheet);
+    return page;
 }
 
 void DeleteSelection(QPlainTextEdit* memo) {
@@ -88,6 +105,8 @@ void TMainForm::BuildActions() {
                    QStringLiteral("Delete|Erases the selection"));
 
     connect(FileExit1, &QAction::triggered, this, &QWidget::close);
+    // ProgramExit stays at hand during a run, when the menu bar is locked.
+    addAction(FileExit1);
     connect(EditCut1, &QAction::triggered, this, [this] {
         EditOnFocusedField([](QLineEdit* e) { e->cut(); }, [](QPlainTextEdit* m) { m->cut(); });
     });
@@ -132,13 +151,16 @@ void TMainForm::BuildSheets() {
         MakeAction(this, "GraphOpen", QStringLiteral("&GraphOpen"),
                    QKeySequence(QStringLiteral("Ctrl+G")), QStringLiteral("Open a graphis file"));
 #endif
-    const std::pair<QWidget*, const char*> sheets[] = {{Intro_Tabsheet, " Intro "},
-                                                       {Figure_TabSheet, " Figure "},
-                                                       {Input_TabSheet, " Input "},
-                                                       {Output_TabSheet, " Output "},
-                                                       {Graphics_TabSheet, " Graphics "}};
-    for (const auto& [sheet, caption] : sheets)
-        PageControl1->addTab(sheet, QString::fromLatin1(caption));
+    const std::tuple<QWidget*, const char*, const char*> sheets[] = {
+        {Intro_Tabsheet, "Intro_Tabsheet", " Intro "},
+        {Figure_TabSheet, "Figure_TabSheet", " Figure "},
+        {Input_TabSheet, "Input_TabSheet", " Input "},
+        {Output_TabSheet, "Output_TabSheet", " Output "},
+        {Graphics_TabSheet, "Graphics_TabSheet", " Graphics "}};
+    for (const auto& [sheet, name, caption] : sheets) {
+        sheet->setObjectName(QString::fromLatin1(name));
+        PageControl1->addTab(Scrolled(sheet), QString::fromLatin1(caption));
+    }
     Input_TabSheet->AttachActions(InputSave, InputOpen);
     Output_TabSheet->AttachOutputOpen(OutputOpen);
     SaveRun = new TSaveRun(
@@ -148,6 +170,11 @@ void TMainForm::BuildSheets() {
     connect(InputSave, &QAction::triggered, SaveRun, &TSaveRun::InputSaveExecute);
     connect(OutputOpen, &QAction::triggered, Output_TabSheet, &TOutputSheet::OutputOpenExecute);
     connect(PageControl1, &QTabWidget::currentChanged, this, &TMainForm::PageControl1Change);
+    connect(SaveRun, &TSaveRun::StoppedToEnd, this, &TMainForm::LeaveEventLoop);
+    // Another case is current now: its own report, if any, is what the Output
+    // sheet shows.
+    connect(Input_TabSheet, &TInputSheet::CaseOpened, this,
+            [this] { Flags.CaseSavedWithoutRun = false; });
 }
 
 void TMainForm::BuildMenus() {
@@ -171,6 +198,30 @@ void TMainForm::PlaceWindow() {
 
 void TMainForm::SetCompanions(const CompanionWindows& companions) {
     companions_ = companions;
+    if (companions_.CloseForm != nullptr)
+        connect(companions_.CloseForm, &TCloseForm::EndRequested, this, [this] { EndProgram(); });
+}
+
+void TMainForm::EndProgram(bool askAboutRun) {
+    if (ending_) return;
+    if (SaveRun->Running()) {
+        if (askAboutRun && !dialogs_.AskYesNo(QStringLiteral(
+                               " A calculation is running. Cancel it and end the program?")))
+            return;
+        // The run may have ended while the question was up.
+        if (SaveRun->Running()) {
+            SaveRun->CancelRunToEnd();
+            return;
+        }
+    }
+    LeaveEventLoop();
+}
+
+// QCoreApplication::exit and not quit: quit would first ask every window to
+// close, and the main window answers a close request with the exit window.
+void TMainForm::LeaveEventLoop() {
+    ending_ = true;
+    QCoreApplication::exit(0);
 }
 
 void TMainForm::PageControl1Change(int index) {
@@ -230,8 +281,16 @@ QString TMainForm::ChooseFile(MainDialog dialog) {
     switch (dialog) {
         case MainDialog::InputOpen:
             return ChooseFileToOpen(dialogs_, InputOpen_Dialog);
-        case MainDialog::InputSave:
-            return ChooseFileToSave(dialogs_, InputSave_Dialog);
+        case MainDialog::InputSave: {
+            // For the session, the save dialog opens on the current input file.
+            FileDialogSpec spec = InputSave_Dialog;
+            const QFileInfo current(Input_TabSheet->CurrentInputFile());
+            if (!current.filePath().isEmpty()) {
+                spec.InitialFolder = current.absolutePath();
+                spec.InitialName = current.fileName();
+            }
+            return ChooseFileToSave(dialogs_, spec);
+        }
         case MainDialog::OutputOpen:
             return ChooseFileToOpen(dialogs_, OutputOpen_Dialog);
     }
@@ -241,11 +300,11 @@ QString TMainForm::ChooseFile(MainDialog dialog) {
 void TMainForm::SetDialogFolders(const QString& folder) {
     const QString inputFilter = QStringLiteral("Input files (*.inp)");
     InputOpen_Dialog = {QStringLiteral("Open input file"), inputFilter, QStringLiteral("inp"),
-                        folder};
+                        folder, QString()};
     InputSave_Dialog = {QStringLiteral("Save input file"), inputFilter, QStringLiteral("inp"),
-                        folder};
+                        folder, QString()};
     OutputOpen_Dialog = {QStringLiteral("Open output file"), QStringLiteral("Output files (*.out)"),
-                         QStringLiteral("out"), folder};
+                         QStringLiteral("out"), folder, QString()};
 }
 
 void TMainForm::SetGraphInColour(bool inColour) {
@@ -290,31 +349,34 @@ void TMainForm::EditOnFocusedField(void (*onLine)(QLineEdit*), void (*onMemo)(QP
 }
 
 void TMainForm::SetRunLock(bool locked) {
+    // Unlocked, every control is as a showing of the sheet leaves it; the
+    // actions are enabled everywhere but Save/Run, which belongs to the Input
+    // sheet. ProgramExit is never locked: ending asks about the run.
     menuBar()->setEnabled(!locked);
     for (int i = 0; i < PageControl1->count(); ++i)
         if (i != static_cast<int>(Sheet::Input)) PageControl1->setTabEnabled(i, !locked);
-    if (locked) {
-        actionsEnabledBeforeRun_.clear();
-        for (QAction* action : {InputOpen, InputSave, OutputOpen, GraphOpen, FileExit1})
-            if (action->isEnabled()) actionsEnabledBeforeRun_ << action;
-        for (QAction* action : actionsEnabledBeforeRun_) action->setEnabled(false);
-    } else {
-        for (QAction* action : actionsEnabledBeforeRun_) action->setEnabled(true);
-        actionsEnabledBeforeRun_.clear();
-    }
+    for (QAction* action : {InputOpen, OutputOpen, GraphOpen}) action->setEnabled(!locked);
+    InputSave->setEnabled(!locked && ActiveSheet() == Sheet::Input);
     Input_TabSheet->SetRunLock(locked);
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
     TBaseForm::showEvent(event);
-    if (companions_.CloseForm != nullptr && companions_.CloseForm->isVisible())
-        QApplication::quit();
+    // Shown by the program (not restored by the window system) while the
+    // exit window is up: the program ends.
+    if (!event->spontaneous() && companions_.CloseForm != nullptr &&
+        companions_.CloseForm->isVisible())
+        EndProgram();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    // The program ends only through the exit window; a run must end first.
+    // The program ends only through the exit window, also during a run.
+    if (ending_) {
+        event->accept();
+        return;
+    }
     event->ignore();
-    if (SaveRun->Running() || companions_.CloseForm == nullptr) return;
+    if (companions_.CloseForm == nullptr) return;
     TCloseForm* exitWindow = companions_.CloseForm;
     exitWindow->move(geometry().center() - exitWindow->rect().center());
     exitWindow->show();

@@ -95,6 +95,11 @@ class TMainForm : public TBaseForm, public TSheetHost {
         return static_cast<Sheet>(PageControl1->currentIndex());
     }
 
+    // Ends the program: the event loop returns 0. A run under way is first
+    // cancelled, after the question when `askAboutRun`; the program then ends
+    // as soon as the run has stopped.
+    void EndProgram(bool askAboutRun = true);
+
   protected:
     void showEvent(QShowEvent* event) override;    // FormShow
     void closeEvent(QCloseEvent* event) override;  // FormClose
@@ -106,13 +111,15 @@ class TMainForm : public TBaseForm, public TSheetHost {
     void PlaceWindow();
     void PageControl1Change(int index);
     void SetRunLock(bool locked);
+    void LeaveEventLoop();
     void EditOnFocusedField(void (*onLine)(QLineEdit*), void (*onMemo)(QPlainTextEdit*));
 
     TDMPelorin& dm_;
     UserDialogs& dialogs_;
     CompanionWindows companions_;
     int previousPage_ = 0;
-    QList<QAction*> actionsEnabledBeforeRun_;
+    // Set once the program is ending: the main window may close then.
+    bool ending_ = false;
 #ifndef PELORIN_HAS_GRAPHICS_SHEET
     bool graphInColour_ = false;
     bool graphShown_ = false;

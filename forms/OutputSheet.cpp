@@ -17,10 +17,9 @@ namespace {
 
 constexpr const char* kErrorListFile = "Error.lst";
 
-// The memo keeps its distance to the sheet's right and bottom edges as the
-// window is resized (designed on a sheet of 709 by 510).
-constexpr int kMemoRightMargin = 709 - (22 + 599);
-constexpr int kMemoBottomMargin = 510 - (16 + 448);
+// The sheet as designed.
+constexpr int kDesignWidth = 709;
+constexpr int kDesignHeight = 510;
 
 QPushButton* Button(QWidget* parent, const QString& caption, const QRect& place, const char* name) {
     auto* button = new QPushButton(caption, parent);
@@ -108,10 +107,19 @@ void TOutputSheet::AttachOutputOpen(QAction* outputOpen) {
     connect(SeeOutput_Button, &QPushButton::clicked, outputOpen, &QAction::trigger);
 }
 
+// Enlarged, the memo takes the extra room and what stands below and beside it
+// moves along; below the designed size the page scrolls instead.
 void TOutputSheet::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    Output_Memo->setGeometry(22, 16, std::max(100, width() - 22 - kMemoRightMargin),
-                             std::max(100, height() - 16 - kMemoBottomMargin));
+    const int wider = std::max(0, width() - kDesignWidth);
+    const int taller = std::max(0, height() - kDesignHeight);
+    Output_Memo->setGeometry(22, 16, 599 + wider, 448 + taller);
+    Symbols_Memo->move(417 + wider, 244 + taller);
+    Joule_Image->move(548 + wider, 288 + taller);
+    FigureButton2->move(288, 476 + taller);
+    ViewGraphButton->move(384, 476 + taller);
+    Symbols_Button->move(488, 476 + taller);
+    SeeOutput_Button->move(602, 476 + taller);
 }
 
 void TOutputSheet::ShowNothingLoaded() {
@@ -132,6 +140,10 @@ void TOutputSheet::Output_TabSheetShow() {
     host_.ShowStatus(QStringLiteral(
         "The output file can be inspected. Use \"See output\" to see examples under \"Data\" or "
         "to inspect any other output file."));
+    if (flags_.CaseSavedWithoutRun) {
+        ShowSavedCase();
+        return;
+    }
     if (!flags_.OutputShown) {
         ShowNothingLoaded();
         host_.HideFigureWindow();
@@ -151,6 +163,38 @@ void TOutputSheet::Output_TabSheetShow() {
     Output_Memo->show();
 }
 
+// The case saved last has not been calculated since: its report, when there is
+// one, is shown as an older one, and no other case's report stands in for it.
+void TOutputSheet::ShowSavedCase() {
+    Joule_Image->hide();
+    dm_.CurrentFileName = ChangeFileExt(flags_.SavedInputFile, ".out");
+    if (!QFileInfo::exists(FileNameFromStd(dm_.CurrentFileName))) {
+        FillMemo({QStringLiteral(" No report has been calculated for this case yet.")});
+        for (QWidget* widget :
+             {static_cast<QWidget*>(Symbols_Memo), static_cast<QWidget*>(Symbols_Button),
+              static_cast<QWidget*>(ViewGraphButton), static_cast<QWidget*>(FigureButton2)})
+            widget->hide();
+        Symbols_Button->setText(QStringLiteral("Symbols"));
+        flags_.OutputShown = false;
+    } else {
+        const std::string problem = dm_.ReadReportLines(dm_.CurrentFileName);
+        if (!problem.empty()) dialogs_.ShowMessage(FromFileText(problem));
+        FillMemo(QStringList{QStringLiteral(
+                     " This report was calculated before the case was last saved.")} +
+                 ReportLinesRead());
+        ShowReportButtons();
+        flags_.OutputShown = true;
+    }
+    Output_Memo->show();
+}
+
+QStringList TOutputSheet::ReportLinesRead() const {
+    QStringList lines;
+    for (int i = 0; i < dm_.ReportLineCount; ++i)
+        lines << ReportLineForDisplay(i + 1, dm_.ReportLines[i]);
+    return lines;
+}
+
 void TOutputSheet::ShowErrorList() {
     if (QFile::exists(QString::fromLatin1(kErrorListFile))) {
         errorList_ = ReadErrorList();
@@ -163,9 +207,7 @@ void TOutputSheet::ShowErrorList() {
 void TOutputSheet::ShowReport(const std::string& fileName) {
     const std::string problem = dm_.ReadReportLines(fileName);
     if (!problem.empty()) dialogs_.ShowMessage(FromFileText(problem));
-    QStringList lines;
-    for (int i = 0; i < dm_.ReportLineCount; ++i) lines << FromFileText(dm_.ReportLines[i]);
-    FillMemo(lines);
+    FillMemo(ReportLinesRead());
     ShowReportButtons();
 }
 
@@ -202,9 +244,9 @@ void TOutputSheet::OutputOpenExecute() {
     const std::string problem = dm_.ReadReportLines(dm_.CurrentFileName);
     if (!problem.empty()) dialogs_.ShowMessage(FromFileText(problem));
     host_.ShowStatus(QStringLiteral("The output file can be imported into spreadsheets"));
-    QStringList lines;
-    for (int i = 0; i < dm_.ReportLineCount; ++i) lines << FromFileText(dm_.ReportLines[i]);
-    FillMemo(lines);
+    FillMemo(ReportLinesRead());
+    // The report chosen is the one to show from now on.
+    flags_.CaseSavedWithoutRun = false;
     host_.SetDialogFolders(QDir::currentPath());
     Output_Memo->show();
     Joule_Image->hide();

@@ -49,6 +49,8 @@ class TOutputSheet : public QWidget {
 
   private:
     void ShowNothingLoaded();
+    void ShowSavedCase();
+    QStringList ReportLinesRead() const;
     void ShowErrorList();
     void ShowReport(const std::string& fileName);
     void FillMemo(const QStringList& lines);

@@ -23,4 +23,13 @@ inline QString FileNameFromStd(const std::string& name) {
     return QFile::decodeName(QByteArray::fromStdString(name));
 }
 
+// The characters of the text that single-byte file text cannot hold, each once,
+// in the order they first appear, separated by ", "; empty when there are none.
+QString CharactersOutsideLatin1(const QString& text);
+
+// A line of a report as the Output sheet shows it: file text is Latin-1, but
+// the two lines that name the input and the report file hold the names as the
+// system's bytes, shown as the system spells them where they are valid UTF-8.
+QString ReportLineForDisplay(int lineNumber, const std::string& line);
+
 }  // namespace pelorin

@@ -30,6 +30,7 @@ QString RunDialog(QWidget* parent, const FileDialogSpec& spec, QFileDialog::Acce
     dialog.setNameFilter(spec.Filter);
     dialog.setDefaultSuffix(spec.DefaultSuffix);
     if (!spec.InitialFolder.isEmpty()) dialog.setDirectory(spec.InitialFolder);
+    if (!spec.InitialName.isEmpty()) dialog.selectFile(spec.InitialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }

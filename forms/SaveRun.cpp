@@ -1,6 +1,7 @@
 #include "SaveRun.h"
 
 #include <algorithm>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -100,7 +101,22 @@ bool TSaveRun::AskInputFileName() {
     return true;
 }
 
+void TSaveRun::CancelRunToEnd() {
+    endAfterRun_ = true;
+    controller_.RequestStop();
+}
+
 void TSaveRun::InputSaveExecute() {
+    // Input files are single-byte text: a title the file cannot hold is
+    // refused before anything is asked or written.
+    const QString title1 = input_.Title1_Edit->text().normalized(QString::NormalizationForm_C);
+    const QString title2 = input_.Title2_Edit->text().normalized(QString::NormalizationForm_C);
+    if (const QString foreign = CharactersOutsideLatin1(title1 + title2); !foreign.isEmpty()) {
+        dialogs_.ShowMessage(
+            QStringLiteral(" The titles hold characters that an input file cannot store: ") +
+            foreign + QStringLiteral(". Please replace them."));
+        return;
+    }
     for (;;) {
         if (!AskInputFileName() || flags_.SaveCancelled) {
             dialogs_.ShowMessage(QStringLiteral("The input data were not saved"));
@@ -116,8 +132,8 @@ void TSaveRun::InputSaveExecute() {
                            "Please adjust."));
     }
     InputCase& input = dm_.Input;
-    input.Title1 = ToFileText(input_.Title1_Edit->text());
-    input.Title2 = ToFileText(input_.Title2_Edit->text());
+    input.Title1 = ToFileText(title1);
+    input.Title2 = ToFileText(title2);
     input.AimCode = AimCodeOf(input_.SelectedAim());
     try {
         input.Values = ValuesFromRows(input_.SelectedAim(), input_.RowTexts(), separator_);
@@ -131,6 +147,11 @@ void TSaveRun::InputSaveExecute() {
     }
     input.MethodCode = MethodCodeOf(input_.RunMethod());
     if (!WriteCase()) return;
+    // Until this case has been calculated, the Output sheet must not pass
+    // off an earlier report as its own.
+    flags_.CaseSavedWithoutRun = true;
+    flags_.SavedInputFile = dm_.CurrentFileName;
+    input_.SetCurrentInputFile(FileNameFromStd(dm_.CurrentFileName));
     const QString fileName = FileNameFromStd(dm_.CurrentFileName);
     if (!dialogs_.AskYesNo(QStringLiteral("The input data were saved in  ") + fileName +
                            QStringLiteral(" . Do you wish to do the calculations?"))) {
@@ -138,7 +159,13 @@ void TSaveRun::InputSaveExecute() {
             QStringLiteral("The calculations were not made, output is not available"));
         return;
     }
-    if (!RunCase()) return;
+    const bool completed = RunCase();
+    if (endAfterRun_) {
+        endAfterRun_ = false;
+        emit StoppedToEnd();
+        return;
+    }
+    if (!completed) return;
     dialogs_.ShowMessage(QStringLiteral("The calculations were made and the output is found in") +
                          FileNameFromStd(ChangeFileExt(dm_.CurrentFileName, ".out")) +
                          QStringLiteral(" . Proceed to the output tabsheet to see the results"));
@@ -174,34 +201,39 @@ bool TSaveRun::RunCase() {
     job.Case.Method = job.Method;
     job.Case.InputFileName = dm_.CurrentFileName;
     DispatchState state;
+    std::optional<QString> failure;
     try {
         const RunLock lock(setRunLock_);
         controller_.Run([&](TRunChannel& channel) { DispatchOnWorker(job, state, channel); });
     } catch (const RunError& error) {
-        flags_.RunDone = flags_.RunDone || state.CheckReached;
-        if (error.Kind() == Fault::Cancelled) {
-            input_.HideWaitMemo();
-            dialogs_.ShowMessage(
-                QStringLiteral("The calculations were cancelled, output is not available"));
-        } else {
-            dialogs_.ShowMessage(FromFileText(error.what()));
-        }
-        return false;
+        failure = error.Kind() == Fault::Cancelled
+                      ? QStringLiteral("The calculations were cancelled, output is not available")
+                      : FromFileText(error.what());
     } catch (const std::exception& error) {
-        flags_.RunDone = flags_.RunDone || state.CheckReached;
-        dialogs_.ShowMessage(QString::fromLocal8Bit(error.what()));
-        return false;
+        failure = QString::fromLocal8Bit(error.what());
     }
     flags_.RunDone = flags_.RunDone || state.CheckReached;
+    // The program is ending: nothing more is shown.
+    if (endAfterRun_) return false;
+    if (failure) {
+        // A run that did not end with a report leaves the sheet as it was
+        // before the run, the progress box put away.
+        input_.HideWaitMemo();
+        dialogs_.ShowMessage(*failure);
+        return false;
+    }
     switch (state.Outcome) {
         case DispatchState::End::UnknownAim:
+            input_.HideWaitMemo();
             dialogs_.ShowMessage(QStringLiteral(
                 "The run file could not be found or opened.  No calculations were made."));
             return false;
         case DispatchState::End::Refused:
+            flags_.CaseSavedWithoutRun = false;
             ShowCheckFailure();
             return false;
         case DispatchState::End::Completed:
+            flags_.CaseSavedWithoutRun = false;
             return true;
     }
     return false;

@@ -34,7 +34,14 @@ class TSaveRun : public QObject {
 
     bool Running() const { return controller_.Running(); }
     void CancelRun() { controller_.RequestStop(); }
+    // Cancels the run because the program ends: no message follows the run,
+    // and StoppedToEnd is emitted once it has stopped.
+    void CancelRunToEnd();
 
+  signals:
+    void StoppedToEnd();
+
+  public:
     // The pause after each line of the progress box.
     std::chrono::milliseconds PauseLength{500};
 
@@ -48,6 +55,7 @@ class TSaveRun : public QObject {
     TInputSheet& input_;
     TOutputSheet& output_;
     const char separator_;
+    bool endAfterRun_ = false;
     std::function<void(bool)> setRunLock_;
     TRunController controller_;
 };

@@ -2,7 +2,13 @@
 
 #include <QString>
 
+#include <string>
+
 namespace pelorin {
+
+// The size every sheet is designed for; a window too small for it scrolls.
+inline constexpr int kSheetWidth = 709;
+inline constexpr int kSheetHeight = 510;
 
 // The five sheets of the main window, in tab order.
 enum class Sheet { Intro, Figure, Input, Output, Graphics };
@@ -16,6 +22,9 @@ struct WorkflowFlags {
     bool CheckFailed = false;  // the last dispatch was refused by its check
     bool OutputShown = false;  // a report is loaded in the Output sheet
     bool SaveCancelled = false;
+    // The case has been saved since the last report was calculated for it.
+    bool CaseSavedWithoutRun = false;
+    std::string SavedInputFile;  // that case's input file
 };
 
 // What a sheet asks of the main window that holds it.

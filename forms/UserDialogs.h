@@ -10,12 +10,13 @@ struct FileDialogSpec {
     QString Filter;         // "Input files (*.inp)"
     QString DefaultSuffix;  // "inp"
     QString InitialFolder;  // empty: the platform's default
+    QString InitialName;    // the file name filled in, if any
 };
 
 // Every message box and file dialog of the windows goes through this, so that
 // tests can script the user's answers.
 class UserDialogs {
-public:
+  public:
     virtual ~UserDialogs() = default;
     // A modal information box with an OK button.
     virtual void ShowMessage(const QString& text) = 0;
