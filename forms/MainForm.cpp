@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeySequence>
-#include <QLayout>
 #include <QLocale>
 #include <QMenuBar>
 #include <QScreen>
@@ -196,16 +195,6 @@ void TMainForm::PlaceWindow() {
                                 ? kClientWidth
                                 : placement.Width - kNominalFrameWidth;
     resize(clientWidth, kClientHeight + menuBar()->sizeHint().height());
-    // The tab bar and frames of the toolkit may take more room than the
-    // design gave them: the window grows by what the sheets lack, so that it
-    // opens without scroll bars.
-    layout()->activate();
-    const QSize page = PageControl1->currentWidget()->size();
-    const int lackingWidth = std::max(0, kSheetWidth - page.width());
-    const int lackingHeight = std::max(0, kSheetHeight - page.height());
-    if (lackingWidth > 0 && placement.Width < screenWidth - placement.Left)
-        resize(width() + std::min(lackingWidth, screenWidth - placement.Left - width()), height());
-    if (lackingHeight > 0) resize(width(), height() + lackingHeight);
 }
 
 void TMainForm::SetCompanions(const CompanionWindows& companions) {

@@ -6,9 +6,10 @@
 
 namespace pelorin {
 
-// The size every sheet is designed for; a window too small for it scrolls.
+// The room every sheet needs, down to the lowest of its buttons; a window too
+// small for it scrolls.
 inline constexpr int kSheetWidth = 709;
-inline constexpr int kSheetHeight = 510;
+inline constexpr int kSheetHeight = 505;
 
 // The five sheets of the main window, in tab order.
 enum class Sheet { Intro, Figure, Input, Output, Graphics };
