@@ -120,7 +120,7 @@ void DarCond(DrainageCase& c, RunSink& sink, int threads) {
     WriteResultBlock(report, {" The average hydraulic conductivity (Darcy, m/d) is: ", K, 3, " #"},
                      " ", {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
                      {"energy,", c.F, Minus(c.Dw, c.F)});
-    report.Commit();
+    CommitReport(report, run);
 }
 
 void EneCond(DrainageCase& c, RunSink& sink, int threads) {
@@ -135,7 +135,7 @@ void EneCond(DrainageCase& c, RunSink& sink, int threads) {
     WriteResultBlock(report, {" The average hydraulic conductivity (Energy, m/d) is: ", K, 3, " #"},
                      " ", {"energy,", c.F, Minus(c.Dw, c.F)},
                      {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});
-    report.Commit();
+    CommitReport(report, run);
 }
 
 }  // namespace pelorin

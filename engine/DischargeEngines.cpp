@@ -115,7 +115,7 @@ void DarDisc(DrainageCase& c, RunSink& sink, int threads) {
     WriteResultBlock(report, {" Drain discharge (Darcy, m/day) is: ", c.R, 5, ""}, "  ",
                      {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
                      {"energy,", c.F, Minus(c.Dw, c.F)});
-    report.Commit();
+    CommitReport(report, run);
 }
 
 void EneDisc(DrainageCase& c, RunSink& sink, int threads) {
@@ -131,7 +131,7 @@ void EneDisc(DrainageCase& c, RunSink& sink, int threads) {
     WriteResultBlock(report, {" The discharge (energy, m/day) is: ", c.R, 5, ""}, " ",
                      {"energy,", head, Minus(c.Dw, head)},
                      {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});
-    report.Commit();
+    CommitReport(report, run);
 }
 
 }  // namespace pelorin

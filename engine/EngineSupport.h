@@ -8,6 +8,7 @@
 #include "ProfileRoutine.h"
 #include "ReportFrame.h"
 #include "ReportWriter.h"
+#include "RunContext.h"
 #include "RunSink.h"
 
 namespace pelorin {
@@ -148,6 +149,14 @@ inline std::string StepText(double step) {
                        StepText(c.p) + " m beyond the water body in the drain (" +
                        MessageNumber(Value(Guarded(2.0) * c.HalfWidth), 3) +
                        " m wide), so there is no flow to compute.");
+}
+
+// Puts the report in place. A stop asked for at any time before that, even
+// after the last march (while a message of the run waits for the user),
+// cancels the run and leaves the previous report as it was.
+inline void CommitReport(ReportWriter& report, const RunContext& run) {
+    run.stop.ThrowIfRequested();
+    report.Commit();
 }
 
 // The midway results of one method: its head and the depth of its water table.

@@ -58,7 +58,7 @@ void HydrHead(DrainageCase& c, RunSink& sink, int threads) {
     WriteMidwayResults(report, " ", {"energy,", head, Minus(c.Dw, head)},
                        {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});
     report.Line(" #");
-    report.Commit();
+    CommitReport(report, run);
 }
 
 }  // namespace pelorin

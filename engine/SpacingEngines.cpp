@@ -112,7 +112,7 @@ void DarSpac(DrainageCase& c, RunSink& sink, int threads) {
         report, {" The drain spacing (Darcy,  m) is: ", Value(Guarded(2.0) * c.HalfSpacing), 2, ""},
         " ", {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
         {"energy,", c.F, Minus(c.Dw, c.EnergyMidHead)});
-    report.Commit();
+    CommitReport(report, run);
 }
 
 void EneSpac(DrainageCase& c, RunSink& sink, int threads) {
@@ -127,7 +127,7 @@ void EneSpac(DrainageCase& c, RunSink& sink, int threads) {
     WriteResultBlock(
         report, {" The drain spacing (energy, m) is: ", Value(Guarded(2.0) * c.HalfSpacing), 2, ""},
         " ", {"energy,", H, Minus(c.Dw, H)}, {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});
-    report.Commit();
+    CommitReport(report, run);
 }
 
 }  // namespace pelorin

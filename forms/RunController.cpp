@@ -20,9 +20,16 @@ void TRunChannel::AddProgressLine(const std::string& line) {
         window_, [this, text = FromFileText(line)] { addLine_(text); }, Qt::QueuedConnection);
 }
 
+// A run that is being stopped shows no more messages: the user has asked for
+// it to end, and a message box coming up after that would hold the end (and
+// the end of the program) until it was answered.
 void TRunChannel::ShowMessage(const std::string& message) {
+    if (stop_.load()) return;
     QMetaObject::invokeMethod(
-        window_, [this, text = FromFileText(message)] { dialogs_.ShowMessage(text); },
+        window_,
+        [this, text = FromFileText(message)] {
+            if (!stop_.load()) dialogs_.ShowMessage(text);
+        },
         Qt::BlockingQueuedConnection);
 }
 

@@ -228,5 +228,39 @@ TEST(StopChecks, EveryEngineStopsAtTheLookWhereTheRequestIsSeen) {
     }
 }
 
+// The user asks for the stop while a message of the run waits for an answer,
+// after the last march: the run still ends cancelled, before its report is in
+// place. The water table of this case rises above the soil surface, which the
+// water-table-depth engine says after its profile.
+class StopAtMessageSink : public RecordingSink {
+  public:
+    void ShowMessage(const std::string& message) override {
+        RecordingSink::ShowMessage(message);
+        stopped = true;
+    }
+    bool StopRequested() override { return stopped; }
+    bool stopped = false;
+};
+
+TEST(StopChecks, AStopAskedWhileTheLastMessageWaitsKeepsThePreviousReport) {
+    TempDir dir;
+    DrainageCase c;
+    c.InputFileName = test::WriteCase(dir.Path() / "wet.inp", "Hyd", "Ene",
+                                      {0.02, 1.5, 1.5, 1.0, 1.1, 0, 0, 0.1, 0.1, 0.1, 0, 0, 20});
+    ASSERT_FALSE(CheckInput(CalcAim::WaterTableDepth, c, c.InputFileName, dir.File("Error.lst")));
+    WriteFile(dir.File("wet.out"), "previous report\r\n");
+    StopAtMessageSink sink;
+    try {
+        HydrHead(c, sink);
+        ADD_FAILURE() << "the run should have been cancelled";
+    } catch (const RunError& error) {
+        EXPECT_EQ(error.Kind(), Fault::Cancelled);
+    }
+    EXPECT_EQ(sink.messages, " Watertable above soil surface, adjust the data.\n");
+    EXPECT_EQ(ReadFile(dir.File("wet.out")), "previous report\r\n");
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        EXPECT_FALSE(entry.path().extension() == ".part") << entry.path() << " was left";
+}
+
 }  // namespace
 }  // namespace pelorin

@@ -8,8 +8,13 @@
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
+#include <thread>
+
 #include "GuiTestSupport.h"
 #include "InputRows.h"
+#include "RunController.h"
+#include "ScriptedUserDialogs.h"
 
 using namespace pelorin;
 using pelorin::test::Harness;
@@ -42,6 +47,7 @@ class SaveRunTest : public QObject {
     void engineMessageWaitsForTheUser();
     void runKeepsTheWindowPaintingAndLocked();
     void cancelLeavesThePreviousReport();
+    void aRunBeingStoppedShowsNoMoreMessages();
 };
 
 void SaveRunTest::cancelledDialogSavesNothing() {
@@ -354,6 +360,31 @@ void SaveRunTest::cancelLeavesThePreviousReport() {
     h.SaveRun(h.Path(QStringLiteral("case.inp")));
     QCOMPARE(h.Dialogs.Messages, QStringList({kMadeMessage.arg(report)}));
     QVERIFY(test::ReadText(report).contains(QStringLiteral(" Output data:")));
+}
+
+// Once the user has asked a run to stop (Cancel, or ending the program), a
+// message the engine still sends is not shown: it would hold the end until
+// answered.
+void SaveRunTest::aRunBeingStoppedShowsNoMoreMessages() {
+    ScriptedUserDialogs dialogs;
+    QObject window;
+    TRunChannel channel(&window, dialogs, [](const QString&) {});
+    std::atomic<bool> shown{false};
+    std::thread before([&] {
+        channel.ShowMessage(" A message before the stop.");
+        shown = true;
+    });
+    QTRY_VERIFY(shown.load());
+    before.join();
+    channel.RequestStop();
+    std::atomic<bool> returned{false};
+    std::thread after([&] {
+        channel.ShowMessage(" A message after the stop.");
+        returned = true;
+    });
+    QTRY_VERIFY(returned.load());
+    after.join();
+    QCOMPARE(dialogs.Messages, QStringList({" A message before the stop."}));
 }
 
 QTEST_MAIN(SaveRunTest)
