@@ -5,7 +5,6 @@
 #include "BaseForm.h"
 #include "Program.h"
 #include "QtUserDialogs.h"
-#include "ScreenshotTour.h"
 
 namespace pelorin {
 
@@ -13,11 +12,6 @@ int RunDesktopProgram() {
     QApplication::setApplicationName(
         QStringLiteral("Subsurface drainage by pipes or open ditches"));
     InstallFontSubstitutes();
-
-    // A hidden option for the documentation: opens and runs an example and
-    // saves a picture of every sheet, then ends.
-    if (const auto tour = ScreenshotTourFromArguments(QApplication::arguments()))
-        return RunScreenshotTour(*tour);
 
     QtUserDialogs dialogs;
     TProgram program(dialogs);

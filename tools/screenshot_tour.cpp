@@ -1,4 +1,9 @@
-#include "ScreenshotTour.h"
+// pelorin-screenshots: the pictures of the documentation. The desktop program
+// opens an example input file, runs it with every question answered yes by a
+// scripted stand-in for the dialogs, and a PNG of each sheet and help window is
+// saved into a folder. A tool of the project, not part of the shipped program.
+//
+//   pelorin-screenshots EXAMPLE.inp FOLDER
 
 #include <QApplication>
 #include <QBuffer>
@@ -12,6 +17,7 @@
 
 #include <cstdio>
 
+#include "BaseForm.h"
 #include "FileSystem.h"
 #include "Program.h"
 #include "ScriptedUserDialogs.h"
@@ -75,13 +81,13 @@ void ReportMessages(const ScriptedUserDialogs& dialogs) {
 
 }  // namespace
 
-std::optional<ScreenshotTour> ScreenshotTourFromArguments(const QStringList& arguments) {
-    const qsizetype at = arguments.indexOf(QStringLiteral("--screenshot-tour"));
-    if (at < 0 || at + 2 >= arguments.size()) return std::nullopt;
-    return ScreenshotTour{QFileInfo(arguments[at + 1]).absoluteFilePath(),
-                          QFileInfo(arguments[at + 2]).absoluteFilePath()};
-}
+// The input file and the folder of the pictures, as absolute paths.
+struct ScreenshotTour {
+    QString InputFile;
+    QString OutputFolder;
+};
 
+// The process exit code: 0 when every picture was saved.
 int RunScreenshotTour(const ScreenshotTour& tour) {
     QTemporaryDir work(QDir::temp().filePath(QStringLiteral("pelorin-examples-XXXXXX")));
     if (!QFileInfo::exists(tour.InputFile) || !work.isValid()) {
@@ -126,3 +132,17 @@ int RunScreenshotTour(const ScreenshotTour& tour) {
 }
 
 }  // namespace pelorin
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(
+        QStringLiteral("Subsurface drainage by pipes or open ditches"));
+    pelorin::InstallFontSubstitutes();
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() != 3) {
+        std::fprintf(stderr, "Usage: pelorin-screenshots EXAMPLE.inp FOLDER\n");
+        return 2;
+    }
+    return pelorin::RunScreenshotTour(
+        {QFileInfo(arguments[1]).absoluteFilePath(), QFileInfo(arguments[2]).absoluteFilePath()});
+}
