@@ -102,10 +102,6 @@ FileOutcome RunFile(const std::string& fileName, int threads) {
     }
 }
 
-int DefaultThreads() {
-    return std::max(1u, std::thread::hardware_concurrency());
-}
-
 // The count of "--threads N": a whole number from 1 to 1024, else 0.
 int ParseThreads(const std::string& text) {
     int value = 0;
@@ -142,7 +138,7 @@ int main(int argc, char** argv) {
     if (args[0] == "graph") return pelorin::graph::RunGraphCommand({args.begin() + 1, args.end()});
 #endif
     std::size_t firstFile = 1;
-    int threads = DefaultThreads();
+    int threads = pelorin::DefaultThreads();
     if (args.size() >= 3 && args[0] == "run" && args[1] == "--threads") {
         threads = ParseThreads(args[2]);
         firstFile = 3;

@@ -1,4 +1,8 @@
 #include "Engines.h"
+
+#include <algorithm>
+#include <thread>
+
 #include "InputChecks.h"
 #include "ReportWriter.h"
 #include "RunError.h"
@@ -22,6 +26,10 @@ void RefuseReportOverInput(const DrainageCase& c) {
 }
 
 }  // namespace
+
+int DefaultThreads() {
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
 
 std::string InputNameRefusal(const std::string& inputFile) {
     if (inputFile.find_first_of("\r\n") == std::string::npos) return {};
@@ -70,6 +78,7 @@ RunOutcome RunCalculation(const RunRequest& request, RunSink& sink) {
         return outcome;
     }
     RemoveErrorList(request.ErrorListFile, request.InputFile);
+    sink.CaseAccepted();
     RunEngine(request.Aim, request.Method, c, sink, request.Threads);
     outcome.ReportFile = c.ReportFileName;
     return outcome;

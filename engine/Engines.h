@@ -29,8 +29,12 @@ std::string InputNameRefusal(const std::string& inputFile);
 // The engine of an aim and a method (the water-table depth has one for both).
 void RunEngine(CalcAim aim, CalcMethod method, DrainageCase& c, RunSink& sink, int threads = 1);
 
+// The threads the programs give a run: every core.
+int DefaultThreads();
+
 // A whole calculation from an input file: the check of the aim, then, for an
-// accepted case, the error list deleted and the engine run.
+// accepted case, the error list deleted, the sink told (CaseAccepted) and the
+// engine run. The one dispatcher of both programs.
 struct RunRequest {
     std::string InputFile;
     std::string Title1;

@@ -15,6 +15,9 @@ public:
     // answer ends the run with Fault::Cancelled. With more than one thread it
     // may be asked from several threads at once.
     virtual bool StopRequested() { return false; }
+    // Called by RunCalculation once the input check has accepted the case and
+    // the error list is gone, just before the engine starts.
+    virtual void CaseAccepted() {}
 };
 
 // A sink that drops what it is given (benchmarks, fuzzing).

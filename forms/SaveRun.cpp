@@ -39,12 +39,38 @@ class RunLock {
 }  // namespace
 
 void AnnounceCalculation(const DispatchJob& job, TRunChannel& channel) {
-    RemoveErrorList(job.ErrorListFile, job.Case.InputFileName);
     channel.AddProgressLine(" Calculating .....");
     channel.Pause(job.Pause);
     channel.AddProgressLine(" Please wait .....");
     channel.Pause(job.Pause);
 }
+
+namespace {
+
+// The desktop's side of a run through the one dispatcher: the run's lines,
+// messages and stop request go through the window's channel, and an accepted
+// case is announced with the desktop's own lines and pauses.
+class DesktopRun : public RunSink {
+  public:
+    DesktopRun(const DispatchJob& job, DispatchState& state, TRunChannel& channel)
+        : job_(job), state_(state), channel_(channel) {}
+
+    void AddProgressLine(const std::string& line) override { channel_.AddProgressLine(line); }
+    void ShowMessage(const std::string& message) override { channel_.ShowMessage(message); }
+    bool StopRequested() override { return channel_.StopRequested(); }
+    void CaseAccepted() override {
+        state_.CheckReached = true;
+        AnnounceCalculation(job_, channel_);
+        StopIfRequested(channel_);
+    }
+
+  private:
+    const DispatchJob& job_;
+    DispatchState& state_;
+    TRunChannel& channel_;
+};
+
+}  // namespace
 
 void DispatchOnWorker(const DispatchJob& job, DispatchState& state, TRunChannel& channel) {
     channel.AddProgressLine(" Saving input ....");
@@ -55,18 +81,15 @@ void DispatchOnWorker(const DispatchJob& job, DispatchState& state, TRunChannel&
         state.Outcome = DispatchState::End::UnknownAim;
         return;
     }
-    DrainageCase c = job.Case;
-    c.Aim = *aim;
-    const bool refused = CheckInput(*aim, c, c.InputFileName, job.ErrorListFile);
+    const RunRequest request{job.Case.InputFileName, job.Case.Title1, job.Case.Title2, *aim,
+                             job.Method,            job.ErrorListFile, DefaultThreads()};
+    DesktopRun run(job, state, channel);
+    const RunOutcome outcome = RunCalculation(request, run);
     state.CheckReached = true;
-    if (refused) {
+    if (outcome.Refused) {
         state.Outcome = DispatchState::End::Refused;
         return;
     }
-    AnnounceCalculation(job, channel);
-    StopIfRequested(channel);
-    RunEngine(*aim, job.Method, c, channel,
-              static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
     channel.AddProgressLine(" Writing output ..");
     channel.Pause(job.Pause);
     state.Outcome = DispatchState::End::Completed;
