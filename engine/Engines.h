@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "DrainageCase.h"
+#include "InputChecks.h"
 #include "RunSink.h"
 
 namespace pelorin {
@@ -41,7 +42,7 @@ struct RunRequest {
     std::string Title2;
     CalcAim Aim = CalcAim::Spacing;
     CalcMethod Method = CalcMethod::EnergyBalance;
-    std::string ErrorListFile = "Error.lst";
+    std::string ErrorListFile = kErrorListFile;
     int Threads = 1;  // how many threads the engine's searches may use
 };
 

@@ -8,6 +8,9 @@
 
 namespace pelorin {
 
+// The error list of a refused case, in the current folder.
+inline constexpr const char* kErrorListFile = "Error.lst";
+
 // The input checks: each loads the numbers of its aim from the input file into
 // the case, derives the case quantities, tests the case, writes the error list
 // and returns whether errors were found (InputErrorsFound). A file that cannot

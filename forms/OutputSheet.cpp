@@ -7,6 +7,7 @@
 
 #include "BaseForm.h"
 #include "FileSystem.h"
+#include "InputChecks.h"
 #include "PelorinUtils.h"
 #include "Pictures.h"
 #include "QtText.h"
@@ -15,7 +16,6 @@ namespace pelorin {
 
 namespace {
 
-constexpr const char* kErrorListFile = "Error.lst";
 
 // The sheet as designed.
 constexpr int kDesignWidth = 709;

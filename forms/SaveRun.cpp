@@ -264,7 +264,7 @@ bool TSaveRun::RunCase() {
 
 void TSaveRun::ShowCheckFailure() {
     FileReader errorList;
-    if (const int error = errorList.Open("Error.lst"); error != 0) {
+    if (const int error = errorList.Open(kErrorListFile); error != 0) {
         dialogs_.ShowMessage(FromFileText(FileFault(error).what()));
         return;
     }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "DrainageCase.h"
+#include "InputChecks.h"
 #include "InputSheet.h"
 #include "OutputSheet.h"
 #include "RunController.h"
@@ -65,7 +66,7 @@ struct DispatchJob {
     std::string AimCode;
     CalcMethod Method = CalcMethod::EnergyBalance;
     DrainageCase Case;  // titles, method and input file name set
-    std::string ErrorListFile = "Error.lst";
+    std::string ErrorListFile = kErrorListFile;
     std::chrono::milliseconds Pause{500};
 };
 
