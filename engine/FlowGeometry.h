@@ -10,8 +10,9 @@ namespace pelorin {
 // permeabilities, transformed thicknesses and the width or depth excess of the
 // drain. May set HalfWidth to 0 (a drain bottom at or below D2).
 void PrepareFlowGeometry(DrainageCase& c);
-// Steps 4 and 5 only, with both anisotropy factors taken as 1: the conductivity
-// engines compute the permeabilities themselves.
+// The transformed thicknesses and drain excesses only, with both anisotropy
+// factors taken as 1: the conductivity engines compute the permeabilities
+// themselves.
 void PrepareIsotropicFlowGeometry(DrainageCase& c);
 
 // Round(halfWidth/p) + 1, at least 2: the first step of a march.

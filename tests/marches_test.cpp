@@ -87,7 +87,7 @@ TEST(MarchEnergy, StopsAfterTheFirstStepWithANegativeGradient) {
     EXPECT_DOUBLE_EQ(head, 0.05 + G * 0.01);
 }
 
-// The energy march as the method states it, with no correction at a step
+// The energy march written out step by step, with no correction at a step
 // centred on or past the midpoint.
 struct LiteralMarch {
     double head, gradient;

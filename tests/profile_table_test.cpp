@@ -1,5 +1,5 @@
 // The profile table: which steps give a row, and the rows and midway values
-// of both water tables as the method states them.
+// of both water tables against the table written out step by step.
 
 #include <gtest/gtest.h>
 
@@ -223,7 +223,7 @@ INSTANTIATE_TEST_SUITE_P(RowTable, ProfileExamples, ::testing::ValuesIn(ExampleT
 // ---------------------------------------------------------------------------
 // The profile
 
-// The profile as the method states it, step by step, with the row scan over
+// The profile written out literally, step by step, with the row scan over
 // j = 0, n, 2n, ... at every step; the rows in the program's number format.
 struct LiteralResult {
     std::string rows;

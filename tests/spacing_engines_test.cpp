@@ -80,7 +80,7 @@ double HooghoudtRatio(const SpacingInput& in, double Kb1, double Kb2, double S) 
 }
 
 // ---------------------------------------------------------------------------
-// The search as the method states it, built from the public marches.
+// The bisection written out literally, built from the public marches.
 
 struct SearchEnd {
     double halfSpacing;
