@@ -136,6 +136,14 @@ FileWriteResult WriteInputFile(const std::string& fileName, const InputCase& inp
         // Judge the width on the bare text: only a number that fills its field
         // gets the separating blank, the others keep the ten-character layout.
         std::string number = FormatFixed(value, 0, InputDecimals(position, inputCase.AimCode));
+        // A number too long for the reader would make a file that cannot be
+        // opened again: nothing is written.
+        if (number.size() > kMaxNumberLength) {
+            return {FileStatus::Corrupt, std::string(kProgramErrorText) +
+                                             "Real numbers in the inputfile \"" + fileName +
+                                             "\" are corrupt (number " + std::to_string(position) +
+                                             " is too long)"};
+        }
         number.insert(0, number.size() >= 10 ? 1 : 10 - number.size(), ' ');
         text += number;
     }

@@ -99,7 +99,6 @@ double TextReader::ReadReal() {
         ch = Peek();
     }
     if (ch == EOF) return 0.0;
-    constexpr std::size_t kMaxNumberLength = 64;
     std::string token;
     while (token.size() < kMaxNumberLength && ch != EOF && !IsSeparator(ch)) {
         token.push_back(static_cast<char>(Get()));

@@ -10,6 +10,9 @@
 
 namespace pelorin {
 
+// The longest number an input file may hold, in characters.
+inline constexpr std::size_t kMaxNumberLength = 64;
+
 // Reads a single-byte text file the way the program's files are read: a line
 // ends at LF, CR LF or a lone CR; numbers are read in free format. Every fault
 // becomes a RunError with the run-time text of the file layer. Only regular

@@ -61,7 +61,14 @@ int InputFile(const std::uint8_t* data, std::size_t size) {
     if (result.Status == FileStatus::Ok && result.Case.Values.size() != 13) std::abort();
     if (result.Status == FileStatus::Ok) {
         const std::string copy = (WorkFolder() / "copy.inp").string();
-        if (WriteInputFile(copy, result.Case).Status != FileStatus::Ok) std::abort();
+        const FileWriteResult written = WriteInputFile(copy, result.Case);
+        // A value whose fixed-point text is too long for an input file (1e308
+        // read in exponent form) is refused by the writer; anything else it
+        // writes must read back.
+        if (written.Status != FileStatus::Ok) {
+            if (written.Message.find("is too long)") == std::string::npos) std::abort();
+            return 0;
+        }
         const InputReadResult again = ReadInputFile(copy);
         if (again.Status != FileStatus::Ok) std::abort();
     }

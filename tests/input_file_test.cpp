@@ -337,5 +337,24 @@ TEST(InputFile, ANumberWiderThanItsFieldStillReadsBack) {
     EXPECT_EQ(read.Case.Values, values);
 }
 
+// A value whose text in the file would be longer than a number the reader
+// takes (64 characters) is not written at all: the file could not be opened
+// again. The earlier file stays.
+TEST(InputFile, ANumberTooLongForAFileIsNotWritten) {
+    TempDir dir;
+    const std::string name = dir.File("huge.inp");
+    WriteFile(name, "earlier file\r\n");
+    std::vector<double> values = kThirteen;
+    values[4] = 1.0e62;  // some 62 digits and 3 decimals: over 64 characters
+    const FileWriteResult written = WriteInputFile(name, {"a", "b", "Spa", "Ene", values});
+    EXPECT_EQ(written.Status, FileStatus::Corrupt);
+    EXPECT_EQ(written.Message, "A program error occurred.Real numbers in the inputfile \"" + name +
+                                   "\" are corrupt (number 5 is too long)");
+    EXPECT_EQ(ReadFile(name), "earlier file\r\n");
+    values[4] = 1.0e55;  // 56 digits and 3 decimals: 60 characters, still taken
+    ASSERT_EQ(WriteInputFile(name, {"a", "b", "Spa", "Ene", values}).Status, FileStatus::Ok);
+    EXPECT_EQ(ReadInputFile(name).Status, FileStatus::Ok);
+}
+
 }  // namespace
 }  // namespace pelorin
