@@ -60,7 +60,11 @@ EchoFormat EchoFormatOf(Quantity q) {
     return {"", 2};
 }
 
-double& ValueOf(DrainageCase& c, Quantity q) {
+namespace {
+
+// The field of a quantity, for a case that may or may not be const.
+template <class Case>
+auto& FieldOf(Case& c, Quantity q) {
     switch (q) {
         case R:
             return c.R;
@@ -94,8 +98,14 @@ double& ValueOf(DrainageCase& c, Quantity q) {
     return c.S;
 }
 
+}  // namespace
+
+double& ValueOf(DrainageCase& c, Quantity q) {
+    return FieldOf(c, q);
+}
+
 double ValueOf(const DrainageCase& c, Quantity q) {
-    return ValueOf(const_cast<DrainageCase&>(c), q);
+    return FieldOf(c, q);
 }
 
 const AimLayout& LayoutOf(CalcAim aim) {

@@ -109,12 +109,12 @@ TEST(ClosedInSearch, AStallAtAnEndOfTheBracketStillFails) {
         c.HalfSpacing = 0.5;
         SearchBracket bracket{0.01, 1.0};
         RecordingSink sink;
-        OuterTrial trial{[](DrainageCase& t, double x) { t.HalfSpacing = x; },
-                         [](DrainageCase&, const RunContext&) { return kTarget; },
-                         [](const DrainageCase&, double) { return 0.0; },
-                         [answerAbove](double) { return answerAbove; }};
         // A head the tolerance never accepts, 0.0002 m off, on one side only.
-        trial.evaluate = [](DrainageCase&, const RunContext&) { return kTarget + 0.0002; };
+        const OuterTrial trial{
+            [](DrainageCase& t, double x) { t.HalfSpacing = x; },
+            [](DrainageCase&, const RunContext&) { return kTarget + 0.0002; },
+            [](const DrainageCase&, double) { return 0.0; },
+            [answerAbove](double) { return answerAbove; }};
         SearchAhead trials(c, trial);
         EXPECT_THROW(RunOuterSearch(c, trials, bracket, c.HalfSpacing, sink,
                                     {{}, [] { return RunError(Fault::SearchFailed, "stuck"); }}),
