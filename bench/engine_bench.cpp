@@ -21,8 +21,8 @@
 #include "ReportWriter.h"
 #include "RunError.h"
 #include "RunSink.h"
-#include "StopToken.h"
 #include "StandardCase.h"
+#include "StopToken.h"
 
 namespace {
 

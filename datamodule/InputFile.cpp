@@ -21,14 +21,10 @@ std::optional<CalcAim> AimFromCode(const std::string& code) {
 
 const char* AimCodeOf(CalcAim aim) {
     switch (aim) {
-        case CalcAim::Spacing:
-            return "Spa";
-        case CalcAim::Discharge:
-            return "Dis";
-        case CalcAim::WaterTableDepth:
-            return "Hyd";
-        case CalcAim::Conductivity:
-            return "Con";
+        case CalcAim::Spacing: return "Spa";
+        case CalcAim::Discharge: return "Dis";
+        case CalcAim::WaterTableDepth: return "Hyd";
+        case CalcAim::Conductivity: return "Con";
     }
     return "Spa";
 }
@@ -37,9 +33,7 @@ CalcMethod MethodFromCode(const std::string& code) {
     return code == "Dar" ? CalcMethod::Darcy : CalcMethod::EnergyBalance;
 }
 
-const char* MethodCodeOf(CalcMethod method) {
-    return method == CalcMethod::Darcy ? "Dar" : "Ene";
-}
+const char* MethodCodeOf(CalcMethod method) { return method == CalcMethod::Darcy ? "Dar" : "Ene"; }
 
 std::string CannotOpenMessage(const std::string& fileName, const std::string& middle) {
     return "The file \"" + fileName + "\"could not be opened. It may be " + middle +
@@ -54,9 +48,7 @@ int InputDecimals(int position, const std::string& aimCode) {
 
 namespace {
 
-std::string Quoted(const std::string& fileName) {
-    return "\"" + fileName + "\"";
-}
+std::string Quoted(const std::string& fileName) { return "\"" + fileName + "\""; }
 
 void ReadCodes(TextReader& reader, InputCase& data, const std::string& fileName,
                InputReadResult& result) {
@@ -139,10 +131,9 @@ FileWriteResult WriteInputFile(const std::string& fileName, const InputCase& inp
         // A number too long for the reader would make a file that cannot be
         // opened again: nothing is written.
         if (number.size() > kMaxNumberLength) {
-            return {FileStatus::Corrupt, std::string(kProgramErrorText) +
-                                             "Real numbers in the inputfile \"" + fileName +
-                                             "\" are corrupt (number " + std::to_string(position) +
-                                             " is too long)"};
+            return {FileStatus::Corrupt,
+                    std::string(kProgramErrorText) + "Real numbers in the inputfile \"" + fileName +
+                        "\" are corrupt (number " + std::to_string(position) + " is too long)"};
         }
         number.insert(0, number.size() >= 10 ? 1 : 10 - number.size(), ' ');
         text += number;

@@ -13,7 +13,7 @@ namespace pelorin {
 // the caller's business, so every operation returns what it has to say (an
 // empty text when all went well).
 class TDMPelorin {
-public:
+  public:
     InputCase Input;
     std::string CurrentFileName;
 

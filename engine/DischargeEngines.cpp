@@ -2,8 +2,8 @@
 
 #include "EngineSupport.h"
 #include "Engines.h"
-#include "ProfileRoutine.h"
 #include "OuterSearch.h"
+#include "ProfileRoutine.h"
 #include "ReportFrame.h"
 #include "ReportWriter.h"
 #include "SearchAhead.h"
@@ -90,8 +90,7 @@ double SearchDischargeEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& s
         trial.MarchGradient = 0;
         SetDischarge(trial, R);
     };
-    SearchAhead trials(c, MidHeadTrial(setDischarge, 500, 1000, DischargeRule(c.TargetHead)),
-                       run);
+    SearchAhead trials(c, MidHeadTrial(setDischarge, 500, 1000, DischargeRule(c.TargetHead)), run);
     return RunOuterSearch(
         c, trials, bracket, c.R, sink,
         {[&](double deviation) { stillWorking.AddOnceWhen(deviation < 100 * c.Tolerance); },

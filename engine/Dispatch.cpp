@@ -27,9 +27,7 @@ void RefuseReportOverInput(const DrainageCase& c) {
 
 }  // namespace
 
-int DefaultThreads() {
-    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-}
+int DefaultThreads() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
 
 std::string InputNameRefusal(const std::string& inputFile) {
     if (inputFile.find_first_of("\r\n") == std::string::npos) return {};
@@ -41,8 +39,7 @@ void RunEngine(CalcAim aim, CalcMethod method, DrainageCase& c, RunSink& sink, i
     RefuseReportOverInput(c);
     const bool darcy = method == CalcMethod::Darcy;
     switch (aim) {
-        case CalcAim::Spacing:
-            return darcy ? DarSpac(c, sink, threads) : EneSpac(c, sink, threads);
+        case CalcAim::Spacing: return darcy ? DarSpac(c, sink, threads) : EneSpac(c, sink, threads);
         case CalcAim::Discharge:
             return darcy ? DarDisc(c, sink, threads) : EneDisc(c, sink, threads);
         case CalcAim::WaterTableDepth: return HydrHead(c, sink, threads);

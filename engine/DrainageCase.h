@@ -51,12 +51,12 @@ struct DrainageCase {
 
     // Profile state: the values of the last step of WriteProfile
     double X = 0;
-    double FStar = 0;      // F*, hydraulic head by Darcy
-    double GStarP = 0;     // G*/p, gradient of F*
-    double F = 0;          // hydraulic head by the energy balance
-    double GP = 0;         // G/p, gradient of F
-    double T1 = 0;         // energy loss / p
-    double T2 = 0;         // correction for energy input / p
+    double FStar = 0;   // F*, hydraulic head by Darcy
+    double GStarP = 0;  // G*/p, gradient of F*
+    double F = 0;       // hydraulic head by the energy balance
+    double GP = 0;      // G/p, gradient of F
+    double T1 = 0;      // energy loss / p
+    double T2 = 0;      // correction for energy input / p
 };
 
 // Where the drain bottom lies; it decides how the section carries flow.

@@ -36,7 +36,7 @@ std::string MessageNumber(double value, int decimals);
 
 // A one-shot progress line: added the first time its condition holds.
 class ProgressLine {
-public:
+  public:
     ProgressLine(RunSink& sink, const char* text) : sink_(sink), text_(text) {}
     void AddOnceWhen(bool condition) {
         if (!shown_ && condition) {
@@ -45,7 +45,7 @@ public:
         }
     }
 
-private:
+  private:
     RunSink& sink_;
     const char* text_;
     bool shown_ = false;
@@ -57,7 +57,7 @@ private:
 // tolerances or for L from 50 m on below 1000; and " Almost done ....." for L
 // from 50 m on below 10 tolerances. Each line comes at most once.
 class SpacingClassProgress {
-public:
+  public:
     SpacingClassProgress(RunSink& sink, double halfSpacing, double tolerance)
         : L_(halfSpacing),
           tolerance_(tolerance),
@@ -74,7 +74,7 @@ public:
         almostDone_.AddOnceWhen(within10 && L_ >= 50);
     }
 
-private:
+  private:
     double L_;
     double tolerance_;
     ProgressLine shortRun_;

@@ -206,9 +206,7 @@ long FileReader::Read(char* buffer, std::size_t size, int& error) {
     }
 }
 
-int FileReader::Rewind() {
-    return lseek(fd_, 0, SEEK_SET) < 0 ? errno : 0;
-}
+int FileReader::Rewind() { return lseek(fd_, 0, SEEK_SET) < 0 ? errno : 0; }
 
 // ---------------------------------------------------------------- writing
 

@@ -29,15 +29,14 @@ RunError ErrorListFault(const std::string& errorListFile, int systemError) {
     const RunError fault = FileFault(systemError);
     const bool here = errorListFile.find('/') == std::string::npos;
     return RunError(fault.Kind(), "The error list " + errorListFile + " cannot be written" +
-                                      (here ? " in the current folder" : "") + ": " +
-                                      fault.what());
+                                      (here ? " in the current folder" : "") + ": " + fault.what());
 }
 
 // The tests of a check, gathered in order. The error list is begun (its
 // temporary file created) before the first test and put in place when the
 // tests are done. A list that would replace the input file is refused.
 class Findings {
-public:
+  public:
     Findings(const std::string& errorListFile, const std::string& inputFile)
         : errorListFile_(errorListFile) {
         if (IsInputFile(errorListFile, inputFile)) throw ErrorListIsInput(errorListFile, inputFile);
@@ -59,7 +58,7 @@ public:
         return !messages_.empty();
     }
 
-private:
+  private:
     std::string errorListFile_;
     FileReplacement file_;
     std::vector<std::string> messages_;
@@ -96,8 +95,8 @@ bool IsInputFile(const std::string& name, const std::string& inputFile) {
 
 RunError ErrorListIsInput(const std::string& errorListFile, const std::string& inputFile) {
     return RunError(Fault::FileAccessDenied,
-                    "The error list " + errorListFile + " cannot be written: it is the input file " +
-                        inputFile +
+                    "The error list " + errorListFile +
+                        " cannot be written: it is the input file " + inputFile +
                         ", which it would overwrite. Give the input file another name or run it "
                         "from another folder.");
 }
@@ -184,7 +183,8 @@ bool CheckInput(CalcAim aim, DrainageCase& c, const std::string& inputFile,
     switch (aim) {
         case CalcAim::Spacing: return CheckSpacingInput(c, inputFile, errorListFile);
         case CalcAim::Discharge: return CheckDischargeInput(c, inputFile, errorListFile);
-        case CalcAim::WaterTableDepth: return CheckWaterTableDepthInput(c, inputFile, errorListFile);
+        case CalcAim::WaterTableDepth:
+            return CheckWaterTableDepthInput(c, inputFile, errorListFile);
         case CalcAim::Conductivity: return CheckConductivityInput(c, inputFile, errorListFile);
     }
     return true;

@@ -46,9 +46,7 @@ bool ProfileRowSelector::Gives(std::int64_t i, bool& half, bool& quarter) const 
     return false;
 }
 
-bool ProfileRowSelector::Select(std::int64_t i) {
-    return Gives(i, half_, quarter_);
-}
+bool ProfileRowSelector::Select(std::int64_t i) { return Gives(i, half_, quarter_); }
 
 std::int64_t ProfileRowSelector::NextRow(std::int64_t from) const {
     if (from <= first_) return first_;

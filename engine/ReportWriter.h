@@ -14,7 +14,7 @@ namespace pelorin {
 // temporary file is created when the writer is, so an unwritable folder stops
 // the run at once.
 class ReportWriter {
-public:
+  public:
     // A writer for the report file at `path`; throws RunError when the
     // temporary file beside it cannot be created.
     explicit ReportWriter(std::string path);
@@ -39,7 +39,7 @@ public:
     const std::string& Contents() const { return text_; }
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     std::string path_;
     FileReplacement file_;
     std::string text_;

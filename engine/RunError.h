@@ -31,13 +31,13 @@ enum class Fault {
 std::string FaultText(Fault fault, int systemError = 0);
 
 class RunError : public std::runtime_error {
-public:
+  public:
     explicit RunError(Fault fault, int systemError = 0);
     RunError(Fault fault, const std::string& message);
 
     Fault Kind() const noexcept { return kind_; }
 
-private:
+  private:
     Fault kind_;
 };
 

@@ -7,7 +7,7 @@ namespace pelorin {
 // How an engine reaches the user while it runs: a progress line for the wait
 // box, and a message that the user must acknowledge before the run goes on.
 class RunSink {
-public:
+  public:
     virtual ~RunSink() = default;
     virtual void AddProgressLine(const std::string& line) = 0;
     virtual void ShowMessage(const std::string& message) = 0;
@@ -22,14 +22,14 @@ public:
 
 // A sink that drops what it is given (benchmarks, fuzzing).
 class SilentSink : public RunSink {
-public:
+  public:
     void AddProgressLine(const std::string&) override {}
     void ShowMessage(const std::string&) override {}
 };
 
 // A sink that keeps what it is given (tests).
 class RecordingSink : public RunSink {
-public:
+  public:
     void AddProgressLine(const std::string& line) override { lines += line + "\n"; }
     void ShowMessage(const std::string& message) override { messages += message + "\n"; }
     std::string lines;

@@ -115,8 +115,8 @@ void SearchAhead::StartRun(std::size_t slot, double trial) {
     crew_->Start(static_cast<int>(slot), [&run, this] {
         try {
             // An abandoned run ends at its next look at the token.
-            run.head = trial_.evaluate(run.c, {StopToken(trialRun_.stop, run.abandon),
-                                               trialRun_.threads});
+            run.head =
+                trial_.evaluate(run.c, {StopToken(trialRun_.stop, run.abandon), trialRun_.threads});
         } catch (...) {
             run.fault = std::current_exception();
         }

@@ -2,8 +2,8 @@
 
 #include "EngineSupport.h"
 #include "Engines.h"
-#include "ProfileRoutine.h"
 #include "OuterSearch.h"
+#include "ProfileRoutine.h"
 #include "ReportFrame.h"
 #include "ReportWriter.h"
 #include "SearchAhead.h"

@@ -48,8 +48,7 @@ decltype(auto) WithZone(const DrainageCase& c, Body&& body) {
             return body(std::integral_constant<DrainZone, DrainZone::InLayer1>{});
         case DrainZone::InLayer2:
             return body(std::integral_constant<DrainZone, DrainZone::InLayer2>{});
-        case DrainZone::BelowLayer2:
-            break;
+        case DrainZone::BelowLayer2: break;
     }
     return body(std::integral_constant<DrainZone, DrainZone::BelowLayer2>{});
 }

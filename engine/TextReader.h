@@ -19,7 +19,7 @@ inline constexpr std::size_t kMaxNumberLength = 64;
 // files are read. A line longer than kMaxLineLength ends the reading with
 // Fault::LineTooLong, so that a file without line ends cannot take the memory.
 class TextReader {
-public:
+  public:
     static constexpr std::size_t kMaxLineLength = 16 * 1024 * 1024;
 
     explicit TextReader(const std::string& path);
@@ -40,16 +40,16 @@ public:
     // the file read as 0.
     double ReadReal();
 
-private:
+  private:
     int Peek();
     int Get();
     bool Fill();
 
     FileReader file_;
     std::vector<char> buffer_;
-    std::size_t next_ = 0;   // the next byte of buffer_ to hand out
-    std::size_t filled_ = 0;  // bytes of buffer_ that hold file content
-    bool ended_ = false;      // the file gave no more bytes
+    std::size_t next_ = 0;        // the next byte of buffer_ to hand out
+    std::size_t filled_ = 0;      // bytes of buffer_ that hold file content
+    bool ended_ = false;          // the file gave no more bytes
     std::size_t lineLength_ = 0;  // bytes of the current line handed out so far
     long line_ = 1;               // the number of the current line
     bool afterCr_ = false;        // the last byte handed out was a CR

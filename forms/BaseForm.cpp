@@ -17,9 +17,7 @@ void TBaseForm::ShowStatus(const QString& text) {
     statusBar()->repaint();
 }
 
-QString TBaseForm::StatusText() const {
-    return statusBar()->currentMessage();
-}
+QString TBaseForm::StatusText() const { return statusBar()->currentMessage(); }
 
 QFont DesignFont(const QString& family, int pixelSize, bool bold) {
     QFont font(family);

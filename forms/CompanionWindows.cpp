@@ -74,7 +74,7 @@ void TCloseForm::closeEvent(QCloseEvent* event) {
 
 TFigureForm::TFigureForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("Pelorin figure"));
-    FigureImage2 = PictureLabel(this, ExplanatoryFigure(), QRect(8, 8, 665, 409), "FigureImage2");
+    Figure_Image = PictureLabel(this, ExplanatoryFigure(), QRect(8, 8, 665, 409), "FigureImage2");
     PlaceByOuterSize(this, 421, 4, 695, 464);
 }
 

@@ -41,7 +41,7 @@ class TFigureForm : public QWidget {
     Q_OBJECT
   public:
     explicit TFigureForm(QWidget* parent = nullptr);
-    QLabel* FigureImage2;
+    QLabel* Figure_Image;
 };
 
 // The picture that explains the entrance resistance.

@@ -87,7 +87,7 @@ void Call(const std::function<void()>& hook) {
 
 TGraphicsSheet::TGraphicsSheet(TDMPelorin& dm, UserDialogs& dialogs,
                                std::function<void(const QString&)> showStatus, QWidget* parent)
-    : QWidget(parent), dm(dm), dialogs(dialogs), showStatus(std::move(showStatus)) {
+    : QWidget(parent), dm_(dm), dialogs_(dialogs), showStatus_(std::move(showStatus)) {
     CreateComponents();
 }
 
@@ -96,7 +96,7 @@ void TGraphicsSheet::CreateComponents() {
     GraphImage->hide();
     PictureImage = NewImage(this, "PictureImage", {8, 0, 625, 465});
     PictureImage->hide();
-    JouleImage2 = NewImage(this, "JouleImage2", {548, 296, 142, 172});
+    Joule_Image = NewImage(this, "JouleImage2", {548, 296, 142, 172});
     MakeGraphics_Button = NewButton(this, "MakeGraphics_Button", "Make graph", {602, 478, 97, 25});
     SaveGraphButton = NewButton(this, "SaveGraphButton", "Save color graph", {376, 478, 115, 25});
     SaveGraphButton->hide();
@@ -123,7 +123,7 @@ void TGraphicsSheet::resizeEvent(QResizeEvent* event) {
     const int taller = std::max(0, height() - kDesignHeight);
     GraphImage->setGeometry(0, 0, kGraphSize.width() + wider, kGraphSize.height() + taller);
     PictureImage->setGeometry(8, 0, 625 + wider, 465 + taller);
-    JouleImage2->move(548 + wider, 296 + taller);
+    Joule_Image->move(548 + wider, 296 + taller);
     MakeGraphics_Button->move(602, 478 + taller);
     SaveGraphButton->move(376, 478 + taller);
     BlWhButton->move(248, 480 + taller);
@@ -134,56 +134,50 @@ void TGraphicsSheet::resizeEvent(QResizeEvent* event) {
 // The graph is drawn at its one size (the size it is saved at); a larger area
 // shows it enlarged.
 void TGraphicsSheet::ShowGraphPicture() {
-    if (graphPicture.isNull()) return;
-    const bool enlarged =
-        GraphImage->width() > graphPicture.width() && GraphImage->height() > graphPicture.height();
-    GraphImage->setPixmap(QPixmap::fromImage(
-        enlarged
-            ? graphPicture.scaled(GraphImage->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)
-            : graphPicture));
+    if (graphPicture_.isNull()) return;
+    const bool enlarged = GraphImage->width() > graphPicture_.width() &&
+                          GraphImage->height() > graphPicture_.height();
+    GraphImage->setPixmap(
+        QPixmap::fromImage(enlarged ? graphPicture_.scaled(GraphImage->size(), Qt::KeepAspectRatio,
+                                                           Qt::SmoothTransformation)
+                                    : graphPicture_));
 }
 
 void TGraphicsSheet::ShowSaveButtonsWithGraph() {
-    const bool drawnGraphShown = !GraphImage->isHidden() && !graphPicture.isNull();
+    const bool drawnGraphShown = !GraphImage->isHidden() && !graphPicture_.isNull();
     SaveGraphButton->setVisible(drawnGraphShown);
     BlWhButton->setVisible(drawnGraphShown);
 }
 
 FileDialogSpec TGraphicsSheet::GraphDialog(const QString& title) const {
     return FileDialogSpec{title, QString::fromLatin1(kGraphFilter), QStringLiteral("bmp"),
-                          graphFolder, QString()};
+                          graphFolder_, QString()};
 }
 
-void TGraphicsSheet::SetHooks(Hooks newHooks) {
-    hooks = std::move(newHooks);
-}
+void TGraphicsSheet::SetHooks(Hooks newHooks) { hooks_ = std::move(newHooks); }
 
-void TGraphicsSheet::SetJoulePicture(const QPixmap& picture) {
-    JouleImage2->setPixmap(picture);
-}
+void TGraphicsSheet::SetJoulePicture(const QPixmap& picture) { Joule_Image->setPixmap(picture); }
 
-void TGraphicsSheet::ShowMessage(const QString& text) {
-    dialogs.ShowMessage(text);
-}
+void TGraphicsSheet::ShowMessage(const QString& text) { dialogs_.ShowMessage(text); }
 
 void TGraphicsSheet::Graphics_TabSheetShow() {
-    if (showStatus) showStatus(QString::fromLatin1(kSheetHint));
-    Call(hooks.HideFigureWindow);
-    if (!graphShown) JouleImage2->show();
-    graphInColour = true;
+    if (showStatus_) showStatus_(QString::fromLatin1(kSheetHint));
+    Call(hooks_.HideFigureWindow);
+    if (!graphShown_) Joule_Image->show();
+    graphInColour_ = true;
 }
 
 bool TGraphicsSheet::DrawGraph() {
     const graph::GraphPicture picture =
-        graph::DrawGraph(graph::GraphRequestFrom(dm, graphInColour));
+        graph::DrawGraph(graph::GraphRequestFrom(dm_, graphInColour_));
     if (!picture.Drawn()) {
         ShowMessage(picture.Refusal);
         return false;
     }
-    graphShown = true;
-    JouleImage2->hide();
+    graphShown_ = true;
+    Joule_Image->hide();
     PictureImage->hide();
-    graphPicture = picture.Image;
+    graphPicture_ = picture.Image;
     ShowGraphPicture();
     GraphImage->show();
     ShowSaveButtonsWithGraph();
@@ -191,41 +185,41 @@ bool TGraphicsSheet::DrawGraph() {
 }
 
 void TGraphicsSheet::ViewGraphButtonClick() {
-    Call(hooks.MarkOutputShown);
+    Call(hooks_.MarkOutputShown);
     GraphImage->show();
-    graphShown = true;
+    graphShown_ = true;
     PictureImage->hide();
-    JouleImage2->hide();
+    Joule_Image->hide();
     ShowSaveButtonsWithGraph();
-    const std::string readMessage = dm.ReadReportProfile(dm.CurrentFileName);
+    const std::string readMessage = dm_.ReadReportProfile(dm_.CurrentFileName);
     if (!readMessage.empty()) ShowMessage(graph::ReportText(readMessage));
-    if (dm.ProfileRowCount < kRowsForSeeGraph) {
+    if (dm_.ProfileRowCount < kRowsForSeeGraph) {
         ShowMessage(QString::fromLatin1(kTooFewRows));
         return;
     }
-    if (DrawGraph()) Call(hooks.BringToFront);
+    if (DrawGraph()) Call(hooks_.BringToFront);
 }
 
 QString TGraphicsSheet::ChooseReport() {
-    if (hooks.ChooseOutputFile) return hooks.ChooseOutputFile();
-    return dialogs.OpenFileName(FileDialogSpec{QStringLiteral("Open output file"),
-                                               QStringLiteral("Output files (*.out)"),
-                                               QStringLiteral("out"), QString(), QString()});
+    if (hooks_.ChooseOutputFile) return hooks_.ChooseOutputFile();
+    return dialogs_.OpenFileName(FileDialogSpec{QStringLiteral("Open output file"),
+                                                QStringLiteral("Output files (*.out)"),
+                                                QStringLiteral("out"), QString(), QString()});
 }
 
 void TGraphicsSheet::MakeGraphics_ButtonClick() {
-    Call(hooks.HideOutputMemos);
+    Call(hooks_.HideOutputMemos);
     const QString fileName = ChooseReport();
     if (fileName.isEmpty()) {
         ShowMessage(QString::fromLatin1(kNoOutputFile));
         return;
     }
-    dm.CurrentFileName = fileName.toStdString();
+    dm_.CurrentFileName = fileName.toStdString();
     if (!QFileInfo::exists(fileName)) {
         ShowMessage(QString::fromLatin1(kFileMissing));
         return;
     }
-    const std::string readMessage = dm.ReadReportProfile(dm.CurrentFileName);
+    const std::string readMessage = dm_.ReadReportProfile(dm_.CurrentFileName);
     if (!readMessage.empty()) ShowMessage(graph::ReportText(readMessage));
     GraphImage->show();
     PictureImage->hide();
@@ -233,38 +227,34 @@ void TGraphicsSheet::MakeGraphics_ButtonClick() {
     DrawGraph();
 }
 
-void TGraphicsSheet::SaveGraphButtonClick() {
-    SaveGraph(true);
-}
+void TGraphicsSheet::SaveGraphButtonClick() { SaveGraph(true); }
 
-void TGraphicsSheet::BlWhButtonClick() {
-    SaveGraph(false);
-}
+void TGraphicsSheet::BlWhButtonClick() { SaveGraph(false); }
 
 // Both saves redraw first, so the file always holds the profile in memory in
 // the palette asked for, whatever the screen showed before.
 void TGraphicsSheet::SaveGraph(bool inColour) {
-    graphInColour = inColour;
+    graphInColour_ = inColour;
     if (!DrawGraph()) return;
-    const QString fileName = dialogs.SaveFileName(GraphDialog(QStringLiteral("Save graph")));
+    const QString fileName = dialogs_.SaveFileName(GraphDialog(QStringLiteral("Save graph")));
     if (fileName.isEmpty()) {
         ShowMessage(QString::fromLatin1(kNotSaved));
         return;
     }
     const std::string refusal = graph::PictureOverReportRefusal(
-        QFile::encodeName(fileName).toStdString(), dm.CurrentFileName);
+        QFile::encodeName(fileName).toStdString(), dm_.CurrentFileName);
     if (!refusal.empty()) {
         ShowMessage(QString::fromLocal8Bit(refusal));
         return;
     }
-    if (QFileInfo::exists(fileName) && !dialogs.AskYesNo(QString::fromLatin1(kOverwrite))) return;
-    const QString error = graph::SaveGraphImage(graphPicture, fileName);
-    if (error.isEmpty()) graphFolder = QFileInfo(fileName).absolutePath();
+    if (QFileInfo::exists(fileName) && !dialogs_.AskYesNo(QString::fromLatin1(kOverwrite))) return;
+    const QString error = graph::SaveGraphImage(graphPicture_, fileName);
+    if (error.isEmpty()) graphFolder_ = QFileInfo(fileName).absolutePath();
     ShowMessage(error.isEmpty() ? QString::fromLatin1(kSavedIn) + fileName : error);
 }
 
 void TGraphicsSheet::GraphOpenExecute() {
-    const QString fileName = dialogs.OpenFileName(GraphDialog(QStringLiteral("Open graph")));
+    const QString fileName = dialogs_.OpenFileName(GraphDialog(QStringLiteral("Open graph")));
     if (fileName.isEmpty()) {
         ShowMessage(QString::fromLatin1(kNoGraphicsFile));
         return;
@@ -281,15 +271,15 @@ void TGraphicsSheet::GraphOpenExecute() {
                     QStringLiteral("."));
         return;
     }
-    graphFolder = QFileInfo(fileName).absolutePath();
+    graphFolder_ = QFileInfo(fileName).absolutePath();
     PictureImage->setPixmap(QPixmap::fromImage(opened.Picture));
-    JouleImage2->hide();
+    Joule_Image->hide();
     GraphImage->hide();
     PictureImage->show();
     ShowSaveButtonsWithGraph();
-    graphShown = true;
-    if (hooks.SetDialogFolders) hooks.SetDialogFolders(QDir::currentPath());
-    Call(hooks.BringToFront);
+    graphShown_ = true;
+    if (hooks_.SetDialogFolders) hooks_.SetDialogFolders(QDir::currentPath());
+    Call(hooks_.BringToFront);
 }
 
 }  // namespace pelorin

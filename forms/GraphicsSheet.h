@@ -52,12 +52,12 @@ class TGraphicsSheet : public QWidget {
     // false (after a message) when the profile cannot be drawn.
     bool DrawGraph();
 
-    void SetGraphInColour(bool inColour) { graphInColour = inColour; }
-    bool GraphInColour() const { return graphInColour; }
-    void SetGraphShown(bool shown) { graphShown = shown; }
-    bool GraphShown() const { return graphShown; }
+    void SetGraphInColour(bool inColour) { graphInColour_ = inColour; }
+    bool GraphInColour() const { return graphInColour_; }
+    void SetGraphShown(bool shown) { graphShown_ = shown; }
+    bool GraphShown() const { return graphShown_; }
     // The picture of GraphImage: what the save buttons write.
-    const QImage& GraphPicture() const { return graphPicture; }
+    const QImage& GraphPicture() const { return graphPicture_; }
 
   protected:
     // Enlarged, the graph area grows and the buttons keep below it.
@@ -73,20 +73,20 @@ class TGraphicsSheet : public QWidget {
     void SaveGraph(bool inColour);
     void ShowMessage(const QString& text);
 
-    pelorin::TDMPelorin& dm;
-    pelorin::UserDialogs& dialogs;
-    std::function<void(const QString&)> showStatus;
-    Hooks hooks;
+    pelorin::TDMPelorin& dm_;
+    pelorin::UserDialogs& dialogs_;
+    std::function<void(const QString&)> showStatus_;
+    Hooks hooks_;
 
-    bool graphShown = false;
-    bool graphInColour = false;
-    QImage graphPicture;
-    // Where the last graph was saved or opened: the graph dialogs open there.
-    QString graphFolder;
+    bool graphShown_ = false;
+    bool graphInColour_ = false;
+    QImage graphPicture_;
+    // Where the last graph was saved or opened: the graph dialogs_ open there.
+    QString graphFolder_;
 
     QLabel* GraphImage = nullptr;
     QLabel* PictureImage = nullptr;
-    QLabel* JouleImage2 = nullptr;
+    QLabel* Joule_Image = nullptr;
     QPushButton* MakeGraphics_Button = nullptr;
     QPushButton* SaveGraphButton = nullptr;
     QPushButton* BlWhButton = nullptr;

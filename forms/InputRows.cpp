@@ -44,16 +44,13 @@ void FillEndRows(InputRows& rows) {
             rows.Row(1) = rows.M(R);
             rows.Row(13) = rows.M(S);
             break;
-        case CalcAim::Conductivity:
-            break;
+        case CalcAim::Conductivity: break;
     }
 }
 
 }  // namespace
 
-const char* RowCaption(Quantity q) {
-    return kCaptions[static_cast<std::size_t>(q)];
-}
+const char* RowCaption(Quantity q) { return kCaptions[static_cast<std::size_t>(q)]; }
 
 RowLayout LayoutRows(CalcAim aim) {
     RowLayout layout;
@@ -63,8 +60,7 @@ RowLayout LayoutRows(CalcAim aim) {
         layout.FieldVisible[i] = true;
     }
     switch (aim) {
-        case CalcAim::Spacing:
-            break;
+        case CalcAim::Spacing: break;
         case CalcAim::Discharge:
             layout.Captions[0] = RowCaption(Dm);
             layout.Captions[12] = RowCaption(S);

@@ -106,10 +106,10 @@ void TInputSheet::BuildRows() {
         ValueEdits[i] = Edit(this, 512, kRowTop + kRowStep * i, 121, editName.constData());
         ValueEdits[i]->installEventFilter(this);
     }
-    Label14 = Caption(this, QString::fromLatin1(kFootnoteCaption), 32, 400, "Label14", 200);
-    QPalette grey = Label14->palette();
+    Footnote_Label = Caption(this, QString::fromLatin1(kFootnoteCaption), 32, 400, "Label14", 200);
+    QPalette grey = Footnote_Label->palette();
     grey.setColor(QPalette::WindowText, Qt::gray);
-    Label14->setPalette(grey);
+    Footnote_Label->setPalette(grey);
 
     WaitMemo = new QPlainTextEdit(this);
     WaitMemo->setObjectName(QStringLiteral("WaitMemo"));
@@ -176,9 +176,7 @@ void TInputSheet::Input_TabSheetShow() {
     dm_.Input.MethodCode = MethodCodeOf(RunMethod());
 }
 
-void TInputSheet::Input_TabSheetExit() {
-    host_.SetInputSaveEnabled(false);
-}
+void TInputSheet::Input_TabSheetExit() { host_.SetInputSaveEnabled(false); }
 
 void TInputSheet::CalcAim_ComboboxChange() {
     rows_.CurrentAim = SelectedAim();
@@ -188,9 +186,7 @@ void TInputSheet::CalcAim_ComboboxChange() {
     RechargeButton->setEnabled(rows_.CurrentAim != CalcAim::Discharge);
 }
 
-void TInputSheet::Method_ComboBoxChange() {
-    dm_.Input.MethodCode = MethodCodeOf(RunMethod());
-}
+void TInputSheet::Method_ComboBoxChange() { dm_.Input.MethodCode = MethodCodeOf(RunMethod()); }
 
 void TInputSheet::LayoutRows() {
     const RowLayout layout = pelorin::LayoutRows(rows_.CurrentAim);
@@ -199,13 +195,11 @@ void TInputSheet::LayoutRows() {
         RowLabels[i]->setVisible(layout.CaptionVisible[i]);
         ValueEdits[i]->setVisible(layout.FieldVisible[i]);
     }
-    Label14->setText(QString::fromLatin1(kFootnoteCaption));
-    Label14->setVisible(layout.FootnoteVisible);
+    Footnote_Label->setText(QString::fromLatin1(kFootnoteCaption));
+    Footnote_Label->setVisible(layout.FootnoteVisible);
 }
 
-void TInputSheet::CopyRowsFromFields() {
-    rows_.Rows = RowTexts();
-}
+void TInputSheet::CopyRowsFromFields() { rows_.Rows = RowTexts(); }
 
 void TInputSheet::CopyRowsToFields() {
     for (int i = 0; i < kRowCount; ++i)
@@ -237,9 +231,7 @@ bool TInputSheet::NormaliseField(int row) {
     }
 }
 
-void TInputSheet::MaskEdit1Exit(int row) {
-    NormaliseField(row);
-}
+void TInputSheet::MaskEdit1Exit(int row) { NormaliseField(row); }
 
 void TInputSheet::MaskEdit2Exit(int row) {
     if (!NormaliseField(row)) return;

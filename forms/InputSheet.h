@@ -44,7 +44,7 @@ class TInputSheet : public QWidget {
     QComboBox* Method_ComboBox;
     std::array<QLabel*, kRowCount> RowLabels{};  // Label1 to Label13
     std::array<QLineEdit*, kRowCount> ValueEdits{};
-    QLabel* Label14;
+    QLabel* Footnote_Label;
     QPlainTextEdit* WaitMemo;
     QPushButton* CancelRun_Button;
     QPushButton* RechargeButton;

@@ -74,7 +74,7 @@ TMainForm::TMainForm(TDMPelorin& dm, UserDialogs& dialogs, QWidget* parent)
     SetDialogFolders(QDir::currentPath());
     InputSave->setEnabled(false);
     PlaceWindow();
-    PageControl1->setCurrentIndex(static_cast<int>(Sheet::Intro));
+    SheetTabs->setCurrentIndex(static_cast<int>(Sheet::Intro));
     Intro_Tabsheet->Intro_TabsheetShow();
 }
 
@@ -89,42 +89,42 @@ void TMainForm::BuildActions() {
         MakeAction(this, "OutputOpen", QStringLiteral("&OutputOpen"),
                    QKeySequence(QStringLiteral("Ctrl+O")), QStringLiteral("Open an output file"));
     // Ctrl+X belongs to Cut, as in every edit field; the program ends by Ctrl+Q.
-    FileExit1 = MakeAction(this, "FileExit1", QStringLiteral("ProgramE&xit"),
-                           QKeySequence(QStringLiteral("Ctrl+Q")),
-                           QStringLiteral("Exit|Quit the application"));
-    EditCut1 =
+    FileExit = MakeAction(this, "FileExit1", QStringLiteral("ProgramE&xit"),
+                          QKeySequence(QStringLiteral("Ctrl+Q")),
+                          QStringLiteral("Exit|Quit the application"));
+    EditCut =
         MakeAction(this, "EditCut1", QStringLiteral("Cu&t"), QKeySequence(QStringLiteral("Ctrl+X")),
                    QStringLiteral("Cut|Cuts the selection and puts it on the Clipboard"));
-    EditCopy1 = MakeAction(
-        this, "EditCopy1", QStringLiteral("&Copy"), QKeySequence(QStringLiteral("Ctrl+C")),
-        QStringLiteral("Copy|Copies the selection and puts it on the Clipboard"));
-    EditPaste1 = MakeAction(this, "EditPaste1", QStringLiteral("&Paste"),
-                            QKeySequence(QStringLiteral("Ctrl+V")),
-                            QStringLiteral("Paste|Inserts Clipboard contents"));
-    EditDelete1 =
+    EditCopy = MakeAction(this, "EditCopy1", QStringLiteral("&Copy"),
+                          QKeySequence(QStringLiteral("Ctrl+C")),
+                          QStringLiteral("Copy|Copies the selection and puts it on the Clipboard"));
+    EditPaste = MakeAction(this, "EditPaste1", QStringLiteral("&Paste"),
+                           QKeySequence(QStringLiteral("Ctrl+V")),
+                           QStringLiteral("Paste|Inserts Clipboard contents"));
+    EditDelete =
         MakeAction(this, "EditDelete1", QStringLiteral("&Delete"), QKeySequence(Qt::Key_Delete),
                    QStringLiteral("Delete|Erases the selection"));
 
-    connect(FileExit1, &QAction::triggered, this, &QWidget::close);
+    connect(FileExit, &QAction::triggered, this, &QWidget::close);
     // ProgramExit stays at hand during a run, when the menu bar is locked.
-    addAction(FileExit1);
-    connect(EditCut1, &QAction::triggered, this, [this] {
+    addAction(FileExit);
+    connect(EditCut, &QAction::triggered, this, [this] {
         EditOnFocusedField([](QLineEdit* e) { e->cut(); }, [](QPlainTextEdit* m) { m->cut(); });
     });
-    connect(EditCopy1, &QAction::triggered, this, [this] {
+    connect(EditCopy, &QAction::triggered, this, [this] {
         EditOnFocusedField([](QLineEdit* e) { e->copy(); }, [](QPlainTextEdit* m) { m->copy(); });
     });
-    connect(EditPaste1, &QAction::triggered, this, [this] {
+    connect(EditPaste, &QAction::triggered, this, [this] {
         EditOnFocusedField([](QLineEdit* e) { e->paste(); }, [](QPlainTextEdit* m) { m->paste(); });
     });
-    connect(EditDelete1, &QAction::triggered, this,
+    connect(EditDelete, &QAction::triggered, this,
             [this] { EditOnFocusedField([](QLineEdit* e) { e->del(); }, DeleteSelection); });
 }
 
 void TMainForm::BuildSheets() {
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    setCentralWidget(PageControl1);
+    SheetTabs = new QTabWidget(this);
+    SheetTabs->setObjectName(QStringLiteral("PageControl1"));
+    setCentralWidget(SheetTabs);
     Intro_Tabsheet = new TIntroSheet(*this);
     Figure_TabSheet = new TFigureSheet(*this);
     Input_TabSheet = new TInputSheet(dm_, dialogs_, *this, SavedDecimalSeparator);
@@ -160,7 +160,7 @@ void TMainForm::BuildSheets() {
         {Graphics_TabSheet, "Graphics_TabSheet", " Graphics "}};
     for (const auto& [sheet, name, caption] : sheets) {
         sheet->setObjectName(QString::fromLatin1(name));
-        PageControl1->addTab(Scrolled(sheet), QString::fromLatin1(caption));
+        SheetTabs->addTab(Scrolled(sheet), QString::fromLatin1(caption));
     }
     Input_TabSheet->AttachActions(InputSave, InputOpen);
     Output_TabSheet->AttachOutputOpen(OutputOpen);
@@ -170,7 +170,7 @@ void TMainForm::BuildSheets() {
     connect(InputOpen, &QAction::triggered, Input_TabSheet, &TInputSheet::InputOpenExecute);
     connect(InputSave, &QAction::triggered, SaveRun, &TSaveRun::InputSaveExecute);
     connect(OutputOpen, &QAction::triggered, Output_TabSheet, &TOutputSheet::OutputOpenExecute);
-    connect(PageControl1, &QTabWidget::currentChanged, this, &TMainForm::PageControl1Change);
+    connect(SheetTabs, &QTabWidget::currentChanged, this, &TMainForm::SheetTabsChange);
     connect(SaveRun, &TSaveRun::StoppedToEnd, this, &TMainForm::LeaveEventLoop);
     // Another case is current now: its own report, if any, is what the Output
     // sheet shows.
@@ -180,9 +180,9 @@ void TMainForm::BuildSheets() {
 
 void TMainForm::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
-    file->addActions({InputOpen, InputSave, OutputOpen, GraphOpen, FileExit1});
+    file->addActions({InputOpen, InputSave, OutputOpen, GraphOpen, FileExit});
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    edit->addActions({EditCut1, EditCopy1, EditPaste1, EditDelete1});
+    edit->addActions({EditCut, EditCopy, EditPaste, EditDelete});
 }
 
 void TMainForm::PlaceWindow() {
@@ -225,22 +225,14 @@ void TMainForm::LeaveEventLoop() {
     QCoreApplication::exit(0);
 }
 
-void TMainForm::PageControl1Change(int index) {
+void TMainForm::SheetTabsChange(int index) {
     if (previousPage_ == static_cast<int>(Sheet::Input)) Input_TabSheet->Input_TabSheetExit();
     previousPage_ = index;
     switch (static_cast<Sheet>(index)) {
-        case Sheet::Intro:
-            Intro_Tabsheet->Intro_TabsheetShow();
-            break;
-        case Sheet::Figure:
-            Figure_TabSheet->Figure_TabSheetShow();
-            break;
-        case Sheet::Input:
-            Input_TabSheet->Input_TabSheetShow();
-            break;
-        case Sheet::Output:
-            Output_TabSheet->Output_TabSheetShow();
-            break;
+        case Sheet::Intro: Intro_Tabsheet->Intro_TabsheetShow(); break;
+        case Sheet::Figure: Figure_TabSheet->Figure_TabSheetShow(); break;
+        case Sheet::Input: Input_TabSheet->Input_TabSheetShow(); break;
+        case Sheet::Output: Output_TabSheet->Output_TabSheetShow(); break;
         case Sheet::Graphics:
 #ifdef PELORIN_HAS_GRAPHICS_SHEET
             Graphics_TabSheet->Graphics_TabSheetShow();
@@ -252,9 +244,7 @@ void TMainForm::PageControl1Change(int index) {
     }
 }
 
-void TMainForm::BringToFront(Sheet sheet) {
-    PageControl1->setCurrentIndex(static_cast<int>(sheet));
-}
+void TMainForm::BringToFront(Sheet sheet) { SheetTabs->setCurrentIndex(static_cast<int>(sheet)); }
 
 void TMainForm::ShowFigureWindow() {
     if (companions_.FigureForm == nullptr) return;
@@ -280,8 +270,7 @@ void TMainForm::ShowRechargeWindow() {
 
 QString TMainForm::ChooseFile(MainDialog dialog) {
     switch (dialog) {
-        case MainDialog::InputOpen:
-            return ChooseFileToOpen(dialogs_, InputOpen_Dialog);
+        case MainDialog::InputOpen: return ChooseFileToOpen(dialogs_, InputOpen_Dialog);
         case MainDialog::InputSave: {
             // For the session, the save dialog opens on the current input file.
             FileDialogSpec spec = InputSave_Dialog;
@@ -292,8 +281,7 @@ QString TMainForm::ChooseFile(MainDialog dialog) {
             }
             return ChooseFileToSave(dialogs_, spec);
         }
-        case MainDialog::OutputOpen:
-            return ChooseFileToOpen(dialogs_, OutputOpen_Dialog);
+        case MainDialog::OutputOpen: return ChooseFileToOpen(dialogs_, OutputOpen_Dialog);
     }
     return {};
 }
@@ -354,8 +342,8 @@ void TMainForm::SetRunLock(bool locked) {
     // actions are enabled everywhere but Save/Run, which belongs to the Input
     // sheet. ProgramExit is never locked: ending asks about the run.
     menuBar()->setEnabled(!locked);
-    for (int i = 0; i < PageControl1->count(); ++i)
-        if (i != static_cast<int>(Sheet::Input)) PageControl1->setTabEnabled(i, !locked);
+    for (int i = 0; i < SheetTabs->count(); ++i)
+        if (i != static_cast<int>(Sheet::Input)) SheetTabs->setTabEnabled(i, !locked);
     for (QAction* action : {InputOpen, OutputOpen, GraphOpen}) action->setEnabled(!locked);
     InputSave->setEnabled(!locked && ActiveSheet() == Sheet::Input);
     Input_TabSheet->SetRunLock(locked);

@@ -39,7 +39,7 @@ class TMainForm : public TBaseForm, public TSheetHost {
 
     void SetCompanions(const CompanionWindows& companions);
 
-    QTabWidget* PageControl1;
+    QTabWidget* SheetTabs;
     TIntroSheet* Intro_Tabsheet;
     TFigureSheet* Figure_TabSheet;
     TInputSheet* Input_TabSheet;
@@ -55,11 +55,11 @@ class TMainForm : public TBaseForm, public TSheetHost {
     QAction* InputSave;
     QAction* OutputOpen;
     QAction* GraphOpen;
-    QAction* FileExit1;
-    QAction* EditCut1;
-    QAction* EditCopy1;
-    QAction* EditPaste1;
-    QAction* EditDelete1;
+    QAction* FileExit;
+    QAction* EditCut;
+    QAction* EditCopy;
+    QAction* EditPaste;
+    QAction* EditDelete;
 
     FileDialogSpec InputOpen_Dialog;
     FileDialogSpec InputSave_Dialog;
@@ -72,9 +72,7 @@ class TMainForm : public TBaseForm, public TSheetHost {
     bool GraphShown() const;
 
     // TSheetHost
-    void ShowStatus(const QString& text) override {
-        TBaseForm::ShowStatus(text);
-    }
+    void ShowStatus(const QString& text) override { TBaseForm::ShowStatus(text); }
     void BringToFront(Sheet sheet) override;
     void ShowFigureWindow() override;
     void HideFigureWindow() override;
@@ -82,18 +80,12 @@ class TMainForm : public TBaseForm, public TSheetHost {
     void ShowRechargeWindow() override;
     QString ChooseFile(MainDialog dialog) override;
     void SetDialogFolders(const QString& folder) override;
-    void SetInputSaveEnabled(bool enabled) override {
-        InputSave->setEnabled(enabled);
-    }
-    void ShowOutputPicture() override {
-        Output_TabSheet->ShowPicture();
-    }
+    void SetInputSaveEnabled(bool enabled) override { InputSave->setEnabled(enabled); }
+    void ShowOutputPicture() override { Output_TabSheet->ShowPicture(); }
     void SetGraphInColour(bool inColour) override;
     void ViewGraph() override;
 
-    Sheet ActiveSheet() const {
-        return static_cast<Sheet>(PageControl1->currentIndex());
-    }
+    Sheet ActiveSheet() const { return static_cast<Sheet>(SheetTabs->currentIndex()); }
 
     // Ends the program: the event loop returns 0. A run under way is first
     // cancelled, after the question when `askAboutRun`; the program then ends
@@ -109,7 +101,7 @@ class TMainForm : public TBaseForm, public TSheetHost {
     void BuildActions();
     void BuildMenus();
     void PlaceWindow();
-    void PageControl1Change(int index);
+    void SheetTabsChange(int index);
     void SetRunLock(bool locked);
     void LeaveEventLoop();
     void EditOnFocusedField(void (*onLine)(QLineEdit*), void (*onMemo)(QPlainTextEdit*));

@@ -16,7 +16,6 @@ namespace pelorin {
 
 namespace {
 
-
 // The sheet as designed.
 constexpr int kDesignWidth = 709;
 constexpr int kDesignHeight = 510;

@@ -43,7 +43,6 @@ std::optional<std::string> ValidateInput(InputCase& inputCase);
 // The number of '.' in the name part of a path (folders do not count).
 int DotsInFileName(const std::string& path);
 
-
 // Where the main window opens on a screen of this width, given its designed
 // outer width: left edge 50 and width 760 on screens wider than 860 pixels;
 // the designed width when it fits; otherwise from left edge 5 to the screen's

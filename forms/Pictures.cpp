@@ -16,12 +16,8 @@ QPixmap EntranceResistancePicture() {
     return QPixmap::fromImage(picture);
 }
 
-QPixmap LogoPicture() {
-    return QPixmap(QStringLiteral(":/pictures/logo.png"));
-}
+QPixmap LogoPicture() { return QPixmap(QStringLiteral(":/pictures/logo.png")); }
 
-QPixmap CartoonPicture() {
-    return QPixmap(QStringLiteral(":/pictures/joule.png"));
-}
+QPixmap CartoonPicture() { return QPixmap(QStringLiteral(":/pictures/joule.png")); }
 
 }  // namespace pelorin

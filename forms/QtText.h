@@ -10,9 +10,7 @@
 
 namespace pelorin {
 
-inline std::string ToFileText(const QString& text) {
-    return text.toLatin1().toStdString();
-}
+inline std::string ToFileText(const QString& text) { return text.toLatin1().toStdString(); }
 inline QString FromFileText(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }

@@ -81,8 +81,9 @@ void DispatchOnWorker(const DispatchJob& job, DispatchState& state, TRunChannel&
         state.Outcome = DispatchState::End::UnknownAim;
         return;
     }
-    const RunRequest request{job.Case.InputFileName, job.Case.Title1, job.Case.Title2, *aim,
-                             job.Method,            job.ErrorListFile, DefaultThreads()};
+    const RunRequest request{
+        job.Case.InputFileName, job.Case.Title1, job.Case.Title2, *aim, job.Method,
+        job.ErrorListFile,      DefaultThreads()};
     DesktopRun run(job, state, channel);
     const RunOutcome outcome = RunCalculation(request, run);
     state.CheckReached = true;
@@ -255,9 +256,7 @@ bool TSaveRun::RunCase() {
             flags_.CaseSavedWithoutRun = false;
             ShowCheckFailure();
             return false;
-        case DispatchState::End::Completed:
-            flags_.CaseSavedWithoutRun = false;
-            return true;
+        case DispatchState::End::Completed: flags_.CaseSavedWithoutRun = false; return true;
     }
     return false;
 }

@@ -43,9 +43,9 @@ bool QuickToRun(const InputCase& c) {
     for (double v : c.Values)
         if (!std::isfinite(v) || std::fabs(v) > 1e6) return false;
     const CalcAim aim = *AimFromCode(c.AimCode);
-    const double spacing = aim == CalcAim::Spacing         ? 0
+    const double spacing = aim == CalcAim::Spacing        ? 0
                            : aim == CalcAim::Conductivity ? c.Values[7]
-                                                           : c.Values[12];
+                                                          : c.Values[12];
     // A step count beyond 32 bits stops the run at once with a range check.
     if (aim == CalcAim::WaterTableDepth) return spacing <= 10 || spacing > 43000;
     if (aim == CalcAim::Conductivity && spacing > 430000) return true;

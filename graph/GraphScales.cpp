@@ -15,9 +15,7 @@ namespace {
 
 using Int = std::int32_t;
 
-Int Round(double x) {
-    return RoundStep(x);
-}
+Int Round(double x) { return RoundStep(x); }
 
 Int Sub(Int a, Int b) {
     Int difference = 0;

@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 
 // A fresh folder, removed with everything in it at the end of the test.
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string pattern = (fs::temp_directory_path() / "pelorin-test-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) std::abort();
@@ -42,7 +42,7 @@ public:
     const fs::path& Path() const { return path_; }
     std::string File(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     fs::path path_;
 };
 
@@ -78,9 +78,9 @@ struct CliResult {
 // Runs pelorin-cli with the given arguments in `folder`.
 inline CliResult RunCli(const std::vector<std::string>& args, const fs::path& folder) {
     static int counter = 0;
-    const fs::path outFile = fs::temp_directory_path() /
-                             ("pelorin-cli-out-" + std::to_string(getpid()) + "-" +
-                              std::to_string(++counter));
+    const fs::path outFile =
+        fs::temp_directory_path() /
+        ("pelorin-cli-out-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
     const fs::path errFile = outFile.string() + ".err";
     std::string command = "cd '" + folder.string() + "' && '" + std::string(PELORIN_CLI) + "'";
     for (const std::string& arg : args) command += " '" + arg + "'";

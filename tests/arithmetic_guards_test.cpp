@@ -66,9 +66,7 @@ struct GuardCase {
 class ZeroTransmissivity : public ::testing::TestWithParam<GuardCase> {};
 
 // Names the case in the test list.
-std::ostream& operator<<(std::ostream& out, const GuardCase& k) {
-    return out << k.name;
-}
+std::ostream& operator<<(std::ostream& out, const GuardCase& k) { return out << k.name; }
 
 TEST_P(ZeroTransmissivity, StopsEveryRoutineWithItsFault) {
     const GuardCase& g = GetParam();

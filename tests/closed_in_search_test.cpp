@@ -110,11 +110,10 @@ TEST(ClosedInSearch, AStallAtAnEndOfTheBracketStillFails) {
         SearchBracket bracket{0.01, 1.0};
         RecordingSink sink;
         // A head the tolerance never accepts, 0.0002 m off, on one side only.
-        const OuterTrial trial{
-            [](DrainageCase& t, double x) { t.HalfSpacing = x; },
-            [](DrainageCase&, const RunContext&) { return kTarget + 0.0002; },
-            [](const DrainageCase&, double) { return 0.0; },
-            [answerAbove](double) { return answerAbove; }};
+        const OuterTrial trial{[](DrainageCase& t, double x) { t.HalfSpacing = x; },
+                               [](DrainageCase&, const RunContext&) { return kTarget + 0.0002; },
+                               [](const DrainageCase&, double) { return 0.0; },
+                               [answerAbove](double) { return answerAbove; }};
         SearchAhead trials(c, trial);
         EXPECT_THROW(RunOuterSearch(c, trials, bracket, c.HalfSpacing, sink,
                                     {{}, [] { return RunError(Fault::SearchFailed, "stuck"); }}),

@@ -40,9 +40,7 @@ struct ZoneCase {
 class FlowGeometry : public ::testing::TestWithParam<ZoneCase> {};
 
 // Names the case in the test list.
-std::ostream& operator<<(std::ostream& out, const ZoneCase& k) {
-    return out << k.name;
-}
+std::ostream& operator<<(std::ostream& out, const ZoneCase& k) { return out << k.name; }
 
 TEST_P(FlowGeometry, GivesTheZoneGeometryAndTransmissivity) {
     const ZoneCase& z = GetParam();

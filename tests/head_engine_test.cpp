@@ -189,7 +189,8 @@ TEST(HydrHeadTest, SpacingInsideTheWaterBodyGivesAnEmptyProfile) {
                                   {0.005, 3.0, 3.0, 1.5, 2.0, 0, 3.0, 0.5, 0.8, 0.8, 0, 0, 2});
     MarchCountingSink sink(c);
     HydrHead(c, sink);
-    EXPECT_EQ(sink.polls, 24) << "after 23 of the 24 marches, and before the report is put in place";
+    EXPECT_EQ(sink.polls, 24)
+        << "after 23 of the 24 marches, and before the report is put in place";
     const std::string report = ReadFile(c.ReportFileName);
     EXPECT_NE(report.find("\r\n Output data:\r\n #\r\n"), std::string::npos);
     EXPECT_EQ(ResultAfter(report, " Midway hydr. head (energy, m) is: "), 0.0);
@@ -209,7 +210,8 @@ TEST(HydrHeadTest, TinySpacingWhoseOnlyStepLiesPastTheMidpoint) {
     const std::string report = ReadFile(dir.File("tiny.out"));
     EXPECT_NE(report.find("\r\n Midway hydr. head (energy, m) is:   -0.000\r\n"), std::string::npos)
         << report;
-    EXPECT_NE(report.find("\r\n Midway hydr. head (Darcy,  m) is:    0.000\r\n"), std::string::npos);
+    EXPECT_NE(report.find("\r\n Midway hydr. head (Darcy,  m) is:    0.000\r\n"),
+              std::string::npos);
     const std::size_t table = report.find(" Output data:\r\n");
     ASSERT_NE(table, std::string::npos);
     const std::vector<std::string> lines = test::SplitCrLf(report.substr(table));

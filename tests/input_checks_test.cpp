@@ -36,9 +36,7 @@ std::string ExpectedErrorList(const std::vector<std::string>& messages) {
     return text;
 }
 
-CalcAim AimOf(const std::string& code) {
-    return *AimFromCode(code);
-}
+CalcAim AimOf(const std::string& code) { return *AimFromCode(code); }
 
 // Valid cases of each aim, in file order.
 //                                     R/Dm   D1   D2   Dw   Db   E    W    Ka   Kb1  Kv1  Kb2  Kv2
@@ -85,9 +83,7 @@ std::vector<double> ValuesOf(const CheckCase& k) {
 class InputCheck : public ::testing::TestWithParam<CheckCase> {};
 
 // Names the case in the test list.
-std::ostream& operator<<(std::ostream& out, const CheckCase& k) {
-    return out << k.name;
-}
+std::ostream& operator<<(std::ostream& out, const CheckCase& k) { return out << k.name; }
 
 TEST_P(InputCheck, WritesTheErrorListOfItsAim) {
     const CheckCase& k = GetParam();
@@ -168,9 +164,7 @@ struct Adjustment {
 class SilentAdjustment : public ::testing::TestWithParam<Adjustment> {};
 
 // Names the case in the test list.
-std::ostream& operator<<(std::ostream& out, const Adjustment& k) {
-    return out << k.name;
-}
+std::ostream& operator<<(std::ostream& out, const Adjustment& k) { return out << k.name; }
 
 TEST_P(SilentAdjustment, CutsOffLayersWithoutAMessage) {
     const Adjustment& a = GetParam();
@@ -332,9 +326,7 @@ struct ReadFault {
 class UnreadableNumber : public ::testing::TestWithParam<ReadFault> {};
 
 // Names the case in the test list.
-std::ostream& operator<<(std::ostream& out, const ReadFault& k) {
-    return out << k.name;
-}
+std::ostream& operator<<(std::ostream& out, const ReadFault& k) { return out << k.name; }
 
 // A token that is no number stops the check before the error list is made: a
 // list left from an earlier run stays as it was.
@@ -402,9 +394,9 @@ TEST(InputChecks, AnErrorListThatCannotBeCreatedStopsTheCheck) {
         ADD_FAILURE() << "the check ended normally";
     } catch (const RunError& error) {
         EXPECT_EQ(error.Kind(), Fault::FileNotFound);
-        EXPECT_EQ(std::string(error.what()),
-                  "The error list " + dir.File("no-such-folder/Error.lst") +
-                      " cannot be written: File not found");
+        EXPECT_EQ(std::string(error.what()), "The error list " +
+                                                 dir.File("no-such-folder/Error.lst") +
+                                                 " cannot be written: File not found");
     }
 }
 

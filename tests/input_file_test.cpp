@@ -48,9 +48,7 @@ struct LayoutCase {
 class InputFileLayout : public ::testing::TestWithParam<LayoutCase> {};
 
 // Names the case in the test list.
-std::ostream& operator<<(std::ostream& out, const LayoutCase& k) {
-    return out << k.name;
-}
+std::ostream& operator<<(std::ostream& out, const LayoutCase& k) { return out << k.name; }
 
 TEST_P(InputFileLayout, IsWrittenByteForByte) {
     const LayoutCase& k = GetParam();
@@ -150,9 +148,7 @@ struct ReadCase {
 class ReadsNumbers : public ::testing::TestWithParam<ReadCase> {};
 
 // Names the case in the test list.
-std::ostream& operator<<(std::ostream& out, const ReadCase& k) {
-    return out << k.name;
-}
+std::ostream& operator<<(std::ostream& out, const ReadCase& k) { return out << k.name; }
 
 TEST_P(ReadsNumbers, InFreeFormat) {
     TempDir dir;
@@ -232,9 +228,7 @@ struct CorruptCase {
 class CorruptFile : public ::testing::TestWithParam<CorruptCase> {};
 
 // Names the case in the test list.
-std::ostream& operator<<(std::ostream& out, const CorruptCase& k) {
-    return out << k.name;
-}
+std::ostream& operator<<(std::ostream& out, const CorruptCase& k) { return out << k.name; }
 
 TEST_P(CorruptFile, GivesTheProgramErrorMessages) {
     const CorruptCase& k = GetParam();

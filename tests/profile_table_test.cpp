@@ -310,9 +310,7 @@ struct LiteralCase {
 class ProfileAsStated : public ::testing::TestWithParam<LiteralCase> {};
 
 // Names the case in the test list.
-std::ostream& operator<<(std::ostream& out, const LiteralCase& k) {
-    return out << k.name;
-}
+std::ostream& operator<<(std::ostream& out, const LiteralCase& k) { return out << k.name; }
 
 TEST_P(ProfileAsStated, WritesTheRowsAndMidwayValuesOfTheStatedSteps) {
     const LiteralCase& k = GetParam();

@@ -36,9 +36,7 @@ struct NameCase {
 class ReportName : public ::testing::TestWithParam<NameCase> {};
 
 // Names the case in the test list.
-std::ostream& operator<<(std::ostream& out, const NameCase& k) {
-    return out << k.input;
-}
+std::ostream& operator<<(std::ostream& out, const NameCase& k) { return out << k.input; }
 
 TEST_P(ReportName, ReplacesTheExtensionOfTheFileName) {
     EXPECT_EQ(ReportNameFor(GetParam().input), GetParam().report);
@@ -145,9 +143,7 @@ std::vector<HeaderCase> HeaderTable() {
 class ReportHeader : public ::testing::TestWithParam<HeaderCase> {};
 
 // Names the case in the test list.
-std::ostream& operator<<(std::ostream& out, const HeaderCase& k) {
-    return out << k.name;
-}
+std::ostream& operator<<(std::ostream& out, const HeaderCase& k) { return out << k.name; }
 
 TEST_P(ReportHeader, PutsTheTitlesOnLines11And12) {
     const HeaderCase& h = GetParam();
@@ -290,9 +286,7 @@ struct MethodCase {
     CalcMethod method;
     const char* name;
 };
-std::ostream& operator<<(std::ostream& out, const MethodCase& k) {
-    return out << k.name;
-}
+std::ostream& operator<<(std::ostream& out, const MethodCase& k) { return out << k.name; }
 const MethodCase kMethods[] = {{CalcMethod::Darcy, "Darcy"},
                                {CalcMethod::EnergyBalance, "EnergyBalance"}};
 class ReportOnDisk : public ::testing::TestWithParam<MethodCase> {};

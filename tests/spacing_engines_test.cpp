@@ -61,9 +61,7 @@ const char* const kDarcySpacing = " The drain spacing (Darcy,  m) is: ";
 const char* const kEnergySpacing = " The drain spacing (energy, m) is: ";
 const char* const kShortMessage = " Dw-Dm is less than 0.2. The drain spacing will be short.";
 
-std::string Fixed(double value, int decimals) {
-    return FormatFixed(value, 8, decimals);
-}
+std::string Fixed(double value, int decimals) { return FormatFixed(value, 8, decimals); }
 
 std::string Trimmed(const std::string& text) {
     const std::size_t first = text.find_first_not_of(' ');
@@ -172,9 +170,7 @@ const std::vector<SpacingInput> kBottomAtD2 = {
 class HooghoudtCheck : public ::testing::TestWithParam<SpacingInput> {};
 
 // Names the case in the test list.
-std::ostream& operator<<(std::ostream& out, const SpacingInput& k) {
-    return out << k.name;
-}
+std::ostream& operator<<(std::ostream& out, const SpacingInput& k) { return out << k.name; }
 
 TEST_P(HooghoudtCheck, DarcySpacingSatisfiesTheClosedForm) {
     const SpacingInput& in = GetParam();
@@ -336,7 +332,7 @@ TEST(DarSpac, ShortDitchKeepsTheCoarseFirstStep) {
 // meets the tolerance before the low end of its bracket ever moves from 0; in
 // the second the last step of the profile is centred on the midpoint.
 TEST(DarSpac, PrintsTheSpacingWhoseWaterTableItTabulates) {
-    //                           R      D1   D2   Dw   Db   E  W  Ka     Kb1    Kv1    Kb2    Kv2    Dm
+    //                           R      D1   D2   Dw   Db   E  W  Ka     Kb1    Kv1    Kb2    Kv2 Dm
     const SpacingInput cases[] = {
         {"LowEndNeverMoves", 0.001, 4.5, 4.5, 1.5, 4.5, 0, 0, 0.5, 0.5, 0.5, 0.5, 0.5, 0.4},
         {"LastStepOnMidpoint", 0.005, 2.5, 2.5, 1.5, 2.5, 0, 0, 0.502, 0.502, 0.502, 0.502, 0.502,
@@ -422,9 +418,7 @@ struct MethodCase {
     CalcMethod method;
     const char* name;
 };
-std::ostream& operator<<(std::ostream& out, const MethodCase& k) {
-    return out << k.name;
-}
+std::ostream& operator<<(std::ostream& out, const MethodCase& k) { return out << k.name; }
 const MethodCase kMethods[] = {{CalcMethod::Darcy, "Darcy"},
                                {CalcMethod::EnergyBalance, "EnergyBalance"}};
 class ImpossibleSpacing : public ::testing::TestWithParam<MethodCase> {};

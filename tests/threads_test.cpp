@@ -97,9 +97,7 @@ TEST(Threads, LongMarchesGiveTheSameReportWithOneTwoAndThreeThreads) {
 }
 
 // 250 000 steps a march.
-DrainageCase LongCase() {
-    return test::StandardCase(25.0, 0.0001);
-}
+DrainageCase LongCase() { return test::StandardCase(25.0, 0.0001); }
 
 // No flow capacity anywhere: the first step divides by zero.
 DrainageCase ZeroTransmissivityCase() {

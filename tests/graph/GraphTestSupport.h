@@ -42,9 +42,7 @@ inline std::vector<ProfileRow> FourRows() {
     return {{0.1, 0.0001, 0.0001}, {1.0, 0.35, 0.30}, {2.0, 0.55, 0.45}, {3.0, 0.60, 0.50}};
 }
 
-inline std::vector<ProfileRow> TwoRows() {
-    return {{0.1, 0.0001, 0.0001}, {0.5, 0.2, 0.15}};
-}
+inline std::vector<ProfileRow> TwoRows() { return {{0.1, 0.0001, 0.0001}, {0.5, 0.2, 0.15}}; }
 
 // A report as the engines write it: ten header lines, the two titles with two
 // leading blanks, file names, the line that names the module, an echo, and the

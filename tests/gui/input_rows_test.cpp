@@ -19,9 +19,7 @@ struct RowExpectation {
 };
 using SheetRows = std::array<RowExpectation, kRowCount>;
 
-constexpr RowExpectation Q(Quantity q) {
-    return {Shows::Quantity, q};
-}
+constexpr RowExpectation Q(Quantity q) { return {Shows::Quantity, q}; }
 constexpr RowExpectation kNothing{Shows::Nothing, R};
 constexpr RowExpectation kFootnote{Shows::Footnote, R};
 

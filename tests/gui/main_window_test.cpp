@@ -53,8 +53,8 @@ void MainWindowTest::startUpState() {
     QCOMPARE(w.ActiveSheet(), Sheet::Intro);
     QCOMPARE(w.StatusText(), QStringLiteral("Use the Input tabsheet to continue"));
     const QStringList captions = {" Intro ", " Figure ", " Input ", " Output ", " Graphics "};
-    QCOMPARE(w.PageControl1->count(), captions.size());
-    for (int i = 0; i < captions.size(); ++i) QCOMPARE(w.PageControl1->tabText(i), captions[i]);
+    QCOMPARE(w.SheetTabs->count(), captions.size());
+    for (int i = 0; i < captions.size(); ++i) QCOMPARE(w.SheetTabs->tabText(i), captions[i]);
     QVERIFY(!w.InputSave->isEnabled());
     QVERIFY(!w.Flags.RunDone && !w.Flags.OutputShown && !w.Flags.CheckFailed);
     QVERIFY(!w.GraphShown());
@@ -105,12 +105,12 @@ void MainWindowTest::actionsAndMenus() {
          "Save the data into a datafile"},
         {w.OutputOpen, "&OutputOpen", "Ctrl+O", "Open an output file", "Open an output file"},
         {w.GraphOpen, "&GraphOpen", "Ctrl+G", "Open a graphis file", "Open a graphis file"},
-        {w.FileExit1, "ProgramE&xit", "Ctrl+Q", "Exit", "Quit the application"},
-        {w.EditCut1, "Cu&t", "Ctrl+X", "Cut", "Cuts the selection and puts it on the Clipboard"},
-        {w.EditCopy1, "&Copy", "Ctrl+C", "Copy",
+        {w.FileExit, "ProgramE&xit", "Ctrl+Q", "Exit", "Quit the application"},
+        {w.EditCut, "Cu&t", "Ctrl+X", "Cut", "Cuts the selection and puts it on the Clipboard"},
+        {w.EditCopy, "&Copy", "Ctrl+C", "Copy",
          "Copies the selection and puts it on the Clipboard"},
-        {w.EditPaste1, "&Paste", "Ctrl+V", "Paste", "Inserts Clipboard contents"},
-        {w.EditDelete1, "&Delete", "Del", "Delete", "Erases the selection"},
+        {w.EditPaste, "&Paste", "Ctrl+V", "Paste", "Inserts Clipboard contents"},
+        {w.EditDelete, "&Delete", "Del", "Delete", "Erases the selection"},
     };
     for (const Expected& e : expected) {
         QCOMPARE(e.action->text(), QString::fromLatin1(e.caption));
@@ -123,9 +123,9 @@ void MainWindowTest::actionsAndMenus() {
     QCOMPARE(menus[0]->text(), QStringLiteral("File"));
     QCOMPARE(menus[1]->text(), QStringLiteral("&Edit"));
     QCOMPARE(menus[0]->menu()->actions(),
-             QList<QAction*>({w.InputOpen, w.InputSave, w.OutputOpen, w.GraphOpen, w.FileExit1}));
+             QList<QAction*>({w.InputOpen, w.InputSave, w.OutputOpen, w.GraphOpen, w.FileExit}));
     QCOMPARE(menus[1]->menu()->actions(),
-             QList<QAction*>({w.EditCut1, w.EditCopy1, w.EditPaste1, w.EditDelete1}));
+             QList<QAction*>({w.EditCut, w.EditCopy, w.EditPaste, w.EditDelete}));
     // Ctrl+X reaches only Cut.
     int bound = 0;
     for (QAction* action : w.findChildren<QAction*>())
@@ -228,7 +228,7 @@ void MainWindowTest::rowLayoutOfEachAim() {
     QCOMPARE(caption(1), firstCaption);
     QCOMPARE(caption(13), lastCaption);
     QCOMPARE(input.ValueEdits[0]->isVisible(), !firstCaption.isEmpty());
-    QCOMPARE(input.Label14->isVisible(), footnote);
+    QCOMPARE(input.Footnote_Label->isVisible(), footnote);
     QCOMPARE(input.RechargeButton->isEnabled(), rechargeHelp);
     QCOMPARE(h.Program().DM.Input.AimCode, std::string(AimCodeOf(static_cast<CalcAim>(aim))));
     if (aim == 3) {
@@ -491,7 +491,7 @@ void MainWindowTest::companionWindows() {
     QCOMPARE(p.FigureForm.windowTitle(), QStringLiteral("Pelorin figure"));
     QCOMPARE(p.HelpForm.windowTitle(), QStringLiteral("Entranc resistance"));
     QCOMPARE(p.RechargeForm.windowTitle(), QStringLiteral("Recharge Help"));
-    QCOMPARE(p.FigureForm.FigureImage2->pixmap().size(), QSize(667, 413));
+    QCOMPARE(p.FigureForm.Figure_Image->pixmap().size(), QSize(667, 413));
     QCOMPARE(p.HelpForm.HelpImage->pixmap().size(), QSize(553, 353));
     const QStringList recharge =
         p.RechargeForm.RechargeMemo->toPlainText().split(QLatin1Char('\n'));
@@ -513,7 +513,7 @@ void MainWindowTest::closingTheMainWindowShowsTheExitWindow() {
     QCOMPARE(exit.Finish_MemoMemo->toPlainText().split(QLatin1Char('\n')).at(1),
              QStringLiteral("  Thank you for using Pelorin."));
     exit.hide();
-    h.Window().FileExit1->trigger();  // ProgramExit takes the same way
+    h.Window().FileExit->trigger();  // ProgramExit takes the same way
     QVERIFY(exit.isVisible() && h.Window().isVisible());
 }
 
@@ -526,9 +526,9 @@ void MainWindowTest::cutGoesToTheFocusedField() {
     title->setFocus();
     QTRY_VERIFY(title->hasFocus());
     title->selectAll();
-    h.Window().EditCut1->trigger();
+    h.Window().EditCut->trigger();
     QCOMPARE(title->text(), QString());
-    h.Window().EditPaste1->trigger();
+    h.Window().EditPaste->trigger();
     QCOMPARE(title->text(), QStringLiteral("Drains"));
     QVERIFY(!h.Program().CloseForm.isVisible());
 }

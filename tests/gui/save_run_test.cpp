@@ -184,7 +184,7 @@ void SaveRunTest::runShowsTheReport() {
     QCOMPARE(progress.first(), QStringLiteral(" Saving input ...."));
     QCOMPARE(progress.mid(1, 2), QStringList({" Calculating .....", " Please wait ....."}));
     QCOMPARE(progress.last(), QStringLiteral(" Writing output .."));
-    QVERIFY(h.Window().PageControl1->isTabEnabled(int(Sheet::Intro)));
+    QVERIFY(h.Window().SheetTabs->isTabEnabled(int(Sheet::Intro)));
     QVERIFY(h.Window().menuBar()->isEnabled());
 }
 
@@ -294,7 +294,7 @@ void SaveRunTest::runKeepsTheWindowPaintingAndLocked() {
         if (!seenLines.contains(lines)) seenLines << lines;
         locked = locked && !h.Window().menuBar()->isEnabled() &&
                  !h.Window().InputOpen->isEnabled() &&
-                 !h.Window().PageControl1->isTabEnabled(int(Sheet::Output)) &&
+                 !h.Window().SheetTabs->isTabEnabled(int(Sheet::Output)) &&
                  !h.Input().Title1_Edit->isEnabled() && h.Input().CancelRun_Button->isEnabled();
     });
     watch.start();
@@ -351,7 +351,7 @@ void SaveRunTest::cancelLeavesThePreviousReport() {
     QCOMPARE(leftovers, QStringList({"case.out"}));
     QCOMPARE(h.Window().ActiveSheet(), Sheet::Input);
     QVERIFY(h.Input().WaitMemo->isHidden());
-    QVERIFY(h.Window().PageControl1->isTabEnabled(int(Sheet::Output)));
+    QVERIFY(h.Window().SheetTabs->isTabEnabled(int(Sheet::Output)));
     QVERIFY(h.Window().InputSave->isEnabled());
 
     // The program goes on: the next run of a short case completes.

@@ -141,20 +141,10 @@ Window* TopWindow() {
         if (auto* window = qobject_cast<Window*>(widget)) return window;
     return nullptr;
 }
-inline TMainForm* Main() {
-    return TopWindow<TMainForm>();
-}
-inline TCloseForm* ExitWindow() {
-    return TopWindow<TCloseForm>();
-}
-inline bool MainShown() {
-    return Main() != nullptr && Main()->isVisible();
-}
-inline bool ExitWindowShown() {
-    return ExitWindow() != nullptr && ExitWindow()->isVisible();
-}
-inline bool NoDialogOpen() {
-    return QApplication::activeModalWidget() == nullptr;
-}
+inline TMainForm* Main() { return TopWindow<TMainForm>(); }
+inline TCloseForm* ExitWindow() { return TopWindow<TCloseForm>(); }
+inline bool MainShown() { return Main() != nullptr && Main()->isVisible(); }
+inline bool ExitWindowShown() { return ExitWindow() != nullptr && ExitWindow()->isVisible(); }
+inline bool NoDialogOpen() { return QApplication::activeModalWidget() == nullptr; }
 
 }  // namespace pelorin::test

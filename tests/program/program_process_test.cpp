@@ -17,9 +17,7 @@ namespace {
 // is a measure of speed.
 constexpr int kLongWaitMs = 120'000;
 
-QString Tool(const char* name) {
-    return QStandardPaths::findExecutable(QString::fromLatin1(name));
-}
+QString Tool(const char* name) { return QStandardPaths::findExecutable(QString::fromLatin1(name)); }
 
 }  // namespace
 

@@ -56,17 +56,13 @@ QStringList FilesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-TInputSheet& Input() {
-    return *Main()->Input_TabSheet;
-}
-TOutputSheet& Output() {
-    return *Main()->Output_TabSheet;
-}
+TInputSheet& Input() { return *Main()->Input_TabSheet; }
+TOutputSheet& Output() { return *Main()->Output_TabSheet; }
 
 // Steps shared by the tests.
 void ShowSheet(Robot& robot, Sheet sheet) {
     robot.Do(QStringLiteral("the sheet is chosen"),
-             [sheet] { Main()->PageControl1->setCurrentIndex(static_cast<int>(sheet)); });
+             [sheet] { Main()->SheetTabs->setCurrentIndex(static_cast<int>(sheet)); });
 }
 
 void OpenInput(Robot& robot, const QString& path) {
@@ -297,7 +293,7 @@ void ProgramTest::cancelInEachAimAndMethod() {
             {sheet.Title1_Edit->isEnabled(), "the title"},
             {sheet.ValueEdits[3]->isEnabled(), "a value row"},
             {Main()->InputOpen->isEnabled(), "Open input"},
-            {Main()->PageControl1->isTabEnabled(int(Sheet::Output)), "the Output tab"},
+            {Main()->SheetTabs->isTabEnabled(int(Sheet::Output)), "the Output tab"},
             {sheet.WaitMemo->isHidden(), "the progress box put away"},
             {sheet.CancelRun_Button->isHidden(), "Cancel put away"},
         };
@@ -445,10 +441,10 @@ void ProgramTest::windowAtThreeSizes() {
         // Every sheet at this size: nothing laid over anything else (but the
         // legend, which stands over the report by design), and scroll bars
         // exactly when the sheet does not fit.
-        for (int i = 0; i < Main()->PageControl1->count(); ++i) {
-            Main()->PageControl1->setCurrentIndex(i);
+        for (int i = 0; i < Main()->SheetTabs->count(); ++i) {
+            Main()->SheetTabs->setCurrentIndex(i);
             QCoreApplication::sendPostedEvents();  // the page laid out for its size
-            auto* page = qobject_cast<QScrollArea*>(Main()->PageControl1->widget(i));
+            auto* page = qobject_cast<QScrollArea*>(Main()->SheetTabs->widget(i));
             QWidget* sheet = page->widget();
             const QStringList overlaps =
                 Overlaps(sheet, {QStringLiteral("Output_Memo/Symbols_Memo")});
