@@ -7,23 +7,6 @@ namespace pelorin {
 namespace {
 using enum Quantity;
 
-constexpr std::array<const char*, kQuantityCount> kCaptions = {
-    "Time average recharge or discharge         R    (m/day) :",
-    "Bottom depth of 1st layer below s.s.       D1       (m) :",
-    "Bottom depth of 2nd layer below s.s.       D2       (m) :",
-    "Depth water level in drain below s.s.      Dw       (m) :",
-    "Depth of the drain bottom below s.s.       Db       (m) :",
-    "Entrance resistance at the drain           E    (day/m) :",
-    "Max. width of water body in the drain      W        (m) :",
-    "Hydraulic permeability, above drain level  Ka   (m/day) :",
-    "Horizontal permeability, 1st soil layer    Kb1  (m/day) :",
-    "Vertical permeability, 1st soil layer      Kv1  (m/day) :",
-    "Horizontal permeability, 2nd soil layer    Kb2  (m/day) :",
-    "Vertical permeability, 2nd soil layer      Kv2  (m/day) :",
-    "Depth watertable midway between drains *)  Dm       (m) :",
-    "Spacing between the parallel drains        S        (m) :",
-};
-
 // The quantities of rows 3 to 10 under the conductivity aim.
 constexpr std::array<Quantity, 8> kConductivityRows = {R, D2, Dw, Db, E, W, Dm, S};
 // The quantities of rows 2 to 12 in the standard layout.
@@ -31,52 +14,33 @@ constexpr std::array<Quantity, 11> kStandardMiddle = {D1, D2, Dw, Db, E, W, Ka, 
 
 // Rows 1 and 13 of the first three aims.
 void FillEndRows(InputRows& rows) {
-    switch (rows.CurrentAim) {
-        case CalcAim::Spacing:
-            rows.Row(1) = rows.M(R);
-            rows.Row(13) = rows.M(Dm);
-            break;
-        case CalcAim::Discharge:
-            rows.Row(1) = rows.M(Dm);
-            rows.Row(13) = rows.M(S);
-            break;
-        case CalcAim::WaterTableDepth:
-            rows.Row(1) = rows.M(R);
-            rows.Row(13) = rows.M(S);
-            break;
-        case CalcAim::Conductivity: break;
-    }
+    if (rows.CurrentAim == CalcAim::Conductivity) return;
+    const AimLayout& layout = LayoutOf(rows.CurrentAim);
+    rows.Row(1) = rows.M(layout.sheet.front().quantity);
+    rows.Row(kRowCount) = rows.M(layout.sheet.back().quantity);
 }
 
 }  // namespace
 
-const char* RowCaption(Quantity q) { return kCaptions[static_cast<std::size_t>(q)]; }
+const char* RowCaption(Quantity q) { return TextsOf(q).sheetLabel; }
 
 RowLayout LayoutRows(CalcAim aim) {
+    const AimLayout& aimLayout = LayoutOf(aim);
+    const AimLayout& standard = LayoutOf(CalcAim::Spacing);
     RowLayout layout;
+    layout.FootnoteVisible = aimLayout.footnoteShown;
     for (int i = 0; i < kRowCount; ++i) {
-        layout.Captions[i] = RowCaption(static_cast<Quantity>(i));
-        layout.CaptionVisible[i] = true;
-        layout.FieldVisible[i] = true;
-    }
-    switch (aim) {
-        case CalcAim::Spacing: break;
-        case CalcAim::Discharge:
-            layout.Captions[0] = RowCaption(Dm);
-            layout.Captions[12] = RowCaption(S);
-            break;
-        case CalcAim::WaterTableDepth:
-            layout.Captions[12] = RowCaption(S);
-            layout.FootnoteVisible = false;
-            break;
-        case CalcAim::Conductivity:
-            for (int i : {0, 1, 10, 12}) layout.CaptionVisible[i] = false;
-            for (int i : {0, 1, 10, 11, 12}) layout.FieldVisible[i] = false;
-            for (std::size_t k = 0; k < kConductivityRows.size(); ++k)
-                layout.Captions[k + 2] = RowCaption(kConductivityRows[k]);
-            layout.Captions[11] = kFootnoteCaption;
-            layout.FootnoteVisible = false;
-            break;
+        const SheetRow& row = aimLayout.sheet[i];
+        layout.CaptionVisible[i] = row.shows != SheetRow::Shows::Nothing;
+        layout.FieldVisible[i] = row.shows == SheetRow::Shows::Quantity;
+        switch (row.shows) {
+            case SheetRow::Shows::Quantity: layout.Captions[i] = RowCaption(row.quantity); break;
+            case SheetRow::Shows::Footnote: layout.Captions[i] = kFootnoteCaption; break;
+            // A hidden row keeps its standard caption, out of sight.
+            case SheetRow::Shows::Nothing:
+                layout.Captions[i] = RowCaption(standard.sheet[i].quantity);
+                break;
+        }
     }
     return layout;
 }

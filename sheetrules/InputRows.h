@@ -20,9 +20,9 @@ inline constexpr int kRowCount = 13;
 
 // The row caption of a quantity (57 characters).
 const char* RowCaption(Quantity q);
-inline constexpr const char* kFootnoteCaption = "*) Time average";
 
-// Captions and visibility of the rows under an aim (rows 0-based here).
+// Captions and visibility of the rows under an aim (rows 0-based here), as the
+// case layout gives them.
 struct RowLayout {
     std::array<std::string, kRowCount> Captions;
     std::array<bool, kRowCount> CaptionVisible{};

@@ -1,0 +1,195 @@
+// The window-free rules of the Input sheet and Save/Run: number texts, the
+// plausibility checks, file names and the placement of the main window.
+
+#include <gtest/gtest.h>
+
+#include "InputRows.h"
+#include "PelorinUtils.h"
+
+using namespace pelorin;
+
+namespace {
+
+TEST(StringToFloat, AcceptsBothSeparators) {
+    struct Row {
+        const char* text;
+        char separator;
+        double expected;
+    };
+    const Row rows[] = {
+        {"1.5", '.', 1.5},  {"1,5", '.', 1.5},   {"1,5", ',', 1.5},    {"1.5", ',', 1.5},
+        {"  2 ", '.', 2.0}, {"1E-6", '.', 1e-6}, {"2,5e3", '.', 2500}, {"-0.5", '.', -0.5},
+        {"+3", '.', 3.0},   {".25", '.', 0.25},  {"5.", '.', 5.0},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(StringToFloat(row.text, row.separator), row.expected)
+            << row.text << " with " << row.separator;
+}
+
+TEST(StringToFloat, RefusesNonNumbersWithTheirText) {
+    for (const std::string text :
+         {"abc", "", "   ", "1.2.3", "1,2.3", "12a", "1e999", "nan", "inf", "0x10", "1,000.5"}) {
+        for (char separator : {'.', ','}) {
+            try {
+                StringToFloat(text, separator);
+                ADD_FAILURE() << "accepted '" << text << "'";
+            } catch (const ConversionError& error) {
+                EXPECT_EQ(std::string(error.what()), text + " is not a valid real number");
+                EXPECT_EQ(error.Text(), text);
+            }
+        }
+    }
+}
+
+TEST(FormatFieldNumber, ShortestFormUpToFifteenDigits) {
+    struct Row {
+        double value;
+        char separator;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {0.0, '.', "0"},
+        {26.0, '.', "26"},
+        {100.0, '.', "100"},
+        {0.005, '.', "0.005"},
+        {1.5, ',', "1,5"},
+        {0.00001, '.', "0.00001"},  // smallest fixed
+        {0.000001, '.', "1E-6"},    // below fixed
+        {1.5e-7, ',', "1,5E-7"},    // scientific with digits
+        {0.1 + 0.2, '.', "0.3"},    // fifteen digits
+        {123456.789, '.', "123456.789"},
+        {-2.5, '.', "-2.5"},
+        {-1.0, '.', "-1"},
+        {1e15, '.', "1E15"},
+        {999999999999999.0, '.', "999999999999999"},  // largest fixed
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(FormatFieldNumber(row.value, row.separator), row.expected) << row.value;
+}
+
+// A case that passes every check of its aim; the test rows change one number.
+std::vector<double> PassingValues(const std::string& aim) {
+    if (aim == "Spa") return {0.005, 2, 4, 1, 1.1, 0, 0.2, 0.5, 0.8, 0.4, 1.5, 0.6, 0.5};
+    if (aim == "Dis") return {0.5, 2, 4, 1, 1.1, 0, 0.2, 0.5, 0.8, 0.4, 1.5, 0.6, 20};
+    if (aim == "Hyd") return {0.005, 2, 4, 1, 1.1, 0, 0.2, 0.5, 0.8, 0.4, 1.5, 0.6, 20};
+    return {0.005, 3, 1.2, 1.9, 0.6, 1.4, 0.75, 26, 0, 0, 0, 0, 0};
+}
+
+TEST(ValidateInput, GivesTheFirstFailingCheckOfTheAim) {
+    struct Row {
+        const char* aim;
+        int position;  // 1-based; 0 changes nothing
+        double value;
+        const char* message;  // empty when the case passes
+    };
+    std::vector<Row> rows;
+    for (const char* aim : {"Spa", "Dis", "Hyd", "Con"}) {
+        rows.push_back({aim, 0, 0.0, ""});
+        rows.push_back({aim, 6, -0.1, "Data cannot be negative."});
+    }
+    const Row more[] = {
+        {"Dis", 13, -1.0, "Data cannot be negative."},  // a remembered -1
+        {"Spa", 3, 1.5, "Take care that D2 is not less than D1."},
+        {"Hyd", 3, 2.0, ""},  // D2 equal to D1
+        {"Dis", 2, 0.9, "Take care that D1 is not less than Dw."},
+        {"Dis", 2, 1.0, ""},  // D1 equal to Dw
+        {"Spa", 8, 0.005, "Take care that Ka is greater than R."},
+        {"Dis", 8, 0.0, ""},  // Ka not checked for discharge
+        {"Dis", 13, 0.4, "Take care that S is larger than 2W."},
+        {"Hyd", 13, 0.4, "Take care that S is larger than 2W."},
+        {"Dis", 1, 1.0, "Take care that Dm is less than Dw."},
+        {"Spa", 13, 1.2, "Take care that Dm is less than Dw."},
+        {"Con", 4, 3.0, "Take care that Db is less than D2."},
+        {"Con", 4, 1.2, "Take care that Db is larger than Dw."},
+        {"Con", 7, 1.2, "Take care that Dm is less than Dw."},
+        {"Con", 8, 2.8, "Take care that S is larger than 2W."},
+        {"Spa", 1, 0.0001, ""},  // R at the limit
+        {"Spa", 1, 0.00009, "Take care that R is larger than 0.0001"},
+        {"Con", 1, 0.00009, "Take care that R is larger than 0.0001"},
+        {"Hyd", 5, 1.0, "Take care that Db is larger than Dw."},
+        {"Spa", 4, 2.5, "Take care that D1 is not less than Dw."},  // the first failure wins
+    };
+    rows.insert(rows.end(), std::begin(more), std::end(more));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.aim) + " position " + std::to_string(row.position));
+        InputCase input{"t1", "t2", row.aim, "Ene", PassingValues(row.aim)};
+        if (row.position > 0) input.Values[static_cast<std::size_t>(row.position - 1)] = row.value;
+        const std::optional<std::string> refusal = ValidateInput(input);
+        if (std::string(row.message).empty()) {
+            EXPECT_FALSE(refusal) << *refusal;
+        } else {
+            ASSERT_TRUE(refusal);
+            EXPECT_EQ(*refusal,
+                      std::string(row.message) + " Input not saved. Please correct the data");
+        }
+    }
+}
+
+TEST(ValidateInput, EqualLayersDropTheSecondLayerPermeabilities) {
+    for (const char* aim : {"Spa", "Dis", "Hyd"}) {
+        InputCase input{"", "", aim, "Ene", PassingValues(aim)};
+        input.Values[2] = input.Values[1];  // D2 := D1
+        EXPECT_FALSE(ValidateInput(input)) << aim;
+        EXPECT_EQ(input.Values[10], 0.0) << aim;
+        EXPECT_EQ(input.Values[11], 0.0) << aim;
+        EXPECT_EQ(input.Values[8], 0.8) << aim;  // Kb1 untouched
+    }
+}
+
+TEST(ValidateInput, ConductivityKeepsItsHiddenRowUntouched) {
+    InputCase input{"", "", "Con", "Dar", PassingValues("Con")};
+    input.Values[8] = 7.5;  // the hidden row's number rides along
+    EXPECT_FALSE(ValidateInput(input));
+    EXPECT_EQ(input.Values[8], 7.5);
+}
+
+TEST(FileNames, DotsInTheNameAndTheReportExtension) {
+    EXPECT_EQ(DotsInFileName("/data/case.inp"), 1);
+    EXPECT_EQ(DotsInFileName("/data/old.case.inp"), 2);
+    EXPECT_EQ(DotsInFileName("/my.data/v1.2/case.inp"), 1);  // folders do not count
+    EXPECT_EQ(DotsInFileName("/my.data/case"), 0);
+
+    EXPECT_EQ(ChangeFileExt("/d/case.inp", ".out"), "/d/case.out");
+    EXPECT_EQ(ChangeFileExt("/d/case.txt", ".out"), "/d/case.out");
+    EXPECT_EQ(ChangeFileExt("/d.x/case", ".out"), "/d.x/case.out");
+    EXPECT_EQ(ChangeFileExt("case.inp", ".out"), "case.out");
+}
+
+TEST(PlaceMainWindow, WideScreensGetTheWideWindowNarrowOnesWhatFits) {
+    struct Row {
+        int screen, left, width;
+    };
+    const Row rows[] = {
+        {1024, 50, 760}, {861, 50, 760},  // 861 is wide
+        {860, 50, 733},                   // keeps the designed width
+        {733, 50, 733},  {640, 5, 635},
+    };
+    for (const Row& row : rows) {
+        const WindowPlacement placement = PlaceMainWindow(row.screen, 733);
+        EXPECT_EQ(placement.Left, row.left) << row.screen;
+        EXPECT_EQ(placement.Width, row.width) << row.screen;
+    }
+}
+
+TEST(ValuesFromRows, FollowTheAim) {
+    std::array<std::string, kRowCount> rows;
+    for (int i = 0; i < kRowCount; ++i) {
+        rows[i] = std::to_string(i + 1);
+        rows[i].append(",5");
+    }
+    const std::vector<double> standard = ValuesFromRows(CalcAim::Discharge, rows, '.');
+    for (int i = 0; i < kRowCount; ++i) EXPECT_EQ(standard[i], i + 1.5);
+
+    const std::vector<double> conductivity = ValuesFromRows(CalcAim::Conductivity, rows, '.');
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(conductivity[i], i + 3.5);  // rows 3 to 11
+    for (int i = 9; i < kRowCount; ++i) EXPECT_EQ(conductivity[i], 0.0);
+
+    // (Assigned as a character: GCC 12 warns falsely on assigning "x" here.)
+    rows[12].clear();
+    rows[12].push_back('x');
+    EXPECT_THROW(ValuesFromRows(CalcAim::Spacing, rows, '.'), ConversionError);
+    // The conductivity rows do not include row 13.
+    EXPECT_EQ(ValuesFromRows(CalcAim::Conductivity, rows, '.').size(), std::size_t{13});
+}
+
+}  // namespace
