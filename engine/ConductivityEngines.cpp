@@ -7,6 +7,7 @@
 #include "ReportFrame.h"
 #include "ReportWriter.h"
 #include "SearchAhead.h"
+#include "Speculation.h"
 
 namespace pelorin {
 namespace {
@@ -107,7 +108,8 @@ double SearchConductivityEnergy(DrainageCase& c, SearchBracket& bracket, RunSink
 }  // namespace
 
 void DarCond(DrainageCase& c, RunSink& sink, int threads) {
-    const RunContext run{StopToken(sink), threads};
+    const EngineRun engineRun(sink, threads);
+    const RunContext& run = engineRun.Context();
     NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteConductivityFrame(report, c, Module::DarCond);
@@ -124,7 +126,8 @@ void DarCond(DrainageCase& c, RunSink& sink, int threads) {
 }
 
 void EneCond(DrainageCase& c, RunSink& sink, int threads) {
-    const RunContext run{StopToken(sink), threads};
+    const EngineRun engineRun(sink, threads);
+    const RunContext& run = engineRun.Context();
     NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteConductivityFrame(report, c, Module::EneCond);

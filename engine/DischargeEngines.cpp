@@ -7,6 +7,7 @@
 #include "ReportFrame.h"
 #include "ReportWriter.h"
 #include "SearchAhead.h"
+#include "Speculation.h"
 
 namespace pelorin {
 namespace {
@@ -100,7 +101,8 @@ double SearchDischargeEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& s
 }  // namespace
 
 void DarDisc(DrainageCase& c, RunSink& sink, int threads) {
-    const RunContext run{StopToken(sink), threads};
+    const EngineRun engineRun(sink, threads);
+    const RunContext& run = engineRun.Context();
     NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteDischargeFrame(report, c, Module::DarDisc);
@@ -118,7 +120,8 @@ void DarDisc(DrainageCase& c, RunSink& sink, int threads) {
 }
 
 void EneDisc(DrainageCase& c, RunSink& sink, int threads) {
-    const RunContext run{StopToken(sink), threads};
+    const EngineRun engineRun(sink, threads);
+    const RunContext& run = engineRun.Context();
     NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteDischargeFrame(report, c, Module::EneDisc);

@@ -3,6 +3,7 @@
 #include "ProfileRoutine.h"
 #include "ReportFrame.h"
 #include "ReportWriter.h"
+#include "Speculation.h"
 
 namespace pelorin {
 namespace {
@@ -45,7 +46,8 @@ double SolveMidwayHead(DrainageCase& c, RunSink& sink, const RunContext& run) {
 }  // namespace
 
 void HydrHead(DrainageCase& c, RunSink& sink, int threads) {
-    const RunContext run{StopToken(sink), threads};
+    const EngineRun engineRun(sink, threads);
+    const RunContext& run = engineRun.Context();
     NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteHeadFrame(report, c);

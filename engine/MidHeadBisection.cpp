@@ -2,12 +2,10 @@
 
 #include <cmath>
 #include <cstdint>
-#include <exception>
-#include <vector>
 
 #include "GuardedArithmetic.h"
 #include "Marches.h"
-#include "SpeculationCrew.h"
+#include "Speculation.h"
 
 namespace pelorin {
 
@@ -56,22 +54,6 @@ double SolveOnOneThread(DrainageCase& c, double L, const BisectionProgress& prog
         AdvanceBisection(c, head);
     }
 }
-
-// A march that the bisection may make next, run ahead on its own copy of the case.
-struct SpeculativeMarch {
-    DrainageCase c;
-    double Hm = 0;
-    double head = 0;
-    std::exception_ptr fault;
-
-    void Run(double L, const StopToken& stop) {
-        try {
-            head = MarchEnergy(c, L, Hm, stop);
-        } catch (...) {
-            fault = std::current_exception();
-        }
-    }
-};
 
 // Guesses whether the march at the current trial will overshoot (head > Hm),
 // from the earlier marches. Most marches stop short of the midpoint: one that
@@ -147,8 +129,7 @@ class SpeculativeBisection {
           L_(L),
           progress_(progress),
           stop_(run.stop),
-          ahead_(run.threads >= 3 ? 2 : 1),
-          crew_(static_cast<int>(ahead_.size())) {}
+          ahead_(run, run.threads >= 3 ? 2 : 1) {}
 
     double Solve() {
         for (;;) {
@@ -175,7 +156,7 @@ class SpeculativeBisection {
     void StartNextTrials() {
         const double up = TrialAbove(c_);
         const double down = TrialBelow(c_);
-        if (ahead_.size() == 2) {
+        if (ahead_.Slots() == 2) {
             StartAhead(0, up);
             StartAhead(1, down);
         } else {
@@ -183,32 +164,25 @@ class SpeculativeBisection {
         }
     }
 
-    void StartAhead(std::size_t worker, double Hm) {
-        crew_.Wait(static_cast<int>(worker));
-        SpeculativeMarch& march = ahead_[worker];
-        march.c = c_;
-        march.Hm = Hm;
-        march.fault = nullptr;
-        crew_.Start(static_cast<int>(worker),
-                    [&march, L = L_, stop = stop_] { march.Run(L, stop); });
+    void StartAhead(int slot, double Hm) {
+        ahead_.Start(slot, c_, Hm, nullptr,
+                     [Hm, L = L_](DrainageCase& copy, const StopToken& stop) {
+                         return MarchEnergy(copy, L, Hm, stop);
+                     });
     }
 
     // Takes the march run ahead at the current trial, if there is one: its
-    // results into the case, or its fault.
+    // results into the case, or its fault. The other one is not needed.
     bool AdoptAhead(double& head) {
-        for (std::size_t w = 0; w < ahead_.size(); ++w) {
-            if (ahead_[w].Hm != c_.EnergyMidHead) continue;
-            crew_.Wait(static_cast<int>(w));
-            const SpeculativeMarch& march = ahead_[w];
-            if (march.fault) std::rethrow_exception(march.fault);
-            c_.LastStep = march.c.LastStep;
-            c_.MarchHead = march.c.MarchHead;
-            c_.MarchGradient = march.c.MarchGradient;
-            c_.MarchStoppedAt = march.c.MarchStoppedAt;
-            head = march.head;
-            return true;
-        }
-        return false;
+        const AheadRun* march = ahead_.Take(c_.EnergyMidHead);
+        ahead_.DropAll();
+        if (march == nullptr) return false;
+        c_.LastStep = march->c.LastStep;
+        c_.MarchHead = march->c.MarchHead;
+        c_.MarchGradient = march->c.MarchGradient;
+        c_.MarchStoppedAt = march->c.MarchStoppedAt;
+        head = march->head;
+        return true;
     }
 
     DrainageCase& c_;
@@ -216,8 +190,7 @@ class SpeculativeBisection {
     const BisectionProgress& progress_;
     StopToken stop_;
     OutcomeGuess guess_;
-    std::vector<SpeculativeMarch> ahead_;
-    SpeculationCrew crew_;  // after ahead_: its jobs write there until it is gone
+    RunAhead ahead_;
 };
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "EngineSupport.h"
-#include "SpeculationCrew.h"
 
 namespace pelorin {
 OuterTrial DarcyMarchTrial(TrialSetter prepare, DirectionRule answerAbove) {
@@ -26,27 +25,26 @@ OuterTrial MidHeadTrial(TrialSetter prepare, double start, double upper,
             kMarchesPerBisection};
 }
 
-SearchAhead::SearchAhead(DrainageCase& c, OuterTrial trial, const RunContext& run)
-    : c_(c), trial_(std::move(trial)), trialRun_(run) {
-    if (run.threads < 2) return;
-    // Both outcomes of a trial with three threads or more, else the guessed one;
-    // the threads left over go to the trials' own bisections. A trial of a
-    // whole bisection run ahead gains more than marches of it run ahead: the
-    // outcome of a trial is easier to guess than that of a march.
-    const int runs = run.threads >= 3 ? 2 : 1;
-    for (int r = 0; r < runs; ++r) ahead_.push_back(std::make_unique<AheadRun>());
-    trialRun_.threads = std::max(1, run.threads / (runs + 1));
-}
+namespace {
 
-SearchAhead::~SearchAhead() {
-    for (auto& run : ahead_) run->abandon = true;
-    crew_.reset();
-}
+// Both outcomes of a trial with three threads or more, else the guessed one;
+// the threads left over go to the trials' own bisections. A trial of a whole
+// bisection run ahead gains more than marches of it run ahead: the outcome of a
+// trial is easier to guess than that of a march.
+int RunsAhead(int threads) { return threads < 2 ? 0 : threads >= 3 ? 2 : 1; }
+
+}  // namespace
+
+SearchAhead::SearchAhead(DrainageCase& c, OuterTrial trial, const RunContext& run)
+    : c_(c),
+      trial_(std::move(trial)),
+      trialRun_{run.stop, std::max(1, run.threads / (RunsAhead(run.threads) + 1)), run.workers},
+      ahead_(run, RunsAhead(run.threads)) {}
 
 double SearchAhead::Run(double trial, const SearchBracket& bracket) {
     double head = 0;
     if (TakeAhead(trial, head)) return head;
-    DropAhead();
+    ahead_.DropAll();
     return RunHere(trial, bracket);
 }
 
@@ -61,35 +59,20 @@ double SearchAhead::RunHere(double trial, const SearchBracket& bracket) {
 // A run made ahead at this trial is taken unless its march took no step: such
 // a march keeps the head of the march before it, which the copy did not have.
 bool SearchAhead::TakeAhead(double trial, double& head) {
-    for (std::size_t slot = 0; slot < ahead_.size(); ++slot) {
-        AheadRun& run = *ahead_[slot];
-        if (!run.pending || run.trial != trial) continue;
-        crew_->Wait(static_cast<int>(slot));
-        run.pending = false;
-        if (run.fault) std::rethrow_exception(run.fault);
-        if (run.c.LastStep < run.c.FirstStep) return false;
-        c_ = run.c;
-        head = run.head;
-        Remember(trial, head);
-        DropAhead();
-        return true;
-    }
-    return false;
-}
-
-void SearchAhead::DropAhead() {
-    for (auto& run : ahead_) {
-        if (!run->pending) continue;
-        run->abandon = true;
-        run->pending = false;
-    }
+    const AheadRun* run = ahead_.Take(trial);
+    if (run == nullptr || run->c.LastStep < run->c.FirstStep) return false;
+    c_ = run->c;
+    head = run->head;
+    Remember(trial, head);
+    ahead_.DropAll();
+    return true;
 }
 
 void SearchAhead::StartAhead(const SearchBracket& bracket, double trial) {
-    if (ahead_.empty() || !LongEnoughToShare(c_, c_.HalfSpacing, trial_.marches)) return;
+    if (ahead_.Slots() == 0 || !LongEnoughToShare(c_, c_.HalfSpacing, trial_.marches)) return;
     const double up = NextTrial(bracket, trial, true);
     const double down = NextTrial(bracket, trial, false);
-    if (ahead_.size() == 2) {
+    if (ahead_.Slots() == 2) {
         if (up != trial) StartRun(0, up);
         if (down != trial) StartRun(1, down);
     } else {
@@ -98,29 +81,12 @@ void SearchAhead::StartAhead(const SearchBracket& bracket, double trial) {
     }
 }
 
-void SearchAhead::StartRun(std::size_t slot, double trial) {
-    if (!crew_) crew_ = std::make_unique<SpeculationCrew>(static_cast<int>(ahead_.size()));
-    crew_->Wait(static_cast<int>(slot));
-    AheadRun& run = *ahead_[slot];
-    run.c = c_;
-    try {
-        trial_.prepare(run.c, trial);
-    } catch (...) {
-        return;  // the search meets this fault itself if it makes the trial
-    }
-    run.trial = trial;
-    run.fault = nullptr;
-    run.abandon = false;
-    run.pending = true;
-    crew_->Start(static_cast<int>(slot), [&run, this] {
-        try {
-            // An abandoned run ends at its next look at the token.
-            run.head =
-                trial_.evaluate(run.c, {StopToken(trialRun_.stop, run.abandon), trialRun_.threads});
-        } catch (...) {
-            run.fault = std::current_exception();
-        }
-    });
+void SearchAhead::StartRun(int slot, double trial) {
+    ahead_.Start(
+        slot, c_, trial, [&](DrainageCase& copy) { trial_.prepare(copy, trial); },
+        [this](DrainageCase& copy, const StopToken& stop) {
+            return trial_.evaluate(copy, {stop, trialRun_.threads, trialRun_.workers});
+        });
 }
 
 // From the straight line through the last two trials' judged values, else

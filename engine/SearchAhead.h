@@ -1,20 +1,15 @@
 #pragma once
 
-#include <atomic>
-#include <cstddef>
-#include <exception>
 #include <functional>
-#include <memory>
-#include <vector>
 
 #include "DrainageCase.h"
 #include "ProfileRoutine.h"
 #include "RunContext.h"
+#include "Speculation.h"
 
 namespace pelorin {
 
 struct SearchBracket;
-class SpeculationCrew;
 
 // About how many marches a midway-head bisection takes.
 inline constexpr int kMarchesPerBisection = 24;
@@ -57,7 +52,6 @@ class SearchAhead {
     // The trials run here and those run ahead share the threads of `run` and
     // look at its stop token.
     SearchAhead(DrainageCase& c, OuterTrial trial, const RunContext& run = {});
-    ~SearchAhead();
     SearchAhead(const SearchAhead&) = delete;
     SearchAhead& operator=(const SearchAhead&) = delete;
 
@@ -68,33 +62,22 @@ class SearchAhead {
     bool AnswerAbove(double head) const { return trial_.answerAbove(trial_.judged(c_, head)); }
 
   private:
-    struct AheadRun {
-        DrainageCase c;
-        double trial = 0;
-        double head = 0;
-        std::exception_ptr fault;
-        bool pending = false;  // started and not yet taken or dropped
-        std::atomic<bool> abandon{false};
-    };
-
     double RunHere(double trial, const SearchBracket& bracket);
     bool TakeAhead(double trial, double& head);
     void StartAhead(const SearchBracket& bracket, double trial);
-    void StartRun(std::size_t slot, double trial);
-    void DropAhead();
+    void StartRun(int slot, double trial);
     bool GuessAnswerAbove(double trial, const SearchBracket& bracket) const;
     void Remember(double trial, double head);
 
     DrainageCase& c_;
     OuterTrial trial_;
-    // The context of each trial: the run's stop token and its share of threads.
+    // The context of each trial: the run's stop token, workers and its share of threads.
     RunContext trialRun_;
     // The last two trials and their judged values, newest second.
     int known_ = 0;
     double trials_[2] = {0, 0};
     double judged_[2] = {0, 0};
-    std::vector<std::unique_ptr<AheadRun>> ahead_;
-    std::unique_ptr<SpeculationCrew> crew_;  // after ahead_: its jobs write there
+    RunAhead ahead_;
 };
 
 }  // namespace pelorin

@@ -7,6 +7,7 @@
 #include "ReportFrame.h"
 #include "ReportWriter.h"
 #include "SearchAhead.h"
+#include "Speculation.h"
 
 namespace pelorin {
 namespace {
@@ -98,7 +99,8 @@ double SearchSpacingEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sin
 }  // namespace
 
 void DarSpac(DrainageCase& c, RunSink& sink, int threads) {
-    const RunContext run{StopToken(sink), threads};
+    const EngineRun engineRun(sink, threads);
+    const RunContext& run = engineRun.Context();
     NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteSpacingFrame(report, c, Module::DarSpac);
@@ -116,7 +118,8 @@ void DarSpac(DrainageCase& c, RunSink& sink, int threads) {
 }
 
 void EneSpac(DrainageCase& c, RunSink& sink, int threads) {
-    const RunContext run{StopToken(sink), threads};
+    const EngineRun engineRun(sink, threads);
+    const RunContext& run = engineRun.Context();
     NameReport(c);
     ReportWriter report(c.ReportFileName);
     WriteSpacingFrame(report, c, Module::EneSpac);
