@@ -129,29 +129,7 @@ void TMainForm::BuildSheets() {
     Figure_TabSheet = new TFigureSheet(*this);
     Input_TabSheet = new TInputSheet(dm_, dialogs_, *this, SavedDecimalSeparator);
     Output_TabSheet = new TOutputSheet(dm_, dialogs_, *this, Flags);
-#ifdef PELORIN_HAS_GRAPHICS_SHEET
-    Graphics_TabSheet =
-        new TGraphicsSheet(dm_, dialogs_, [this](const QString& text) { ShowStatus(text); });
-    Graphics_TabSheet->SetJoulePicture(CartoonPicture());
-    TGraphicsSheet::Hooks hooks;
-    hooks.BringToFront = [this] { BringToFront(Sheet::Graphics); };
-    hooks.MarkOutputShown = [this] { Flags.OutputShown = true; };
-    hooks.HideFigureWindow = [this] { HideFigureWindow(); };
-    hooks.HideOutputMemos = [this] {
-        Output_TabSheet->Symbols_Memo->hide();
-        Output_TabSheet->Output_Memo->hide();
-    };
-    hooks.SetDialogFolders = [this](const QString& folder) { SetDialogFolders(folder); };
-    hooks.ChooseOutputFile = [this] { return ChooseFile(MainDialog::OutputOpen); };
-    Graphics_TabSheet->SetHooks(hooks);
-    GraphOpen = Graphics_TabSheet->GraphOpenAction();
-    GraphOpen->setToolTip(QStringLiteral("Open a graphis file"));
-#else
-    Graphics_TabSheet = new QWidget;
-    GraphOpen =
-        MakeAction(this, "GraphOpen", QStringLiteral("&GraphOpen"),
-                   QKeySequence(QStringLiteral("Ctrl+G")), QStringLiteral("Open a graphis file"));
-#endif
+    BuildGraphicsSheet();
     const std::tuple<QWidget*, const char*, const char*> sheets[] = {
         {Intro_Tabsheet, "Intro_Tabsheet", " Intro "},
         {Figure_TabSheet, "Figure_TabSheet", " Figure "},
@@ -176,6 +154,33 @@ void TMainForm::BuildSheets() {
     // sheet shows.
     connect(Input_TabSheet, &TInputSheet::CaseOpened, this,
             [this] { Flags.CaseSavedWithoutRun = false; });
+}
+
+// The Graphics sheet and its action; without the graph library, an empty sheet.
+void TMainForm::BuildGraphicsSheet() {
+#ifdef PELORIN_HAS_GRAPHICS_SHEET
+    Graphics_TabSheet =
+        new TGraphicsSheet(dm_, dialogs_, [this](const QString& text) { ShowStatus(text); });
+    Graphics_TabSheet->SetJoulePicture(CartoonPicture());
+    TGraphicsSheet::Hooks hooks;
+    hooks.BringToFront = [this] { BringToFront(Sheet::Graphics); };
+    hooks.MarkOutputShown = [this] { Flags.OutputShown = true; };
+    hooks.HideFigureWindow = [this] { HideFigureWindow(); };
+    hooks.HideOutputMemos = [this] {
+        Output_TabSheet->Symbols_Memo->hide();
+        Output_TabSheet->Output_Memo->hide();
+    };
+    hooks.SetDialogFolders = [this](const QString& folder) { SetDialogFolders(folder); };
+    hooks.ChooseOutputFile = [this] { return ChooseFile(MainDialog::OutputOpen); };
+    Graphics_TabSheet->SetHooks(hooks);
+    GraphOpen = Graphics_TabSheet->GraphOpenAction();
+    GraphOpen->setToolTip(QStringLiteral("Open a graphis file"));
+#else
+    Graphics_TabSheet = new QWidget;
+    GraphOpen =
+        MakeAction(this, "GraphOpen", QStringLiteral("&GraphOpen"),
+                   QKeySequence(QStringLiteral("Ctrl+G")), QStringLiteral("Open a graphis file"));
+#endif
 }
 
 void TMainForm::BuildMenus() {

@@ -98,6 +98,7 @@ class TMainForm : public TBaseForm, public TSheetHost {
 
   private:
     void BuildSheets();
+    void BuildGraphicsSheet();
     void BuildActions();
     void BuildMenus();
     void PlaceWindow();

@@ -131,53 +131,18 @@ void TSaveRun::CancelRunToEnd() {
 }
 
 void TSaveRun::InputSaveExecute() {
-    // Input files are single-byte text: a title the file cannot hold is
-    // refused before anything is asked or written.
     const QString title1 = input_.Title1_Edit->text().normalized(QString::NormalizationForm_C);
     const QString title2 = input_.Title2_Edit->text().normalized(QString::NormalizationForm_C);
-    if (const QString foreign = CharactersOutsideLatin1(title1 + title2); !foreign.isEmpty()) {
-        dialogs_.ShowMessage(
-            QStringLiteral(" The titles hold characters that an input file cannot store: ") +
-            foreign + QStringLiteral(". Please replace them."));
+    if (!TitlesFitTheFile(title1 + title2) || !ChooseInputName() || !GatherCase(title1, title2) ||
+        !WriteCase())
         return;
-    }
-    for (;;) {
-        if (!AskInputFileName() || flags_.SaveCancelled) {
-            dialogs_.ShowMessage(QStringLiteral("The input data were not saved"));
-            return;
-        }
-        if (const std::string refusal = InputNameRefusal(dm_.CurrentFileName); !refusal.empty()) {
-            dialogs_.ShowMessage(FromFileText(refusal));
-            return;
-        }
-        if (DotsInFileName(dm_.CurrentFileName) <= 1) break;
-        dialogs_.ShowMessage(
-            QStringLiteral("The number of dots (.) in the file name should not be greater than 1. "
-                           "Please adjust."));
-    }
-    InputCase& input = dm_.Input;
-    input.Title1 = ToFileText(title1);
-    input.Title2 = ToFileText(title2);
-    input.AimCode = AimCodeOf(input_.SelectedAim());
-    try {
-        input.Values = ValuesFromRows(input_.SelectedAim(), input_.RowTexts(), separator_);
-    } catch (const ConversionError&) {
-        dialogs_.ShowMessage(QStringLiteral("There are invalid entries"));
-        return;
-    }
-    if (const auto refusal = ValidateInput(input)) {
-        dialogs_.ShowMessage(FromFileText(*refusal));
-        return;
-    }
-    input.MethodCode = MethodCodeOf(input_.RunMethod());
-    if (!WriteCase()) return;
     // Until this case has been calculated, the Output sheet must not pass
     // off an earlier report as its own.
     flags_.CaseSavedWithoutRun = true;
     flags_.SavedInputFile = dm_.CurrentFileName;
     input_.SetCurrentInputFile(FileNameFromStd(dm_.CurrentFileName));
-    const QString fileName = FileNameFromStd(dm_.CurrentFileName);
-    if (!dialogs_.AskYesNo(QStringLiteral("The input data were saved in  ") + fileName +
+    if (!dialogs_.AskYesNo(QStringLiteral("The input data were saved in  ") +
+                           FileNameFromStd(dm_.CurrentFileName) +
                            QStringLiteral(" . Do you wish to do the calculations?"))) {
         dialogs_.ShowMessage(
             QStringLiteral("The calculations were not made, output is not available"));
@@ -196,6 +161,56 @@ void TSaveRun::InputSaveExecute() {
     input_.HideWaitMemo();
     host_.SetGraphInColour(true);
     host_.BringToFront(Sheet::Output);
+}
+
+// Input files are single-byte text: a title the file cannot hold is refused
+// before anything is asked or written.
+bool TSaveRun::TitlesFitTheFile(const QString& titles) {
+    const QString foreign = CharactersOutsideLatin1(titles);
+    if (foreign.isEmpty()) return true;
+    dialogs_.ShowMessage(
+        QStringLiteral(" The titles hold characters that an input file cannot store: ") + foreign +
+        QStringLiteral(". Please replace them."));
+    return false;
+}
+
+// Asks for the input file's name until it has at most one dot.
+bool TSaveRun::ChooseInputName() {
+    for (;;) {
+        if (!AskInputFileName() || flags_.SaveCancelled) {
+            dialogs_.ShowMessage(QStringLiteral("The input data were not saved"));
+            return false;
+        }
+        if (const std::string refusal = InputNameRefusal(dm_.CurrentFileName); !refusal.empty()) {
+            dialogs_.ShowMessage(FromFileText(refusal));
+            return false;
+        }
+        if (DotsInFileName(dm_.CurrentFileName) <= 1) return true;
+        dialogs_.ShowMessage(
+            QStringLiteral("The number of dots (.) in the file name should not be greater than 1. "
+                           "Please adjust."));
+    }
+}
+
+// The case of the sheet into the data module, if its numbers are numbers and
+// pass the plausibility checks.
+bool TSaveRun::GatherCase(const QString& title1, const QString& title2) {
+    InputCase& input = dm_.Input;
+    input.Title1 = ToFileText(title1);
+    input.Title2 = ToFileText(title2);
+    input.AimCode = AimCodeOf(input_.SelectedAim());
+    try {
+        input.Values = ValuesFromRows(input_.SelectedAim(), input_.RowTexts(), separator_);
+    } catch (const ConversionError&) {
+        dialogs_.ShowMessage(QStringLiteral("There are invalid entries"));
+        return false;
+    }
+    if (const auto refusal = ValidateInput(input)) {
+        dialogs_.ShowMessage(FromFileText(*refusal));
+        return false;
+    }
+    input.MethodCode = MethodCodeOf(input_.RunMethod());
+    return true;
 }
 
 // The case goes to the name with ".inp" and, when the chosen name has another

@@ -47,6 +47,9 @@ class TSaveRun : public QObject {
     std::chrono::milliseconds PauseLength{500};
 
   private:
+    bool TitlesFitTheFile(const QString& titles);
+    bool ChooseInputName();
+    bool GatherCase(const QString& title1, const QString& title2);
     bool WriteCase();
 
     TDMPelorin& dm_;
