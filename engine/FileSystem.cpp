@@ -1,7 +1,6 @@
 #include "FileSystem.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -117,11 +116,15 @@ std::string RandomSuffix() {
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     static std::atomic<unsigned> counter{0};
     unsigned char bytes[8];
-    if (getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes)) {
-        unsigned long mix = static_cast<unsigned long>(getpid()) * 2654435761UL ^
-                            static_cast<unsigned long>(std::time(nullptr)) ^ (++counter * 40503UL);
+    // getentropy rather than getrandom: the C library of the WebAssembly build
+    // has only the former.
+    if (getentropy(bytes, sizeof bytes) != 0) {
+        // 64 bits wide on every target (unsigned long has 32 on some).
+        std::uint64_t mix = static_cast<std::uint64_t>(getpid()) * 2654435761U ^
+                            static_cast<std::uint64_t>(std::time(nullptr)) ^
+                            (static_cast<std::uint64_t>(++counter) * 40503U);
         for (unsigned char& byte : bytes) {
-            mix = mix * 6364136223846793005UL + 1442695040888963407UL;
+            mix = mix * 6364136223846793005U + 1442695040888963407U;
             byte = static_cast<unsigned char>(mix >> 56);
         }
     }

@@ -17,8 +17,14 @@
 namespace pelorin {
 
 inline constexpr double kFlowZoneSlope = 1.571;  // not pi/2: the value the method was built with
-// The status flags a fast run watches for a fault.
+// The status flags a fast run watches for a fault. WebAssembly has no
+// floating-point status flags (its <cfenv> names none): there a fault shows
+// only as a value that is no longer finite.
+#if defined(FE_DIVBYZERO) && defined(FE_INVALID) && defined(FE_OVERFLOW)
 inline constexpr int kWatchedFlags = FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW;
+#else
+inline constexpr int kWatchedFlags = 0;
+#endif
 
 // Transmissivity for a drain zone fixed at compile time: the marches decide
 // the zone once and run a loop without the switch. Written once for plain

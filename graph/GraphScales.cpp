@@ -1,9 +1,9 @@
 #include "GraphScales.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <utility>
 
@@ -254,11 +254,26 @@ GraphMarks ChooseGraphMarks(int rowCount, std::string_view methodTag) {
     return marks;
 }
 
-std::string FormatTickLabel(double value, int decimals, std::string_view decimalSeparator) {
+namespace {
+
+// Fixed point with `decimals` decimals and a '.' for the point. printf rather
+// than std::to_chars, which the C++ library of the WebAssembly build lacks for
+// doubles: both round the exact binary value. printf writes the point of the
+// locale, which is whatever stands before the last `decimals` digits.
+std::string FixedWithDot(double value, int decimals) {
     std::array<char, 400> buffer{};  // room for any double in fixed notation
-    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                            std::chars_format::fixed, decimals);
-    std::string digits = error == std::errc() ? std::string(buffer.data(), end) : "?";
+    const int length = std::snprintf(buffer.data(), buffer.size(), "%.*f", decimals, value);
+    if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) return "?";
+    const std::string text(buffer.data(), static_cast<std::size_t>(length));
+    const std::size_t integerEnd = text.find_first_not_of("-0123456789");
+    if (decimals <= 0 || integerEnd == std::string::npos || !std::isfinite(value)) return text;
+    return text.substr(0, integerEnd) + "." + text.substr(text.size() - decimals);
+}
+
+}  // namespace
+
+std::string FormatTickLabel(double value, int decimals, std::string_view decimalSeparator) {
+    std::string digits = FixedWithDot(value, decimals);
     if (digits.front() == '-' && digits.find_first_not_of("-0.") == std::string::npos)
         digits.erase(0, 1);
     const std::size_t point = digits.find('.');
