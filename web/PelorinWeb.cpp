@@ -1,0 +1,250 @@
+// The page's door to the engine. The page puts an input file into the
+// module's in-memory file system and runs it through the one dispatcher, as
+// pelorin-cli does with a file on disk; the report is then read back from
+// there byte for byte. Input files are written and read by the data module's
+// own writer and reader, and a report's graph is laid out by the graph scales.
+
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <string>
+#include <vector>
+
+#include "Engines.h"
+#include "GraphScales.h"
+#include "InputFile.h"
+#include "ReportReaders.h"
+#include "RunError.h"
+
+namespace pelorin::web {
+namespace {
+
+using emscripten::val;
+
+// Reports, titles and messages are single-byte text; embind hands a
+// std::string over as UTF-8. So every byte becomes the character of the same
+// number on the way out, and back on the way in, and nothing is lost.
+std::string Latin1ToUtf8(const std::string& bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (const unsigned char byte : bytes) {
+        if (byte < 0x80) {
+            text.push_back(static_cast<char>(byte));
+        } else {
+            text.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+            text.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+        }
+    }
+    return text;
+}
+
+// The inverse of Latin1ToUtf8; a character beyond U+00FF (which no field of
+// the page lets through) becomes '?'.
+std::string Utf8ToLatin1(const std::string& text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            bytes.push_back(static_cast<char>(lead));
+            continue;
+        }
+        std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        if (length == 2 && lead <= 0xC3 && i + 1 < text.size()) {
+            bytes.push_back(static_cast<char>(((lead & 0x03) << 6) | (text[i + 1] & 0x3F)));
+        } else {
+            bytes.push_back('?');
+        }
+        i += length - 1;
+    }
+    return bytes;
+}
+
+val Text(const std::string& bytes) { return val(Latin1ToUtf8(bytes)); }
+
+val TextArray(const std::vector<std::string>& lines) {
+    val array = val::array();
+    for (const std::string& line : lines) array.call<void>("push", Text(line));
+    return array;
+}
+
+template <class Number>
+val NumberArray(const std::vector<Number>& numbers) {
+    val array = val::array();
+    for (const Number number : numbers) array.call<void>("push", val(number));
+    return array;
+}
+
+// Progress lines and messages go to the page's callbacks as they come. The
+// page stops a run by ending the worker it runs on, so no stop is asked here.
+class PageSink : public RunSink {
+  public:
+    PageSink(val onProgress, val onMessage)
+        : onProgress_(std::move(onProgress)), onMessage_(std::move(onMessage)) {}
+    void AddProgressLine(const std::string& line) override { onProgress_(Text(line)); }
+    void ShowMessage(const std::string& message) override { onMessage_(Text(message)); }
+
+  private:
+    val onProgress_;
+    val onMessage_;
+};
+
+val Outcome(const char* kind) {
+    val result = val::object();
+    result.set("outcome", val(kind));
+    return result;
+}
+
+val Failed(const std::vector<std::string>& messages) {
+    val result = Outcome("failed");
+    result.set("messages", TextArray(messages));
+    return result;
+}
+
+// Runs the input file `inputFile` (a name in the current folder of the
+// in-memory file system) on one thread: "report" with the report's name,
+// "refused" with the lines of the error list, or "failed" with the messages.
+val RunInputFile(const std::string& inputFile, val onProgress, val onMessage) {
+    if (const std::string refusal = InputNameRefusal(inputFile); !refusal.empty())
+        return Failed({refusal});
+    const InputReadResult input = ReadInputFile(inputFile);
+    if (input.Status != FileStatus::Ok) return Failed(input.Messages);
+    RunRequest request;
+    request.InputFile = inputFile;
+    request.Title1 = input.Case.Title1;
+    request.Title2 = input.Case.Title2;
+    request.Aim = *AimFromCode(input.Case.AimCode);
+    request.Method = MethodFromCode(input.Case.MethodCode);
+    request.Threads = 1;
+    PageSink sink(std::move(onProgress), std::move(onMessage));
+    try {
+        const RunOutcome outcome = RunCalculation(request, sink);
+        if (outcome.Refused) {
+            val result = Outcome("refused");
+            result.set("errorList", TextArray(outcome.ErrorList));
+            return result;
+        }
+        val result = Outcome("report");
+        result.set("reportFile", val(outcome.ReportFile));
+        return result;
+    } catch (const RunError& error) {
+        return Failed({error.what()});
+    }
+}
+
+// The titles, codes and 13 numbers of an input file, or the messages of a
+// file that cannot be used.
+val ReadInput(const std::string& inputFile) {
+    const InputReadResult input = ReadInputFile(inputFile);
+    val result = val::object();
+    result.set("ok", val(input.Status == FileStatus::Ok));
+    result.set("messages", TextArray(input.Messages));
+    if (input.Status != FileStatus::Ok) return result;
+    result.set("title1", Text(input.Case.Title1));
+    result.set("title2", Text(input.Case.Title2));
+    result.set("aim", val(input.Case.AimCode));
+    result.set("method", val(input.Case.MethodCode));
+    result.set("values", NumberArray(input.Case.Values));
+    return result;
+}
+
+// Writes an input file in the fixed layout; the empty text when written, or
+// what went wrong.
+std::string WriteInput(const std::string& inputFile, const std::string& title1,
+                       const std::string& title2, const std::string& aimCode,
+                       const std::string& methodCode, val values) {
+    const InputCase inputCase{Utf8ToLatin1(title1), Utf8ToLatin1(title2), aimCode, methodCode,
+                              emscripten::vecFromJSArray<double>(values)};
+    const FileWriteResult written = WriteInputFile(inputFile, inputCase);
+    return written.Status == FileStatus::Ok ? std::string() : Latin1ToUtf8(written.Message);
+}
+
+val Ticks(const std::vector<graph::AxisTick>& ticks) {
+    val array = val::array();
+    for (const graph::AxisTick& tick : ticks) {
+        val item = val::object();
+        item.set("pixel", val(tick.Pixel));
+        item.set("label", val(tick.Label));
+        array.call<void>("push", item);
+    }
+    return array;
+}
+
+val DistanceTicks(const std::vector<graph::DistanceTick>& ticks) {
+    val array = val::array();
+    for (const graph::DistanceTick& tick : ticks) {
+        val item = val::object();
+        item.set("pixel", val(tick.Pixel));
+        item.set("labelLeft", val(tick.LabelLeft));
+        item.set("label", val(tick.Label));
+        array.call<void>("push", item);
+    }
+    return array;
+}
+
+val Range(graph::RowRange range) {
+    val item = val::object();
+    item.set("first", val(range.First));
+    item.set("last", val(range.Last));
+    return item;
+}
+
+// Everything the page needs to draw a report's water tables as the desktop
+// graph does: titles, captions, legends, ticks, the pixel of every marker and
+// which rows carry markers and the requested line. "refusal" says why a
+// report gives no graph.
+val GraphOfReport(const std::string& reportFile) {
+    val result = val::object();
+    const ReportProfileResult report = ReadReportProfile(reportFile);
+    if (report.Status != FileStatus::Ok || report.X.empty()) {
+        result.set("refusal",
+                   Text(report.Message.empty() ? "The report has no profile." : report.Message));
+        return result;
+    }
+    const graph::PreparedGraph prepared =
+        graph::PrepareGraph({report.X, report.HeadDarcy, report.HeadEnergy});
+    if (!prepared.Drawable()) {
+        result.set("refusal", Text(prepared.Refusal));
+        return result;
+    }
+    try {
+        const graph::GraphScale& scale = prepared.Scale;
+        const graph::GraphMarks marks =
+            graph::ChooseGraphMarks(prepared.DisplayProfile.RowCount(), report.MethodTag);
+        result.set("title1", Text(report.Title1));
+        result.set("title2", Text(report.Title2));
+        result.set("methodTag", val(report.MethodTag));
+        result.set("heightCaption", Text(scale.HeightCaption));
+        result.set("distanceCaption", Text(scale.DistanceCaption));
+        result.set("legendDarcy", Text(scale.LegendDarcy));
+        result.set("legendEnergy", Text(scale.LegendEnergy));
+        result.set("legendRequested", Text(scale.LegendRequested));
+        result.set("pixelX", NumberArray(scale.PixelX));
+        result.set("pixelYDarcy", NumberArray(scale.PixelYDarcy));
+        result.set("pixelYEnergy", NumberArray(scale.PixelYEnergy));
+        result.set("heightTicks", Ticks(graph::HeightAxisTicks(scale, ".")));
+        result.set("distanceTicks", DistanceTicks(graph::DistanceAxisTicks(scale, ".")));
+        result.set("darcyMarkers", Range(marks.DarcyMarkers));
+        result.set("energyMarkers", Range(marks.EnergyMarkers));
+        result.set("segments", Range(marks.Segments));
+        result.set("requested", val(marks.Curve == graph::RequestedCurve::Energy  ? "energy"
+                                    : marks.Curve == graph::RequestedCurve::Darcy ? "darcy"
+                                                                                  : "none"));
+        result.set("requestedLegend", val(marks.RequestedLegend));
+    } catch (const RunError& error) {
+        result = val::object();
+        result.set("refusal", Text(error.what()));
+    }
+    return result;
+}
+
+}  // namespace
+
+EMSCRIPTEN_BINDINGS(pelorin) {
+    emscripten::function("runInputFile", &RunInputFile);
+    emscripten::function("readInput", &ReadInput);
+    emscripten::function("writeInput", &WriteInput);
+    emscripten::function("graphOfReport", &GraphOfReport);
+}
+
+}  // namespace pelorin::web
