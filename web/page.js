@@ -57,6 +57,7 @@
         if (!entry) return;
         if (message.type === 'done') {
           this.pending.delete(message.id);
+          if (message.result.crashed) this.restart('the worker stopped');
           entry.resolve(message.result);
         } else {
           entry.onEvent(message);
@@ -328,13 +329,14 @@
     }
     $('examples').addEventListener('change', async () => {
       const example = bundle.examples.find((e) => e.name === $('examples').value);
+      // The menu keeps showing the example: with the keyboard, each arrow
+      // key opens the next one from there.
       if (example) await openInput(example.name, latin1Bytes(example.text));
-      $('examples').value = '';
     });
     $('open-input').addEventListener('click', () => $('open-file').click());
     $('open-file').addEventListener('change', async () => {
       const file = $('open-file').files[0];
-      if (file) await openInput(file.name, new Uint8Array(await file.arrayBuffer()));
+      if (file && (await openInput(file.name, new Uint8Array(await file.arrayBuffer())))) $('examples').value = '';
       $('open-file').value = '';
     });
     $('aim').addEventListener('change', () => {

@@ -75,5 +75,6 @@ self.onmessage = (event) => {
   const post = (message) => self.postMessage(Object.assign({ id: request.id }, message));
   modulePromise
     .then((M) => post({ type: 'done', result: handlers[request.type](M, request, post) }))
-    .catch((error) => post({ type: 'done', result: { outcome: 'failed', messages: [String(error)] } }));
+    // A module that has aborted cannot run again: the page starts a new worker.
+    .catch((error) => post({ type: 'done', result: { outcome: 'failed', crashed: true, messages: [String(error)] } }));
 };

@@ -141,6 +141,13 @@ test('an opened input file, run from the keyboard, gives pelorin-cli\'s report',
   const file = path.join(workDir, name);
   fs.writeFileSync(file, bytes);
   const page = await openPage(baseUrl + 'index.html');
+  // The examples menu by the keyboard: each arrow key opens the next example.
+  const examples = fs.readdirSync(path.join(root, 'Data')).filter((f) => f.endsWith('.inp')).sort();
+  await page.focus('#examples');
+  for (const example of examples.slice(0, 2)) {
+    await page.keyboard.press('ArrowDown');
+    await page.waitForFunction((n) => document.getElementById('file-name').value === n, {}, example);
+  }
   const chooser = await page.$('#open-file');
   await chooser.uploadFile(file);
   await page.waitForFunction((n) => document.getElementById('file-name').value === n, {}, name);
