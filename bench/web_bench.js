@@ -32,7 +32,7 @@ function timeNative(folder, args) {
 }
 
 async function main() {
-  const M = await createPelorin();
+  const M = await createPelorin({ wasmBinary: fs.readFileSync(path.join(webDir, 'pelorin.wasm')) });
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'pelorin-bench-'));
   const inputs = fs.readdirSync(path.join(root, 'Data')).filter((f) => f.endsWith('.inp')).sort();
   for (const name of inputs) fs.copyFileSync(path.join(root, 'Data', name), path.join(folder, name));

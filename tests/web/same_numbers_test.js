@@ -21,7 +21,8 @@ const createPelorin = require(path.join(webDir, 'pelorin.js'));
 
 let modulePromise = null;
 function pelorin() {
-  if (!modulePromise) modulePromise = createPelorin();
+  // The bytes are handed over as the page hands them to its worker.
+  if (!modulePromise) modulePromise = createPelorin({ wasmBinary: fs.readFileSync(path.join(webDir, 'pelorin.wasm')) });
   return modulePromise;
 }
 
