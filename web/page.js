@@ -216,7 +216,7 @@
   }
 
   async function openInput(name, bytes) {
-    const input = await worker.request('read', { name: 'opened.inp', bytes });
+    const input = await worker.request('read', { name, bytes });
     if (!input.ok) {
       showErrors(input.messages, 'The file ' + name + ' could not be opened:');
       return false;

@@ -201,6 +201,17 @@ test('a refused case shows the error list that pelorin-cli leaves, and saves its
   assert.strictEqual(shown + '\n', native.errorList.toString('latin1').replace(/\r\n/g, '\n'));
   assert.ok(shown.length > 20, 'the list has messages');
   assert.strictEqual(await shownReport(page), before, 'the previous report stays');
+
+  // A file the reader cannot use is not opened; its message is pelorin-cli's.
+  const corrupt = path.join(workDir, 'corrupt.inp');
+  fs.writeFileSync(corrupt, 'T1\r\nT2\r\nFile Name: x\r\nSpa Dar\r\n0.01 1.5 NaN 1.0\r\n');
+  await (await page.$('#open-file')).uploadFile(corrupt);
+  await page.waitForFunction(() => document.getElementById('error-list').textContent.includes('corrupt'));
+  const cliRun = spawnSync(cli, ['run', '--threads', '1', 'corrupt.inp'], { cwd: workDir, encoding: 'latin1' });
+  assert.strictEqual(cliRun.status, 2);
+  const message = cliRun.stderr.trim().replace(/^corrupt\.inp: /, '');
+  assert.ok((await shownErrors(page)).includes(message), message);
+  assert.strictEqual(await page.$eval('#file-name', (e) => e.value), 'refused.inp', 'the case stays');
   await page.close();
 });
 

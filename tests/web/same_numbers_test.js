@@ -155,3 +155,34 @@ for (const [name, text] of rawCases) {
     assert.strictEqual(end, name === 'lf-only.inp' ? 'report' : 'failed');
   });
 }
+
+// The graph of every example as the page draws it: a marker for each row the
+// scales mark, a dotted segment for each segment of the requested line, every
+// tick label, and the requested line's legend except for the water-table depth.
+test('the graph of every example has the markers, line, ticks and legends its scales give', async () => {
+  const M = await pelorin();
+  const { graphSvg } = require(path.join(webDir, 'graph.js'));
+  const count = (range) => Math.max(0, range.last - range.first + 1);
+  const reports = fs.readdirSync(path.join(root, 'Data')).filter((f) => f.endsWith('.out')).sort();
+  for (const name of reports) {
+    M.FS.chdir('/');
+    M.FS.writeFile(name, fs.readFileSync(path.join(root, 'Data', name)));
+    const graph = M.graphOfReport(name);
+    M.FS.unlink(name);
+    assert.strictEqual(graph.refusal, undefined, name);
+    const svg = graphSvg(graph, {});
+    const texts = [...svg.matchAll(/<text [^>]*>([^<]*)<\/text>/g)].map((m) => m[1]);
+    assert.strictEqual(texts.filter((t) => t === 'x').length, count(graph.darcyMarkers), name);
+    assert.strictEqual(texts.filter((t) => t === 'o').length, count(graph.energyMarkers), name);
+    assert.strictEqual((svg.match(/stroke-dasharray/g) || []).length, count(graph.segments), name);
+    const hyd = graph.methodTag === ' Hyd';
+    assert.strictEqual(graph.requested === 'none', hyd, name);
+    assert.strictEqual(texts.includes(graph.legendRequested), !hyd, name);
+    for (const tick of [...graph.heightTicks, ...graph.distanceTicks])
+      assert.ok(texts.includes(tick.label.trim()), `${name}: tick ${tick.label}`);
+    assert.ok(graph.heightTicks.length >= 6 && graph.distanceTicks.length >= 6, name);
+    // Black and white: no colour but the grey of the canvas.
+    const inks = new Set(graphSvg(graph, { blackAndWhite: true }).match(/#[0-9a-f]{6}/g));
+    assert.deepStrictEqual([...inks].sort(), ['#000000', '#c0c0c0', '#ffffff'], name);
+  }
+});
