@@ -279,7 +279,7 @@
   function setRunning(running) {
     $('run').disabled = running;
     $('cancel').disabled = !running;
-    document.body.classList.toggle('running', running);
+    $('output').setAttribute('aria-busy', String(running));
   }
 
   async function run() {
@@ -363,7 +363,6 @@
       const svg = self.PelorinGraph.graphSvg(lastGraph, { blackAndWhite: $('black-and-white').checked });
       download(lastReport.name.replace(/\.[^.]*$/, '') + '.svg', new TextEncoder().encode(svg), 'image/svg+xml');
     });
-    document.body.dataset.ready = 'true';
   }
 
   wire();

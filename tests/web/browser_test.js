@@ -64,7 +64,8 @@ async function openPage(url, viewport) {
   const session = await page.createCDPSession();
   await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
   await page.goto(url);
-  await page.waitForSelector('body[data-ready="true"]');
+  // The page is ready when its examples menu is filled.
+  await page.waitForFunction(() => document.querySelectorAll('#examples option').length > 1);
   return page;
 }
 
