@@ -59,6 +59,14 @@ async function openPage(url, viewport) {
   const errors = [];
   page.on('pageerror', (error) => errors.push(error.message));
   page.on('requestfailed', (request) => errors.push('request failed: ' + request.url()));
+  page.on('response', (response) => {
+    if (response.status() >= 400) errors.push(`${response.status()}: ${response.url()}`);
+  });
+  // Nothing is fetched from anywhere but the folder of the page.
+  page.on('request', (request) => {
+    const url = request.url();
+    if (!url.startsWith(baseUrl) && !/^(file|blob|data):/.test(url)) errors.push('fetched from elsewhere: ' + url);
+  });
   page.errors = errors;
   await page.setViewport(viewport || { width: 1280, height: 1000 });
   const session = await page.createCDPSession();
@@ -67,6 +75,13 @@ async function openPage(url, viewport) {
   // The page is ready when its examples menu is filled.
   await page.waitForFunction(() => document.querySelectorAll('#examples option').length > 1);
   return page;
+}
+
+// Every page ends without a script error, a failed request or a fetch from
+// outside its folder.
+async function closePage(page) {
+  assert.deepStrictEqual(page.errors, []);
+  await page.close();
 }
 
 async function waitForDownload(name) {
@@ -125,13 +140,12 @@ test('an example run from the menu shows and downloads its golden report and dra
   await page.click('#download-graph');
   const svg = (await waitForDownload('spacing-energy-ditch.svg')).toString('utf8');
   assert.match(svg, /^<svg xmlns="http:\/\/www.w3.org\/2000\/svg"/);
-  assert.deepStrictEqual(page.errors, []);
   if (process.env.PELORIN_WEB_SCREENSHOT) {
     await page.setViewport({ width: 1100, height: 1400 });
     await page.evaluate(() => window.scrollTo(0, 0));
     await page.screenshot({ path: process.env.PELORIN_WEB_SCREENSHOT });
   }
-  await page.close();
+  await closePage(page);
 });
 
 test('an opened input file, run from the keyboard, gives pelorin-cli\'s report', async () => {
@@ -158,7 +172,7 @@ test('an opened input file, run from the keyboard, gives pelorin-cli\'s report',
   const native = runWithCli(name, bytes);
   assert.strictEqual(native.status, 0);
   assert.strictEqual(await shownReport(page), native.report.toString('latin1'));
-  await page.close();
+  await closePage(page);
 });
 
 test('Cancel ends a long run, keeps the previous report, and the next run works', async () => {
@@ -182,7 +196,7 @@ test('Cancel ends a long run, keeps the previous report, and the next run works'
   await chooseExample(page, 'discharge-darcy-pipe.inp');
   await runCase(page);
   assert.strictEqual(await shownReport(page), golden('discharge-darcy-pipe.out').toString('latin1'));
-  await page.close();
+  await closePage(page);
 });
 
 test('a refused case shows the error list that pelorin-cli leaves, and saves its input file', async () => {
@@ -213,7 +227,7 @@ test('a refused case shows the error list that pelorin-cli leaves, and saves its
   const message = cliRun.stderr.trim().replace(/^corrupt\.inp: /, '');
   assert.ok((await shownErrors(page)).includes(message), message);
   assert.strictEqual(await page.$eval('#file-name', (e) => e.value), 'refused.inp', 'the case stays');
-  await page.close();
+  await closePage(page);
 });
 
 test('a saved copy opened from the disk (file://) runs an example', async () => {
@@ -221,8 +235,7 @@ test('a saved copy opened from the disk (file://) runs an example', async () => 
   await chooseExample(page, 'conductivity-darcy-pipe.inp');
   await runCase(page);
   assert.strictEqual(await shownReport(page), golden('conductivity-darcy-pipe.out').toString('latin1'));
-  assert.deepStrictEqual(page.errors, []);
-  await page.close();
+  await closePage(page);
 });
 
 test('at a phone\'s width nothing runs off the side and every field has its label', async () => {
@@ -243,5 +256,5 @@ test('at a phone\'s width nothing runs off the side and every field has its labe
     const rows = aim === 'Con' ? 9 : 13;
     assert.strictEqual(layout.captions.length, rows, aim);
   }
-  await page.close();
+  await closePage(page);
 });
