@@ -75,8 +75,13 @@
       parts.push(line(graph.pixelX[i - 1], requestedRows[i - 1] + 8, graph.pixelX[i],
         requestedRows[i] + 8, ink.requested, true));
     }
+    // A marker stands on a box of the panel's colour, as the desktop draws
+    // text, so the requested line stops at its markers.
     const markers = (range, rows, mark, colour) => {
-      for (let i = range.first; i <= range.last; ++i) parts.push(text(graph.pixelX[i], rows[i], mark, colour));
+      for (let i = range.first; i <= range.last; ++i) {
+        parts.push(`<rect x="${graph.pixelX[i]}" y="${rows[i]}" width="6" height="13" fill="${ink.panel}"/>`);
+        parts.push(text(graph.pixelX[i], rows[i], mark, colour));
+      }
     };
     markers(graph.darcyMarkers, graph.pixelYDarcy, 'x', ink.darcy);
     markers(graph.energyMarkers, graph.pixelYEnergy, 'o', ink.energy);
