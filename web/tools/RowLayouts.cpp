@@ -1,6 +1,6 @@
 // Prints the Input sheet's row layout of every aim as a script for the page:
 // the captions and which rows show, from the desktop program's own tables
-// (forms/InputRows, engine/CaseLayout), so that the page shows the same texts.
+// (sheetrules/InputRows, engine/CaseLayout), so that the page shows the same texts.
 // scripts/web builds and runs it with the host's compiler.
 
 #include <cstdio>
@@ -14,9 +14,6 @@ namespace {
 
 using pelorin::CalcAim;
 using pelorin::Quantity;
-
-constexpr const char* kQuantityNames[pelorin::kQuantityCount] = {
-    "R", "D1", "D2", "Dw", "Db", "E", "W", "Ka", "Kb1", "Kv1", "Kb2", "Kv2", "Dm", "S"};
 
 std::string Quoted(const std::string& text) {
     std::string quoted = "\"";
@@ -44,7 +41,7 @@ void PrintAim(CalcAim aim) {
     PrintArray("captionVisible", rows.CaptionVisible, flag);
     PrintArray("fieldVisible", rows.FieldVisible, flag);
     PrintArray("fileQuantities", file.file, [](const std::optional<Quantity>& q) {
-        return q ? Quoted(kQuantityNames[static_cast<int>(*q)]) : std::string("null");
+        return q ? Quoted(pelorin::TextsOf(*q).symbol) : std::string("null");
     });
     PrintArray("fileDecimals", file.fileDecimals, [](int d) { return std::to_string(d); });
     std::printf("    footnoteVisible: %s,\n  },\n", rows.FootnoteVisible ? "true" : "false");
@@ -58,7 +55,8 @@ int main() {
     std::printf("  footnoteCaption: %s,\n", Quoted(pelorin::kFootnoteCaption).c_str());
     std::printf("  quantities: [");
     for (int q = 0; q < pelorin::kQuantityCount; ++q)
-        std::printf("%s%s", q == 0 ? "" : ", ", Quoted(kQuantityNames[q]).c_str());
+        std::printf("%s%s", q == 0 ? "" : ", ",
+                    Quoted(pelorin::TextsOf(static_cast<Quantity>(q)).symbol).c_str());
     std::printf("],\n");
     for (CalcAim aim :
          {CalcAim::Spacing, CalcAim::Discharge, CalcAim::WaterTableDepth, CalcAim::Conductivity})
