@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "GraphDrawing.h"
+#include "GraphFiles.h"
 #include "PictureFiles.h"
 #include "TDMPelorin.h"
 #include "UserDialogs.h"
@@ -34,8 +35,11 @@ const char* const kNotSaved = "The graph was not saved";
 const char* const kOverwrite = "The file already exists, overwrite?";
 const char* const kSavedIn = "The graph was saved in  ";
 
-// BMP first: it is what a graph is saved as unless PNG is chosen.
+// BMP first: it is what a graph is saved as unless another kind is chosen.
+// Drawings are saved only: the sheet shows pictures.
 const char* const kGraphFilter = "Image files (*.bmp);;PNG images (*.png)";
+const char* const kGraphSaveFilter =
+    "Image files (*.bmp);;PNG images (*.png);;SVG drawings (*.svg);;PDF documents (*.pdf)";
 
 constexpr int kRowsForSeeGraph = 3;
 
@@ -134,17 +138,17 @@ void TGraphicsSheet::resizeEvent(QResizeEvent* event) {
 // The graph is drawn at its one size (the size it is saved at); a larger area
 // shows it enlarged.
 void TGraphicsSheet::ShowGraphPicture() {
-    if (graphPicture_.isNull()) return;
-    const bool enlarged = GraphImage->width() > graphPicture_.width() &&
-                          GraphImage->height() > graphPicture_.height();
-    GraphImage->setPixmap(
-        QPixmap::fromImage(enlarged ? graphPicture_.scaled(GraphImage->size(), Qt::KeepAspectRatio,
-                                                           Qt::SmoothTransformation)
-                                    : graphPicture_));
+    if (drawn_.Image.isNull()) return;
+    const bool enlarged =
+        GraphImage->width() > drawn_.Image.width() && GraphImage->height() > drawn_.Image.height();
+    GraphImage->setPixmap(QPixmap::fromImage(
+        enlarged
+            ? drawn_.Image.scaled(GraphImage->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)
+            : drawn_.Image));
 }
 
 void TGraphicsSheet::ShowSaveButtonsWithGraph() {
-    const bool drawnGraphShown = !GraphImage->isHidden() && !graphPicture_.isNull();
+    const bool drawnGraphShown = !GraphImage->isHidden() && !drawn_.Image.isNull();
     SaveGraphButton->setVisible(drawnGraphShown);
     BlWhButton->setVisible(drawnGraphShown);
 }
@@ -177,7 +181,7 @@ bool TGraphicsSheet::DrawGraph() {
     graphShown_ = true;
     Joule_Image->hide();
     PictureImage->hide();
-    graphPicture_ = picture.Image;
+    drawn_ = picture;
     ShowGraphPicture();
     GraphImage->show();
     ShowSaveButtonsWithGraph();
@@ -236,7 +240,9 @@ void TGraphicsSheet::BlWhButtonClick() { SaveGraph(false); }
 void TGraphicsSheet::SaveGraph(bool inColour) {
     graphInColour_ = inColour;
     if (!DrawGraph()) return;
-    const QString fileName = dialogs_.SaveFileName(GraphDialog(QStringLiteral("Save graph")));
+    FileDialogSpec spec = GraphDialog(QStringLiteral("Save graph"));
+    spec.Filter = QString::fromLatin1(kGraphSaveFilter);
+    const QString fileName = dialogs_.SaveFileName(spec);
     if (fileName.isEmpty()) {
         ShowMessage(QString::fromLatin1(kNotSaved));
         return;
@@ -248,7 +254,7 @@ void TGraphicsSheet::SaveGraph(bool inColour) {
         return;
     }
     if (QFileInfo::exists(fileName) && !dialogs_.AskYesNo(QString::fromLatin1(kOverwrite))) return;
-    const QString error = graph::SaveGraphImage(graphPicture_, fileName);
+    const QString error = graph::SaveGraphFile(drawn_, fileName);
     if (error.isEmpty()) graphFolder_ = QFileInfo(fileName).absolutePath();
     ShowMessage(error.isEmpty() ? QString::fromLatin1(kSavedIn) + fileName : error);
 }

@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <functional>
 
+#include "GraphDrawing.h"
+
 class QAction;
 class QLabel;
 class QPushButton;
@@ -57,7 +59,7 @@ class TGraphicsSheet : public QWidget {
     void SetGraphShown(bool shown) { graphShown_ = shown; }
     bool GraphShown() const { return graphShown_; }
     // The picture of GraphImage: what the save buttons write.
-    const QImage& GraphPicture() const { return graphPicture_; }
+    const QImage& GraphPicture() const { return drawn_.Image; }
 
   protected:
     // Enlarged, the graph area grows and the buttons keep below it.
@@ -80,7 +82,8 @@ class TGraphicsSheet : public QWidget {
 
     bool graphShown_ = false;
     bool graphInColour_ = false;
-    QImage graphPicture_;
+    // The graph drawn last: its picture and the scene that a drawing is made from.
+    graph::GraphPicture drawn_;
     // Where the last graph was saved or opened: the graph dialogs_ open there.
     QString graphFolder_;
 

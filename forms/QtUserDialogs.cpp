@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace pelorin {
 
@@ -20,6 +21,12 @@ bool QtUserDialogs::AskYesNo(const QString& question) {
 
 namespace {
 
+// "PNG images (*.png)" gives "png"; a filter of several patterns its first.
+QString SuffixOfFilter(const QString& filter) {
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    return pattern.match(filter).captured(1);
+}
+
 QString RunDialog(QWidget* parent, const FileDialogSpec& spec, QFileDialog::AcceptMode mode) {
     QFileDialog dialog(parent, spec.Title);
     dialog.setAcceptMode(mode);
@@ -29,6 +36,12 @@ QString RunDialog(QWidget* parent, const FileDialogSpec& spec, QFileDialog::Acce
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setNameFilter(spec.Filter);
     dialog.setDefaultSuffix(spec.DefaultSuffix);
+    // A name typed without an extension gets the one of the kind chosen.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog](const QString& filter) {
+                         const QString suffix = SuffixOfFilter(filter);
+                         if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
+                     });
     if (!spec.InitialFolder.isEmpty()) dialog.setDirectory(spec.InitialFolder);
     if (!spec.InitialName.isEmpty()) dialog.selectFile(spec.InitialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};

@@ -1,12 +1,12 @@
 #include "GraphCommand.h"
 
 #include <QByteArray>
-#include <QGuiApplication>
 #include <QString>
 #include <iostream>
-#include <memory>
 
 #include "GraphDrawing.h"
+#include "GraphFiles.h"
+#include "HeadlessGui.h"
 #include "TDMPelorin.h"
 
 namespace pelorin::graph {
@@ -32,25 +32,6 @@ bool ParseArguments(const std::vector<std::string>& arguments, GraphArguments& p
     return true;
 }
 
-// Qt's notes about the environment (no runtime folder, no display) are noise on
-// standard error for scripts that read the command's own messages there.
-void QuietQtNotes(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << '\n';
-}
-
-// Text needs a GUI application; the offscreen platform lets it run without a
-// display, whatever platform the environment names (one without its display
-// would abort the program). Qt is given no arguments, so that it cannot take
-// any of ours.
-std::unique_ptr<QGuiApplication> StartGuiApplication() {
-    qInstallMessageHandler(QuietQtNotes);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "pelorin-cli";
-    static char* argv[] = {name, nullptr};
-    return std::make_unique<QGuiApplication>(argc, argv);
-}
-
 int Fail(const std::string& fileName, const std::string& message) {
     std::cerr << fileName << ": " << message << '\n';
     return 2;
@@ -70,10 +51,10 @@ int RunGraphCommand(const std::vector<std::string>& arguments) {
     const std::string readMessage = dataModule.ReadReportProfile(parsed.Report);
     if (!readMessage.empty()) return Fail(parsed.Report, readMessage);
 
-    const auto application = StartGuiApplication();
+    const auto application = StartHeadlessGui();
     const GraphPicture picture = DrawGraph(GraphRequestFrom(dataModule, parsed.InColour));
     if (!picture.Drawn()) return Fail(parsed.Report, picture.Refusal.toStdString());
-    const QString saveError = SaveGraphImage(picture.Image, parsed.Image);
+    const QString saveError = SaveGraphFile(picture, parsed.Image);
     if (!saveError.isEmpty()) return Fail(parsed.Image, saveError.toStdString());
     std::cout << parsed.Image << '\n';
     return 0;

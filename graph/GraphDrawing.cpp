@@ -9,11 +9,13 @@
 #include <QPen>
 #include <QStringDecoder>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <optional>
 #include <utility>
 
 #include "FileSystem.h"
+#include "GraphFiles.h"
 #include "GuardedArithmetic.h"
 #include "RunError.h"
 #include "TDMPelorin.h"
@@ -281,6 +283,12 @@ QImage PaintGraphScene(const GraphScene& scene, const GraphPalette& palette) {
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, false);
+    PaintGraphScene(painter, scene, palette);
+    return image;
+}
+
+void PaintGraphScene(QPainter& painter, const GraphScene& scene, const GraphPalette& palette) {
+    painter.save();
     painter.setBackgroundMode(Qt::OpaqueMode);
     for (const SceneItem& item : scene.Items) {
         if (const auto* fill = std::get_if<SceneFill>(&item))
@@ -290,7 +298,7 @@ QImage PaintGraphScene(const GraphScene& scene, const GraphPalette& palette) {
         else if (const auto* line = std::get_if<SceneLine>(&item))
             PaintLine(painter, *line, palette);
     }
-    return image;
+    painter.restore();
 }
 
 GraphPicture DrawGraph(const GraphRequest& request) {
@@ -298,29 +306,21 @@ GraphPicture DrawGraph(const GraphRequest& request) {
     const GraphScene scene = BuildGraphScene(request);
     picture.Refusal = scene.Refusal;
     if (!picture.Drawn()) return picture;
-    const GraphPalette palette =
-        request.InColour ? GraphPalette::Colour() : GraphPalette::BlackAndWhite();
-    picture.Image = PaintGraphScene(scene, palette);
+    picture.Palette = request.InColour ? GraphPalette::Colour() : GraphPalette::BlackAndWhite();
+    picture.Image = PaintGraphScene(scene, picture.Palette);
+    picture.Scene = scene;
+    picture.Title = request.Title1;
     return picture;
 }
 
 QString SaveGraphImage(const QImage& image, const std::string& fileName) {
-    // Encoded in memory first, so that the file is written in one piece by the
-    // program's one writer: a picture that cannot be written whole leaves the
-    // old one as it was, and the failure keeps its run-time text.
-    const bool png =
-        fileName.size() >= 4 &&
-        QByteArray::fromStdString(fileName.substr(fileName.size() - 4)).toLower() == ".png";
+    const bool png = GraphFileFormatOf(fileName) == GraphFileFormat::Png;
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, png ? "png" : "bmp");
     if (!writer.write(image)) return writer.errorString();
-    bool begun = false;
-    const int error =
-        ReplaceFile(fileName, std::string_view(bytes.constData(), bytes.size()), begun);
-    if (error == 0) return {};
-    return QString::fromLatin1(FileFault(error).what());
+    return WriteWholeFile(fileName, bytes);
 }
 
 QString SaveGraphImage(const QImage& image, const QString& fileName) {
@@ -328,13 +328,20 @@ QString SaveGraphImage(const QImage& image, const QString& fileName) {
 }
 
 std::string PictureOverReportRefusal(const std::string& imageName, const std::string& reportName) {
-    NodeInfo image;
+    return OverReportRefusal("The picture", imageName, reportName);
+}
+
+std::string OverReportRefusal(const std::string& what, const std::string& fileName,
+                              const std::string& reportName) {
+    NodeInfo file;
     NodeInfo report;
-    InspectFile(imageName, image);
+    InspectFile(fileName, file);
     InspectFile(reportName, report);
-    if (!SameFile(image, report)) return {};
-    return "The picture cannot be written: " + imageName + " is the report " + reportName +
-           ", which it would replace. Give the picture another name.";
+    if (!SameFile(file, report)) return {};
+    std::string lower = what;
+    if (!lower.empty()) lower[0] = static_cast<char>(std::tolower(lower[0]));
+    return what + " cannot be written: " + fileName + " is the report " + reportName +
+           ", which it would replace. Give " + lower + " another name.";
 }
 
 }  // namespace pelorin::graph

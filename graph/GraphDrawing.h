@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QPainter>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -97,11 +98,19 @@ struct GraphScene {
 
 // Needs a QGuiApplication: text widths come from the fonts.
 GraphScene BuildGraphScene(const GraphRequest& request);
+// The picture as a bitmap of the canvas size.
 QImage PaintGraphScene(const GraphScene& scene, const GraphPalette& palette);
+// The same scene on any device (a drawing, a PDF page, a printer), in canvas
+// pixels: the painter's transform places and sizes it there.
+void PaintGraphScene(QPainter& painter, const GraphScene& scene, const GraphPalette& palette);
 
 struct GraphPicture {
     QString Refusal;  // empty when drawn
     QImage Image;
+    // What the image was painted from, so that a drawing of it can be made too.
+    GraphScene Scene;
+    GraphPalette Palette;
+    QString Title;  // the first title line, the drawing's name
 
     bool Drawn() const { return Refusal.isEmpty(); }
 };
@@ -113,7 +122,8 @@ GraphPicture DrawGraph(const GraphRequest& request);
 // without anti-aliasing or kerning, fully hinted.
 QFont GraphFont(bool large);
 
-// Writes a PNG file when the name ends in ".png", a Windows bitmap otherwise.
+// Writes a PNG file when the name ends in ".png", a Windows bitmap otherwise
+// (GraphFiles.h writes drawings too).
 // Returns the error text (the run-time text of a file fault), or an empty text
 // when the file was written. The name is taken as the bytes given.
 QString SaveGraphImage(const QImage& image, const std::string& fileName);
@@ -124,6 +134,9 @@ QString SaveGraphImage(const QImage& image, const QString& fileName);
 // drawn from (the same file under any spelling, a link or a hard link). Empty
 // when it may.
 std::string PictureOverReportRefusal(const std::string& imageName, const std::string& reportName);
+// The same for any document made from a report; `what` names it ("The picture").
+std::string OverReportRefusal(const std::string& what, const std::string& fileName,
+                              const std::string& reportName);
 
 // The footer's web address.
 inline constexpr const char* kProgramWebAddress = "https://pelorin.example.org";
