@@ -17,6 +17,9 @@
 #ifdef PELORIN_WITH_GRAPH
 #include "GraphCommand.h"
 #endif
+#ifdef PELORIN_WITH_DOCUMENTS
+#include "DesignSheetCommand.h"
+#endif
 
 namespace {
 
@@ -32,8 +35,15 @@ constexpr const char* kUsage =
     "  pelorin-cli graph [--bw] REPORT IMAGE\n"
     "                                    draw the water table of a report in colour\n"
     "                                    (black and white with --bw) and write it as\n"
-    "                                    a Windows bitmap, or PNG when IMAGE ends in\n"
-    "                                    .png; exit status 0 when written, else 2\n"
+    "                                    a Windows bitmap, or PNG, SVG or PDF when\n"
+    "                                    IMAGE ends in .png, .svg or .pdf; exit\n"
+    "                                    status 0 when written, else 2\n"
+#endif
+#ifdef PELORIN_WITH_DOCUMENTS
+    "  pelorin-cli pdf REPORT OUT.pdf    make the design sheet of a report (titles,\n"
+    "                                    input table, results, water-table graph and\n"
+    "                                    profile table on A4 pages) and write it as\n"
+    "                                    PDF; exit status 0 when written, else 2\n"
 #endif
     "  pelorin-cli --help                show this text\n"
     "  pelorin-cli --version             show the version\n"
@@ -136,6 +146,9 @@ int main(int argc, char** argv) {
     }
 #ifdef PELORIN_WITH_GRAPH
     if (args[0] == "graph") return pelorin::graph::RunGraphCommand({args.begin() + 1, args.end()});
+#endif
+#ifdef PELORIN_WITH_DOCUMENTS
+    if (args[0] == "pdf") return pelorin::documents::RunPdfCommand({args.begin() + 1, args.end()});
 #endif
     std::size_t firstFile = 1;
     int threads = pelorin::DefaultThreads();

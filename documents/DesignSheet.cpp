@@ -1,0 +1,361 @@
+#include "DesignSheet.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "GraphFiles.h"
+#include "GraphScales.h"
+#include "TDMPelorin.h"
+
+namespace pelorin::documents {
+namespace {
+
+// The layout is in points (1/72 inch) from the top left of the page's
+// printable area; the painter's scale maps them onto the device.
+constexpr double kPointsPerInch = 72.0;
+constexpr double kFooterRoom = 22.0;
+constexpr double kSectionGap = 14.0;
+constexpr double kRowFactor = 1.45;  // row height per line height of the table font
+constexpr double kPdfMarginMm = 18.0;
+
+const QColor kInk(0, 0, 0);
+const QColor kQuiet(90, 90, 90);
+const QColor kRule(150, 150, 150);
+
+// What the columns of the profile table hold, for its units row and legend.
+struct ProfileColumn {
+    const char* Name;
+    const char* Unit;
+    const char* Meaning;
+};
+constexpr std::array<ProfileColumn, 7> kProfileColumns{{
+    {"X", "m", "distance from the drain"},
+    {"F*", "m", "hydraulic head by the Darcy equation"},
+    {"G*/p", "m/m", "gradient of F*"},
+    {"F", "m", "hydraulic head by the energy balance"},
+    {"G/p", "m/m", "gradient of F"},
+    {"T1", "m/m", "energy loss per p"},
+    {"T2", "m/m", "correction for the energy input per p"},
+}};
+
+QString Text(const std::string& text) { return graph::ReportText(text); }
+
+QFont SheetFont(int points, bool bold = false) {
+    QFont font(QStringLiteral("Arial"));
+    // Pixels of the layout, which are points: the painter scales them.
+    font.setPixelSize(points);
+    font.setBold(bold);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+QString UnitOfColumn(const std::string& name) {
+    for (const ProfileColumn& column : kProfileColumns)
+        if (name == column.Name) return QString::fromLatin1(column.Unit);
+    return {};
+}
+
+QString ProfileLegend() {
+    QStringList parts;
+    for (const ProfileColumn& column : kProfileColumns)
+        parts << QString::fromLatin1(column.Name) + QStringLiteral(": ") +
+                     QString::fromLatin1(column.Meaning);
+    return parts.join(QStringLiteral("; ")) +
+           QStringLiteral("; p is a small increment of X. Heads are above drain level.");
+}
+
+// Paints the sheet page after page, moving down as it goes.
+class SheetPainter {
+  public:
+    SheetPainter(QPagedPaintDevice& device, const DesignSheet& sheet)
+        : device_(device), sheet_(sheet), painter_(&device) {
+        const double scaleX = device.logicalDpiX() / kPointsPerInch;
+        const double scaleY = device.logicalDpiY() / kPointsPerInch;
+        painter_.scale(scaleX, scaleY);
+        painter_.setRenderHint(QPainter::Antialiasing, true);
+        width_ = device.width() / scaleX;
+        bottom_ = device.height() / scaleY - kFooterRoom;
+        reportName_ =
+            QFileInfo(QFile::decodeName(QByteArray::fromStdString(sheet.ReportFile))).fileName();
+    }
+
+    void Paint() {
+        PaintFooter();
+        PaintTitles();
+        PaintInputs();
+        PaintResults();
+        PaintGraph();
+        PaintProfile();
+        painter_.end();
+    }
+
+  private:
+    const ReportContents& Report() const { return sheet_.Report; }
+
+    void NewPage() {
+        device_.newPage();
+        ++page_;
+        y_ = 0;
+        PaintFooter();
+    }
+
+    // Starts a new page when the height does not fit below; a page that is
+    // still empty takes what it can.
+    void Room(double height) {
+        if (y_ > 0 && y_ + height > bottom_) NewPage();
+    }
+
+    double LineHeight(const QFont& font) const {
+        return QFontMetricsF(font, painter_.device()).height();
+    }
+
+    void Draw(const QRectF& area, int flags, const QString& text, const QFont& font,
+              const QColor& colour = kInk) {
+        painter_.setFont(font);
+        painter_.setPen(colour);
+        painter_.drawText(area, flags, text);
+    }
+
+    // A paragraph across the page, wrapped at word ends.
+    void Paragraph(const QString& text, const QFont& font, const QColor& colour = kInk) {
+        const QRectF wanted(0, 0, width_, 1e6);
+        const QRectF used =
+            QFontMetricsF(font, painter_.device()).boundingRect(wanted, Qt::TextWordWrap, text);
+        Room(used.height());
+        Draw(QRectF(0, y_, width_, used.height() + 1), Qt::TextWordWrap, text, font, colour);
+        y_ += used.height();
+    }
+
+    void Rule(double at, double from, double to, double thickness = 0.5) {
+        painter_.setPen(QPen(kRule, thickness));
+        painter_.drawLine(QPointF(from, at), QPointF(to, at));
+    }
+
+    void Heading(const QString& text, double keepWithIt) {
+        const QFont font = SheetFont(13, true);
+        const double height = LineHeight(font) + 4;
+        y_ += y_ > 0 ? kSectionGap : 0;
+        Room(height + keepWithIt);
+        Draw(QRectF(0, y_, width_, height), Qt::AlignLeft | Qt::AlignTop, text, font);
+        y_ += height;
+    }
+
+    void PaintFooter() {
+        const QFont font = SheetFont(8);
+        const QRectF area(0, bottom_ + kFooterRoom - LineHeight(font), width_, LineHeight(font));
+        Rule(area.top() - 3, 0, width_);
+        Draw(area, Qt::AlignLeft | Qt::AlignVCenter,
+             QStringLiteral("Pelorin design sheet of ") + reportName_, font, kQuiet);
+        Draw(area, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("Page %1").arg(page_), font,
+             kQuiet);
+    }
+
+    void PaintTitles() {
+        Paragraph(Text(Report().Title1), SheetFont(17, true));
+        Paragraph(Text(Report().Title2), SheetFont(12));
+        y_ += 8;
+        if (!Report().About.empty()) {
+            QStringList rest;
+            for (std::size_t i = 1; i < Report().About.size(); ++i) rest << Text(Report().About[i]);
+            Paragraph(Text(Report().About.front()), SheetFont(9, true), kQuiet);
+            Paragraph(rest.join(QLatin1Char(' ')), SheetFont(9), kQuiet);
+        }
+        y_ += 6;
+        for (const ReportLabelledValue& name : Report().FileNames)
+            Paragraph(Text(name.Label) + QLatin1Char(' ') + Text(name.Value), SheetFont(9), kQuiet);
+    }
+
+    // A table row: cells left to right, each in its column, right-aligned
+    // where asked.
+    struct Column {
+        double Left;
+        double Width;
+        bool Right;
+    };
+    void Row(const std::vector<Column>& columns, const QStringList& cells, const QFont& font,
+             double height) {
+        for (int i = 0; i < cells.size() && i < static_cast<int>(columns.size()); ++i) {
+            const Column& column = columns[static_cast<std::size_t>(i)];
+            Draw(QRectF(column.Left, y_, column.Width, height),
+                 (column.Right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter, cells[i],
+                 font);
+        }
+        y_ += height;
+    }
+
+    void PaintInputs() {
+        const QFont font = SheetFont(10);
+        const QFont bold = SheetFont(10, true);
+        const double height = LineHeight(font) * kRowFactor;
+        Heading(QStringLiteral("Input data (") + Text(Report().Module) + QLatin1Char(')'),
+                3 * height);
+        const double valueWidth = 70;
+        const double unitWidth = 60;
+        const double symbolWidth = 45;
+        const double quantityWidth = width_ - valueWidth - unitWidth - symbolWidth - 12;
+        const std::vector<Column> columns{{0, quantityWidth, false},
+                                          {quantityWidth + 4, symbolWidth, false},
+                                          {quantityWidth + symbolWidth + 8, unitWidth, false},
+                                          {width_ - valueWidth, valueWidth, true}};
+        Row(columns,
+            {QStringLiteral("Quantity"), QStringLiteral("Symbol"), QStringLiteral("Unit"),
+             QStringLiteral("Value")},
+            bold, height);
+        Rule(y_, 0, width_, 0.8);
+        for (const ReportInputRow& input : Report().Inputs) {
+            Room(height);
+            Row(columns,
+                {Text(input.Quantity), Text(input.Symbol), Text(input.Unit), Text(input.Value)},
+                font, height);
+            Rule(y_, 0, width_, 0.3);
+        }
+    }
+
+    void PaintResults() {
+        const QFont font = SheetFont(10);
+        const QFont bold = SheetFont(10, true);
+        const double height = LineHeight(font) * kRowFactor;
+        Heading(QStringLiteral("Results"), 2 * height);
+        const double valueWidth = 70;
+        const double labelWidth = std::min(width_ - valueWidth - 10, 320.0);
+        const std::vector<Column> columns{{0, labelWidth, false},
+                                          {labelWidth + 10, valueWidth, true}};
+        for (std::size_t group = 0; group < Report().ResultGroups.size(); ++group) {
+            if (group > 0) y_ += height / 2;
+            for (const ReportLabelledValue& result : Report().ResultGroups[group]) {
+                Room(height);
+                Draw(QRectF(columns[0].Left, y_, columns[0].Width, height),
+                     Qt::AlignLeft | Qt::AlignVCenter, Text(result.Label), font);
+                Draw(QRectF(columns[1].Left, y_, columns[1].Width, height),
+                     Qt::AlignRight | Qt::AlignVCenter, Text(result.Value), bold);
+                y_ += height;
+            }
+        }
+    }
+
+    void PaintGraph() {
+        const double scale = width_ / graph::kCanvasWidth;
+        const double height = graph::kCanvasHeight * scale;
+        if (!sheet_.Graph.Drawn()) {
+            Heading(QStringLiteral("Water table between the drains"), 0);
+            Paragraph(sheet_.Graph.Refusal, SheetFont(10));
+            return;
+        }
+        Heading(QStringLiteral("Water table between the drains"), height);
+        painter_.save();
+        painter_.translate(0, y_);
+        painter_.scale(scale, scale);
+        painter_.setClipRect(QRect(0, 0, graph::kCanvasWidth, graph::kCanvasHeight));
+        graph::PaintGraphScene(painter_, sheet_.Graph.Scene, sheet_.Graph.Palette);
+        painter_.restore();
+        y_ += height;
+    }
+
+    void ProfileHead(const std::vector<Column>& columns, const QFont& bold, const QFont& font,
+                     double height) {
+        QStringList names;
+        QStringList units;
+        for (const std::string& name : Report().ProfileColumns) {
+            names << Text(name);
+            const QString unit = UnitOfColumn(name);
+            units << (unit.isEmpty() ? QString() : QLatin1Char('(') + unit + QLatin1Char(')'));
+        }
+        Row(columns, names, bold, height);
+        Row(columns, units, font, height);
+        Rule(y_, 0, width_, 0.8);
+    }
+
+    void PaintProfile() {
+        const QFont font = SheetFont(9);
+        const QFont bold = SheetFont(9, true);
+        const double height = LineHeight(font) * 1.3;
+        Heading(QStringLiteral("Water-table profile"), 4 * height);
+        const int count = std::max<int>(1, static_cast<int>(Report().ProfileColumns.size()));
+        const double width = width_ / count;
+        std::vector<Column> columns;
+        for (int i = 0; i < count; ++i) columns.push_back({i * width, width - 6, true});
+        ProfileHead(columns, bold, font, height);
+        for (const std::vector<std::string>& row : Report().ProfileRows) {
+            if (y_ + height > bottom_) {
+                NewPage();
+                ProfileHead(columns, bold, font, height);
+            }
+            QStringList cells;
+            for (const std::string& cell : row) cells << Text(cell);
+            Row(columns, cells, font, height);
+        }
+        Rule(y_, 0, width_, 0.8);
+        y_ += 4;
+        Paragraph(ProfileLegend(), SheetFont(8), kQuiet);
+    }
+
+    QPagedPaintDevice& device_;
+    const DesignSheet& sheet_;
+    QPainter painter_;
+    double width_ = 0;
+    double bottom_ = 0;
+    double y_ = 0;
+    int page_ = 1;
+    QString reportName_;
+};
+
+}  // namespace
+
+DesignSheetRead ReadDesignSheet(const std::string& reportFile) {
+    DesignSheetRead read;
+    read.Sheet.ReportFile = reportFile;
+    read.Sheet.Report = ReadReportContents(reportFile);
+    if (read.Sheet.Report.Status != FileStatus::Ok) {
+        read.Refusal = graph::ReportText(read.Sheet.Report.Message);
+        return read;
+    }
+    TDMPelorin dataModule;
+    const std::string profileMessage = dataModule.ReadReportProfile(reportFile);
+    read.Sheet.Graph = graph::DrawGraph(graph::GraphRequestFrom(dataModule, false));
+    if (!profileMessage.empty()) read.Sheet.Graph.Refusal = graph::ReportText(profileMessage);
+    return read;
+}
+
+void PaintDesignSheet(QPagedPaintDevice& device, const DesignSheet& sheet) {
+    SheetPainter(device, sheet).Paint();
+}
+
+QByteArray DesignSheetPdf(const DesignSheet& sheet) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                    QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm),
+                    QPageLayout::Millimeter));
+    writer.setTitle(graph::ReportText(sheet.Report.Title1));
+    writer.setCreator(QStringLiteral("Pelorin"));
+    PaintDesignSheet(writer, sheet);
+    return bytes;
+}
+
+QString SaveDesignSheetPdf(const DesignSheet& sheet, const std::string& fileName) {
+    return graph::WriteWholeFile(fileName, DesignSheetPdf(sheet));
+}
+
+QString SaveDesignSheetPdf(const DesignSheet& sheet, const QString& fileName) {
+    return SaveDesignSheetPdf(sheet, QFile::encodeName(fileName).toStdString());
+}
+
+std::string DesignSheetOverReportRefusal(const std::string& fileName,
+                                         const std::string& reportName) {
+    return graph::OverReportRefusal("The design sheet", fileName, reportName);
+}
+
+}  // namespace pelorin::documents

@@ -1,0 +1,54 @@
+#pragma once
+
+// The design sheet: a report on A4 pages for a design document, with its
+// titles, the input table with symbols and units, the results as the report
+// gives them, the water-table graph as a drawing (the scene of the Graphics
+// sheet, in black and white) and the profile table. Nothing is recomputed:
+// every number is the report's own text. Texts are drawn as texts, so that
+// they can be selected and searched.
+
+#include <QByteArray>
+#include <QString>
+#include <string>
+
+#include "GraphDrawing.h"
+#include "ReportContents.h"
+
+class QPagedPaintDevice;
+
+namespace pelorin::documents {
+
+struct DesignSheet {
+    ReportContents Report;
+    std::string ReportFile;     // as it was named
+    graph::GraphPicture Graph;  // its Refusal is shown when the profile cannot be drawn
+};
+
+struct DesignSheetRead {
+    QString Refusal;  // why no sheet can be made of the file; empty when read
+    DesignSheet Sheet;
+
+    bool Read() const { return Refusal.isEmpty(); }
+};
+
+// Reads the report and draws its graph. Needs a QGuiApplication.
+DesignSheetRead ReadDesignSheet(const std::string& reportFile);
+
+// Paints the pages on the device (a PDF writer, a printer, a print preview)
+// within its page layout; begins and ends its own painter.
+void PaintDesignSheet(QPagedPaintDevice& device, const DesignSheet& sheet);
+
+// The sheet as a PDF document of A4 pages.
+QByteArray DesignSheetPdf(const DesignSheet& sheet);
+
+// Writes the PDF through the program's one writer. Returns the error text, or
+// an empty text when the file was written.
+QString SaveDesignSheetPdf(const DesignSheet& sheet, const std::string& fileName);
+// The same for a name of the windows, in the system's encoding of file names.
+QString SaveDesignSheetPdf(const DesignSheet& sheet, const QString& fileName);
+
+// Why the sheet may not be written under `fileName`: it is the report itself.
+std::string DesignSheetOverReportRefusal(const std::string& fileName,
+                                         const std::string& reportName);
+
+}  // namespace pelorin::documents

@@ -1,0 +1,38 @@
+#include "DesignSheetCommand.h"
+
+#include <iostream>
+
+#include "DesignSheet.h"
+#include "HeadlessGui.h"
+
+namespace pelorin::documents {
+namespace {
+
+int Fail(const std::string& fileName, const std::string& message) {
+    std::cerr << fileName << ": " << message << '\n';
+    return 2;
+}
+
+}  // namespace
+
+int RunPdfCommand(const std::string& reportFile, const std::string& pdfFile) {
+    const std::string refusal = DesignSheetOverReportRefusal(pdfFile, reportFile);
+    if (!refusal.empty()) return Fail(pdfFile, refusal);
+    const auto application = graph::StartHeadlessGui();
+    const DesignSheetRead read = ReadDesignSheet(reportFile);
+    if (!read.Read()) return Fail(reportFile, read.Refusal.toStdString());
+    const QString error = SaveDesignSheetPdf(read.Sheet, pdfFile);
+    if (!error.isEmpty()) return Fail(pdfFile, error.toStdString());
+    std::cout << pdfFile << '\n';
+    return 0;
+}
+
+int RunPdfCommand(const std::vector<std::string>& arguments) {
+    if (arguments.size() != 2) {
+        std::cerr << kPdfUsage;
+        return 2;
+    }
+    return RunPdfCommand(arguments[0], arguments[1]);
+}
+
+}  // namespace pelorin::documents

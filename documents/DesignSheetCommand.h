@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pelorin::documents {
+
+// pelorin-cli pdf REPORT OUT.pdf: makes the design sheet of a report and writes
+// it as a PDF document. Returns the exit status: 0 when the document was
+// written (its name on standard output), 2 with a message on standard error
+// otherwise.
+int RunPdfCommand(const std::string& reportFile, const std::string& pdfFile);
+// The same from the arguments after "pdf".
+int RunPdfCommand(const std::vector<std::string>& arguments);
+
+inline constexpr const char* kPdfUsage = "Usage: pelorin-cli pdf REPORT OUT.pdf\n";
+
+}  // namespace pelorin::documents
