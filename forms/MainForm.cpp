@@ -88,6 +88,11 @@ void TMainForm::BuildActions() {
     OutputOpen =
         MakeAction(this, "OutputOpen", QStringLiteral("&OutputOpen"),
                    QKeySequence(QStringLiteral("Ctrl+O")), QStringLiteral("Open an output file"));
+    SaveAsPdf = MakeAction(this, "SaveAsPdf", QStringLiteral("Save as &PDF\u2026"), QKeySequence(),
+                           QStringLiteral("Save the design sheet of the report as a PDF file"));
+    FilePrint = MakeAction(this, "FilePrint", QStringLiteral("P&rint\u2026"),
+                           QKeySequence(QStringLiteral("Ctrl+P")),
+                           QStringLiteral("Print the design sheet of the report"));
     // Ctrl+X belongs to Cut, as in every edit field; the program ends by Ctrl+Q.
     FileExit = MakeAction(this, "FileExit1", QStringLiteral("ProgramE&xit"),
                           QKeySequence(QStringLiteral("Ctrl+Q")),
@@ -142,6 +147,13 @@ void TMainForm::BuildSheets() {
     }
     Input_TabSheet->AttachActions(InputSave, InputOpen);
     Output_TabSheet->AttachOutputOpen(OutputOpen);
+    Output_TabSheet->AttachSaveAsPdf(SaveAsPdf);
+    DesignSheetOutput = new TDesignSheetOutput(
+        dialogs_, [this] { return Output_TabSheet->ShownReport(); }, this);
+    connect(SaveAsPdf, &QAction::triggered, DesignSheetOutput,
+            [this] { DesignSheetOutput->SaveAsPdfExecute(); });
+    connect(FilePrint, &QAction::triggered, DesignSheetOutput,
+            [this] { DesignSheetOutput->PrintExecute(); });
     SaveRun = new TSaveRun(
         dm_, dialogs_, *this, Flags, *Input_TabSheet, *Output_TabSheet, SavedDecimalSeparator,
         [this](bool locked) { SetRunLock(locked); }, this);
@@ -185,7 +197,7 @@ void TMainForm::BuildGraphicsSheet() {
 
 void TMainForm::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
-    file->addActions({InputOpen, InputSave, OutputOpen, GraphOpen, FileExit});
+    file->addActions({InputOpen, InputSave, OutputOpen, GraphOpen, SaveAsPdf, FilePrint, FileExit});
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->addActions({EditCut, EditCopy, EditPaste, EditDelete});
 }
@@ -349,7 +361,8 @@ void TMainForm::SetRunLock(bool locked) {
     menuBar()->setEnabled(!locked);
     for (int i = 0; i < SheetTabs->count(); ++i)
         if (i != static_cast<int>(Sheet::Input)) SheetTabs->setTabEnabled(i, !locked);
-    for (QAction* action : {InputOpen, OutputOpen, GraphOpen}) action->setEnabled(!locked);
+    for (QAction* action : {InputOpen, OutputOpen, GraphOpen, SaveAsPdf, FilePrint})
+        action->setEnabled(!locked);
     InputSave->setEnabled(!locked && ActiveSheet() == Sheet::Input);
     Input_TabSheet->SetRunLock(locked);
 }

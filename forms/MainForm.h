@@ -6,6 +6,7 @@
 
 #include "BaseForm.h"
 #include "CompanionWindows.h"
+#include "DesignSheetOutput.h"
 #include "InputSheet.h"
 #include "IntroSheet.h"
 #include "OutputSheet.h"
@@ -50,11 +51,14 @@ class TMainForm : public TBaseForm, public TSheetHost {
     QWidget* Graphics_TabSheet;
 #endif
     TSaveRun* SaveRun;
+    TDesignSheetOutput* DesignSheetOutput;
 
     QAction* InputOpen;
     QAction* InputSave;
     QAction* OutputOpen;
     QAction* GraphOpen;
+    QAction* SaveAsPdf;
+    QAction* FilePrint;
     QAction* FileExit;
     QAction* EditCut;
     QAction* EditCopy;

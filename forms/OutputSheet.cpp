@@ -96,6 +96,8 @@ TOutputSheet::TOutputSheet(TDMPelorin& dm, UserDialogs& dialogs, TSheetHost& hos
         Button(this, QStringLiteral("Symbols"), QRect(488, 476, 99, 25), "Symbols_Button");
     SeeOutput_Button =
         Button(this, QStringLiteral("Open output"), QRect(602, 476, 97, 25), "SeeOutput_Button");
+    SavePdf_Button = Button(this, QStringLiteral("Save as PDF\u2026"), QRect(170, 476, 105, 25),
+                            "SavePdf_Button");
     connect(FigureButton2, &QPushButton::clicked, this, &TOutputSheet::FigureButton2Click);
     connect(ViewGraphButton, &QPushButton::clicked, this, &TOutputSheet::ViewGraphButtonClick);
     connect(Symbols_Button, &QPushButton::clicked, this, &TOutputSheet::Symbols_ButtonClick);
@@ -104,6 +106,10 @@ TOutputSheet::TOutputSheet(TDMPelorin& dm, UserDialogs& dialogs, TSheetHost& hos
 
 void TOutputSheet::AttachOutputOpen(QAction* outputOpen) {
     connect(SeeOutput_Button, &QPushButton::clicked, outputOpen, &QAction::trigger);
+}
+
+void TOutputSheet::AttachSaveAsPdf(QAction* saveAsPdf) {
+    connect(SavePdf_Button, &QPushButton::clicked, saveAsPdf, &QAction::trigger);
 }
 
 // Enlarged, the memo takes the extra room and what stands below and beside it
@@ -115,6 +121,7 @@ void TOutputSheet::resizeEvent(QResizeEvent* event) {
     Output_Memo->setGeometry(22, 16, 599 + wider, 448 + taller);
     Symbols_Memo->move(417 + wider, 244 + taller);
     Joule_Image->move(548 + wider, 288 + taller);
+    SavePdf_Button->move(170, 476 + taller);
     FigureButton2->move(288, 476 + taller);
     ViewGraphButton->move(384, 476 + taller);
     Symbols_Button->move(488, 476 + taller);
@@ -122,6 +129,8 @@ void TOutputSheet::resizeEvent(QResizeEvent* event) {
 }
 
 void TOutputSheet::ShowNothingLoaded() {
+    shownReport_.clear();
+    SavePdf_Button->hide();
     Output_Memo->hide();
     Symbols_Memo->hide();
     Symbols_Button->hide();
@@ -169,6 +178,8 @@ void TOutputSheet::ShowSavedCase() {
     dm_.CurrentFileName = ChangeFileExt(flags_.SavedInputFile, ".out");
     if (!QFileInfo::exists(FileNameFromStd(dm_.CurrentFileName))) {
         FillMemo({QStringLiteral(" No report has been calculated for this case yet.")});
+        shownReport_.clear();
+        SavePdf_Button->hide();
         for (QWidget* widget :
              {static_cast<QWidget*>(Symbols_Memo), static_cast<QWidget*>(Symbols_Button),
               static_cast<QWidget*>(ViewGraphButton), static_cast<QWidget*>(FigureButton2)})
@@ -181,6 +192,7 @@ void TOutputSheet::ShowSavedCase() {
         FillMemo(QStringList{QStringLiteral(
                      " This report was calculated before the case was last saved.")} +
                  ReportLinesRead());
+        shownReport_ = dm_.CurrentFileName;
         ShowReportButtons();
         flags_.OutputShown = true;
     }
@@ -201,12 +213,15 @@ void TOutputSheet::ShowErrorList() {
         RemoveEntry(kErrorListFile);
     }
     FillMemo(errorList_);
+    shownReport_.clear();
+    SavePdf_Button->hide();
 }
 
 void TOutputSheet::ShowReport(const std::string& fileName) {
     const std::string problem = dm_.ReadReportLines(fileName);
     if (!problem.empty()) dialogs_.ShowMessage(FromFileText(problem));
     FillMemo(ReportLinesRead());
+    shownReport_ = fileName;
     ShowReportButtons();
 }
 
@@ -216,6 +231,7 @@ void TOutputSheet::FillMemo(const QStringList& lines) {
 }
 
 void TOutputSheet::ShowReportButtons() {
+    SavePdf_Button->show();
     ViewGraphButton->show();
     Symbols_Button->show();
     FigureButton2->show();
@@ -244,6 +260,7 @@ void TOutputSheet::OutputOpenExecute() {
     if (!problem.empty()) dialogs_.ShowMessage(FromFileText(problem));
     host_.ShowStatus(QStringLiteral("The output file can be imported into spreadsheets"));
     FillMemo(ReportLinesRead());
+    shownReport_ = dm_.CurrentFileName;
     // The report chosen is the one to show from now on.
     flags_.CaseSavedWithoutRun = false;
     host_.SetDialogFolders(QDir::currentPath());

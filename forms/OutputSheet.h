@@ -23,6 +23,10 @@ class TOutputSheet : public QWidget {
                  QWidget* parent = nullptr);
 
     void AttachOutputOpen(QAction* outputOpen);
+    // "Save as PDF…" runs the window's action of that name.
+    void AttachSaveAsPdf(QAction* saveAsPdf);
+    // The report whose lines the sheet shows; empty while it shows none.
+    const std::string& ShownReport() const { return shownReport_; }
 
     QPlainTextEdit* Output_Memo;
     QLabel* Joule_Image;
@@ -31,6 +35,7 @@ class TOutputSheet : public QWidget {
     QPushButton* ViewGraphButton;
     QPushButton* Symbols_Button;
     QPushButton* SeeOutput_Button;
+    QPushButton* SavePdf_Button;
 
     // Event handlers.
     void Output_TabSheetShow();
@@ -63,6 +68,7 @@ class TOutputSheet : public QWidget {
     // The error list last shown: the file is deleted once it has been read,
     // so showing the sheet again shows these lines.
     QStringList errorList_;
+    std::string shownReport_;
 };
 
 QStringList SymbolsLegendLines();

@@ -105,6 +105,10 @@ void MainWindowTest::actionsAndMenus() {
          "Save the data into a datafile"},
         {w.OutputOpen, "&OutputOpen", "Ctrl+O", "Open an output file", "Open an output file"},
         {w.GraphOpen, "&GraphOpen", "Ctrl+G", "Open a graphis file", "Open a graphis file"},
+        {w.SaveAsPdf, "Save as &PDF\u2026", "", "Save the design sheet of the report as a PDF file",
+         "Save the design sheet of the report as a PDF file"},
+        {w.FilePrint, "P&rint\u2026", "Ctrl+P", "Print the design sheet of the report",
+         "Print the design sheet of the report"},
         {w.FileExit, "ProgramE&xit", "Ctrl+Q", "Exit", "Quit the application"},
         {w.EditCut, "Cu&t", "Ctrl+X", "Cut", "Cuts the selection and puts it on the Clipboard"},
         {w.EditCopy, "&Copy", "Ctrl+C", "Copy",
@@ -113,7 +117,7 @@ void MainWindowTest::actionsAndMenus() {
         {w.EditDelete, "&Delete", "Del", "Delete", "Erases the selection"},
     };
     for (const Expected& e : expected) {
-        QCOMPARE(e.action->text(), QString::fromLatin1(e.caption));
+        QCOMPARE(e.action->text(), QString::fromUtf8(e.caption));
         QCOMPARE(e.action->shortcut(), QKeySequence(QString::fromLatin1(e.shortcut)));
         QCOMPARE(e.action->toolTip(), QString::fromLatin1(e.tip));
         QCOMPARE(e.action->statusTip(), QString::fromLatin1(e.status));
@@ -123,7 +127,8 @@ void MainWindowTest::actionsAndMenus() {
     QCOMPARE(menus[0]->text(), QStringLiteral("File"));
     QCOMPARE(menus[1]->text(), QStringLiteral("&Edit"));
     QCOMPARE(menus[0]->menu()->actions(),
-             QList<QAction*>({w.InputOpen, w.InputSave, w.OutputOpen, w.GraphOpen, w.FileExit}));
+             QList<QAction*>({w.InputOpen, w.InputSave, w.OutputOpen, w.GraphOpen, w.SaveAsPdf,
+                              w.FilePrint, w.FileExit}));
     QCOMPARE(menus[1]->menu()->actions(),
              QList<QAction*>({w.EditCut, w.EditCopy, w.EditPaste, w.EditDelete}));
     // Ctrl+X reaches only Cut.

@@ -1,0 +1,83 @@
+#include "DesignSheetOutput.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrintPreviewDialog>
+
+#include "DesignSheet.h"
+#include "QtText.h"
+#include "UserDialogs.h"
+
+namespace pelorin {
+namespace {
+
+const char* const kNoReport =
+    " No report is shown on the Output sheet: calculate a case or open an output file first.";
+const char* const kNotSaved = "The design sheet was not saved";
+const char* const kOverwrite = "The file already exists, overwrite?";
+const char* const kSavedIn = "The design sheet was saved in ";
+
+}  // namespace
+
+TDesignSheetOutput::TDesignSheetOutput(UserDialogs& dialogs,
+                                       std::function<std::string()> shownReport, QWidget* window)
+    : QObject(window),
+      dialogs_(dialogs),
+      shownReport_(std::move(shownReport)),
+      window_(window),
+      printer_(QPrinter::HighResolution) {
+    // The sheet is laid out for A4; the preview's page set-up may change it.
+    printer_.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                       QMarginsF(18, 18, 18, 18), QPageLayout::Millimeter));
+}
+
+bool TDesignSheetOutput::ReadShownReport(documents::DesignSheetRead& read) {
+    const std::string report = shownReport_ ? shownReport_() : std::string();
+    if (report.empty()) {
+        dialogs_.ShowMessage(QString::fromLatin1(kNoReport));
+        return false;
+    }
+    read = documents::ReadDesignSheet(report);
+    if (!read.Read()) dialogs_.ShowMessage(read.Refusal);
+    return read.Read();
+}
+
+void TDesignSheetOutput::SaveAsPdfExecute() {
+    documents::DesignSheetRead read;
+    if (!ReadShownReport(read)) return;
+    const QFileInfo report(FileNameFromStd(read.Sheet.ReportFile));
+    const QString folder = pdfFolder_.isEmpty() ? report.absolutePath() : pdfFolder_;
+    const QString fileName = dialogs_.SaveFileName(FileDialogSpec{
+        QStringLiteral("Save design sheet as PDF"), QStringLiteral("PDF documents (*.pdf)"),
+        QStringLiteral("pdf"), folder, report.completeBaseName() + QStringLiteral(".pdf")});
+    if (fileName.isEmpty()) {
+        dialogs_.ShowMessage(QString::fromLatin1(kNotSaved));
+        return;
+    }
+    const std::string refusal = documents::DesignSheetOverReportRefusal(
+        QFile::encodeName(fileName).toStdString(), read.Sheet.ReportFile);
+    if (!refusal.empty()) {
+        dialogs_.ShowMessage(QString::fromLocal8Bit(refusal));
+        return;
+    }
+    if (QFileInfo::exists(fileName) && !dialogs_.AskYesNo(QString::fromLatin1(kOverwrite))) return;
+    const QString error = documents::SaveDesignSheetPdf(read.Sheet, fileName);
+    if (error.isEmpty()) pdfFolder_ = QFileInfo(fileName).absolutePath();
+    dialogs_.ShowMessage(error.isEmpty() ? QString::fromLatin1(kSavedIn) + fileName : error);
+}
+
+void TDesignSheetOutput::PrintExecute() {
+    documents::DesignSheetRead read;
+    if (!ReadShownReport(read)) return;
+    printer_.setDocName(FileNameFromStd(read.Sheet.ReportFile));
+    QPrintPreviewDialog preview(&printer_, window_);
+    preview.setObjectName(QStringLiteral("PrintPreview"));
+    preview.setWindowTitle(QStringLiteral("Print design sheet"));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+            [&read](QPrinter* printer) { documents::PaintDesignSheet(*printer, read.Sheet); });
+    preview.exec();
+}
+
+}  // namespace pelorin
