@@ -1,0 +1,144 @@
+// The design sheet from the desktop program, used as a person uses it: Save
+// as PDF… on the Output sheet through the real file dialog, and File → Print…
+// with its preview, whose page set-up stays for the session; the program's
+// event loop runs to its end.
+
+#include <QDir>
+#include <QFile>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "PdfText.h"
+#include "ProgramRobot.h"
+
+using namespace pelorin;
+using namespace pelorin::test;
+
+namespace {
+
+const QString kNoReport = QStringLiteral(
+    " No report is shown on the Output sheet: calculate a case or open an output file first.");
+
+TOutputSheet& Output() { return *Main()->Output_TabSheet; }
+
+QPrintPreviewDialog* Preview() {
+    return qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+}
+
+// The report's result lines, blanks collapsed, as a reader finds them.
+QStringList ResultLines(const QString& report) {
+    QFile file(report);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QStringList lines = QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"));
+    const qsizetype start = lines.indexOf(QStringLiteral(" #"));
+    QStringList results;
+    for (qsizetype i = start + 1; i < lines.size(); ++i)
+        if (!lines[i].trimmed().isEmpty() && lines[i] != QStringLiteral(" #"))
+            results << lines[i].simplified();
+    return results;
+}
+
+}  // namespace
+
+class DesignSheetProgramTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void saveAsPdfAndPrintWithPreview();
+};
+
+void DesignSheetProgramTest::saveAsPdfAndPrintWithPreview() {
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QDir::setCurrent(folder.path());
+    const QString report = folder.filePath(QStringLiteral("field.out"));
+    QVERIFY(
+        QFile::copy(QStringLiteral(PELORIN_SOURCE_DIR "/Data/discharge-energy-ditch.out"), report));
+    const QString saved = folder.filePath(QStringLiteral("sheet.pdf"));
+    const QString printed = folder.filePath(QStringLiteral("printed.pdf"));
+    bool buttonBeforeReport = true;
+    bool buttonWithReport = false;
+    int previewPages = 0;
+    QPageLayout::Orientation remembered = QPageLayout::Portrait;
+
+    Robot robot;
+    robot.WaitFor(QStringLiteral("the main window"), MainShown);
+    robot.Do(QStringLiteral("Save as PDF without a report"), [&] {
+        buttonBeforeReport = Output().SavePdf_Button->isVisible();
+        Main()->SaveAsPdf->trigger();
+    });
+    robot.AnswerMessage();
+    robot.Do(QStringLiteral("the Output sheet"),
+             [] { Main()->SheetTabs->setCurrentIndex(static_cast<int>(Sheet::Output)); });
+    robot.Do(QStringLiteral("Open output"), [] { Output().SeeOutput_Button->click(); });
+    robot.ChooseFile(report);
+    robot.Then(QStringLiteral("the report shown"), NoDialogOpen, [&] {
+        buttonWithReport = Output().SavePdf_Button->isVisible();
+        Output().SavePdf_Button->click();
+    });
+    robot.ChooseFile(saved);
+    robot.AnswerMessage();
+    robot.Then(QStringLiteral("saved"), NoDialogOpen, [] { Main()->FilePrint->trigger(); });
+    // The preview's paint request is driven to a printer writing PDF; the page
+    // set-up is changed to landscape in the preview.
+    robot.Then(
+        QStringLiteral("the print preview"), [] { return Preview() != nullptr; },
+        [&] {
+            QPrintPreviewDialog* preview = Preview();
+            auto* pages = preview->findChild<QPrintPreviewWidget*>();
+            previewPages = pages->pageCount();
+            pages->setLandscapeOrientation();
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printed);
+            printer.setPageLayout(preview->printer()->pageLayout());
+            emit preview->paintRequested(&printer);
+            preview->reject();
+        });
+    robot.Then(QStringLiteral("the preview closed"), NoDialogOpen,
+               [] { Main()->FilePrint->trigger(); });
+    robot.Then(
+        QStringLiteral("the print preview again"), [] { return Preview() != nullptr; },
+        [&] {
+            remembered = Preview()->printer()->pageLayout().orientation();
+            Preview()->reject();
+        });
+    robot.Then(QStringLiteral("no dialog"), NoDialogOpen, [] { Main()->close(); });
+    robot.Then(QStringLiteral("the exit window"), ExitWindowShown,
+               [] { ExitWindow()->Finish_Button->click(); });
+    const int status = robot.RunProgram();
+    QVERIFY2(robot.Finished(), qPrintable(robot.Waiting()));
+    QCOMPARE(status, 0);
+
+    QVERIFY(!buttonBeforeReport);
+    QVERIFY(buttonWithReport);
+    QCOMPARE(robot.Messages,
+             QStringList({kNoReport, QStringLiteral("The design sheet was saved in ") + saved}));
+    // The save dialog offered the report's name with .pdf.
+    QVERIFY2(robot.FileDialogsSeen.last().endsWith(QStringLiteral("|field.pdf")),
+             qPrintable(robot.FileDialogsSeen.join(QLatin1Char(' '))));
+    QCOMPARE(previewPages, 2);
+    QCOMPARE(remembered, QPageLayout::Landscape);
+
+    const QStringList results = ResultLines(report);
+    QCOMPARE(results.size(), 5);
+    for (const QString& file : {saved, printed}) {
+        const QString text = PdfText(file);
+        for (const QString& line : results)
+            QVERIFY2(text.contains(line), qPrintable(file + QStringLiteral(": ") + line));
+        QVERIFY(text.contains(QStringLiteral("Distance from drain (m)")));
+    }
+    QCOMPARE(PdfInfo(saved, QStringLiteral("Page size")), QStringLiteral("595 x 842 pts (A4)"));
+    QCOMPARE(PdfInfo(printed, QStringLiteral("Page size")), QStringLiteral("842 x 595 pts (A4)"));
+    QDir::setCurrent(QDir::tempPath());
+}
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    DesignSheetProgramTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "design_sheet_program_test.moc"
