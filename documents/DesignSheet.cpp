@@ -256,7 +256,8 @@ class SheetPainter {
         painter_.translate(0, y_);
         painter_.scale(scale, scale);
         painter_.setClipRect(QRect(0, 0, graph::kCanvasWidth, graph::kCanvasHeight));
-        graph::PaintGraphScene(painter_, sheet_.Graph.Scene, sheet_.Graph.Palette);
+        graph::PaintGraphScene(painter_, sheet_.Graph.Scene, sheet_.Graph.Palette,
+                               graph::GraphTarget::Drawing);
         painter_.restore();
         y_ += height;
     }

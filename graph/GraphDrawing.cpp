@@ -187,8 +187,10 @@ std::optional<std::pair<QPoint, QPoint>> SceneBuilder::ClippedSegment(QPointF a,
     return std::pair(from.toPoint(), to.toPoint());
 }
 
-void PaintText(QPainter& painter, const SceneText& text, const GraphPalette& palette) {
-    const QFont font = GraphFont(text.LargeFont);
+void PaintText(QPainter& painter, const SceneText& text, const GraphPalette& palette,
+               GraphTarget target) {
+    QFont font = GraphFont(text.LargeFont);
+    if (target == GraphTarget::Drawing) font.setHintingPreference(QFont::PreferNoHinting);
     painter.setFont(font);
     painter.setPen(palette[text.Ink]);
     painter.setBackground(palette[text.Backdrop]);
@@ -283,18 +285,19 @@ QImage PaintGraphScene(const GraphScene& scene, const GraphPalette& palette) {
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, false);
-    PaintGraphScene(painter, scene, palette);
+    PaintGraphScene(painter, scene, palette, GraphTarget::Bitmap);
     return image;
 }
 
-void PaintGraphScene(QPainter& painter, const GraphScene& scene, const GraphPalette& palette) {
+void PaintGraphScene(QPainter& painter, const GraphScene& scene, const GraphPalette& palette,
+                     GraphTarget target) {
     painter.save();
     painter.setBackgroundMode(Qt::OpaqueMode);
     for (const SceneItem& item : scene.Items) {
         if (const auto* fill = std::get_if<SceneFill>(&item))
             painter.fillRect(fill->Area, palette[fill->Ink]);
         else if (const auto* text = std::get_if<SceneText>(&item))
-            PaintText(painter, *text, palette);
+            PaintText(painter, *text, palette, target);
         else if (const auto* line = std::get_if<SceneLine>(&item))
             PaintLine(painter, *line, palette);
     }

@@ -100,9 +100,14 @@ struct GraphScene {
 GraphScene BuildGraphScene(const GraphRequest& request);
 // The picture as a bitmap of the canvas size.
 QImage PaintGraphScene(const GraphScene& scene, const GraphPalette& palette);
+// What a scene is painted on: a bitmap sets its texts on whole pixels (hinted,
+// as on a 96 dpi screen); a drawing keeps the font's own spacing, so that its
+// words read whole wherever it is scaled.
+enum class GraphTarget { Bitmap, Drawing };
 // The same scene on any device (a drawing, a PDF page, a printer), in canvas
 // pixels: the painter's transform places and sizes it there.
-void PaintGraphScene(QPainter& painter, const GraphScene& scene, const GraphPalette& palette);
+void PaintGraphScene(QPainter& painter, const GraphScene& scene, const GraphPalette& palette,
+                     GraphTarget target);
 
 struct GraphPicture {
     QString Refusal;  // empty when drawn

@@ -19,6 +19,7 @@ namespace {
 // The canvas is laid out in pixels of a 96 dpi screen; a drawing keeps them as
 // its units, so a PDF page is 3/4 of a point per pixel.
 constexpr int kCanvasDpi = 96;
+constexpr int kPdfDpi = 1200;
 
 bool EndsWith(const std::string& fileName, std::string_view suffix) {
     if (fileName.size() < suffix.size()) return false;
@@ -47,7 +48,7 @@ QByteArray GraphSvg(const GraphPicture& picture) {
     generator.setTitle(picture.Title);
     generator.setDescription(QStringLiteral("Water table between the drains"));
     QPainter painter(&generator);
-    PaintGraphScene(painter, picture.Scene, picture.Palette);
+    PaintGraphScene(painter, picture.Scene, picture.Palette, GraphTarget::Drawing);
     painter.end();
     return bytes;
 }
@@ -57,7 +58,10 @@ QByteArray GraphPdf(const GraphPicture& picture) {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
-    writer.setResolution(kCanvasDpi);
+    // Painted finer than the canvas pixels and scaled down to them: the texts
+    // then keep their font's own spacing (not that of whole pixels), and a
+    // reader of the file finds their words whole.
+    writer.setResolution(kPdfDpi);
     const QSizeF points(kCanvasWidth * 72.0 / kCanvasDpi, kCanvasHeight * 72.0 / kCanvasDpi);
     writer.setPageLayout(
         QPageLayout(QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch),
@@ -65,7 +69,9 @@ QByteArray GraphPdf(const GraphPicture& picture) {
     writer.setTitle(picture.Title);
     writer.setCreator(QStringLiteral("Pelorin"));
     QPainter painter(&writer);
-    PaintGraphScene(painter, picture.Scene, picture.Palette);
+    painter.scale(static_cast<double>(kPdfDpi) / kCanvasDpi,
+                  static_cast<double>(kPdfDpi) / kCanvasDpi);
+    PaintGraphScene(painter, picture.Scene, picture.Palette, GraphTarget::Drawing);
     painter.end();
     return bytes;
 }
