@@ -1,0 +1,120 @@
+// pelorin-cli pdf REPORT OUT.pdf as a user runs it: the design sheet of an
+// example of every aim and method holds, as its text, the titles, every input
+// with its symbol, unit and value, every result line of the report and the
+// profile table; numbers are the report's, not recomputed.
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <QStringList>
+
+#include "PdfText.h"
+#include "TestSupport.h"
+
+namespace pelorin {
+namespace {
+
+using test::RunCli;
+using test::TempDir;
+
+std::string Example(const std::string& name) {
+    return std::string(PELORIN_SOURCE_DIR "/Data/") + name;
+}
+
+QString Simplified(const std::string& line) { return QString::fromLatin1(line).simplified(); }
+
+// What the sheet must show of the report, line by line as a reader finds it.
+QStringList ExpectedTexts(const std::string& reportText) {
+    const std::vector<std::string> lines = test::SplitCrLf(reportText);
+    QStringList expected{Simplified(lines[10]), Simplified(lines[11])};
+    std::size_t i = 0;
+    while (lines[i].find("input data:") == std::string::npos) ++i;
+    for (i += 2; !lines[i].empty(); ++i) {  // a blank line, then the inputs
+        // "Quantity  Symbol  (unit) : value" reads "Quantity Symbol unit value".
+        QString row = Simplified(lines[i]);
+        row.remove(QLatin1Char('(')).remove(QLatin1Char(')')).remove(QStringLiteral(" :"));
+        if (!row.isEmpty()) expected << row;
+    }
+    while (lines[i] != " Output data:") ++i;
+    for (++i; lines[i] != " #"; ++i) expected << Simplified(lines[i]);  // profile rows
+    for (const std::string& line : test::ResultBlock(reportText))
+        if (line != " #" && !line.empty()) expected << Simplified(line);
+    return expected;
+}
+
+class DesignSheetCommand : public testing::TestWithParam<const char*> {};
+
+TEST_P(DesignSheetCommand, TheSheetHoldsTheReportAsItsText) {
+    TempDir folder;
+    const std::string report = Example(GetParam());
+    const auto result = RunCli({"pdf", report, "sheet.pdf"}, folder.Path());
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "sheet.pdf\n");
+    EXPECT_EQ(result.err, "");
+    const QString pdf = QString::fromStdString(folder.File("sheet.pdf"));
+    EXPECT_EQ(test::PdfInfo(pdf, QStringLiteral("Page size")), "595 x 842 pts (A4)");
+    const QString text = test::PdfText(pdf);
+    const QStringList expected = ExpectedTexts(test::ReadFile(report));
+    EXPECT_GT(expected.size(), 25);
+    for (const QString& line : expected)
+        EXPECT_TRUE(text.contains(line)) << line.toStdString() << "\nin: " << text.toStdString();
+    // The graph's captions and the profile's column heads.
+    for (const char* words : {"Watertable height above drain", "Distance from drain",
+                              "x Darcy equation", "o Energy balance", "X F* G*/p F G/p T1 T2"})
+        EXPECT_TRUE(text.contains(QString::fromLatin1(words))) << words;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryAimAndMethod, DesignSheetCommand,
+                         testing::Values("spacing-energy-pipe.out", "spacing-darcy-ditch.out",
+                                         "discharge-energy-ditch.out",
+                                         "discharge-darcy-ditch-resistance.out", "depth-pipe.out",
+                                         "conductivity-energy-ditch.out",
+                                         "conductivity-darcy-pipe.out"));
+
+// A result changed in the report is the result on the sheet: it is read, not
+// calculated again.
+TEST(DesignSheetCommandReads, TheNumbersOfTheReportNotRecomputedOnes) {
+    TempDir folder;
+    std::string text = test::ReadFile(Example("spacing-darcy-pipe.out"));
+    const std::string result = "The drain spacing (Darcy,  m) is:    32.93";
+    ASSERT_NE(text.find(result), std::string::npos);
+    text.replace(text.find(result), result.size(), "The drain spacing (Darcy,  m) is:    99.99");
+    test::WriteFile(folder.File("edited.out"), text);
+    ASSERT_EQ(RunCli({"pdf", "edited.out", "edited.pdf"}, folder.Path()).exitCode, 0);
+    const QString sheet = test::PdfText(QString::fromStdString(folder.File("edited.pdf")));
+    EXPECT_TRUE(sheet.contains("The drain spacing (Darcy, m) is: 99.99"));
+    EXPECT_FALSE(sheet.contains("32.93"));
+}
+
+TEST(DesignSheetCommandReads, ExitsWith2AndAMessageWhenNoSheetCanBeWritten) {
+    TempDir folder;
+    const std::string reportText = test::ReadFile(Example("depth-pipe.out"));
+    test::WriteFile(folder.File("case.out"), reportText);
+    test::WriteFile(folder.File("Error.lst"), " Error: R must be positive\r\n");
+    test::WriteFile(folder.File("cut.out"), reportText.substr(0, reportText.find(" Output data:")));
+    struct Case {
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const std::vector<Case> cases{
+        {{"pdf", "missing.out", "s.pdf"}, "missing.out\"could not be opened"},
+        {{"pdf", "Error.lst", "s.pdf"}, "is not a whole report: the table of its input data"},
+        {{"pdf", "cut.out", "s.pdf"}, "is not a whole report: the line \" Output data:\""},
+        {{"pdf", "case.out", "no-such-folder/s.pdf"}, "no-such-folder/s.pdf: "},
+        {{"pdf", "case.out", "./case.out"}, "which it would replace"},
+        {{"pdf", "case.out"}, "Usage: pelorin-cli pdf REPORT OUT.pdf"},
+    };
+    for (const Case& c : cases) {
+        const auto result = RunCli(c.args, folder.Path());
+        EXPECT_EQ(result.exitCode, 2) << c.message;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        EXPECT_EQ(result.out, "") << c.message;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder.File("s.pdf")));
+    EXPECT_EQ(test::ReadFile(folder.File("case.out")), reportText);
+    const auto help = RunCli({"--help"}, folder.Path());
+    EXPECT_NE(help.out.find("pelorin-cli pdf REPORT OUT.pdf"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pelorin
