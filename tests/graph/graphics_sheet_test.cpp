@@ -291,6 +291,35 @@ TEST_F(GraphicsSheetTest, BlackAndWhiteThenColourSavesBothAndLeavesColourOnScree
     EXPECT_EQ(colourImage.convertToFormat(QImage::Format_RGB32), sheet.GraphPicture());
 }
 
+// Drawings are offered besides the pictures; the shown picture stays as it is.
+TEST_F(GraphicsSheetTest, SavesTheGraphAsAnSvgOrAPdfDrawing) {
+    dialogs.FileAnswers << Report(graph::test::HalfSpacing20Rows());
+    sheet.MakeGraphics_ButtonClick();
+    sheet.SetGraphInColour(true);
+    const QString svg = folder.filePath("graph.svg");
+    const QString pdf = folder.filePath("graph.pdf");
+    dialogs.FileAnswers << svg;
+    sheet.SaveGraphButtonClick();
+    const QImage shown = sheet.GraphPicture();
+    dialogs.FileAnswers << pdf;
+    sheet.SaveGraphButtonClick();
+    EXPECT_EQ(dialogs.Messages,
+              QStringList({"The graph was saved in  " + svg, "The graph was saved in  " + pdf}));
+    EXPECT_TRUE(dialogs.Specs.last().Filter.contains("SVG drawings (*.svg)"));
+    EXPECT_TRUE(dialogs.Specs.last().Filter.contains("PDF documents (*.pdf)"));
+    EXPECT_EQ(sheet.GraphPicture(), shown);
+    EXPECT_EQ(Child<QLabel>("GraphImage")->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+              shown);
+    QFile drawing(svg);
+    ASSERT_TRUE(drawing.open(QIODevice::ReadOnly));
+    const QByteArray svgBytes = drawing.readAll();
+    EXPECT_TRUE(svgBytes.contains(">Distance from drain (m)</text>"));
+    EXPECT_TRUE(svgBytes.contains("fill=\"#00008b\""));  // the colour panel
+    QFile document(pdf);
+    ASSERT_TRUE(document.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(document.readAll().startsWith("%PDF-"));
+}
+
 TEST_F(GraphicsSheetTest, OpenGraphShowsThePictureAndHidesTheSaveButtons) {
     sheet.GraphOpenExecute();
     EXPECT_EQ(dialogs.Messages.last(), "No graphics file was selected");

@@ -3,6 +3,7 @@
 // with its preview, whose page set-up stays for the session; the program's
 // event loop runs to its end.
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QPrintPreviewDialog>
@@ -47,6 +48,7 @@ class DesignSheetProgramTest : public QObject {
     Q_OBJECT
   private slots:
     void saveAsPdfAndPrintWithPreview();
+    void graphSavedAsADrawingOfTheKindChosen();
 };
 
 void DesignSheetProgramTest::saveAsPdfAndPrintWithPreview() {
@@ -132,6 +134,55 @@ void DesignSheetProgramTest::saveAsPdfAndPrintWithPreview() {
     }
     QCOMPARE(PdfInfo(saved, QStringLiteral("Page size")), QStringLiteral("595 x 842 pts (A4)"));
     QCOMPARE(PdfInfo(printed, QStringLiteral("Page size")), QStringLiteral("842 x 595 pts (A4)"));
+    QDir::setCurrent(QDir::tempPath());
+}
+
+// In the graph's save dialog the kind chosen gives a name typed without an
+// extension its own: "SVG drawings" writes an SVG file.
+void DesignSheetProgramTest::graphSavedAsADrawingOfTheKindChosen() {
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QDir::setCurrent(folder.path());
+    Robot robot;
+    QStringList kinds;
+    robot.WaitFor(QStringLiteral("the main window"), MainShown);
+    robot.Do(QStringLiteral("the Output sheet"),
+             [] { Main()->SheetTabs->setCurrentIndex(static_cast<int>(Sheet::Output)); });
+    robot.Do(QStringLiteral("Open output"), [] { Output().SeeOutput_Button->click(); });
+    robot.ChooseFile(QStringLiteral(PELORIN_SOURCE_DIR "/Data/depth-pipe.out"));
+    robot.Then(QStringLiteral("the report"), NoDialogOpen,
+               [] { Output().ViewGraphButton->click(); });
+    robot.Then(QStringLiteral("the graph"), NoDialogOpen, [] {
+        Main()->Graphics_TabSheet->findChild<QPushButton*>("SaveGraphButton")->click();
+    });
+    robot.Then(
+        QStringLiteral("the save dialog"),
+        [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()) != nullptr; },
+        [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            auto* kind = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            for (int i = 0; i < kind->count(); ++i) kinds << kind->itemText(i);
+            const int svg = kinds.indexOf(QStringLiteral("SVG drawings (*.svg)"));
+            kind->setCurrentIndex(svg);
+            // What a click on the choice sends.
+            emit kind->activated(svg);
+            emit kind->textActivated(kind->itemText(svg));
+            Robot::TypeIntoFileDialog(dialog, folder.filePath(QStringLiteral("drawing")));
+        });
+    robot.AnswerMessage();
+    robot.Then(QStringLiteral("no dialog"), NoDialogOpen, [] { Main()->close(); });
+    robot.Then(QStringLiteral("the exit window"), ExitWindowShown,
+               [] { ExitWindow()->Finish_Button->click(); });
+    const int status = robot.RunProgram();
+    QVERIFY2(robot.Finished(), qPrintable(robot.Waiting()));
+    QCOMPARE(status, 0);
+    QCOMPARE(kinds, QStringList({"Image files (*.bmp)", "PNG images (*.png)",
+                                 "SVG drawings (*.svg)", "PDF documents (*.pdf)"}));
+    const QString drawing = folder.filePath(QStringLiteral("drawing.svg"));
+    QCOMPARE(robot.Messages, QStringList({QStringLiteral("The graph was saved in  ") + drawing}));
+    QFile svg(drawing);
+    QVERIFY(svg.open(QIODevice::ReadOnly));
+    QVERIFY(svg.readAll().contains("<svg"));
     QDir::setCurrent(QDir::tempPath());
 }
 
