@@ -116,5 +116,21 @@ TEST(DesignSheetCommandReads, ExitsWith2AndAMessageWhenNoSheetCanBeWritten) {
     EXPECT_NE(help.out.find("pelorin-cli pdf REPORT OUT.pdf"), std::string::npos);
 }
 
+// The sheet is put in place whole: a link at its name is replaced, never
+// written through, and a device that takes no byte leaves a message.
+TEST(DesignSheetCommandReads, TheSheetIsWrittenWholeByTheOneWriter) {
+    TempDir folder;
+    test::WriteFile(folder.File("kept.txt"), "kept");
+    std::filesystem::create_symlink(folder.File("kept.txt"), folder.File("linked.pdf"));
+    const std::string report = Example("conductivity-darcy-pipe.out");
+    EXPECT_EQ(RunCli({"pdf", report, "linked.pdf"}, folder.Path()).exitCode, 0);
+    EXPECT_EQ(test::ReadFile(folder.File("kept.txt")), "kept");
+    EXPECT_FALSE(std::filesystem::is_symlink(folder.File("linked.pdf")));
+    EXPECT_EQ(test::ReadFile(folder.File("linked.pdf")).substr(0, 5), "%PDF-");
+    const auto full = RunCli({"pdf", report, "/dev/full"}, folder.Path());
+    EXPECT_EQ(full.exitCode, 2);
+    EXPECT_EQ(full.err, "/dev/full: Disk full\n");
+}
+
 }  // namespace
 }  // namespace pelorin
