@@ -89,14 +89,15 @@ class SheetPainter {
             QFileInfo(QFile::decodeName(QByteArray::fromStdString(sheet.ReportFile))).fileName();
     }
 
-    void Paint() {
+    bool Paint() {
+        if (!painter_.isActive()) return false;
         PaintFooter();
         PaintTitles();
         PaintInputs();
         PaintResults();
         PaintGraph();
         PaintProfile();
-        painter_.end();
+        return painter_.end();
     }
 
   private:
@@ -327,8 +328,8 @@ DesignSheetRead ReadDesignSheet(const std::string& reportFile) {
     return read;
 }
 
-void PaintDesignSheet(QPagedPaintDevice& device, const DesignSheet& sheet) {
-    SheetPainter(device, sheet).Paint();
+bool PaintDesignSheet(QPagedPaintDevice& device, const DesignSheet& sheet) {
+    return SheetPainter(device, sheet).Paint();
 }
 
 QByteArray DesignSheetPdf(const DesignSheet& sheet) {
@@ -342,12 +343,14 @@ QByteArray DesignSheetPdf(const DesignSheet& sheet) {
                     QPageLayout::Millimeter));
     writer.setTitle(graph::ReportText(sheet.Report.Title1));
     writer.setCreator(QStringLiteral("Pelorin"));
-    PaintDesignSheet(writer, sheet);
+    if (!PaintDesignSheet(writer, sheet)) return {};
     return bytes;
 }
 
 QString SaveDesignSheetPdf(const DesignSheet& sheet, const std::string& fileName) {
-    return graph::WriteWholeFile(fileName, DesignSheetPdf(sheet));
+    const QByteArray pdf = DesignSheetPdf(sheet);
+    if (pdf.isEmpty()) return QStringLiteral("The design sheet could not be made.");
+    return graph::WriteWholeFile(fileName, pdf);
 }
 
 QString SaveDesignSheetPdf(const DesignSheet& sheet, const QString& fileName) {

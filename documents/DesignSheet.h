@@ -35,10 +35,11 @@ struct DesignSheetRead {
 DesignSheetRead ReadDesignSheet(const std::string& reportFile);
 
 // Paints the pages on the device (a PDF writer, a printer, a print preview)
-// within its page layout; begins and ends its own painter.
-void PaintDesignSheet(QPagedPaintDevice& device, const DesignSheet& sheet);
+// within its page layout; begins and ends its own painter. False when the
+// device cannot be painted on (a printer that is not ready, say).
+bool PaintDesignSheet(QPagedPaintDevice& device, const DesignSheet& sheet);
 
-// The sheet as a PDF document of A4 pages.
+// The sheet as a PDF document of A4 pages; empty when it could not be made.
 QByteArray DesignSheetPdf(const DesignSheet& sheet);
 
 // Writes the PDF through the program's one writer. Returns the error text, or
