@@ -165,12 +165,9 @@ class SheetPainter {
         Paragraph(Text(Report().Title1), SheetFont(17, true));
         Paragraph(Text(Report().Title2), SheetFont(12));
         y_ += 8;
-        if (!Report().About.empty()) {
-            QStringList rest;
-            for (std::size_t i = 1; i < Report().About.size(); ++i) rest << Text(Report().About[i]);
-            Paragraph(Text(Report().About.front()), SheetFont(9, true), kQuiet);
-            Paragraph(rest.join(QLatin1Char(' ')), SheetFont(9), kQuiet);
-        }
+        // The report's own lines: joined, they would make sentences it does not write.
+        for (std::size_t i = 0; i < Report().About.size(); ++i)
+            Paragraph(Text(Report().About[i]), SheetFont(9, i == 0), kQuiet);
         y_ += 6;
         for (const ReportLabelledValue& name : Report().FileNames)
             Paragraph(Text(name.Label) + QLatin1Char(' ') + Text(name.Value), SheetFont(9), kQuiet);

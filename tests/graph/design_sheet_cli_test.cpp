@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdio>
 
 #include "PdfText.h"
 #include "TestSupport.h"
@@ -114,6 +115,35 @@ TEST(DesignSheetCommandReads, ExitsWith2AndAMessageWhenNoSheetCanBeWritten) {
     EXPECT_EQ(test::ReadFile(folder.File("case.out")), reportText);
     const auto help = RunCli({"--help"}, folder.Path());
     EXPECT_NE(help.out.find("pelorin-cli pdf REPORT OUT.pdf"), std::string::npos);
+}
+
+// A profile longer than a graph can show: the sheet says why there is no
+// graph, and the table runs on over the pages, its head on each.
+TEST(DesignSheetCommandReads, ALongProfileRunsOverPagesWithoutAGraph) {
+    TempDir folder;
+    const std::string text = test::ReadFile(Example("spacing-energy-pipe.out"));
+    const std::size_t start = text.find(" Output data:\r\n") + 15;
+    std::string rows;
+    for (int k = 0; k < 300; ++k) {
+        char row[80];
+        std::snprintf(row, sizeof row,
+                      "%6.2f    0.%04d    0.0100    0.%04d    0.0100    0.0100  "
+                      "  0.0000\r\n",
+                      k * 0.1, k * 20, k * 15);
+        rows += row;
+    }
+    test::WriteFile(folder.File("long.out"),
+                    text.substr(0, start) + rows + text.substr(text.find(" #\r\n", start)));
+    ASSERT_EQ(RunCli({"pdf", "long.out", "long.pdf"}, folder.Path()).exitCode, 0);
+    const QString pdf = QString::fromStdString(folder.File("long.pdf"));
+    const int pages = test::PdfInfo(pdf, QStringLiteral("Pages")).toInt();
+    EXPECT_GE(pages, 5);
+    const QString sheet = test::PdfText(pdf);
+    EXPECT_TRUE(
+        sheet.contains("The watertable profile has 300 rows; a graph can show at most 256."));
+    EXPECT_EQ(sheet.count("X F* G*/p F G/p T1 T2 (m) (m) (m/m) (m) (m/m) (m/m) (m/m)"), pages);
+    EXPECT_TRUE(sheet.contains("29.90 0.5980 0.0100 0.4485 0.0100 0.0100 0.0000"));
+    EXPECT_TRUE(sheet.contains("Page " + QString::number(pages)));
 }
 
 // The sheet is put in place whole: a link at its name is replaced, never
