@@ -1,13 +1,14 @@
 // pelorin-cli: runs drainage cases from their input files without a window.
 
-#include <algorithm>
+#include <CLI/CLI.hpp>
+
 #include <charconv>
 #include <csignal>
-#include <cstdio>
-#include <cstring>
 #include <iostream>
+#include <map>
+#include <memory>
+#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "Engines.h"
@@ -22,36 +23,6 @@
 #endif
 
 namespace {
-
-constexpr const char* kUsage =
-    "Usage:\n"
-    "  pelorin-cli run FILE [FILE ...]   run each input file; its report is written\n"
-    "                                    beside it with the extension .out\n"
-    "  pelorin-cli run --threads N FILE [FILE ...]\n"
-    "                                    the same, a search using up to N threads\n"
-    "                                    (default: every core); the reports do not\n"
-    "                                    depend on N\n"
-#ifdef PELORIN_WITH_GRAPH
-    "  pelorin-cli graph [--bw] REPORT IMAGE\n"
-    "                                    draw the water table of a report in colour\n"
-    "                                    (black and white with --bw) and write it as\n"
-    "                                    a Windows bitmap, or PNG, SVG or PDF when\n"
-    "                                    IMAGE ends in .png, .svg or .pdf; exit\n"
-    "                                    status 0 when written, else 2\n"
-#endif
-#ifdef PELORIN_WITH_DOCUMENTS
-    "  pelorin-cli pdf REPORT OUT.pdf    make the design sheet of a report (titles,\n"
-    "                                    input table, results, water-table graph and\n"
-    "                                    profile table on A4 pages) and write it as\n"
-    "                                    PDF; exit status 0 when written, else 2\n"
-#endif
-    "  pelorin-cli --help                show this text\n"
-    "  pelorin-cli --version             show the version\n"
-    "\n"
-    "Each case is checked first; a refused case leaves its error list in Error.lst\n"
-    "(current folder) and prints it. Progress lines and messages go to standard error.\n"
-    "Exit status: 0 every file gave its report; 1 a case was refused and none failed;\n"
-    "2 a file could not be read or a run ended with an error.\n";
 
 // Progress lines and messages of a run, one a line on standard error; a
 // message is acknowledged at once so the run goes on.
@@ -112,13 +83,198 @@ FileOutcome RunFile(const std::string& fileName, int threads) {
     }
 }
 
-// The count of "--threads N": a whole number from 1 to 1024, else 0.
+// The count of "--threads N": a whole number from 1 to 1024, else 0. Written
+// out rather than left to CLI11, which would also take "0x10" or "010".
 int ParseThreads(const std::string& text) {
     int value = 0;
     const char* end = text.data() + text.size();
     const auto [ptr, error] = std::from_chars(text.data(), end, value);
     if (error != std::errc() || ptr != end || value < 1 || value > 1024) return 0;
     return value;
+}
+
+// The usage lines of each command are written here, in the order a user types
+// the words, instead of the "[OPTIONS]" form CLI11 composes; the program's own
+// usage is those of all its commands.
+class UsageFormatter : public CLI::Formatter {
+  public:
+    void SetUsage(const CLI::App* command, std::vector<std::string> lines) {
+        usages_[command] = std::move(lines);
+        for (const std::string& line : usages_[command]) allLines_.push_back(line);
+    }
+
+    std::string make_usage(const CLI::App* app, std::string) const override {
+        const auto found = usages_.find(app);
+        return UsageText(found != usages_.end() ? found->second : ProgramUsage());
+    }
+
+  private:
+    std::vector<std::string> ProgramUsage() const {
+        std::vector<std::string> lines = allLines_;
+        lines.push_back("pelorin-cli COMMAND --help");
+        lines.push_back("pelorin-cli --help | --version");
+        return lines;
+    }
+
+    static std::string UsageText(const std::vector<std::string>& lines) {
+        std::string text;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            text += (i == 0 ? "Usage: " : "   or: ") + lines[i] + '\n';
+        return text;
+    }
+
+    std::map<const CLI::App*, std::vector<std::string>> usages_;
+    std::vector<std::string> allLines_;
+};
+
+constexpr const char* kProgramFooter =
+    "Options end at \"--\": the words after it are file names even when they start\n"
+    "with a dash.\n"
+    "\n"
+    "Exit status: 0 done; 1 a case was refused (run); 2 a file could not be read, a\n"
+    "run or a picture failed, or the command line was wrong (with a message naming\n"
+    "what is wrong).";
+
+constexpr const char* kRunFooter =
+    "Each case is checked first; a refused case leaves its error list in Error.lst\n"
+    "(current folder) and prints it. Each report's path is printed on standard\n"
+    "output; progress lines and messages go to standard error.\n"
+    "\n"
+    "Exit status: 0 every file gave its report; 1 a case was refused and none failed;\n"
+    "2 a file could not be read, a run ended with an error, or the command line was\n"
+    "wrong.";
+
+struct RunArguments {
+    std::string Threads;
+    std::vector<std::string> Files;
+};
+
+CLI::App* AddRunCommand(CLI::App& cli, UsageFormatter& formatter, RunArguments& arguments) {
+    CLI::App* command = cli.add_subcommand(
+        "run", "Run each input file; its report is written beside it with the extension .out");
+    command->footer(kRunFooter);
+    formatter.SetUsage(command, {"pelorin-cli run FILE [FILE ...]",
+                                 "pelorin-cli run --threads=N FILE [FILE ...]"});
+    command
+        ->add_option("-t,--threads", arguments.Threads,
+                     "A search uses up to N threads (default: every core); the reports do not "
+                     "depend on N")
+        ->type_name("N")
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                return ParseThreads(text) == 0
+                           ? "N must be a whole number from 1 to 1024, not \"" + text + "\""
+                           : std::string();
+            },
+            ""));
+    command->add_option("FILE", arguments.Files, "Input files (.inp)")->required()->type_name("");
+    return command;
+}
+
+int RunCommand(const RunArguments& arguments) {
+    const int threads =
+        arguments.Threads.empty() ? pelorin::DefaultThreads() : ParseThreads(arguments.Threads);
+    int status = 0;
+    for (const std::string& fileName : arguments.Files) {
+        const int outcome = static_cast<int>(RunFile(fileName, threads));
+        if (outcome > status) status = outcome;
+    }
+    return status;
+}
+
+#ifdef PELORIN_WITH_GRAPH
+CLI::App* AddGraphCommand(CLI::App& cli, UsageFormatter& formatter,
+                          pelorin::graph::GraphArguments& arguments) {
+    CLI::App* command =
+        cli.add_subcommand("graph", "Draw the water table of a report into a picture");
+    command->footer(
+        "The picture is 623 x 465, a Windows bitmap, or PNG when IMAGE ends in .png;\n"
+        "a drawing of the same picture in SVG or PDF when IMAGE ends in .svg or .pdf.\n"
+        "\n"
+        "Exit status: 0 when the picture is written, else 2.");
+    formatter.SetUsage(command, {"pelorin-cli graph [--bw] REPORT IMAGE"});
+    command->add_flag_callback(
+        "--bw", [&arguments] { arguments.InColour = false; }, "Draw in black and white");
+    command->add_option("REPORT", arguments.Report, "A report written by run")
+        ->required()
+        ->type_name("");
+    command->add_option("IMAGE", arguments.Image, "The picture to write")
+        ->required()
+        ->type_name("");
+    return command;
+}
+#endif
+
+#ifdef PELORIN_WITH_DOCUMENTS
+// What "pelorin-cli pdf REPORT OUT.pdf" asks for.
+struct PdfArguments {
+    std::string Report;
+    std::string Pdf;
+};
+
+CLI::App* AddPdfCommand(CLI::App& cli, UsageFormatter& formatter, PdfArguments& arguments) {
+    CLI::App* command = cli.add_subcommand("pdf", "Make the design sheet of a report as PDF");
+    command->footer(
+        "The design sheet puts the report on A4 pages: the titles, the input table,\n"
+        "the results, the water-table graph and the profile table.\n"
+        "\n"
+        "Exit status: 0 when the document is written, else 2.");
+    formatter.SetUsage(command, {"pelorin-cli pdf REPORT OUT.pdf"});
+    command->add_option("REPORT", arguments.Report, "A report written by run")
+        ->required()
+        ->type_name("");
+    command->add_option("OUT.pdf", arguments.Pdf, "The PDF document to write")
+        ->required()
+        ->type_name("");
+    return command;
+}
+#endif
+
+// The command being parsed when the command line was found wrong: the last
+// command named, or the program itself.
+const CLI::App& FailedCommand(const CLI::App& cli) {
+    const std::vector<const CLI::App*> named = cli.get_subcommands({});
+    for (auto it = named.rbegin(); it != named.rend(); ++it)
+        if ((*it)->parsed()) return **it;
+    return cli;
+}
+
+// What is wrong with the command line, in words. CLI11 reports a missing
+// command or file before a word it could not place; that word is named
+// instead, as it is the likelier mistake.
+std::string WhatIsWrong(const CLI::App& command, const CLI::ParseError& error) {
+    const std::vector<std::string> unplaced = command.remaining();
+    const bool missing = dynamic_cast<const CLI::RequiredError*>(&error) != nullptr;
+    if (missing && !unplaced.empty())
+        return (command.get_parent() ? "unexpected argument \"" : "unknown command or option \"") +
+               unplaced.front() + "\"";
+    if (missing && command.get_parent() == nullptr) return "a command is required";
+    return error.what();
+}
+
+// Parses the command line. Returns the exit status when the program ends here:
+// 0 after --help or --version (on standard output), 2 with a message naming
+// what is wrong and the usage (on standard error).
+std::optional<int> ParseCommandLine(CLI::App& cli, const UsageFormatter& formatter, int argc,
+                                    char** argv) {
+    try {
+        cli.parse(argc, argv);
+        return std::nullopt;
+    } catch (const CLI::CallForHelp&) {
+        std::cout << cli.help();
+        return 0;
+    } catch (const CLI::CallForVersion& version) {
+        std::cout << version.what() << '\n';
+        return 0;
+    } catch (const CLI::ParseError& error) {
+        const CLI::App& command = FailedCommand(cli);
+        const std::string name =
+            command.get_parent() ? "pelorin-cli " + command.get_name() : "pelorin-cli";
+        std::cerr << name << ": " << WhatIsWrong(command, error) << '\n'
+                  << formatter.make_usage(&command, "") << "Run \"" << name
+                  << " --help\" for more.\n";
+        return 2;
+    }
 }
 
 }  // namespace
@@ -131,39 +287,37 @@ int main(int argc, char** argv) {
     // A write beyond the file-size limit fails with a "Disk full" message
     // instead of killing the program.
     std::signal(SIGXFSZ, SIG_IGN);
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty()) {
-        std::cerr << kUsage;
-        return 2;
-    }
-    if (args[0] == "--help" || args[0] == "-h") {
-        std::cout << kUsage;
-        return 0;
-    }
-    if (args[0] == "--version") {
-        std::cout << "pelorin-cli " << PELORIN_VERSION << '\n';
-        return 0;
-    }
+
+    const auto formatter = std::make_shared<UsageFormatter>();
+    formatter->label("Positionals", "Arguments");
+    CLI::App cli;
+    cli.name("pelorin-cli");
+    cli.formatter(formatter);
+    cli.footer(kProgramFooter);
+    cli.set_version_flag("--version", std::string("pelorin-cli ") + PELORIN_VERSION);
+    cli.require_subcommand(1);
+
+    RunArguments runArguments;
+    const CLI::App* run = AddRunCommand(cli, *formatter, runArguments);
 #ifdef PELORIN_WITH_GRAPH
-    if (args[0] == "graph") return pelorin::graph::RunGraphCommand({args.begin() + 1, args.end()});
+    pelorin::graph::GraphArguments graphArguments;
+    const CLI::App* graph = AddGraphCommand(cli, *formatter, graphArguments);
 #endif
 #ifdef PELORIN_WITH_DOCUMENTS
-    if (args[0] == "pdf") return pelorin::documents::RunPdfCommand({args.begin() + 1, args.end()});
+    PdfArguments pdfArguments;
+    const CLI::App* pdf = AddPdfCommand(cli, *formatter, pdfArguments);
 #endif
-    std::size_t firstFile = 1;
-    int threads = pelorin::DefaultThreads();
-    if (args.size() >= 3 && args[0] == "run" && args[1] == "--threads") {
-        threads = ParseThreads(args[2]);
-        firstFile = 3;
-    }
-    if (args[0] != "run" || args.size() <= firstFile || threads == 0) {
-        std::cerr << kUsage;
-        return 2;
-    }
-    int status = 0;
-    for (std::size_t i = firstFile; i < args.size(); ++i) {
-        const int outcome = static_cast<int>(RunFile(args[i], threads));
-        if (outcome > status) status = outcome;
-    }
-    return status;
+    for (CLI::App* command : cli.get_subcommands({})) command->group("Commands");
+
+    if (const std::optional<int> status = ParseCommandLine(cli, *formatter, argc, argv))
+        return *status;
+    if (run->parsed()) return RunCommand(runArguments);
+#ifdef PELORIN_WITH_GRAPH
+    if (graph->parsed()) return pelorin::graph::RunGraphCommand(graphArguments);
+#endif
+#ifdef PELORIN_WITH_DOCUMENTS
+    if (pdf->parsed())
+        return pelorin::documents::RunPdfCommand(pdfArguments.Report, pdfArguments.Pdf);
+#endif
+    return 2;
 }

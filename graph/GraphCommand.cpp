@@ -12,26 +12,6 @@
 namespace pelorin::graph {
 namespace {
 
-struct GraphArguments {
-    bool InColour = true;
-    std::string Report;
-    std::string Image;
-};
-
-bool ParseArguments(const std::vector<std::string>& arguments, GraphArguments& parsed) {
-    std::vector<std::string> files;
-    for (const std::string& argument : arguments) {
-        if (argument == "--bw")
-            parsed.InColour = false;
-        else
-            files.push_back(argument);
-    }
-    if (files.size() != 2) return false;
-    parsed.Report = files[0];
-    parsed.Image = files[1];
-    return true;
-}
-
 int Fail(const std::string& fileName, const std::string& message) {
     std::cerr << fileName << ": " << message << '\n';
     return 2;
@@ -39,12 +19,7 @@ int Fail(const std::string& fileName, const std::string& message) {
 
 }  // namespace
 
-int RunGraphCommand(const std::vector<std::string>& arguments) {
-    GraphArguments parsed;
-    if (!ParseArguments(arguments, parsed)) {
-        std::cerr << "Usage: pelorin-cli graph [--bw] REPORT IMAGE\n";
-        return 2;
-    }
+int RunGraphCommand(const GraphArguments& parsed) {
     const std::string refusal = PictureOverReportRefusal(parsed.Image, parsed.Report);
     if (!refusal.empty()) return Fail(parsed.Image, refusal);
     TDMPelorin dataModule;

@@ -75,14 +75,23 @@ struct CliResult {
     std::string err;
 };
 
-// Runs pelorin-cli with the given arguments in `folder`.
-inline CliResult RunCli(const std::vector<std::string>& args, const fs::path& folder) {
+// Runs a program with the given arguments in `folder`, through `env` with
+// `environment` (words such as "-u", "DISPLAY" or "NAME=value") when given.
+inline CliResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                            const fs::path& folder,
+                            const std::vector<std::string>& environment = {}) {
     static int counter = 0;
     const fs::path outFile =
         fs::temp_directory_path() /
         ("pelorin-cli-out-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
     const fs::path errFile = outFile.string() + ".err";
-    std::string command = "cd '" + folder.string() + "' && '" + std::string(PELORIN_CLI) + "'";
+    std::string command = "cd '" + folder.string() + "' && ";
+    if (!environment.empty()) {
+        command += "env";
+        for (const std::string& word : environment) command += " '" + word + "'";
+        command += ' ';
+    }
+    command += "'" + program + "'";
     for (const std::string& arg : args) command += " '" + arg + "'";
     command += " >'" + outFile.string() + "' 2>'" + errFile.string() + "' </dev/null";
     const int status = std::system(command.c_str());
@@ -93,6 +102,11 @@ inline CliResult RunCli(const std::vector<std::string>& args, const fs::path& fo
     fs::remove(outFile);
     fs::remove(errFile);
     return result;
+}
+
+// Runs pelorin-cli with the given arguments in `folder`.
+inline CliResult RunCli(const std::vector<std::string>& args, const fs::path& folder) {
+    return RunProgram(PELORIN_CLI, args, folder);
 }
 
 // The lines of a text with CR LF line ends; a final line end gives no empty line.

@@ -156,5 +156,90 @@ TEST_F(Cli, WrongUseIsStatus2WithTheUsage) {
     EXPECT_FALSE(Exists("good.out"));
 }
 
+TEST_F(Cli, EveryFormOfTheThreadCountGivesTheSameReport) {
+    ASSERT_EQ(Run({"run", "good.inp"}).exitCode, 0);
+    const std::string report = ReadFile(dir.File("good.out"));
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"run", "--threads=2", "good.inp"},
+          {"run", "--threads", "3", "good.inp"},
+          {"run", "-t", "1", "good.inp"},
+          {"run", "-t4", "good.inp"},
+          {"run", "good.inp", "--threads=2"}}) {
+        fs::remove(dir.File("good.out"));
+        const CliResult result = Run(args);
+        EXPECT_EQ(result.exitCode, 0) << args[1] << ": " << result.err;
+        EXPECT_EQ(result.out, "good.out\n") << args[1];
+        EXPECT_EQ(ReadFile(dir.File("good.out")), report) << args[1];
+    }
+}
+
+TEST_F(Cli, TwoDashesEndTheOptions) {
+    WriteCase(dir.File("-t.inp"), "Spa", "Dar", kGood);
+    WriteCase(dir.File("--bw.inp"), "Spa", "Dar", kGood);
+    CliResult result = Run({"run", "--threads=2", "--", "-t.inp", "--bw.inp"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "-t.out\n--bw.out\n");
+    EXPECT_TRUE(Exists("-t.out") && Exists("--bw.out"));
+
+    // Without them the name is taken for an option, and nothing runs.
+    fs::remove(dir.File("--bw.out"));
+    result = Run({"run", "--bw.inp"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(Contains(result.err, "--bw.inp")) << result.err;
+    EXPECT_FALSE(Exists("--bw.out"));
+}
+
+TEST_F(Cli, EachCommandHasItsOwnHelp) {
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<std::string> parts;
+    };
+    std::vector<Case> cases{
+        {{"run", "--help"},
+         {"Usage: pelorin-cli run FILE [FILE ...]\n", "-t,--threads N", "FILE", "--help"}},
+        {{"run", "-h", "good.inp"}, {"Usage: pelorin-cli run FILE [FILE ...]\n"}},
+        {{"--help"}, {"Commands:\n  run ", "Exit status:", "pelorin-cli COMMAND --help"}},
+    };
+#ifdef PELORIN_WITH_GRAPH
+    cases.push_back(
+        {{"graph", "--help"}, {"Usage: pelorin-cli graph [--bw] REPORT IMAGE\n", "--bw"}});
+    cases.push_back({{"--help"}, {"\n  graph "}});
+#endif
+    for (const Case& c : cases) {
+        const CliResult result = Run(c.args);
+        EXPECT_EQ(result.exitCode, 0) << c.args[0];
+        EXPECT_TRUE(result.err.empty()) << result.err;
+        for (const std::string& part : c.parts)
+            EXPECT_TRUE(Contains(result.out, part)) << part << " not in:\n" << result.out;
+    }
+    EXPECT_FALSE(Exists("good.out")) << "a call for help runs nothing";
+}
+
+TEST_F(Cli, AWrongOptionIsNamedWithTheUsageAndStatus2) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string named;
+    };
+    const std::vector<Case> cases{
+        {{"run", "--thread=2", "good.inp"}, "--thread"},
+        {{"run", "-j", "2", "good.inp"}, "-j"},
+        {{"run", "--threads=0", "good.inp"}, "N must be a whole number from 1 to 1024, not \"0\""},
+        {{"run", "-t", "1025", "good.inp"}, "not \"1025\""},
+        {{"run", "--threads=0x10", "good.inp"}, "not \"0x10\""},
+        {{"run", "--threads=two", "good.inp"}, "not \"two\""},
+        {{"run", "good.inp", "--threads"}, "--threads"},
+        {{"--threads=2", "run", "good.inp"}, "--threads"},
+        {{"--frobnicate"}, "--frobnicate"},
+    };
+    for (const Case& c : cases) {
+        const CliResult result = Run(c.args);
+        EXPECT_EQ(result.exitCode, 2) << c.named;
+        EXPECT_TRUE(Contains(result.err, c.named)) << c.named << " not named in:\n" << result.err;
+        EXPECT_TRUE(Contains(result.err, "Usage: pelorin-cli")) << result.err;
+        EXPECT_TRUE(result.out.empty()) << result.out;
+    }
+    EXPECT_FALSE(Exists("good.out"));
+}
+
 }  // namespace
 }  // namespace pelorin
