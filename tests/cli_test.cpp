@@ -13,6 +13,7 @@ namespace fs = test::fs;
 using test::CliResult;
 using test::ReadFile;
 using test::RunCli;
+using test::RunProgram;
 using test::TempDir;
 using test::WriteCase;
 using test::WriteFile;
@@ -240,6 +241,29 @@ TEST_F(Cli, AWrongOptionIsNamedWithTheUsageAndStatus2) {
     }
     EXPECT_FALSE(Exists("good.out"));
 }
+
+#ifdef PELORIN_DESKTOP
+// The desktop program answers these before the window system starts: with no
+// display and a platform that needs one, it would abort otherwise.
+TEST_F(Cli, TheDesktopProgramAnswersHelpAndVersionWithoutADisplay) {
+    const std::vector<std::string> noDisplay{"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY",
+                                             "QT_QPA_PLATFORM=xcb"};
+    CliResult result = RunProgram(PELORIN_DESKTOP, {"--version"}, dir.Path(), noDisplay);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(std::regex_match(result.out, std::regex("pelorin [0-9]+\\.[0-9]+\\.[0-9]+\n")))
+        << result.out;
+    EXPECT_TRUE(result.err.empty()) << result.err;
+
+    result = RunProgram(PELORIN_DESKTOP, {"--help"}, dir.Path(), noDisplay);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(Contains(result.out, "Usage: pelorin [--help | --version]")) << result.out;
+    EXPECT_TRUE(result.err.empty()) << result.err;
+
+    // The same environment without either option: the program cannot start.
+    result = RunProgram(PELORIN_DESKTOP, {}, dir.Path(), noDisplay);
+    EXPECT_NE(result.exitCode, 0);
+}
+#endif
 
 }  // namespace
 }  // namespace pelorin
