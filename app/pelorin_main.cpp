@@ -56,5 +56,8 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(PELORIN_VERSION));
+    // The installed desktop entry's name: a Wayland compositor finds the
+    // window's icon through it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Pelorin"));
     return pelorin::RunDesktopProgram();
 }
