@@ -27,12 +27,4 @@ int RunPdfCommand(const std::string& reportFile, const std::string& pdfFile) {
     return 0;
 }
 
-int RunPdfCommand(const std::vector<std::string>& arguments) {
-    if (arguments.size() != 2) {
-        std::cerr << kPdfUsage;
-        return 2;
-    }
-    return RunPdfCommand(arguments[0], arguments[1]);
-}
-
 }  // namespace pelorin::documents

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace pelorin::documents {
 
@@ -10,9 +9,5 @@ namespace pelorin::documents {
 // written (its name on standard output), 2 with a message on standard error
 // otherwise.
 int RunPdfCommand(const std::string& reportFile, const std::string& pdfFile);
-// The same from the arguments after "pdf".
-int RunPdfCommand(const std::vector<std::string>& arguments);
-
-inline constexpr const char* kPdfUsage = "Usage: pelorin-cli pdf REPORT OUT.pdf\n";
 
 }  // namespace pelorin::documents
