@@ -115,7 +115,8 @@ InputReadResult ReadInputFile(const std::string& fileName) {
     return result;
 }
 
-FileWriteResult WriteInputFile(const std::string& fileName, const InputCase& inputCase) {
+FileWriteResult WriteInputFile(const std::string& fileName, const InputCase& inputCase,
+                               const std::string& folder) {
     std::string text;
     text += inputCase.Title1 + "\r\n";
     text += inputCase.Title2 + "\r\n";
@@ -142,7 +143,8 @@ FileWriteResult WriteInputFile(const std::string& fileName, const InputCase& inp
     // Through the one writer: a write that fails part-way (a full disk) leaves
     // the earlier file whole, and a link at the name is replaced, not followed.
     bool opened = false;
-    if (ReplaceFile(fileName, text, opened) == 0) return {};
+    const std::string path = folder.empty() ? fileName : folder + "/" + fileName;
+    if (ReplaceFile(path, text, opened) == 0) return {};
     if (!opened) {
         return {FileStatus::CannotOpen,
                 CannotOpenMessage(fileName, "damaged, in use by another program,  or the")};

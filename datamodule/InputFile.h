@@ -52,8 +52,11 @@ InputReadResult ReadInputFile(const std::string& fileName);
 
 // Writes an input file in the fixed layout: each number right-aligned in ten
 // characters with the decimals of its position. A number too wide for its field
-// is written after one blank so that the file still reads back.
-FileWriteResult WriteInputFile(const std::string& fileName, const InputCase& inputCase);
+// is written after one blank so that the file still reads back. With a folder,
+// the file goes there and names itself without it, as one written inside the
+// folder would.
+FileWriteResult WriteInputFile(const std::string& fileName, const InputCase& inputCase,
+                               const std::string& folder = {});
 
 // The decimals of position (1-based) of an aim's numbers in an input file.
 int InputDecimals(int position, const std::string& aimCode);

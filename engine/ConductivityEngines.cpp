@@ -111,7 +111,7 @@ void DarCond(DrainageCase& c, RunSink& sink, int threads) {
     const EngineRun engineRun(sink, threads);
     const RunContext& run = engineRun.Context();
     NameReport(c);
-    ReportWriter report(c.ReportFileName);
+    ReportWriter report(InCaseFolder(c, c.ReportFileName));
     WriteConductivityFrame(report, c, Module::DarCond);
     SearchBracket bracket = PrepareConductivityRun(c);
     const double K = SearchConductivityDarcy(c, bracket, sink, run);
@@ -129,7 +129,7 @@ void EneCond(DrainageCase& c, RunSink& sink, int threads) {
     const EngineRun engineRun(sink, threads);
     const RunContext& run = engineRun.Context();
     NameReport(c);
-    ReportWriter report(c.ReportFileName);
+    ReportWriter report(InCaseFolder(c, c.ReportFileName));
     WriteConductivityFrame(report, c, Module::EneCond);
     SearchBracket bracket = PrepareConductivityRun(c);
     const double K = SearchConductivityEnergy(c, bracket, sink, run);

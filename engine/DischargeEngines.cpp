@@ -104,7 +104,7 @@ void DarDisc(DrainageCase& c, RunSink& sink, int threads) {
     const EngineRun engineRun(sink, threads);
     const RunContext& run = engineRun.Context();
     NameReport(c);
-    ReportWriter report(c.ReportFileName);
+    ReportWriter report(InCaseFolder(c, c.ReportFileName));
     WriteDischargeFrame(report, c, Module::DarDisc);
     SearchBracket bracket = PrepareDischargeRun(c);
     SearchDischargeDarcy(c, bracket, sink, run);
@@ -123,7 +123,7 @@ void EneDisc(DrainageCase& c, RunSink& sink, int threads) {
     const EngineRun engineRun(sink, threads);
     const RunContext& run = engineRun.Context();
     NameReport(c);
-    ReportWriter report(c.ReportFileName);
+    ReportWriter report(InCaseFolder(c, c.ReportFileName));
     WriteDischargeFrame(report, c, Module::EneDisc);
     SearchBracket bracket = PrepareDischargeRun(c);
     const double head = SearchDischargeEnergy(c, bracket, sink, run);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "EngineSupport.h"
 #include "InputChecks.h"
 #include "ReportWriter.h"
 #include "RunError.h"
@@ -17,7 +18,9 @@ namespace {
 // are the engine's own refusal.
 void RefuseReportOverInput(const DrainageCase& c) {
     const std::string report = ReportNameFor(c.InputFileName);
-    if (report == c.InputFileName || !IsInputFile(report, c.InputFileName)) return;
+    if (report == c.InputFileName ||
+        !IsInputFile(InCaseFolder(c, report), InCaseFolder(c, c.InputFileName)))
+        return;
     throw RunError(Fault::FileAccessDenied, "The report " + report +
                                                 " cannot be written: it is the input file " +
                                                 c.InputFileName +
@@ -67,17 +70,19 @@ RunOutcome RunCalculation(const RunRequest& request, RunSink& sink) {
     c.Aim = request.Aim;
     c.Method = request.Method;
     c.InputFileName = request.InputFile;
+    c.Folder = request.Folder;
+    const std::string inputPath = InCaseFolder(c, request.InputFile);
     if (const std::string refusal = InputNameRefusal(request.InputFile); !refusal.empty())
         throw RunError(Fault::InvalidFilename, refusal);
-    if (CheckInput(request.Aim, c, request.InputFile, request.ErrorListFile)) {
+    if (CheckInput(request.Aim, c, inputPath, request.ErrorListFile)) {
         outcome.Refused = true;
         outcome.ErrorList = ReadAllLines(request.ErrorListFile);
         return outcome;
     }
-    RemoveErrorList(request.ErrorListFile, request.InputFile);
+    RemoveErrorList(request.ErrorListFile, inputPath);
     sink.CaseAccepted();
     RunEngine(request.Aim, request.Method, c, sink, request.Threads);
-    outcome.ReportFile = c.ReportFileName;
+    outcome.ReportFile = InCaseFolder(c, c.ReportFileName);
     return outcome;
 }
 

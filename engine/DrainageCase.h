@@ -19,6 +19,9 @@ struct DrainageCase {
     CalcMethod Method = CalcMethod::EnergyBalance;
     std::string InputFileName;
     std::string ReportFileName;
+    // The folder both names are relative to; empty: the current folder. The
+    // report prints the names without it, as a run inside that folder would.
+    std::string Folder;
 
     // Input numbers
     double R = 0, D1 = 0, D2 = 0, Dw = 0, Db = 0, E = 0, W = 0;

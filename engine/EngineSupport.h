@@ -31,6 +31,12 @@ inline double AbsDiff(double a, double b) { return Value(Abs(Guarded(a) - b)); }
 // its own report, so such a run is refused before anything is written.
 void NameReport(DrainageCase& c);
 
+// Where a file of the case's folder is: the name itself when the case has no
+// folder of its own.
+inline std::string InCaseFolder(const DrainageCase& c, const std::string& name) {
+    return c.Folder.empty() ? name : c.Folder + "/" + name;
+}
+
 // Number text for the messages of a search that found no answer.
 std::string MessageNumber(double value, int decimals);
 

@@ -309,6 +309,20 @@ int RemoveEntry(const std::string& path) {
     return 0;
 }
 
+int MakeTemporaryFolder(const std::string& prefix, std::string& folder) {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/" + prefix + "-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) return errno;
+    folder = pattern;
+    return 0;
+}
+
+int RemoveEmptyFolder(const std::string& path) {
+    if (rmdir(path.c_str()) != 0 && errno != ENOENT) return errno;
+    return 0;
+}
+
 // ---------------------------------------------------------------- the process
 
 void KeepStandardStreamsOpen() {

@@ -107,6 +107,15 @@ int ReplaceFile(const std::string& target, std::string_view bytes, bool& begun);
 // folder is not removed. 0 (also when there was nothing) or the error number.
 int RemoveEntry(const std::string& path);
 
+// Creates a new folder only this user may enter, named `prefix` and six random
+// characters, in $TMPDIR or /tmp; its name goes to `folder`. 0 or the error
+// number.
+int MakeTemporaryFolder(const std::string& prefix, std::string& folder);
+
+// Removes a folder that is empty. 0 (also when there was none) or the error
+// number.
+int RemoveEmptyFolder(const std::string& path);
+
 // Standard input, output and error that are closed at start-up are opened on
 // /dev/null, so that no file the program opens later can take their numbers
 // and receive its progress lines or messages.

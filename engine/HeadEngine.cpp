@@ -49,7 +49,7 @@ void HydrHead(DrainageCase& c, RunSink& sink, int threads) {
     const EngineRun engineRun(sink, threads);
     const RunContext& run = engineRun.Context();
     NameReport(c);
-    ReportWriter report(c.ReportFileName);
+    ReportWriter report(InCaseFolder(c, c.ReportFileName));
     WriteHeadFrame(report, c);
     PrepareHeadRun(c);
     const double head = SolveMidwayHead(c, sink, run);

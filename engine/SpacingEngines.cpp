@@ -102,7 +102,7 @@ void DarSpac(DrainageCase& c, RunSink& sink, int threads) {
     const EngineRun engineRun(sink, threads);
     const RunContext& run = engineRun.Context();
     NameReport(c);
-    ReportWriter report(c.ReportFileName);
+    ReportWriter report(InCaseFolder(c, c.ReportFileName));
     WriteSpacingFrame(report, c, Module::DarSpac);
     SearchBracket bracket = PrepareSpacingRun(c, sink);
     SearchSpacingDarcy(c, bracket, sink, run);
@@ -121,7 +121,7 @@ void EneSpac(DrainageCase& c, RunSink& sink, int threads) {
     const EngineRun engineRun(sink, threads);
     const RunContext& run = engineRun.Context();
     NameReport(c);
-    ReportWriter report(c.ReportFileName);
+    ReportWriter report(InCaseFolder(c, c.ReportFileName));
     WriteSpacingFrame(report, c, Module::EneSpac);
     SearchBracket bracket = PrepareSpacingRun(c, sink);
     const double H = SearchSpacingEnergy(c, bracket, sink, run);
