@@ -15,6 +15,7 @@
 #include "FileSystem.h"
 #include "InputFile.h"
 #include "RunError.h"
+#include "StudyCommands.h"
 #ifdef PELORIN_WITH_GRAPH
 #include "GraphCommand.h"
 #endif
@@ -230,6 +231,129 @@ CLI::App* AddPdfCommand(CLI::App& cli, UsageFormatter& formatter, PdfArguments& 
 }
 #endif
 
+// The validator of a worker count: the rule of --threads.
+CLI::Validator JobsValidator() {
+    return CLI::Validator(
+        [](const std::string& text) {
+            return ParseThreads(text) == 0
+                       ? "N must be a whole number from 1 to 1024, not \"" + text + "\""
+                       : std::string();
+        },
+        "");
+}
+
+struct BatchArguments {
+    pelorin::cli::BatchOptions Options;
+    std::string Jobs;
+    std::string Shard;
+};
+
+CLI::App* AddBatchCommand(CLI::App& cli, UsageFormatter& formatter, BatchArguments& arguments) {
+    CLI::App* command = cli.add_subcommand(
+        "batch", "Run every row of a table of cases as a run of its own input file would");
+    command->footer(
+        "CASES.csv has a header row naming its columns: name, title1, title2, aim\n"
+        "(Spa/Dis/Hyd/Con or spacing/discharge/depth/conductivity), method (Ene/Dar)\n"
+        "and the quantities by their symbols (R, D1, D2, Dw, Db, E, W, Ka, Kb1, Kv1,\n"
+        "Kb2, Kv2, Dm, S), in any order; ',' or ';' separated (',' decimals allowed in a\n"
+        "';' table). RESULTS.csv has one line a row, in the order of the table; progress\n"
+        "goes to standard error. Ctrl+C writes the rows finished so far and ends.\n"
+        "\n"
+        "Exit status: 0 every row ok; 1 some refused and none failed; 2 some failed,\n"
+        "or the table could not be read or the results written.");
+    formatter.SetUsage(command, {"pelorin-cli batch CASES.csv [--out RESULTS.csv] [--reports DIR] "
+                                 "[--jobs N] [--shard K/N]"});
+    command
+        ->add_option("--out", arguments.Options.OutFile,
+                     "Write the results there (default: standard output)")
+        ->type_name("RESULTS.csv");
+    command
+        ->add_option("--reports", arguments.Options.ReportsFolder,
+                     "Keep NAME.inp, NAME.out and NAME.lst of every row in DIR")
+        ->type_name("DIR");
+    command->add_option("-j,--jobs", arguments.Jobs, "Run N cases at once (default: every core)")
+        ->type_name("N")
+        ->check(JobsValidator());
+    command
+        ->add_option("--shard", arguments.Shard,
+                     "Run only the rows whose number minus one leaves K-1 divided by N")
+        ->type_name("K/N")
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                long k = 0, n = 0;
+                return pelorin::cli::ParseShard(text, k, n)
+                           ? std::string()
+                           : "a shard is K/N with 1 <= K <= N, not \"" + text + "\"";
+            },
+            ""));
+    command->add_option("CASES.csv", arguments.Options.CasesFile, "The table of cases")
+        ->required()
+        ->type_name("");
+    return command;
+}
+
+int BatchCommand(BatchArguments& arguments) {
+    if (!arguments.Jobs.empty()) arguments.Options.Jobs = ParseThreads(arguments.Jobs);
+    if (!arguments.Shard.empty())
+        pelorin::cli::ParseShard(arguments.Shard, arguments.Options.ShardIndex,
+                                 arguments.Options.ShardCount);
+    return pelorin::cli::RunBatchCommand(arguments.Options);
+}
+
+struct SweepArguments {
+    pelorin::cli::SweepOptions Options;
+    std::string Jobs;
+    std::string Methods;
+};
+
+CLI::App* AddSweepCommand(CLI::App& cli, UsageFormatter& formatter, SweepArguments& arguments) {
+    CLI::App* command = cli.add_subcommand(
+        "sweep", "Make a design table from one input file over one or two varied quantities");
+    command->footer(
+        "Every combination of the varied quantities is run as a batch; a range\n"
+        "FROM:TO:STEP includes TO when it lies on the grid (within a millionth of a\n"
+        "step). The table has the layout of the batch's results; the chart plots the\n"
+        "sought quantity against the first varied quantity, one line per method and\n"
+        "per value of the second.\n"
+        "\n"
+        "Exit status: 0 every case ok; 1 some refused and none failed; 2 some failed,\n"
+        "or the file could not be read, a variation was wrong or a file not written.");
+    formatter.SetUsage(command,
+                       {"pelorin-cli sweep FILE --vary Q=FROM:TO:STEP [--vary "
+                        "Q2=V1,V2,...] [--methods both] [--out T.csv] [--chart C.png|C.svg]"});
+    command
+        ->add_option("--vary", arguments.Options.Variations,
+                     "A quantity and its values: Q=FROM:TO:STEP or Q=V1,V2,... (twice at most)")
+        ->type_name("Q=...")
+        ->required()
+        ->expected(1, 2)
+        ->take_all();
+    command
+        ->add_option("--methods", arguments.Methods,
+                     "both: run every combination by the energy balance and by Darcy")
+        ->type_name("both")
+        ->check(CLI::IsMember({"both"}));
+    command
+        ->add_option("--out", arguments.Options.OutFile,
+                     "Write the table there (default: standard output)")
+        ->type_name("T.csv");
+    command->add_option("--chart", arguments.Options.ChartFile, "Draw the chart as PNG or SVG")
+        ->type_name("C.png|C.svg");
+    command->add_option("-j,--jobs", arguments.Jobs, "Run N cases at once (default: every core)")
+        ->type_name("N")
+        ->check(JobsValidator());
+    command->add_option("FILE", arguments.Options.InputFile, "The input file (.inp)")
+        ->required()
+        ->type_name("");
+    return command;
+}
+
+int SweepCommand(SweepArguments& arguments) {
+    if (!arguments.Jobs.empty()) arguments.Options.Jobs = ParseThreads(arguments.Jobs);
+    arguments.Options.BothMethods = arguments.Methods == "both";
+    return pelorin::cli::RunSweepCommand(arguments.Options);
+}
+
 // The command being parsed when the command line was found wrong: the last
 // command named, or the program itself.
 const CLI::App& FailedCommand(const CLI::App& cli) {
@@ -307,11 +431,17 @@ int main(int argc, char** argv) {
     PdfArguments pdfArguments;
     const CLI::App* pdf = AddPdfCommand(cli, *formatter, pdfArguments);
 #endif
+    BatchArguments batchArguments;
+    const CLI::App* batch = AddBatchCommand(cli, *formatter, batchArguments);
+    SweepArguments sweepArguments;
+    const CLI::App* sweep = AddSweepCommand(cli, *formatter, sweepArguments);
     for (CLI::App* command : cli.get_subcommands({})) command->group("Commands");
 
     if (const std::optional<int> status = ParseCommandLine(cli, *formatter, argc, argv))
         return *status;
     if (run->parsed()) return RunCommand(runArguments);
+    if (batch->parsed()) return BatchCommand(batchArguments);
+    if (sweep->parsed()) return SweepCommand(sweepArguments);
 #ifdef PELORIN_WITH_GRAPH
     if (graph->parsed()) return pelorin::graph::RunGraphCommand(graphArguments);
 #endif

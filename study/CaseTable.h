@@ -1,0 +1,51 @@
+#pragma once
+
+// A table of cases (CASES.csv): a header row naming the columns, then one case
+// a row, read with libcsv (RFC 4180 quoting, line breaks inside quotes).
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "CaseLayout.h"
+
+namespace pelorin::study {
+
+// One row of the table, its fields as texts; nothing is judged yet except what
+// needs the whole table (a name used before).
+struct CaseRow {
+    long Row = 0;  // its number among the cases, the first after the header being 1
+    std::string Name;
+    std::string Title1;
+    std::string Title2;
+    std::string Aim;
+    std::string Method;
+    std::array<std::string, kQuantityCount> Values;  // by Quantity; empty when absent
+    bool CommaDecimals = false;                      // a ';' table: "0,5" is a number
+    std::string Defect;  // why the row cannot run though its fields might
+};
+
+struct CaseTable {
+    bool Ok = true;
+    std::string Message;  // why the table could not be read
+    char Separator = ',';
+    std::vector<CaseRow> Rows;
+};
+
+// The separator of a table: ';' when its first line holds more ';' than ','.
+char SeparatorOf(std::string_view firstLine);
+
+// Takes a table apart. A UTF-8 byte-order mark is skipped; header names are
+// matched without regard to case and surrounding blanks; columns the table
+// has beyond the known ones are left alone.
+CaseTable ParseCaseTable(std::string_view text);
+
+// Reads the file and takes it apart.
+CaseTable ReadCaseTable(const std::string& fileName);
+
+// The rows of shard `k` of `n` (1 ≤ k ≤ n): those whose number minus one
+// leaves k − 1 when divided by n.
+std::vector<CaseRow> ShardOf(std::vector<CaseRow> rows, long k, long n);
+
+}  // namespace pelorin::study

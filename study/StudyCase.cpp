@@ -1,0 +1,267 @@
+#include "StudyCase.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+#include "Engines.h"
+#include "FileSystem.h"
+#include "NumberFormat.h"
+#include "ReportContents.h"
+#include "RunError.h"
+
+namespace pelorin::study {
+
+namespace {
+
+std::string Lowered(std::string text) {
+    for (char& ch : text) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return text;
+}
+
+std::optional<CalcAim> AimOfText(const std::string& text) {
+    const std::string aim = Lowered(text);
+    if (aim == "spa" || aim == "spacing") return CalcAim::Spacing;
+    if (aim == "dis" || aim == "discharge") return CalcAim::Discharge;
+    if (aim == "hyd" || aim == "depth") return CalcAim::WaterTableDepth;
+    if (aim == "con" || aim == "conductivity") return CalcAim::Conductivity;
+    return std::nullopt;
+}
+
+std::optional<CalcMethod> MethodOfText(const std::string& text, CalcAim aim) {
+    const std::string method = Lowered(text);
+    if (method == "ene" || method == "energy") return CalcMethod::EnergyBalance;
+    if (method == "dar" || method == "darcy") return CalcMethod::Darcy;
+    if (method.empty() && aim == CalcAim::WaterTableDepth) return CalcMethod::EnergyBalance;
+    return std::nullopt;
+}
+
+// A number as a table gives it: '.' decimals, or ',' in a ';' table; finite.
+std::optional<double> NumberOfText(std::string text, bool commaDecimals) {
+    if (commaDecimals && text.find('.') == std::string::npos)
+        std::replace(text.begin(), text.end(), ',', '.');
+    if (!text.empty() && text.front() == '+') text.erase(0, 1);
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || ptr != end || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string joined;
+    for (std::string line : lines) {
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
+        const std::size_t first = line.find_first_not_of(' ');
+        if (first == std::string::npos) continue;
+        if (!joined.empty()) joined += " | ";
+        joined += line.substr(first);
+    }
+    return joined;
+}
+
+// The run's messages are kept for the result's message column; the stop flag
+// is the one the whole study shares.
+class CaseSink : public RunSink {
+  public:
+    explicit CaseSink(const std::atomic<bool>& stop) : stop_(stop) {}
+    void AddProgressLine(const std::string&) override {}
+    void ShowMessage(const std::string& message) override { messages.push_back(message); }
+    bool StopRequested() override { return stop_.load(std::memory_order_relaxed); }
+    std::vector<std::string> messages;
+
+  private:
+    const std::atomic<bool>& stop_;
+};
+
+bool LabelSays(const std::string& label, const char* what, const char* method) {
+    return label.find(what) != std::string::npos && label.find(method) != std::string::npos;
+}
+
+void TakeResults(const ReportContents& report, CalcAim aim, CalcMethod method, CaseResult& result) {
+    for (const auto& group : report.ResultGroups) {
+        for (const ReportLabelledValue& line : group) {
+            if (LabelSays(line.Label, "hydr. head", "(Darcy")) result.HeadDarcy = line.Value;
+            if (LabelSays(line.Label, "hydr. head", "(energy")) result.HeadEnergy = line.Value;
+            if (LabelSays(line.Label, "W.T. depth", "(Darcy")) result.DepthDarcy = line.Value;
+            if (LabelSays(line.Label, "W.T. depth", "(energy")) result.DepthEnergy = line.Value;
+        }
+    }
+    if (aim == CalcAim::WaterTableDepth) {
+        result.Result = method == CalcMethod::Darcy ? result.DepthDarcy : result.DepthEnergy;
+    } else if (!report.ResultGroups.empty() && !report.ResultGroups.front().empty()) {
+        result.Result = report.ResultGroups.front().front().Value;
+    }
+}
+
+// Removes what a run left in a folder that is not the user's.
+void RemoveCaseFiles(const std::string& folder, const std::string& name) {
+    for (const char* extension : {".inp", ".out", ".lst"})
+        RemoveEntry(folder + "/" + name + extension);
+}
+
+std::string Quoted(const std::string& field) {
+    if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
+    std::string quoted = "\"";
+    for (char ch : field) {
+        if (ch == '"') quoted += '"';
+        quoted += ch;
+    }
+    return quoted + "\"";
+}
+
+}  // namespace
+
+std::string CaseNameProblem(const std::string& name) {
+    if (name.empty()) return "the name is empty";
+    if (name == "." || name == "..") return "the name " + name + " is not a file name";
+    if (name.find('/') != std::string::npos) return "the name " + name + " holds a '/'";
+    if (std::any_of(name.begin(), name.end(),
+                    [](char ch) { return static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F; }))
+        return "the name holds a control character";
+    return {};
+}
+
+PreparedCase PrepareCase(const CaseRow& row) {
+    PreparedCase prepared;
+    if (!row.Defect.empty()) return {row.Defect, {}};
+    if (std::string problem = CaseNameProblem(row.Name); !problem.empty()) return {problem, {}};
+    const std::optional<CalcAim> aim = AimOfText(row.Aim);
+    if (!aim) return {"unknown aim \"" + row.Aim + "\" (Spa, Dis, Hyd or Con)", {}};
+    const std::optional<CalcMethod> method = MethodOfText(row.Method, *aim);
+    if (!method) return {"unknown method \"" + row.Method + "\" (Ene or Dar)", {}};
+    InputCase& input = prepared.Input;
+    input.Title1 = row.Title1;
+    input.Title2 = row.Title2;
+    input.AimCode = AimCodeOf(*aim);
+    input.MethodCode = MethodCodeOf(*method);
+    input.Values.assign(kInputValueCount, 0.0);
+    const AimLayout& layout = LayoutOf(*aim);
+    for (int position = 0; position < kFilePositions; ++position) {
+        const std::optional<Quantity> q = layout.file[static_cast<std::size_t>(position)];
+        if (!q) continue;
+        const std::string& text = row.Values[static_cast<std::size_t>(*q)];
+        const char* symbol = TextsOf(*q).symbol;
+        if (text.empty()) return {std::string("missing value of ") + symbol, {}};
+        const std::optional<double> value = NumberOfText(text, row.CommaDecimals);
+        if (!value) return {std::string("value of ") + symbol + " is not a number: " + text, {}};
+        input.Values[static_cast<std::size_t>(position)] = *value;
+    }
+    return prepared;
+}
+
+bool RunCase(const CaseRow& row, const CaseRunOptions& options, const std::atomic<bool>& stop,
+             CaseResult& result) {
+    const auto start = std::chrono::steady_clock::now();
+    result = CaseResult{};
+    result.Row = row.Row;
+    result.Name = row.Name;
+    result.Aim = row.Aim;
+    result.Method = row.Method;
+    result.Values = row.Values;
+    const auto finish = [&](CaseStatus status, std::string message) {
+        result.Status = status;
+        result.Message = std::move(message);
+        result.Seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return true;
+    };
+    const PreparedCase prepared = PrepareCase(row);
+    if (!prepared.Problem.empty()) return finish(CaseStatus::Failed, prepared.Problem);
+
+    const InputCase& input = prepared.Input;
+    const CalcAim aim = *AimFromCode(input.AimCode);
+    result.Aim = input.AimCode;
+    result.Method = input.MethodCode;
+    result.Values = {};
+    const AimLayout& layout = LayoutOf(aim);
+    for (int position = 0; position < kFilePositions; ++position) {
+        if (const std::optional<Quantity> q = layout.file[static_cast<std::size_t>(position)]) {
+            result.Values[static_cast<std::size_t>(*q)] =
+                FormatFixed(input.Values[static_cast<std::size_t>(position)], 0,
+                            InputDecimals(position + 1, input.AimCode));
+        }
+    }
+
+    const std::string inputName = row.Name + ".inp";
+    const FileWriteResult written = WriteInputFile(inputName, input, options.Folder);
+    if (written.Status != FileStatus::Ok) return finish(CaseStatus::Failed, written.Message);
+
+    RunRequest request;
+    request.InputFile = inputName;
+    request.Folder = options.Folder;
+    request.Title1 = input.Title1;
+    request.Title2 = input.Title2;
+    request.Aim = aim;
+    request.Method = MethodFromCode(input.MethodCode);
+    request.ErrorListFile = options.Folder + "/" + row.Name + ".lst";
+    request.Threads = options.Threads;
+    CaseSink sink(stop);
+    bool finished = true;
+    try {
+        const RunOutcome outcome = RunCalculation(request, sink);
+        if (outcome.Refused) {
+            finish(CaseStatus::Refused, Joined(outcome.ErrorList));
+        } else {
+            const ReportContents report = ReadReportContents(outcome.ReportFile);
+            if (report.Status != FileStatus::Ok) {
+                finish(CaseStatus::Failed, report.Message);
+            } else {
+                TakeResults(report, aim, request.Method, result);
+                finish(CaseStatus::Ok, Joined(sink.messages));
+            }
+        }
+    } catch (const RunError& error) {
+        if (error.Kind() == Fault::Cancelled && stop.load()) {
+            finished = false;
+        } else {
+            finish(CaseStatus::Failed, Joined({error.what()}));
+        }
+    } catch (const std::exception& error) {
+        finish(CaseStatus::Failed, error.what());
+    }
+    if (!options.KeepFiles) RemoveCaseFiles(options.Folder, row.Name);
+    return finished;
+}
+
+const char* StatusText(CaseStatus status) {
+    switch (status) {
+        case CaseStatus::Ok: return "ok";
+        case CaseStatus::Refused: return "refused";
+        case CaseStatus::Failed: return "failed";
+    }
+    return "failed";
+}
+
+std::string ResultsHeaderLine() {
+    std::string line = "row,name,aim,method";
+    for (int q = 0; q < kQuantityCount; ++q)
+        line += std::string(",") + TextsOf(static_cast<Quantity>(q)).symbol;
+    return line +
+           ",status,result,head_darcy,head_energy,depth_darcy,depth_energy,message,seconds\n";
+}
+
+std::string ResultLine(const CaseResult& result) {
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.3f", result.Seconds);
+    std::vector<std::string> fields{std::to_string(result.Row), Quoted(result.Name),
+                                    Quoted(result.Aim), Quoted(result.Method)};
+    for (const std::string& value : result.Values) fields.push_back(Quoted(value));
+    for (std::string field : {std::string(StatusText(result.Status)), result.Result,
+                              result.HeadDarcy, result.HeadEnergy, result.DepthDarcy,
+                              result.DepthEnergy, Quoted(result.Message), std::string(seconds)})
+        fields.push_back(std::move(field));
+    std::string line;
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+        if (k > 0) line += ',';
+        line += fields[k];
+    }
+    line += '\n';
+    return line;
+}
+
+}  // namespace pelorin::study
