@@ -52,6 +52,12 @@ std::optional<double> NumberOfText(std::string text, bool commaDecimals) {
     return value;
 }
 
+std::string OneLine(std::string text) {
+    std::erase(text, '\r');
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
+}
+
 std::string Joined(const std::vector<std::string>& lines) {
     std::string joined;
     for (std::string line : lines) {
@@ -135,8 +141,9 @@ PreparedCase PrepareCase(const CaseRow& row) {
     const std::optional<CalcMethod> method = MethodOfText(row.Method, *aim);
     if (!method) return {"unknown method \"" + row.Method + "\" (Ene or Dar)", {}};
     InputCase& input = prepared.Input;
-    input.Title1 = row.Title1;
-    input.Title2 = row.Title2;
+    // A title is one line of the input file: a cell's line breaks become blanks.
+    input.Title1 = OneLine(row.Title1);
+    input.Title2 = OneLine(row.Title2);
     input.AimCode = AimCodeOf(*aim);
     input.MethodCode = MethodCodeOf(*method);
     input.Values.assign(kInputValueCount, 0.0);
