@@ -18,8 +18,10 @@
 #include "InputFile.h"
 #include "StudyRunner.h"
 #include "Sweep.h"
+#include "SweepChart.h"
 #ifdef PELORIN_WITH_STUDY_CHART
-#include "StudyChart.h"
+#include "HeadlessGui.h"
+#include "SweepChartFile.h"
 #endif
 
 namespace pelorin::cli {
@@ -198,7 +200,7 @@ int RunRowsToResults(const std::vector<study::CaseRow>& rows, int jobs,
     bool written = true;
     study::StudyOutcome outcome;
     {
-        SignalsStopStudy signals(control.Stop);
+        SignalsStopStudy stopBySignal(control.Stop);
         ProgressReport progress(control);
         outcome = study::RunStudy(rows, options, control, [&](const CaseResult& result) {
             written = output.Write(study::ResultLine(result)) && written;
@@ -272,17 +274,20 @@ int RunSweepCommand(const SweepOptions& options) {
         std::cerr << "pelorin-cli sweep: " << plan.Problem << '\n';
         return 2;
     }
-#ifdef PELORIN_WITH_STUDY_CHART
-    study::ChartData chart = study::ChartDataFor(plan, variations);
-    const auto collect = [&](const CaseResult& result) { study::AddToChart(chart, result); };
-#else
-    const study::ResultHandler collect;
+#ifndef PELORIN_WITH_STUDY_CHART
+    if (!options.ChartFile.empty()) {
+        std::cerr << "pelorin-cli sweep: this build draws no charts (it has no Qt)\n";
+        return 2;
+    }
 #endif
-    int status = RunRowsToResults(plan.Rows, options.Jobs, {}, options.OutFile,
-                                  options.ChartFile.empty() ? study::ResultHandler{} : collect);
+    study::SweepChart chart = study::ChartFor(input.Case, plan, variations, options.BothMethods);
+    int status =
+        RunRowsToResults(plan.Rows, options.Jobs, {}, options.OutFile,
+                         [&](const CaseResult& result) { study::AddToChart(chart, result); });
 #ifdef PELORIN_WITH_STUDY_CHART
     if (!options.ChartFile.empty()) {
-        if (const std::string problem = study::WriteChart(chart, options.ChartFile);
+        const auto gui = graph::StartHeadlessGui();
+        if (const std::string problem = study::WriteSweepChart(chart, options.ChartFile);
             !problem.empty()) {
             std::cerr << options.ChartFile << ": " << problem << '\n';
             status = 2;

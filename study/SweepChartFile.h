@@ -1,0 +1,26 @@
+#pragma once
+
+// A sweep's chart drawn with QPainter: axes with round ticks, one coloured line
+// with its markers per method and value of the second quantity, and a legend;
+// written as PNG or SVG.
+
+#include <QPainter>
+#include <QSize>
+#include <string>
+
+#include "SweepChart.h"
+
+namespace pelorin::study {
+
+inline constexpr int kChartWidth = 800;
+inline constexpr int kChartHeight = 560;
+
+// Paints the chart into the rectangle (0, 0, size) of the painter's device.
+void PaintSweepChart(QPainter& painter, const SweepChart& chart, QSize size);
+
+// Writes the chart as SVG when the name ends in ".svg" (any case), else as
+// PNG, through the program's one file writer. The error text, or empty when
+// written. Needs a QGuiApplication (for the fonts).
+std::string WriteSweepChart(const SweepChart& chart, const std::string& fileName);
+
+}  // namespace pelorin::study
