@@ -338,11 +338,17 @@ TEST(Sweep, TheTableHoldsTheNumbersOfTheSingleRunOfEachCombination) {
     fs::copy_file(test::SourceDir() / "Data" / "spacing-energy-pipe.inp", dir.File("base.inp"));
     const test::CliResult sweep =
         RunCli({"sweep", "base.inp", "--vary", "R=0.005:0.009:0.002", "--vary", "Dm=0.5,0.7",
-                "--methods", "both", "--out", "table.csv"},
+                "--methods", "both", "--out", "table.csv", "--chart", "chart.svg"},
                dir.Path());
     ASSERT_EQ(sweep.exitCode, 0) << sweep.err;
     const std::vector<Row> rows = ResultRows(ReadFile(dir.Path() / "table.csv"));
     ASSERT_EQ(rows.size(), 12u);
+    // The chart has a line per method and value of Dm, named in its legend.
+    const std::string chart = ReadFile(dir.Path() / "chart.svg");
+    for (const char* label :
+         {"Energy balance, Dm = 0.5", "Energy balance, Dm = 0.7", "Darcy, Dm = 0.5",
+          "Darcy, Dm = 0.7", "R (m/day)", "Drain spacing (m)"})
+        EXPECT_NE(chart.find(label), std::string::npos) << label;
     const InputCase base = ReadInputFile(dir.File("base.inp")).Case;
     std::size_t k = 0;
     for (const char* method : {"Ene", "Dar"}) {
@@ -367,6 +373,16 @@ TEST(Sweep, TheTableHoldsTheNumbersOfTheSingleRunOfEachCombination) {
             }
         }
     }
+}
+
+TEST(Sweep, APngChartIsAPicture) {
+    TempDir dir;
+    fs::copy_file(test::SourceDir() / "Data" / "depth-pipe.inp", dir.File("d.inp"));
+    const test::CliResult sweep =
+        RunCli({"sweep", "d.inp", "--vary", "S=10:30:10", "--chart", "d.png"}, dir.Path());
+    ASSERT_EQ(sweep.exitCode, 0) << sweep.err;
+    EXPECT_EQ(ResultRows(sweep.out).size(), 3u);
+    EXPECT_TRUE(ReadFile(dir.Path() / "d.png").starts_with("\x89PNG\r\n"));
 }
 
 TEST(Sweep, BadVariationsAreRefusedBeforeAnyRun) {
