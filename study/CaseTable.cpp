@@ -16,6 +16,9 @@ namespace {
 
 enum class Column { Name, Title1, Title2, Aim, Method, Value, Unknown };
 
+// The columns that hold texts come first, then one for each quantity.
+constexpr std::size_t kValueSlots = static_cast<std::size_t>(Column::Value);
+
 struct ColumnRole {
     Column column = Column::Unknown;
     Quantity quantity = Quantity::R;
@@ -69,13 +72,13 @@ class TableBuilder {
     }
 
     void TakeHeader() {
-        std::vector<bool> seen(16, false);
+        std::vector<bool> seen(kValueSlots + kQuantityCount, false);
         for (const std::string& field : fields_) {
             const ColumnRole role = RoleOf(field);
             roles_.push_back(role);
             if (role.column == Column::Unknown) continue;
             const std::size_t slot = role.column == Column::Value
-                                         ? 5 + static_cast<std::size_t>(role.quantity)
+                                         ? kValueSlots + static_cast<std::size_t>(role.quantity)
                                          : static_cast<std::size_t>(role.column);
             if (seen[slot]) Refuse("the header names the column " + field + " twice.");
             seen[slot] = true;

@@ -53,8 +53,8 @@ StudyOutcome RunStudy(const std::vector<CaseRow>& rows, const StudyOptions& opti
                     std::string("no temporary folder for the cases: ") + std::strerror(error), 0};
         }
     }
-    const int cases = static_cast<int>(std::min<std::size_t>(rows.size(), 1 << 20));
-    const int jobs = std::max(1, std::min(options.Jobs, std::max(cases, 1)));
+    const long cases = static_cast<long>(rows.size());
+    const int jobs = static_cast<int>(std::clamp<long>(options.Jobs, 1, std::max(cases, 1L)));
     caseOptions.Threads =
         cases > 0 && cases < options.Cores ? std::max(1, options.Cores / jobs) : 1;
 

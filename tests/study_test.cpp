@@ -322,8 +322,9 @@ TEST(Batch, SemicolonTablesWithCommaDecimalsAndAByteOrderMarkReadAsCommaTables) 
 }
 
 TEST(Batch, ATableThatCannotBeReadStopsBeforeAnyRow) {
-    for (const std::string& table : {std::string(""), std::string("title1,method,R\nx,Ene,1\n"),
-                                     std::string("name,aim,R\na,Spa,\"unclosed\n")}) {
+    for (const std::string& table :
+         {std::string(""), std::string("title1,method,R\nx,Ene,1\n"),
+          std::string("name,aim,R\na,Spa,\"unclosed\n"), std::string("name,aim,S,Kb1, s\n")}) {
         TempDir dir;
         WriteFile(dir.File("cases.csv"), table);
         const test::CliResult run = RunCli({"batch", "cases.csv"}, dir.Path());
