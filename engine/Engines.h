@@ -38,16 +38,16 @@ int DefaultThreads();
 // engine run. The one dispatcher of both programs.
 struct RunRequest {
     std::string InputFile;
-    // The folder the input file's name is relative to (empty: the current
-    // folder): the report is written there and names the files as a run inside
-    // that folder would. The error list's name is taken as it is.
-    std::string Folder;
     std::string Title1;
     std::string Title2;
     CalcAim Aim = CalcAim::Spacing;
     CalcMethod Method = CalcMethod::EnergyBalance;
     std::string ErrorListFile = kErrorListFile;
     int Threads = 1;  // how many threads the engine's searches may use
+    // The folder the input file's name is relative to (empty: the current
+    // folder): the report is written there and names the files as a run inside
+    // that folder would. The error list's name is taken as it is.
+    std::string Folder = {};
 };
 
 struct RunOutcome {
