@@ -138,6 +138,9 @@ void TInputSheet::BuildButtons() {
         Button(this, QStringLiteral("&Save/Run"), QRect(472, 470, 98, 25), "Filesave_Button", 16);
     Fileopen_Button =
         Button(this, QStringLiteral("Open input"), QRect(584, 470, 108, 25), "Fileopen_Button", 16);
+    DesignStudy_Button =
+        Button(this, QStringLiteral("Design study"), QRect(96, 470, 100, 25), "DesignStudy_Button");
+    DesignStudy_Button->setToolTip(QStringLiteral("Run this case over ranges of its quantities"));
     connect(RechargeButton, &QPushButton::clicked, this, &TInputSheet::RechargeButtonClick);
     connect(HelpButton, &QPushButton::clicked, this, &TInputSheet::HelpButtonClick);
     connect(FigureButton1, &QPushButton::clicked, this, &TInputSheet::FigureButton1Click);

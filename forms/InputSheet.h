@@ -52,6 +52,7 @@ class TInputSheet : public QWidget {
     QPushButton* FigureButton1;
     QPushButton* Filesave_Button;
     QPushButton* Fileopen_Button;
+    QPushButton* DesignStudy_Button;  // opens the design study on this case
 
     // Event handlers.
     void Input_TabSheetShow();

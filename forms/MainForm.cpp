@@ -16,6 +16,7 @@
 
 #include "PelorinUtils.h"
 #include "Pictures.h"
+#include "QtText.h"
 #include "QtUserDialogs.h"
 
 namespace pelorin {
@@ -97,6 +98,9 @@ void TMainForm::BuildActions() {
     FileExit = MakeAction(this, "FileExit1", QStringLiteral("ProgramE&xit"),
                           QKeySequence(QStringLiteral("Ctrl+Q")),
                           QStringLiteral("Exit|Quit the application"));
+    DesignStudy = MakeAction(this, "DesignStudy", QStringLiteral("&Design study\u2026"),
+                             QKeySequence(QStringLiteral("Ctrl+D")),
+                             QStringLiteral("Run the case over ranges of its quantities"));
     EditCut =
         MakeAction(this, "EditCut1", QStringLiteral("Cu&t"), QKeySequence(QStringLiteral("Ctrl+X")),
                    QStringLiteral("Cut|Cuts the selection and puts it on the Clipboard"));
@@ -158,6 +162,10 @@ void TMainForm::BuildSheets() {
         dm_, dialogs_, *this, Flags, *Input_TabSheet, *Output_TabSheet, SavedDecimalSeparator,
         [this](bool locked) { SetRunLock(locked); }, this);
     connect(InputOpen, &QAction::triggered, Input_TabSheet, &TInputSheet::InputOpenExecute);
+    DesignStudy_Window = new TDesignStudyWindow(dialogs_, this);
+    connect(DesignStudy, &QAction::triggered, this, &TMainForm::DesignStudyExecute);
+    connect(Input_TabSheet->DesignStudy_Button, &QPushButton::clicked, DesignStudy,
+            &QAction::trigger);
     connect(InputSave, &QAction::triggered, SaveRun, &TSaveRun::InputSaveExecute);
     connect(OutputOpen, &QAction::triggered, Output_TabSheet, &TOutputSheet::OutputOpenExecute);
     connect(SheetTabs, &QTabWidget::currentChanged, this, &TMainForm::SheetTabsChange);
@@ -198,6 +206,8 @@ void TMainForm::BuildGraphicsSheet() {
 void TMainForm::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     file->addActions({InputOpen, InputSave, OutputOpen, GraphOpen, SaveAsPdf, FilePrint, FileExit});
+    QMenu* study = menuBar()->addMenu(QStringLiteral("&Study"));
+    study->addAction(DesignStudy);
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->addActions({EditCut, EditCopy, EditPaste, EditDelete});
 }
@@ -232,7 +242,39 @@ void TMainForm::EndProgram(bool askAboutRun) {
             return;
         }
     }
+    // A study under way stops before the program ends.
+    DesignStudy_Window->StopAndWait();
     LeaveEventLoop();
+}
+
+// The study starts from the sheet's case as Save/Run would take it: numbers
+// that are numbers and pass the plausibility checks.
+void TMainForm::DesignStudyExecute() {
+    if (!DesignStudy_Window->Running()) {
+        const TInputSheet& sheet = *Input_TabSheet;
+        InputCase base;
+        base.Title1 =
+            ToFileText(sheet.Title1_Edit->text().normalized(QString::NormalizationForm_C));
+        base.Title2 =
+            ToFileText(sheet.Title2_Edit->text().normalized(QString::NormalizationForm_C));
+        base.AimCode = AimCodeOf(sheet.SelectedAim());
+        try {
+            base.Values =
+                ValuesFromRows(sheet.SelectedAim(), sheet.RowTexts(), SavedDecimalSeparator);
+        } catch (const ConversionError&) {
+            dialogs_.ShowMessage(QStringLiteral("There are invalid entries"));
+            return;
+        }
+        if (const auto refusal = ValidateInput(base)) {
+            dialogs_.ShowMessage(FromFileText(*refusal));
+            return;
+        }
+        base.MethodCode = MethodCodeOf(sheet.RunMethod());
+        DesignStudy_Window->SetCase(base);
+    }
+    DesignStudy_Window->show();
+    DesignStudy_Window->raise();
+    DesignStudy_Window->activateWindow();
 }
 
 // QCoreApplication::exit and not quit: quit would first ask every window to

@@ -7,6 +7,7 @@
 #include "BaseForm.h"
 #include "CompanionWindows.h"
 #include "DesignSheetOutput.h"
+#include "DesignStudyWindow.h"
 #include "InputSheet.h"
 #include "IntroSheet.h"
 #include "OutputSheet.h"
@@ -52,6 +53,7 @@ class TMainForm : public TBaseForm, public TSheetHost {
 #endif
     TSaveRun* SaveRun;
     TDesignSheetOutput* DesignSheetOutput;
+    TDesignStudyWindow* DesignStudy_Window;
 
     QAction* InputOpen;
     QAction* InputSave;
@@ -60,6 +62,7 @@ class TMainForm : public TBaseForm, public TSheetHost {
     QAction* SaveAsPdf;
     QAction* FilePrint;
     QAction* FileExit;
+    QAction* DesignStudy;
     QAction* EditCut;
     QAction* EditCopy;
     QAction* EditPaste;
@@ -95,6 +98,8 @@ class TMainForm : public TBaseForm, public TSheetHost {
     // cancelled, after the question when `askAboutRun`; the program then ends
     // as soon as the run has stopped.
     void EndProgram(bool askAboutRun = true);
+    // Opens the design study window on the Input sheet's case.
+    void DesignStudyExecute();
 
   protected:
     void showEvent(QShowEvent* event) override;    // FormShow
