@@ -186,8 +186,9 @@ void TDesignStudyWindow::FillQuantities() {
     if (aim)
         for (const std::optional<Quantity>& q : LayoutOf(*aim).file) {
             if (!q) continue;
-            const QString caption = QuantityCaption(*q) + QStringLiteral("  ") +
-                                    QString::fromLatin1(TextsOf(*q).sheetLabel).simplified();
+            // The sheet's caption without its closing colon.
+            QString caption = QString::fromLatin1(TextsOf(*q).sheetLabel).simplified();
+            if (caption.endsWith(QStringLiteral(" :"))) caption.chop(2);
             for (QComboBox* box : Quantity_Boxes) box->addItem(caption, static_cast<int>(*q));
         }
     Quantity_Boxes[0]->setCurrentIndex(0);

@@ -206,10 +206,10 @@ void TMainForm::BuildGraphicsSheet() {
 void TMainForm::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     file->addActions({InputOpen, InputSave, OutputOpen, GraphOpen, SaveAsPdf, FilePrint, FileExit});
-    QMenu* study = menuBar()->addMenu(QStringLiteral("&Study"));
-    study->addAction(DesignStudy);
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->addActions({EditCut, EditCopy, EditPaste, EditDelete});
+    QMenu* study = menuBar()->addMenu(QStringLiteral("&Study"));
+    study->addAction(DesignStudy);
 }
 
 void TMainForm::PlaceWindow() {

@@ -15,7 +15,7 @@ constexpr double kLeftMargin = 70;
 constexpr double kRightMargin = 20;
 constexpr double kTopMargin = 20;
 constexpr double kBottomMargin = 50;
-constexpr double kLegendWidth = 170;
+constexpr double kLegendWidth = 220;
 constexpr double kHoverDistance = 8;
 constexpr int kTicks = 5;
 
@@ -31,7 +31,24 @@ void Widen(double& low, double& high) {
     }
 }
 
-QString Tick(double value) { return QString::number(value, 'g', 4); }
+// A round step for about kTicks intervals: 1, 2 or 5 times a power of ten.
+double RoundStep(double span) {
+    const double rough = span / kTicks;
+    const double power = std::pow(10, std::floor(std::log10(rough)));
+    for (double factor : {1.0, 2.0, 5.0})
+        if (factor * power >= rough) return factor * power;
+    return 10 * power;
+}
+
+// The range widened to whole steps, so that the ticks fall on round numbers.
+double RoundRange(double& low, double& high) {
+    const double step = RoundStep(high - low);
+    low = std::floor(low / step + 1e-9) * step;
+    high = std::ceil(high / step - 1e-9) * step;
+    return step;
+}
+
+QString Tick(double value) { return QString::number(value, 'g', 6); }
 
 }  // namespace
 
@@ -54,6 +71,8 @@ StudyChartFrame::StudyChartFrame(const StudyChartModel& model, const QRectF& are
         }
     Widen(xLow, xHigh);
     Widen(yLow, yHigh);
+    xStep_ = RoundRange(xLow, xHigh);
+    yStep_ = RoundRange(yLow, yHigh);
     xLow_ = xLow;
     xHigh_ = xHigh;
     yLow_ = yLow;
@@ -80,18 +99,27 @@ void PaintStudyChart(QPainter& painter, const QRectF& area, const StudyChartMode
     painter.setPen(QPen(Qt::black, 1));
     painter.drawRect(plot);
     const QFontMetricsF metrics(painter.font());
-    for (int i = 0; i <= kTicks; ++i) {
-        const double x = frame.XLow() + (frame.XHigh() - frame.XLow()) * i / kTicks;
-        const double y = frame.YLow() + (frame.YHigh() - frame.YLow()) * i / kTicks;
-        const QPointF atX = frame.Place(x, frame.YLow());
-        const QPointF atY = frame.Place(frame.XLow(), y);
+    // Ticks are counted, not summed, so that rounding never adds or drops one.
+    const int xTicks =
+        static_cast<int>(std::lround((frame.XHigh() - frame.XLow()) / frame.XStep()));
+    const int yTicks =
+        static_cast<int>(std::lround((frame.YHigh() - frame.YLow()) / frame.YStep()));
+    for (int i = 0; i <= xTicks; ++i) {
+        const double x = frame.XLow() + i * frame.XStep();
+        const QPointF at = frame.Place(x, frame.YLow());
         painter.setPen(QPen(QColor(225, 225, 225), 1));
-        painter.drawLine(QPointF(atX.x(), plot.top()), QPointF(atX.x(), plot.bottom()));
-        painter.drawLine(QPointF(plot.left(), atY.y()), QPointF(plot.right(), atY.y()));
+        painter.drawLine(QPointF(at.x(), plot.top()), QPointF(at.x(), plot.bottom()));
         painter.setPen(Qt::black);
-        painter.drawText(QRectF(atX.x() - 40, plot.bottom() + 4, 80, metrics.height()),
+        painter.drawText(QRectF(at.x() - 40, plot.bottom() + 4, 80, metrics.height()),
                          Qt::AlignHCenter | Qt::AlignTop, Tick(x));
-        painter.drawText(QRectF(plot.left() - kLeftMargin, atY.y() - metrics.height() / 2,
+    }
+    for (int i = 0; i <= yTicks; ++i) {
+        const double y = frame.YLow() + i * frame.YStep();
+        const QPointF at = frame.Place(frame.XLow(), y);
+        painter.setPen(QPen(QColor(225, 225, 225), 1));
+        painter.drawLine(QPointF(plot.left(), at.y()), QPointF(plot.right(), at.y()));
+        painter.setPen(Qt::black);
+        painter.drawText(QRectF(plot.left() - kLeftMargin, at.y() - metrics.height() / 2,
                                 kLeftMargin - 6, metrics.height()),
                          Qt::AlignRight | Qt::AlignVCenter, Tick(y));
     }

@@ -39,10 +39,13 @@ class StudyChartFrame {
     double XHigh() const { return xHigh_; }
     double YLow() const { return yLow_; }
     double YHigh() const { return yHigh_; }
+    double XStep() const { return xStep_; }  // between ticks
+    double YStep() const { return yStep_; }
 
   private:
     QRectF plot_;
     double xLow_ = 0, xHigh_ = 1, yLow_ = 0, yHigh_ = 1;
+    double xStep_ = 1, yStep_ = 1;
 };
 
 // Draws the chart into `area`: frame, ticks, captions, lines and a legend.

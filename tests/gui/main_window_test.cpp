@@ -115,6 +115,9 @@ void MainWindowTest::actionsAndMenus() {
          "Copies the selection and puts it on the Clipboard"},
         {w.EditPaste, "&Paste", "Ctrl+V", "Paste", "Inserts Clipboard contents"},
         {w.EditDelete, "&Delete", "Del", "Delete", "Erases the selection"},
+        {w.DesignStudy, "&Design study\u2026", "Ctrl+D",
+         "Run the case over ranges of its quantities",
+         "Run the case over ranges of its quantities"},
     };
     for (const Expected& e : expected) {
         QCOMPARE(e.action->text(), QString::fromUtf8(e.caption));
@@ -123,9 +126,11 @@ void MainWindowTest::actionsAndMenus() {
         QCOMPARE(e.action->statusTip(), QString::fromLatin1(e.status));
     }
     const QList<QAction*> menus = w.menuBar()->actions();
-    QCOMPARE(menus.size(), 2);
+    QCOMPARE(menus.size(), 3);
     QCOMPARE(menus[0]->text(), QStringLiteral("File"));
     QCOMPARE(menus[1]->text(), QStringLiteral("&Edit"));
+    QCOMPARE(menus[2]->text(), QStringLiteral("&Study"));
+    QCOMPARE(menus[2]->menu()->actions(), QList<QAction*>({w.DesignStudy}));
     QCOMPARE(menus[0]->menu()->actions(),
              QList<QAction*>({w.InputOpen, w.InputSave, w.OutputOpen, w.GraphOpen, w.SaveAsPdf,
                               w.FilePrint, w.FileExit}));
