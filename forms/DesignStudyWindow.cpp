@@ -79,6 +79,11 @@ QString WriteWhole(const QString& fileName, std::string_view bytes) {
     return error == 0 ? QString() : FromFileText(FileFault(error).what());
 }
 
+bool SameCase(const InputCase& a, const InputCase& b) {
+    return a.Title1 == b.Title1 && a.Title2 == b.Title2 && a.AimCode == b.AimCode &&
+           a.MethodCode == b.MethodCode && a.Values == b.Values;
+}
+
 }  // namespace
 
 TDesignStudyWindow::TDesignStudyWindow(UserDialogs& dialogs, QWidget* parent)
@@ -166,8 +171,16 @@ void TDesignStudyWindow::BuildControls() {
 }
 
 void TDesignStudyWindow::SetCase(const InputCase& base) {
-    if (Running()) return;
+    // The same case again keeps the choices and results shown.
+    if (Running() || SameCase(base, base_)) return;
     base_ = base;
+    results_.clear();
+    varied_.clear();
+    SetUpTable();
+    Chart->SetModel(ChartOfResults());
+    Status_Label->clear();
+    Progress_Bar->setValue(0);
+    SetRunning(false);
     const std::optional<CalcAim> aim = AimFromCode(base_.AimCode);
     Case_Label->setText(
         QStringLiteral("Case: %1 / %2\nAim: %3, method: %4")

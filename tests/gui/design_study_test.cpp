@@ -93,6 +93,7 @@ class DesignStudyTest : public QObject {
     void completedStudyAgreesWithSingleRunsAndSaves();
     void cancelledStudyKeepsItsFirstResultsOnly();
     void closingTheWindowStopsTheStudy();
+    void endingTheProgramStopsTheStudy();
 
   private:
     TDesignStudyWindow& OpenStudy(Harness& h) {
@@ -182,6 +183,11 @@ void DesignStudyTest::completedStudyAgreesWithSingleRunsAndSaves() {
     QCOMPARE(combinations.size(), std::size_t{12});
     QVERIFY(combinations.count(QStringLiteral("Ene 0.0080 4.500")) == 1);
 
+    // Opened again on the same case, the window keeps its study.
+    h.Window().DesignStudy->trigger();
+    QCOMPARE(window.Results_Table->rowCount(), 12);
+    QCOMPARE(window.Range_Edits[1]->text(), QStringLiteral("3.5,4.5"));
+
     // The chart: one line per method and value of D2, each through every R;
     // resting on a point tells its values.
     const StudyChartModel& chart = window.Chart->Model();
@@ -263,6 +269,17 @@ void DesignStudyTest::closingTheWindowStopsTheStudy() {
     QVERIFY(window.close());
     QVERIFY(!window.Running());
     QVERIFY(!window.isVisible());
+}
+
+void DesignStudyTest::endingTheProgramStopsTheStudy() {
+    Harness h;
+    TDesignStudyWindow& window = OpenStudy(h);
+    AskForALongStudy(window);
+    QTest::mouseClick(window.Run_Button, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(window.Results_Table->rowCount() > 0, kStudyTimeout);
+    h.Window().EndProgram();
+    QVERIFY(!window.Running());
+    QVERIFY(window.Results_Table->rowCount() < 191 * 13 * 2);
 }
 
 QTEST_MAIN(DesignStudyTest)
