@@ -269,16 +269,27 @@ void TDesignStudyWindow::StartStudy(std::vector<study::CaseRow> rows) {
     ShowProgress();
     progressTimer_.start();
     study::StudyControl* control = control_.get();
-    worker_ = std::thread([this, control, rows = std::move(rows)] {
+    // What a study hands over reaches the window through its event loop; what
+    // arrives from an earlier study (stopped by closing the window) is dropped.
+    const int number = ++studyNumber_;
+    worker_ = std::thread([this, control, number, rows = std::move(rows)] {
         study::StudyOptions options;
         options.Jobs = options.Cores = std::max(1u, std::thread::hardware_concurrency());
-        const study::StudyOutcome outcome =
-            study::RunStudy(rows, options, *control, [this](const study::CaseResult& result) {
+        const study::StudyOutcome outcome = study::RunStudy(
+            rows, options, *control, [this, number](const study::CaseResult& result) {
                 QMetaObject::invokeMethod(
-                    this, [this, result] { AddResult(result); }, Qt::QueuedConnection);
+                    this,
+                    [this, number, result] {
+                        if (number == studyNumber_) AddResult(result);
+                    },
+                    Qt::QueuedConnection);
             });
         QMetaObject::invokeMethod(
-            this, [this, outcome] { FinishStudy(outcome); }, Qt::QueuedConnection);
+            this,
+            [this, number, outcome] {
+                if (number == studyNumber_) FinishStudy(outcome);
+            },
+            Qt::QueuedConnection);
     });
 }
 

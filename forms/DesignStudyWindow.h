@@ -84,6 +84,7 @@ class TDesignStudyWindow : public QWidget {
     std::vector<study::CaseResult> results_;
     std::unique_ptr<study::StudyControl> control_;
     std::thread worker_;
+    int studyNumber_ = 0;  // of the study under way or last run
     QTimer progressTimer_;
 };
 
