@@ -48,7 +48,39 @@ QString TickText(double value, double step) {
     return QString::number(std::fabs(value) < step * 1e-9 ? 0.0 : value, 'f', decimals);
 }
 
+// The axes and the plot's rectangle of a chart of the given size: where the
+// painting puts a point, and where a window finds it again.
+struct Frame {
+    Axis xAxis;
+    Axis yAxis;
+    QRect plot;
+    double X(double x) const {
+        return plot.left() + (x - xAxis.low) / (xAxis.high - xAxis.low) * plot.width();
+    }
+    double Y(double y) const {
+        return plot.bottom() - (y - yAxis.low) / (yAxis.high - yAxis.low) * plot.height();
+    }
+};
+
+Frame FrameOf(const SweepChart& chart, QSize size) {
+    double xLow = std::numeric_limits<double>::max(), xHigh = -xLow, yLow = xLow, yHigh = -xLow;
+    for (const ChartLine& line : chart.Lines) {
+        for (const auto& [x, y] : line.Points) {
+            xLow = std::min(xLow, x), xHigh = std::max(xHigh, x);
+            yLow = std::min(yLow, y), yHigh = std::max(yHigh, y);
+        }
+    }
+    if (xLow > xHigh) xLow = 0, xHigh = 1, yLow = 0, yHigh = 1;
+    return {RoundAxis(xLow, xHigh), RoundAxis(yLow, yHigh),
+            QRect(80, 50, size.width() - 80 - 230, size.height() - 50 - 70)};
+}
+
 }  // namespace
+
+QPointF SweepChartPoint(const SweepChart& chart, QSize size, double x, double y) {
+    const Frame frame = FrameOf(chart, size);
+    return {frame.X(x), frame.Y(y)};
+}
 
 void PaintSweepChart(QPainter& painter, const SweepChart& chart, QSize size) {
     painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
@@ -58,24 +90,12 @@ void PaintSweepChart(QPainter& painter, const SweepChart& chart, QSize size) {
     painter.setFont(font);
     const QFontMetrics metrics(font, painter.device());
 
-    double xLow = std::numeric_limits<double>::max(), xHigh = -xLow, yLow = xLow, yHigh = -xLow;
-    for (const ChartLine& line : chart.Lines) {
-        for (const auto& [x, y] : line.Points) {
-            xLow = std::min(xLow, x), xHigh = std::max(xHigh, x);
-            yLow = std::min(yLow, y), yHigh = std::max(yHigh, y);
-        }
-    }
-    if (xLow > xHigh) xLow = 0, xHigh = 1, yLow = 0, yHigh = 1;
-    const Axis xAxis = RoundAxis(xLow, xHigh);
-    const Axis yAxis = RoundAxis(yLow, yHigh);
-
-    const QRect plot(80, 50, size.width() - 80 - 230, size.height() - 50 - 70);
-    const auto px = [&](double x) {
-        return plot.left() + (x - xAxis.low) / (xAxis.high - xAxis.low) * plot.width();
-    };
-    const auto py = [&](double y) {
-        return plot.bottom() - (y - yAxis.low) / (yAxis.high - yAxis.low) * plot.height();
-    };
+    const Frame frame = FrameOf(chart, size);
+    const Axis& xAxis = frame.xAxis;
+    const Axis& yAxis = frame.yAxis;
+    const QRect& plot = frame.plot;
+    const auto px = [&](double x) { return frame.X(x); };
+    const auto py = [&](double y) { return frame.Y(y); };
 
     painter.setPen(QPen(QColor(220, 220, 220), 1));
     for (double x = xAxis.low; x <= xAxis.high + xAxis.step * 1e-6; x += xAxis.step)

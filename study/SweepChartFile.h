@@ -5,6 +5,7 @@
 // written as PNG or SVG.
 
 #include <QPainter>
+#include <QPointF>
 #include <QSize>
 #include <string>
 
@@ -17,6 +18,9 @@ inline constexpr int kChartHeight = 560;
 
 // Paints the chart into the rectangle (0, 0, size) of the painter's device.
 void PaintSweepChart(QPainter& painter, const SweepChart& chart, QSize size);
+
+// Where PaintSweepChart puts the point (x, y) of a chart of that size.
+QPointF SweepChartPoint(const SweepChart& chart, QSize size, double x, double y);
 
 // Writes the chart as SVG when the name ends in ".svg" (any case), else as
 // PNG, through the program's one file writer. The error text, or empty when
