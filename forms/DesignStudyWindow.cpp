@@ -1,31 +1,27 @@
 #include "DesignStudyWindow.h"
 
-#include <QBuffer>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QImage>
 #include <QSplitter>
-#include <QSvgGenerator>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <string>
 
 #include "CaseLayout.h"
 #include "FileSystem.h"
 #include "QtText.h"
 #include "RunError.h"
+#include "SweepChartFile.h"
 
 namespace pelorin {
 
 namespace {
 
 constexpr int kNoQuantity = -1;
-constexpr QSize kPictureSize(900, 600);
 const char* const kCaseStem = "study";
 
 // The columns of RESULTS.csv the table shows after the row and the varied
@@ -43,12 +39,6 @@ QString SoughtCaption(CalcAim aim) {
     return {};
 }
 
-QString QuantityCaption(Quantity q) {
-    const QuantityTexts& texts = TextsOf(q);
-    return QStringLiteral("%1 (%2)").arg(QString::fromLatin1(texts.symbol),
-                                         QString::fromLatin1(texts.unit));
-}
-
 // A range of five values around the case's own, written with the decimals of
 // the input file, or the value alone when a quarter of it does not show there.
 QString DefaultRange(double value, int decimals) {
@@ -59,12 +49,6 @@ QString DefaultRange(double value, int decimals) {
         .arg(QString::number(value - 2 * step, 'f', decimals),
              QString::number(value + 2 * step, 'f', decimals),
              QString::number(step, 'f', decimals));
-}
-
-std::optional<double> NumberOf(const std::string& text) {
-    bool ok = false;
-    const double value = QString::fromStdString(text).trimmed().toDouble(&ok);
-    return ok ? std::optional<double>(value) : std::nullopt;
 }
 
 QString MethodName(const std::string& code) {
@@ -177,7 +161,8 @@ void TDesignStudyWindow::SetCase(const InputCase& base) {
     results_.clear();
     varied_.clear();
     SetUpTable();
-    Chart->SetModel(ChartOfResults());
+    chart_ = study::SweepChart();
+    Chart->SetChart(chart_);
     Status_Label->clear();
     Progress_Bar->setValue(0);
     SetRunning(false);
@@ -254,13 +239,14 @@ void TDesignStudyWindow::RunExecute() {
     }
     varied_.clear();
     for (const study::Variation& v : *variations) varied_.push_back(v.quantity);
+    chart_ = study::ChartFor(base, plan, *variations, bothMethods_);
     StartStudy(std::move(plan.Rows));
 }
 
 void TDesignStudyWindow::StartStudy(std::vector<study::CaseRow> rows) {
     results_.clear();
     SetUpTable();
-    Chart->SetModel(ChartOfResults());
+    Chart->SetChart(chart_);
     control_ = std::make_unique<study::StudyControl>();
     control_->Total = static_cast<long>(rows.size());
     Progress_Bar->setRange(0, static_cast<int>(rows.size()));
@@ -323,6 +309,7 @@ void TDesignStudyWindow::SetUpTable() {
 
 void TDesignStudyWindow::AddResult(const study::CaseResult& result) {
     results_.push_back(result);
+    study::AddToChart(chart_, result);
     QStringList cells{QString::number(result.Row)};
     for (Quantity q : varied_) cells << QString::fromStdString(result.Values[static_cast<int>(q)]);
     cells << QString::fromStdString(result.Method)
@@ -342,7 +329,7 @@ void TDesignStudyWindow::FinishStudy(const study::StudyOutcome& outcome) {
     const long total = control_->Total;
     Progress_Bar->setValue(static_cast<int>(control_->Finished.load()));
     Results_Table->resizeColumnsToContents();
-    Chart->SetModel(ChartOfResults());
+    Chart->SetChart(chart_);
     SetRunning(false);
     switch (outcome.End) {
         case study::StudyEnd::Completed:
@@ -368,7 +355,7 @@ void TDesignStudyWindow::ShowProgress() {
     if (!control_->Stop)
         Status_Label->setText(
             QStringLiteral("Running: %1 of %2 cases").arg(finished).arg(control_->Total.load()));
-    Chart->SetModel(ChartOfResults());
+    Chart->SetChart(chart_);
 }
 
 void TDesignStudyWindow::SetRunning(bool running) {
@@ -380,36 +367,6 @@ void TDesignStudyWindow::SetRunning(bool running) {
     Methods_Box->setEnabled(!running && AimFromCode(base_.AimCode) != CalcAim::WaterTableDepth);
     SaveTable_Button->setEnabled(!running && !results_.empty());
     SaveChart_Button->setEnabled(!running && !results_.empty());
-}
-
-// One line per method and per value of the second quantity, in the order the
-// cases came; a case without a number for its result leaves no point.
-StudyChartModel TDesignStudyWindow::ChartOfResults() const {
-    StudyChartModel model;
-    const std::optional<CalcAim> aim = AimFromCode(base_.AimCode);
-    if (varied_.empty() || !aim) return model;
-    model.XCaption = QuantityCaption(varied_.front());
-    model.YCaption = SoughtCaption(*aim);
-    std::map<QString, std::size_t> lineOf;
-    for (std::size_t i = 0; i < results_.size(); ++i) {
-        const study::CaseResult& r = results_[i];
-        const std::optional<double> x = NumberOf(r.Values[static_cast<int>(varied_.front())]);
-        const std::optional<double> y = NumberOf(r.Result);
-        if (r.Status != study::CaseStatus::Ok || !x || !y) continue;
-        QStringList parts;
-        if (bothMethods_ || varied_.size() == 1) parts << MethodName(r.Method);
-        if (varied_.size() > 1) {
-            const Quantity second = varied_[1];
-            parts << QStringLiteral("%1 = %2").arg(
-                QString::fromLatin1(TextsOf(second).symbol),
-                QString::fromStdString(r.Values[static_cast<int>(second)]).trimmed());
-        }
-        const QString label = parts.join(QStringLiteral(", "));
-        auto [at, added] = lineOf.emplace(label, model.Lines.size());
-        if (added) model.Lines.push_back(StudyChartLine{label, {}});
-        model.Lines[at->second].Points.push_back({*x, *y, static_cast<int>(i)});
-    }
-    return model;
 }
 
 void TDesignStudyWindow::SaveTableExecute() {
@@ -431,31 +388,9 @@ void TDesignStudyWindow::SaveChartExecute() {
                                QStringLiteral("PNG pictures (*.png);;SVG drawings (*.svg)"),
                                QStringLiteral("png"), QString(), QStringLiteral("study.png")});
     if (name.isEmpty()) return;
-    const StudyChartModel model = ChartOfResults();
-    const QRectF area(QPointF(0, 0), QSizeF(kPictureSize));
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    if (name.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
-        QSvgGenerator svg;
-        svg.setOutputDevice(&buffer);
-        svg.setSize(kPictureSize);
-        svg.setViewBox(area);
-        svg.setTitle(QStringLiteral("Design study"));
-        QPainter painter(&svg);
-        PaintStudyChart(painter, area, model);
-    } else {
-        QImage image(kPictureSize, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        {
-            QPainter painter(&image);
-            PaintStudyChart(painter, area, model);
-        }
-        image.save(&buffer, "PNG");
-    }
-    const QByteArray& bytes = buffer.data();
-    if (const QString fault = WriteWhole(name, std::string_view(bytes.constData(), bytes.size()));
-        !fault.isEmpty())
-        dialogs_.ShowMessage(QStringLiteral("The chart was not saved: ") + fault);
+    if (const std::string fault = study::WriteSweepChart(chart_, FileNameToStd(name));
+        !fault.empty())
+        dialogs_.ShowMessage(QStringLiteral("The chart was not saved: ") + FromFileText(fault));
 }
 
 }  // namespace pelorin

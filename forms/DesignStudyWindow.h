@@ -19,6 +19,7 @@
 #include "StudyChartView.h"
 #include "StudyRunner.h"
 #include "Sweep.h"
+#include "SweepChart.h"
 #include "UserDialogs.h"
 
 namespace pelorin {
@@ -75,13 +76,13 @@ class TDesignStudyWindow : public QWidget {
     void ShowProgress();
     void SetRunning(bool running);
     void SetUpTable();
-    StudyChartModel ChartOfResults() const;
 
     UserDialogs& dialogs_;
     InputCase base_;
     std::vector<Quantity> varied_;  // those of the study under way or last run
     bool bothMethods_ = false;
     std::vector<study::CaseResult> results_;
+    study::SweepChart chart_;  // the results so far as the chart draws them
     std::unique_ptr<study::StudyControl> control_;
     std::thread worker_;
     int studyNumber_ = 0;  // of the study under way or last run

@@ -17,6 +17,7 @@
 #include "ReportContents.h"
 #include "RunSink.h"
 #include "ScriptedUserDialogs.h"
+#include "SweepChartFile.h"
 
 using namespace pelorin;
 using pelorin::test::Harness;
@@ -190,13 +191,14 @@ void DesignStudyTest::completedStudyAgreesWithSingleRunsAndSaves() {
 
     // The chart: one line per method and value of D2, each through every R;
     // resting on a point tells its values.
-    const StudyChartModel& chart = window.Chart->Model();
+    const study::SweepChart& chart = window.Chart->Chart();
     QCOMPARE(chart.Lines.size(), std::size_t{4});
-    for (const StudyChartLine& line : chart.Lines) QCOMPARE(line.Points.size(), std::size_t{3});
-    const StudyChartLine::Point& point = chart.Lines.front().Points.back();
-    const StudyChartFrame frame(chart, QRectF(window.Chart->rect()));
-    const QString tip = window.Chart->PointTextAt(frame.Place(point.X, point.Y));
-    QVERIFY2(tip.contains(Cell(table, point.TableRow, QStringLiteral("result"))), qPrintable(tip));
+    for (const study::ChartLine& line : chart.Lines) QCOMPARE(line.Points.size(), std::size_t{3});
+    const auto [x, y] = chart.Lines.front().Points.back();
+    const QString tip =
+        window.Chart->PointTextAt(study::SweepChartPoint(chart, window.Chart->size(), x, y));
+    QVERIFY2(tip.contains(QString::number(y)), qPrintable(tip));
+    QVERIFY(tip.contains(QString::number(x)));
     QVERIFY(window.Chart->PointTextAt(QPointF(-100, -100)).isEmpty());
 
     // The table as CSV: RESULTS.csv's header and one well-formed line per case.
@@ -222,7 +224,7 @@ void DesignStudyTest::completedStudyAgreesWithSingleRunsAndSaves() {
     QTest::mouseClick(window.SaveChart_Button, Qt::LeftButton);
     QTest::mouseClick(window.SaveChart_Button, Qt::LeftButton);
     const QImage picture(h.Path("study.png"));
-    QCOMPARE(picture.size(), QSize(900, 600));
+    QCOMPARE(picture.size(), QSize(study::kChartWidth, study::kChartHeight));
     QVERIFY(ReadText(h.Path("study.svg")).contains(QStringLiteral("<svg")));
     QVERIFY(h.Dialogs.Messages.isEmpty());
 }
