@@ -85,6 +85,17 @@ TDesignStudyWindow::~TDesignStudyWindow() { StopAndWait(); }
 void TDesignStudyWindow::BuildControls() {
     Case_Label = new QLabel(this);
     Case_Label->setWordWrap(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Case_Label);
+    layout->addLayout(BuildChoices());
+    layout->addLayout(BuildButtons());
+    layout->addWidget(Status_Label);
+    layout->addWidget(BuildResults(), 1);
+    SetRunning(false);
+}
+
+// The two quantities with their ranges, and the method.
+QGridLayout* TDesignStudyWindow::BuildChoices() {
     auto* choices = new QGridLayout;
     for (int i = 0; i < 2; ++i) {
         Quantity_Boxes[i] = new QComboBox(this);
@@ -99,17 +110,7 @@ void TDesignStudyWindow::BuildControls() {
             new QLabel(i == 0 ? QStringLiteral("Vary") : QStringLiteral("and"), this), i, 0);
         choices->addWidget(Quantity_Boxes[i], i, 1);
         choices->addWidget(Range_Edits[i], i, 2);
-        connect(Quantity_Boxes[i], &QComboBox::activated, this, [this, i] {
-            const int data = Quantity_Boxes[i]->currentData().toInt();
-            const std::optional<CalcAim> aim = AimFromCode(base_.AimCode);
-            if (data == kNoQuantity || !aim) {
-                Range_Edits[i]->clear();
-                return;
-            }
-            const int position = PositionOf(*aim, static_cast<Quantity>(data));
-            Range_Edits[i]->setText(DefaultRange(base_.Values[position - 1],
-                                                 LayoutOf(*aim).fileDecimals[position - 1]));
-        });
+        connect(Quantity_Boxes[i], &QComboBox::activated, this, [this, i] { QuantityChosen(i); });
     }
     choices->setColumnStretch(2, 1);
     Methods_Box = new QComboBox(this);
@@ -118,7 +119,24 @@ void TDesignStudyWindow::BuildControls() {
                            QStringLiteral("Both methods")});
     choices->addWidget(new QLabel(QStringLiteral("Method"), this), 2, 0);
     choices->addWidget(Methods_Box, 2, 1);
+    return choices;
+}
 
+// A quantity chosen in box i gets a range around the case's own value.
+void TDesignStudyWindow::QuantityChosen(int i) {
+    const int data = Quantity_Boxes[i]->currentData().toInt();
+    const std::optional<CalcAim> aim = AimFromCode(base_.AimCode);
+    if (data == kNoQuantity || !aim) {
+        Range_Edits[i]->clear();
+        return;
+    }
+    const int position = PositionOf(*aim, static_cast<Quantity>(data));
+    Range_Edits[i]->setText(
+        DefaultRange(base_.Values[position - 1], LayoutOf(*aim).fileDecimals[position - 1]));
+}
+
+// Run, Cancel, the progress bar and the two saves; the status line below them.
+QHBoxLayout* TDesignStudyWindow::BuildButtons() {
     Run_Button = new QPushButton(QStringLiteral("&Run"), this);
     Cancel_Button = new QPushButton(QStringLiteral("Cancel"), this);
     SaveTable_Button = new QPushButton(QStringLiteral("Save table (CSV)\u2026"), this);
@@ -134,7 +152,11 @@ void TDesignStudyWindow::BuildControls() {
                                                       SaveTable_Button, SaveChart_Button})
         buttons->addWidget(w);
     buttons->setStretchFactor(Progress_Bar, 1);
+    return buttons;
+}
 
+// The table of results beside the chart.
+QSplitter* TDesignStudyWindow::BuildResults() {
     Results_Table = new QTableWidget(this);
     Results_Table->setObjectName(QStringLiteral("Results_Table"));
     Results_Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -144,14 +166,7 @@ void TDesignStudyWindow::BuildControls() {
     split->addWidget(Results_Table);
     split->addWidget(Chart);
     split->setSizes({480, 560});
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Case_Label);
-    layout->addLayout(choices);
-    layout->addLayout(buttons);
-    layout->addWidget(Status_Label);
-    layout->addWidget(split, 1);
-    SetRunning(false);
+    return split;
 }
 
 void TDesignStudyWindow::SetCase(const InputCase& base) {

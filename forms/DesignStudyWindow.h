@@ -22,6 +22,10 @@
 #include "SweepChart.h"
 #include "UserDialogs.h"
 
+class QGridLayout;
+class QHBoxLayout;
+class QSplitter;
+
 namespace pelorin {
 
 // The design study: the current case run over a grid of one or two of its
@@ -68,6 +72,10 @@ class TDesignStudyWindow : public QWidget {
 
   private:
     void BuildControls();
+    QGridLayout* BuildChoices();
+    QHBoxLayout* BuildButtons();
+    QSplitter* BuildResults();
+    void QuantityChosen(int i);
     void FillQuantities();
     std::optional<std::vector<study::Variation>> ReadVariations();
     void StartStudy(std::vector<study::CaseRow> rows);

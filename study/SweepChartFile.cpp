@@ -82,40 +82,37 @@ QPointF SweepChartPoint(const SweepChart& chart, QSize size, double x, double y)
     return {frame.X(x), frame.Y(y)};
 }
 
-void PaintSweepChart(QPainter& painter, const SweepChart& chart, QSize size) {
-    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setPixelSize(13);
-    painter.setFont(font);
-    const QFontMetrics metrics(font, painter.device());
+namespace {
 
-    const Frame frame = FrameOf(chart, size);
+// The grid, the frame and the tick labels of both axes.
+void PaintAxes(QPainter& painter, const Frame& frame, const QFontMetrics& metrics) {
     const Axis& xAxis = frame.xAxis;
     const Axis& yAxis = frame.yAxis;
     const QRect& plot = frame.plot;
-    const auto px = [&](double x) { return frame.X(x); };
-    const auto py = [&](double y) { return frame.Y(y); };
-
     painter.setPen(QPen(QColor(220, 220, 220), 1));
     for (double x = xAxis.low; x <= xAxis.high + xAxis.step * 1e-6; x += xAxis.step)
-        painter.drawLine(QPointF(px(x), plot.top()), QPointF(px(x), plot.bottom()));
+        painter.drawLine(QPointF(frame.X(x), plot.top()), QPointF(frame.X(x), plot.bottom()));
     for (double y = yAxis.low; y <= yAxis.high + yAxis.step * 1e-6; y += yAxis.step)
-        painter.drawLine(QPointF(plot.left(), py(y)), QPointF(plot.right(), py(y)));
+        painter.drawLine(QPointF(plot.left(), frame.Y(y)), QPointF(plot.right(), frame.Y(y)));
     painter.setPen(QPen(Qt::black, 1));
     painter.drawRect(plot);
     for (double x = xAxis.low; x <= xAxis.high + xAxis.step * 1e-6; x += xAxis.step) {
         const QString text = TickText(x, xAxis.step);
-        painter.drawText(QPointF(px(x) - metrics.horizontalAdvance(text) / 2.0,
+        painter.drawText(QPointF(frame.X(x) - metrics.horizontalAdvance(text) / 2.0,
                                  plot.bottom() + metrics.ascent() + 6),
                          text);
     }
     for (double y = yAxis.low; y <= yAxis.high + yAxis.step * 1e-6; y += yAxis.step) {
         const QString text = TickText(y, yAxis.step);
         painter.drawText(QPointF(plot.left() - metrics.horizontalAdvance(text) - 6,
-                                 py(y) + metrics.ascent() / 2.0 - 1),
+                                 frame.Y(y) + metrics.ascent() / 2.0 - 1),
                          text);
     }
+}
+
+// The axis labels and the title above the plot.
+void PaintLabels(QPainter& painter, const SweepChart& chart, const QRect& plot,
+                 const QFontMetrics& metrics) {
     const QString xLabel = QString::fromStdString(chart.XLabel);
     painter.drawText(QPointF(plot.center().x() - metrics.horizontalAdvance(xLabel) / 2.0,
                              plot.bottom() + 2 * metrics.height() + 12),
@@ -126,34 +123,54 @@ void PaintSweepChart(QPainter& painter, const SweepChart& chart, QSize size) {
     const QString yLabel = QString::fromStdString(chart.YLabel);
     painter.drawText(QPointF(-metrics.horizontalAdvance(yLabel) / 2.0, 0), yLabel);
     painter.restore();
+    const QFont font = painter.font();
     QFont titleFont = font;
     titleFont.setPixelSize(16);
     titleFont.setBold(true);
     painter.setFont(titleFont);
     painter.drawText(QPointF(plot.left(), 30), QString::fromStdString(chart.Title));
     painter.setFont(font);
+}
 
-    for (std::size_t k = 0; k < chart.Lines.size(); ++k) {
-        const ChartLine& line = chart.Lines[k];
-        const QColor colour = kLineColours[k % std::size(kLineColours)];
-        const Qt::PenStyle style =
-            k / std::size(kLineColours) % 2 == 0 ? Qt::SolidLine : Qt::DashLine;
-        painter.setPen(QPen(colour, 2, style));
-        for (std::size_t p = 1; p < line.Points.size(); ++p) {
-            painter.drawLine(QPointF(px(line.Points[p - 1].first), py(line.Points[p - 1].second)),
-                             QPointF(px(line.Points[p].first), py(line.Points[p].second)));
-        }
-        painter.setBrush(colour);
-        painter.setPen(QPen(colour, 1));
-        for (const auto& [x, y] : line.Points) painter.drawEllipse(QPointF(px(x), py(y)), 3, 3);
-        painter.setBrush(Qt::NoBrush);
-        const double legendY = plot.top() + 10 + k * (metrics.height() + 6);
-        painter.setPen(QPen(colour, 2, style));
-        painter.drawLine(QPointF(plot.right() + 20, legendY), QPointF(plot.right() + 50, legendY));
-        painter.setPen(Qt::black);
-        painter.drawText(QPointF(plot.right() + 58, legendY + metrics.ascent() / 2.0 - 1),
-                         QString::fromStdString(line.Label));
+// Line k with its points and its entry in the legend right of the plot.
+void PaintLine(QPainter& painter, const ChartLine& line, std::size_t k, const Frame& frame,
+               const QFontMetrics& metrics) {
+    const QRect& plot = frame.plot;
+    const QColor colour = kLineColours[k % std::size(kLineColours)];
+    const Qt::PenStyle style = k / std::size(kLineColours) % 2 == 0 ? Qt::SolidLine : Qt::DashLine;
+    painter.setPen(QPen(colour, 2, style));
+    for (std::size_t p = 1; p < line.Points.size(); ++p) {
+        painter.drawLine(
+            QPointF(frame.X(line.Points[p - 1].first), frame.Y(line.Points[p - 1].second)),
+            QPointF(frame.X(line.Points[p].first), frame.Y(line.Points[p].second)));
     }
+    painter.setBrush(colour);
+    painter.setPen(QPen(colour, 1));
+    for (const auto& [x, y] : line.Points)
+        painter.drawEllipse(QPointF(frame.X(x), frame.Y(y)), 3, 3);
+    painter.setBrush(Qt::NoBrush);
+    const double legendY = plot.top() + 10 + k * (metrics.height() + 6);
+    painter.setPen(QPen(colour, 2, style));
+    painter.drawLine(QPointF(plot.right() + 20, legendY), QPointF(plot.right() + 50, legendY));
+    painter.setPen(Qt::black);
+    painter.drawText(QPointF(plot.right() + 58, legendY + metrics.ascent() / 2.0 - 1),
+                     QString::fromStdString(line.Label));
+}
+
+}  // namespace
+
+void PaintSweepChart(QPainter& painter, const SweepChart& chart, QSize size) {
+    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(13);
+    painter.setFont(font);
+    const QFontMetrics metrics(font, painter.device());
+    const Frame frame = FrameOf(chart, size);
+    PaintAxes(painter, frame, metrics);
+    PaintLabels(painter, chart, frame.plot, metrics);
+    for (std::size_t k = 0; k < chart.Lines.size(); ++k)
+        PaintLine(painter, chart.Lines[k], k, frame, metrics);
 }
 
 std::string WriteSweepChart(const SweepChart& chart, const std::string& fileName) {
