@@ -39,19 +39,6 @@ std::optional<CalcMethod> MethodOfText(const std::string& text, CalcAim aim) {
     return std::nullopt;
 }
 
-// A number as a table gives it: '.' decimals, or ',' in a ';' table; finite.
-std::optional<double> NumberOfText(std::string text, bool commaDecimals) {
-    if (commaDecimals && text.find('.') == std::string::npos)
-        std::replace(text.begin(), text.end(), ',', '.');
-    if (!text.empty() && text.front() == '+') text.erase(0, 1);
-    double value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || ptr != end || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
 std::string OneLine(std::string text) {
     std::erase(text, '\r');
     std::replace(text.begin(), text.end(), '\n', ' ');
@@ -121,6 +108,18 @@ std::string Quoted(const std::string& field) {
 }
 
 }  // namespace
+
+std::optional<double> NumberOfText(std::string text, bool commaDecimals) {
+    if (commaDecimals && text.find('.') == std::string::npos)
+        std::replace(text.begin(), text.end(), ',', '.');
+    if (!text.empty() && text.front() == '+') text.erase(0, 1);
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || ptr != end || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
 
 std::string CaseNameProblem(const std::string& name) {
     if (name.empty()) return "the name is empty";

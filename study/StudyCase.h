@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,10 @@ struct PreparedCase {
     std::string Problem;  // empty when the row can run
     InputCase Input;
 };
+
+// A number as a table or a variation gives it: '.' decimals, or ',' in a ';'
+// table; a leading '+' allowed; finite. Nothing when the text is no such number.
+std::optional<double> NumberOfText(std::string text, bool commaDecimals);
 
 // Why a name cannot be a case's file name (empty, "." or "..", a '/', a control
 // character); empty when it can.

@@ -4,18 +4,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "StudyCase.h"
+
 namespace pelorin::study {
 
 namespace {
-
-std::optional<double> Number(const std::string& text) {
-    double value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || ptr != end || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
 
 std::vector<std::string> Split(const std::string& text, char separator) {
     std::vector<std::string> parts;
@@ -75,7 +68,8 @@ std::optional<Variation> ParseVariation(const std::string& text, std::string& pr
     Variation variation{*quantity, {}};
     const std::vector<std::string> range = Split(values, ':');
     if (range.size() == 3) {
-        const auto from = Number(range[0]), to = Number(range[1]), step = Number(range[2]);
+        const auto from = NumberOfText(range[0], false), to = NumberOfText(range[1], false),
+                   step = NumberOfText(range[2], false);
         if (!from || !to || !step) {
             problem = "\"" + text + "\": FROM, TO and STEP must be numbers";
             return std::nullopt;
@@ -89,7 +83,7 @@ std::optional<Variation> ParseVariation(const std::string& text, std::string& pr
         return variation;
     }
     for (const std::string& item : Split(values, ',')) {
-        const std::optional<double> value = Number(item);
+        const std::optional<double> value = NumberOfText(item, false);
         if (range.size() != 1 || !value) {
             problem = "\"" + text + "\": " +
                       (range.size() != 1 ? "a range is FROM:TO:STEP"
