@@ -1,5 +1,7 @@
 #include "InputRows.h"
 
+#include <utility>
+
 #include "PelorinUtils.h"
 
 namespace pelorin {
@@ -12,12 +14,29 @@ constexpr std::array<Quantity, 8> kConductivityRows = {R, D2, Dw, Db, E, W, Dm, 
 // The quantities of rows 2 to 12 in the standard layout.
 constexpr std::array<Quantity, 11> kStandardMiddle = {D1, D2, Dw, Db, E, W, Ka, Kb1, Kv1, Kb2, Kv2};
 
+// The quantities of rows 1 and 13 under one of the first three aims.
+std::pair<Quantity, Quantity> EndQuantities(CalcAim aim) {
+    const AimLayout& layout = LayoutOf(aim);
+    return {layout.sheet.front().quantity, layout.sheet.back().quantity};
+}
+
 // Rows 1 and 13 of the first three aims.
 void FillEndRows(InputRows& rows) {
     if (rows.CurrentAim == CalcAim::Conductivity) return;
-    const AimLayout& layout = LayoutOf(rows.CurrentAim);
-    rows.Row(1) = rows.M(layout.sheet.front().quantity);
-    rows.Row(kRowCount) = rows.M(layout.sheet.back().quantity);
+    const auto [first, last] = EndQuantities(rows.CurrentAim);
+    rows.Row(1) = rows.M(first);
+    rows.Row(kRowCount) = rows.M(last);
+}
+
+// The quantity one of the first three aims seeks: its file does not hold it.
+Quantity SoughtQuantity(CalcAim aim) {
+    switch (aim) {
+        case CalcAim::Spacing: return S;
+        case CalcAim::Discharge: return R;
+        case CalcAim::WaterTableDepth: return Dm;
+        case CalcAim::Conductivity: break;  // seeks the permeabilities
+    }
+    return Kb1;
 }
 
 }  // namespace
@@ -81,30 +100,17 @@ void FillRowsForAim(InputRows& rows) {
 }
 
 void RememberFieldTexts(InputRows& rows) {
-    switch (rows.CurrentAim) {
-        case CalcAim::Spacing:
-            rows.M(R) = rows.Row(1);
-            rows.M(Dm) = rows.Row(13);
-            rows.M(S) = "-1";
-            break;
-        case CalcAim::Discharge:
-            rows.M(Dm) = rows.Row(1);
-            rows.M(S) = rows.Row(13);
-            rows.M(R) = "-1";
-            break;
-        case CalcAim::WaterTableDepth:
-            rows.M(R) = rows.Row(1);
-            rows.M(S) = rows.Row(13);
-            rows.M(Dm) = "-1";
-            break;
-        case CalcAim::Conductivity:
-            for (std::size_t k = 0; k < kConductivityRows.size(); ++k)
-                rows.M(kConductivityRows[k]) = rows.Rows[k];
-            if (rows.Row(8) == "0") rows.M(S) = "-1";
-            for (int row = 10; row >= 3; --row) rows.Row(row) = rows.Row(row - 2);
-            break;
-    }
-    if (rows.CurrentAim != CalcAim::Conductivity) {
+    if (rows.CurrentAim == CalcAim::Conductivity) {
+        for (std::size_t k = 0; k < kConductivityRows.size(); ++k)
+            rows.M(kConductivityRows[k]) = rows.Rows[k];
+        if (rows.Row(8) == "0") rows.M(S) = "-1";
+        for (int row = 10; row >= 3; --row) rows.Row(row) = rows.Row(row - 2);
+    } else {
+        // The sought quantity is marked unknown: it is to be typed.
+        const auto [first, last] = EndQuantities(rows.CurrentAim);
+        rows.M(first) = rows.Row(1);
+        rows.M(last) = rows.Row(kRowCount);
+        rows.M(SoughtQuantity(rows.CurrentAim)) = "-1";
         for (std::size_t k = 0; k < kStandardMiddle.size(); ++k)
             rows.M(kStandardMiddle[k]) = rows.Rows[k + 1];
     }
