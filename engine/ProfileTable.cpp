@@ -12,11 +12,6 @@
 #include "StepKernels.h"
 
 namespace pelorin {
-namespace {
-
-constexpr double kProfileStep = 0.00001;
-
-}  // namespace
 
 // ---------------------------------------------------------------------------
 // Row selection

@@ -9,6 +9,9 @@ namespace pelorin {
 
 class ReportWriter;
 
+// The step of the profile table, the finest step any march takes.
+inline constexpr double kProfileStep = 0.00001;
+
 // Recomputes both water tables with the fine step 0.00001 m, writes the
 // selected rows into the report and leaves the midway values in the profile
 // state of the case.

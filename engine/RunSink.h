@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace pelorin {
 
@@ -25,6 +26,25 @@ class SilentSink : public RunSink {
   public:
     void AddProgressLine(const std::string&) override {}
     void ShowMessage(const std::string&) override {}
+};
+
+// Holds back the messages of a part of a run whose result may be thrown away,
+// and passes everything else on: Deliver() gives the messages held to the sink
+// in their order.
+class DeferredMessages : public RunSink {
+  public:
+    explicit DeferredMessages(RunSink& sink) : sink_(sink) {}
+    void AddProgressLine(const std::string& line) override { sink_.AddProgressLine(line); }
+    void ShowMessage(const std::string& message) override { held_.push_back(message); }
+    bool StopRequested() override { return sink_.StopRequested(); }
+    void Deliver() {
+        for (const std::string& message : held_) sink_.ShowMessage(message);
+        held_.clear();
+    }
+
+  private:
+    RunSink& sink_;
+    std::vector<std::string> held_;
 };
 
 // A sink that keeps what it is given (tests).

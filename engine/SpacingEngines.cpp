@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 
 #include "EngineSupport.h"
@@ -25,15 +26,18 @@ void WriteSpacingFrame(ReportWriter& report, const DrainageCase& c, Module modul
 SearchBracket PrepareSpacingRun(DrainageCase& c, RunSink& sink) {
     PrepareFlowGeometry(c);
     c.p = 0.01;
-    c.FirstStep = FirstStepFor(c.HalfWidth, 0.01);
     const SearchBracket bracket{c.HalfWidth, kWidestHalfSpacing};
     c.HalfSpacing = c.HalfWidth;
     if (Minus(c.Dw, c.Dm) < 0.2) {
-        // A short spacing needs a finer step; FirstStep keeps its coarse value.
+        // A short spacing needs a finer step.
         c.p = 0.0001;
         c.HalfSpacing = 0.01;
         sink.ShowMessage(" Dw-Dm is less than 0.2. The drain spacing will be short.");
     }
+    // The marches start at the edge of the water body in the drain, counted in
+    // the step in force: counted in the coarse step, the fine marches of a
+    // short spacing would start inside a ditch and overrate the head.
+    c.FirstStep = FirstStepFor(c.HalfWidth, c.p);
     c.EnergyMidLow = 0;
     c.EnergyMidPrev = 0;
     c.Tolerance = 0.0001;
@@ -79,6 +83,49 @@ void SearchSpacingDarcy(DrainageCase& c, SearchBracket& bracket, RunSink& sink,
                    {{}, [&] { return SpacingNotFound(c, bracket); }});
 }
 
+// Whether the Darcy midway head of the profile misses the required head by
+// more than the method's own error (a few per cent): the search's coarser
+// march then misjudged the head, as it does where the transmissivity near the
+// drain is tiny and the first steps' gradients are huge.
+bool ProfileMissesTarget(const DrainageCase& c) {
+    return AbsDiff(c.FStar, c.TargetHead) > std::max(0.005, Value(Guarded(0.05) * c.TargetHead));
+}
+
+// The Darcy spacing search, the energy balance of the spacing found and the
+// profile. Where the profile's fine march disagrees with the head the search
+// met, the whole search runs again from its start with a step ten times finer,
+// down to the profile's own step, where its result stands. A closed-in note is
+// given only for the search whose result stands.
+void SearchSpacingDarcyUntilProfileAgrees(DrainageCase& c, const SearchBracket& start,
+                                          ReportWriter& report, RunSink& sink,
+                                          const RunContext& run) {
+    const DrainageCase startCase = c;
+    for (;;) {
+        DeferredMessages searchMessages(sink);
+        SearchBracket bracket = start;
+        SearchSpacingDarcy(c, bracket, searchMessages, run);
+        const double searchStep = c.p;
+
+        c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
+        SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, {}, run);
+        ReportWriter profile;
+        WriteProfile(c, profile, run.stop);
+        if (searchStep <= kProfileStep || !ProfileMissesTarget(c)) {
+            searchMessages.Deliver();
+            report.Text(profile.Contents());
+            return;
+        }
+
+        const double misjudged = AbsDiff(c.FStar, c.TargetHead);
+        c = startCase;
+        c.p = searchStep / 10;
+        c.FirstStep = FirstStepFor(c.HalfWidth, c.p);
+        sink.ShowMessage(" The spacing was searched again with a step of " + StepText(c.p) +
+                         " m: the coarser step misjudged the midway head by " +
+                         MessageNumber(misjudged, 3) + " m.");
+    }
+}
+
 // Returns the head of the last march of the last midway-head bisection. The
 // assumed midway head decides the direction, the march head the end.
 double SearchSpacingEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sink,
@@ -104,12 +151,8 @@ void DarSpac(DrainageCase& c, RunSink& sink, int threads) {
     NameReport(c);
     ReportWriter report(InCaseFolder(c, c.ReportFileName));
     WriteSpacingFrame(report, c, Module::DarSpac);
-    SearchBracket bracket = PrepareSpacingRun(c, sink);
-    SearchSpacingDarcy(c, bracket, sink, run);
-
-    c.EntranceHead = EntranceHeadFor(c, c.HalfSpacing);
-    SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, {}, run);
-    WriteProfile(c, report, run.stop);
+    const SearchBracket start = PrepareSpacingRun(c, sink);
+    SearchSpacingDarcyUntilProfileAgrees(c, start, report, sink, run);
     WriteResultBlock(
         report, {" The drain spacing (Darcy,  m) is: ", Value(Guarded(2.0) * c.HalfSpacing), 2, ""},
         " ", {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},

@@ -20,7 +20,7 @@
 
 namespace pelorin::test {
 
-inline constexpr double kProfileStep = 0.00001;
+using pelorin::kProfileStep;
 
 // Cases built by hand: the input numbers, the quantities the input check would
 // derive, and the flow geometry.
