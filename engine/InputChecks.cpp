@@ -126,7 +126,7 @@ bool CheckSpacingInput(DrainageCase& c, const std::string& inputFile,
     c.Thick2 = Difference(c.D2, c.D1);
     f.Require(c.Thick2 >= 0, " Make sure that D2 >= D1.");
     DeriveDrainDepths(c, f);
-    f.Require(c.Ka > c.R, " Make sure that Ka >= R.");
+    f.Require(c.Ka > c.R, " Make sure that Ka > R.");
     CutOffImpermeableLayers(c);
     c.TargetHead = Difference(c.Dw, c.Dm);
     f.Require(c.TargetHead > 0, " Make sure that Dm < Dw.");
@@ -157,7 +157,7 @@ bool CheckWaterTableDepthInput(DrainageCase& c, const std::string& inputFile,
     c.Thick2 = Difference(c.D2, c.D1);
     f.Require(c.Thick2 >= 0, " Make sure that D2 > D1.");
     DeriveDrainDepths(c, f);
-    f.Require(c.Ka > c.R, " Make sure that Ka >= R.");
+    f.Require(c.Ka > c.R, " Make sure that Ka > R.");
     CutOffImpermeableLayers(c);
     return f.Finish();
 }

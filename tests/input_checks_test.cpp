@@ -25,7 +25,7 @@ const char* const kD2AtLeast = " Make sure that D2 >= D1.";
 const char* const kD2Above = " Make sure that D2 > D1.";
 const char* const kDb = " Make sure that Db > Dw.";
 const char* const kE = " Make sure that E >= 0.";
-const char* const kKa = " Make sure that Ka >= R.";
+const char* const kKa = " Make sure that Ka > R.";
 const char* const kDm = " Make sure that Dm < Dw.";
 
 // The error list as it must be on disk, byte for byte.
@@ -115,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"SpacingD2AtD1", "Spa", {{D2, 2.0}}, {}},
         CheckCase{"SpacingD2AboveD1", "Spa", {{D2, 1.9}}, {kD2AtLeast}},
         CheckCase{"HeadD2AboveD1", "Hyd", {{D2, 1.9}}, {kD2Above}},
-        // Ka = R fails although the message says Ka >= R
+        // Ka = R fails: the message asks for Ka > R
         CheckCase{"SpacingKaAtR", "Spa", {{Ka, 0.005}}, {kKa}},
         CheckCase{"HeadKaAtR", "Hyd", {{Ka, 0.005}}, {kKa}},
         CheckCase{"DischargeHasNoKaTest", "Dis", {{Ka, 0.0}}, {}},
