@@ -38,8 +38,9 @@ std::string InputNameRefusal(const std::string& inputFile) {
            "lines of its report. Give the file a name without one.";
 }
 
-void RunEngine(CalcAim aim, CalcMethod method, DrainageCase& c, RunSink& sink, int threads) {
-    RefuseReportOverInput(c);
+namespace {
+
+void RunEngineOf(CalcAim aim, CalcMethod method, DrainageCase& c, RunSink& sink, int threads) {
     const bool darcy = method == CalcMethod::Darcy;
     switch (aim) {
         case CalcAim::Spacing: return darcy ? DarSpac(c, sink, threads) : EneSpac(c, sink, threads);
@@ -48,6 +49,32 @@ void RunEngine(CalcAim aim, CalcMethod method, DrainageCase& c, RunSink& sink, i
         case CalcAim::WaterTableDepth: return HydrHead(c, sink, threads);
         case CalcAim::Conductivity:
             return darcy ? DarCond(c, sink, threads) : EneCond(c, sink, threads);
+    }
+}
+
+// Kv1 at or below R makes the spacing and depth checks cut the layers below
+// the drains off (Kb1 = Kb2 = 0). At a drain with no width and no entrance
+// resistance the flow then has no area to pass, and a march divides by zero:
+// the bare fault would not tell the user which input led there.
+bool NoFlowAreaAtDrain(CalcAim aim, const DrainageCase& c) {
+    const bool cutOff = aim == CalcAim::Spacing || aim == CalcAim::WaterTableDepth;
+    return cutOff && !(c.Kv1 > c.R) && c.HalfWidth == 0 && c.E == 0;
+}
+
+}  // namespace
+
+void RunEngine(CalcAim aim, CalcMethod method, DrainageCase& c, RunSink& sink, int threads) {
+    RefuseReportOverInput(c);
+    try {
+        RunEngineOf(aim, method, c, sink, threads);
+    } catch (const RunError& fault) {
+        if (fault.Kind() == Fault::DivisionByZero && NoFlowAreaAtDrain(aim, c)) {
+            sink.ShowMessage(
+                " Kv1 is not greater than R, so the layers below the drains carry no flow, and a "
+                "pipe without entrance resistance then has no flow area at the drain. Give an "
+                "entrance resistance or check Kv1.");
+        }
+        throw;
     }
 }
 
