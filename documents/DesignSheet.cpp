@@ -15,6 +15,7 @@
 
 #include "GraphFiles.h"
 #include "GraphScales.h"
+#include "ReportFrame.h"
 #include "TDMPelorin.h"
 
 namespace pelorin::documents {
@@ -296,6 +297,9 @@ class SheetPainter {
         Rule(y_, 0, width_, 0.8);
         y_ += 4;
         Paragraph(ProfileLegend(), SheetFont(8), kQuiet);
+        // Which results are the table's and which the search's.
+        if (const std::string_view source = MidwayHeadSource(Report().Module); !source.empty())
+            Paragraph(Text(std::string(source)), SheetFont(8), kQuiet);
     }
 
     QPagedPaintDevice& device_;

@@ -114,6 +114,24 @@ std::string_view ModuleName(Module module) {
     return "";
 }
 
+std::string_view MidwayHeadSource(std::string_view moduleName) {
+    constexpr std::string_view kTableOnly =
+        "Both midway heads and depths are the last row of the profile table (step 0.00001 m).";
+    constexpr std::string_view kEnergySearched =
+        "The energy midway head and depth come from the search; the Darcy ones are the last row "
+        "of the profile table (step 0.00001 m), whose energy head F may differ from the search's "
+        "by millimetres.";
+    if (moduleName == "DarSpac")
+        return "Both midway heads and the Darcy midway depth are the last row of the profile "
+               "table (step 0.00001 m); the energy midway depth comes from the energy balance of "
+               "the spacing found.";
+    if (moduleName == "EneSpac" || moduleName == "EneDisc" || moduleName == "HydrHead")
+        return kEnergySearched;
+    if (moduleName == "DarDisc" || moduleName == "DarCond" || moduleName == "EneCond")
+        return kTableOnly;
+    return {};
+}
+
 void WriteReportHeader(ReportWriter& report, const DrainageCase& c, Module module) {
     WriteModuleLines(report, module);
     report.Text("  ");

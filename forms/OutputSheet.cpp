@@ -53,6 +53,18 @@ QStringList SymbolsLegendLines() {
         QString(),
         QStringLiteral("Note: G/p=T1+T2"),
         QString(),
+        QStringLiteral("Results: the energy head"),
+        QStringLiteral("and depth of an energy"),
+        QStringLiteral("spacing or discharge and"),
+        QStringLiteral("of the W.T. depth come"),
+        QStringLiteral("from the search; of a"),
+        QStringLiteral("Darcy spacing the energy"),
+        QStringLiteral("depth comes from its"),
+        QStringLiteral("energy balance. All other"),
+        QStringLiteral("heads and depths are the"),
+        QStringLiteral("last row of the table,"),
+        QStringLiteral("computed with p=0.00001 m,"),
+        QStringLiteral("so they may differ by mm."),
     };
 }
 
@@ -83,7 +95,7 @@ TOutputSheet::TOutputSheet(TDMPelorin& dm, UserDialogs& dialogs, TSheetHost& hos
         QStringLiteral("QPlainTextEdit { background: rgb(255, 251, 221); }"));
     Symbols_Memo->setReadOnly(true);
     Symbols_Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Symbols_Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Symbols_Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Symbols_Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Symbols_Memo->setPlainText(SymbolsLegendLines().join(QLatin1Char('\n')));
     Symbols_Memo->hide();
