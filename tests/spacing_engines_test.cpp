@@ -91,13 +91,13 @@ struct SearchEnd {
 DrainageCase Prepared(DrainageCase c, double& L, double& low) {
     PrepareFlowGeometry(c);
     c.p = 0.01;
-    c.FirstStep = std::max(2, static_cast<int>(std::nearbyint(c.HalfWidth / 0.01)) + 1);
     low = c.HalfWidth;
     L = c.HalfWidth;
     if (c.Dw - c.Dm < 0.2) {
         c.p = 0.0001;
         L = 0.01;
     }
+    c.FirstStep = std::max(2, static_cast<int>(std::nearbyint(c.HalfWidth / c.p)) + 1);
     c.MarchHead = 0;
     c.MarchGradient = 0;
     return c;
@@ -307,9 +307,10 @@ TEST(DarSpac, ShortTargetHeadWarnsAndSearchesWithTheFineStep) {
     EXPECT_EQ(ValueAfter(run.report, kDarcySpacing), Trimmed(Fixed(S, 2)));
 }
 
-// A ditch with a short target head: the search keeps the first step of the
-// coarse step, so its marches start at X = 101·0.0001 for a ditch 2 m wide.
-TEST(DarSpac, ShortDitchKeepsTheCoarseFirstStep) {
+// A ditch with a short target head: the search counts its first step in the
+// fine step, so its marches start at the water's edge, X = 10001·0.0001 for a
+// ditch 2 m wide, as the profile does.
+TEST(DarSpac, ShortDitchCountsItsFirstStepInTheFineStep) {
     //                          R     D1   D2   Dw   Db   E    W    Ka   Kb1  Kv1  Kb2  Kv2  Dm
     const SpacingInput in = {"ShortDitch", 0.01, 1.8, 2.5, 1.2, 1.5, 0.0,
                              2.0,          0.5,  0.3, 0.3, 0.5, 0.5, 1.0};
