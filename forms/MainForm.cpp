@@ -15,6 +15,7 @@
 #include <tuple>
 
 #include "PelorinUtils.h"
+#include "PlausibilityRules.h"
 #include "Pictures.h"
 #include "QtText.h"
 #include "QtUserDialogs.h"

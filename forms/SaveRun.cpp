@@ -11,6 +11,7 @@
 #include "FileSystem.h"
 #include "InputChecks.h"
 #include "PelorinUtils.h"
+#include "PlausibilityRules.h"
 #include "QtText.h"
 #include "RunError.h"
 

@@ -1,7 +1,8 @@
 #pragma once
 
 // The window-free rules of the Input sheet and of Save/Run: number texts,
-// plausibility checks, file-name rules and the placement of the main window.
+// file-name rules and the placement of the main window (the plausibility
+// rules are in PlausibilityRules.h).
 
 #include <optional>
 #include <stdexcept>
@@ -33,12 +34,6 @@ double StringToFloat(const std::string& text, char systemSeparator);
 // The shortest general form with up to 15 significant digits: fixed notation
 // from 0.00001 upwards, scientific (1E-6) below it and from 1E15 on.
 std::string FormatFieldNumber(double value, char systemSeparator);
-
-// The plausibility checks of Save/Run on the case's 13 numbers, placed as the
-// aim orders them. Returns the message to show for the first failing check
-// (with its common ending), or nothing when the case passes; a passing case
-// with D1 equal to D2 gets Kb2 = Kv2 = 0.
-std::optional<std::string> ValidateInput(InputCase& inputCase);
 
 // The number of '.' in the name part of a path (folders do not count).
 int DotsInFileName(const std::string& path);
