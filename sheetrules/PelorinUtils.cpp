@@ -18,10 +18,9 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-// A decimal number with the given separator: optional sign, digits with at
-// most one separator, optional exponent.
+// A decimal number with the given separator in place of '.'.
 std::optional<double> ParseWithSeparator(const std::string& text, char separator) {
-    static const std::regex dotted(R"([+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?)");
+    static const std::regex dotted(kFieldNumberPattern);
     std::string normalised = text;
     for (char& c : normalised) {
         if (c == separator) {

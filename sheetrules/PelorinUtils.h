@@ -26,6 +26,11 @@ class ConversionError : public std::invalid_argument {
     std::string text_;
 };
 
+// A field's number with '.' for its separator: optional sign, digits with at
+// most one separator, optional exponent. In the ECMAScript grammar, which
+// std::regex and the page's script read alike.
+inline constexpr const char* kFieldNumberPattern = R"([+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?)";
+
 // Converts a field text with the system's decimal separator, or else with the
 // other one of '.' and ',', so that 1.5 and 1,5 are accepted alike. Blanks
 // around the number are allowed; anything else throws ConversionError.
@@ -34,6 +39,13 @@ double StringToFloat(const std::string& text, char systemSeparator);
 // The shortest general form with up to 15 significant digits: fixed notation
 // from 0.00001 upwards, scientific (1E-6) below it and from 1E15 on.
 std::string FormatFieldNumber(double value, char systemSeparator);
+
+// What Save/Run says of titles that hold characters an input file (single-byte
+// text) cannot store: the lead, each such character once, joined by ", ", and
+// the end.
+inline constexpr const char* kForeignTitlesLead =
+    " The titles hold characters that an input file cannot store: ";
+inline constexpr const char* kForeignTitlesEnd = ". Please replace them.";
 
 // The number of '.' in the name part of a path (folders do not count).
 int DotsInFileName(const std::string& path);
