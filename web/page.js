@@ -570,5 +570,17 @@
     openInput(first.name, latin1Bytes(first.text));
   }
 
+  // Served from a web server, the page can be installed and works offline
+  // after its first visit; a saved copy (file://) has neither and needs neither.
+  function offerOffline() {
+    if (!/^https?:$/.test(location.protocol)) return;
+    const manifest = document.createElement('link');
+    manifest.rel = 'manifest';
+    manifest.href = 'manifest.webmanifest';
+    document.head.append(manifest);
+    if ('serviceWorker' in navigator) navigator.serviceWorker.register('service-worker.js').catch(() => {});
+  }
+
   wire();
+  offerOffline();
 })();

@@ -484,3 +484,19 @@ test('titles an input file cannot store are refused as the desktop refuses them;
   assert.ok((await waitForDownload('dräin ø.out')).equals(native.report));
   await closePage(page);
 });
+
+test('served once, the page can be installed and opens and runs with the network cut', async () => {
+  const page = await openPage(baseUrl + 'index.html');
+  const session = await page.createCDPSession();
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: 30000 });
+  const installability = await session.send('Page.getInstallabilityErrors');
+  assert.deepStrictEqual(installability.installabilityErrors, []);
+  await page.setOfflineMode(true);
+  await page.reload();
+  await page.waitForFunction(() => document.querySelectorAll('#examples option').length > 1);
+  await chooseExample(page, 'discharge-energy-ditch.inp');
+  await runCase(page);
+  assert.strictEqual(await shownReport(page), golden('discharge-energy-ditch.out').toString('latin1'));
+  await page.setOfflineMode(false);
+  await closePage(page);
+});
