@@ -8,7 +8,7 @@
   const tables = self.PelorinTables;    // tables.js: the program's tables for the page
   const rowsTable = tables.rows;        // the Input sheet's row layouts per aim
   const bundle = self.PelorinBundle;    // bundle.js: the module, the worker and the examples
-  const kRowCount = 13;
+  const kRowCount = tables.rowCount;
   const $ = (id) => document.getElementById(id);
 
   // ------------------------------------------------------------ bytes and text
@@ -285,7 +285,9 @@
     $('title1').value = input.title1;
     $('title2').value = input.title2;
     $('aim').value = input.aim;
-    $('method').value = input.method === 'Dar' ? 'Dar' : 'Ene';
+    // Any method code but Darcy's runs the energy balance, as the reader takes it.
+    const [energy, darcy] = tables.methodCodes;
+    $('method').value = input.method === darcy ? darcy : energy;
     const layout = rowsTable[input.aim];
     spareValues = new Array(kRowCount).fill(0);
     input.values.forEach((value, k) => {
@@ -385,13 +387,13 @@
   let lastGraph = null;
 
   // A report is single-byte text, but for the lines that name the input file
-  // and the report (14 and 15): those hold the names as the system gave them,
-  // UTF-8, and are shown so when they are.
-  const kFileNameLines = [14, 15];
+  // and the report: those hold the names as the system gave them, UTF-8, and
+  // are shown so when they are.
   function reportText(bytes) {
     const lines = latin1Text(bytes).split('\n');
     const utf8 = new TextDecoder('utf-8', { fatal: true });
-    for (const number of kFileNameLines) {
+    const [first, last] = tables.fileNameLines;
+    for (let number = first; number <= last; ++number) {
       if (number > lines.length) continue;
       try {
         lines[number - 1] = utf8.decode(latin1Bytes(lines[number - 1]));
@@ -507,7 +509,7 @@
 
   function wire() {
     fillChoices($('aim'), Object.keys(rowsTable), tables.aimChoices);
-    fillChoices($('method'), ['Ene', 'Dar'], tables.methodChoices);
+    fillChoices($('method'), tables.methodCodes, tables.methodChoices);
     $('symbols').textContent = tables.symbolsLegend.join('\n');
     buildRows();
     showRows('Spa');

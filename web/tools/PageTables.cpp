@@ -5,7 +5,8 @@
 // sheetrules/InputRows), the number text of a field and the longest number a
 // file holds (sheetrules/PelorinUtils, engine/TextReader), the plausibility
 // rules (sheetrules/PlausibilityRules), the Symbols legend
-// (sheetrules/SymbolsLegend), and the graph's frame and palettes
+// (sheetrules/SymbolsLegend), the lines of a report that name files
+// (sheetrules/ReportDisplay), and the graph's frame and palettes
 // (graph/GraphScales, graph/GraphFrame). scripts/web builds and runs it with
 // the host's compiler; PELORIN_VERSION names the program on the graph.
 
@@ -20,6 +21,7 @@
 #include "InputRows.h"
 #include "PelorinUtils.h"
 #include "PlausibilityRules.h"
+#include "ReportDisplay.h"
 #include "SymbolsLegend.h"
 #include "TextReader.h"
 
@@ -169,6 +171,10 @@ int main() {
     std::printf("globalThis.PelorinTables = {\n");
     std::printf("  aimChoices: %s,\n", List(pelorin::kAimChoices, Quoted).c_str());
     std::printf("  methodChoices: %s,\n", List(pelorin::kMethodChoices, Quoted).c_str());
+    std::printf("  methodCodes: [%s, %s],\n",
+                Quoted(pelorin::MethodCodeOf(pelorin::CalcMethod::EnergyBalance)).c_str(),
+                Quoted(pelorin::MethodCodeOf(pelorin::CalcMethod::Darcy)).c_str());
+    std::printf("  rowCount: %d,\n", pelorin::kRowCount);
     std::printf("  methodMatters: { ");
     for (CalcAim aim : kAims)
         std::printf("%s: %s, ", pelorin::AimCodeOf(aim),
@@ -194,6 +200,8 @@ int main() {
     for (const pelorin::PlausibilityRule& rule : pelorin::PlausibilityRules()) PrintRule(rule);
     std::printf("  ],\n");
     std::printf("  symbolsLegend: %s,\n", List(pelorin::kSymbolsLegend, Quoted).c_str());
+    std::printf("  fileNameLines: [%d, %d],\n", pelorin::kFirstFileNameLine,
+                pelorin::kLastFileNameLine);
     PrintGraph();
     std::printf("};\n");
     std::printf("if (typeof module !== 'undefined') module.exports = globalThis.PelorinTables;\n");
