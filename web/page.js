@@ -464,7 +464,9 @@
     } catch (error) {
       $('progress').textContent += 'The run was cancelled\n';
       setRunning(false);
-      $('run').focus();
+      // Cancel, now disabled, loses the focus: Save/Run takes it. A run ended
+      // by opening a case leaves the focus where the user opened it.
+      if ([$('cancel'), document.body].includes(document.activeElement)) $('run').focus();
       return;
     }
     setRunning(false);

@@ -197,6 +197,7 @@ test('Cancel ends a long run, keeps the previous report, and the next run works'
   await page.click('#cancel');
   await page.waitForFunction(() => document.getElementById('progress').textContent.includes('The run was cancelled'));
   assert.strictEqual(await page.$eval('#run', (e) => e.disabled), false);
+  assert.strictEqual(await focused(page), 'run', 'Save/Run has the focus after Cancel');
   assert.strictEqual(await shownReport(page), before);
   await chooseExample(page, 'discharge-darcy-pipe.inp');
   await runCase(page);
@@ -398,25 +399,33 @@ async function startLongRun(page) {
 
 test('opening a case while a run goes ends the run; the menu, the fields and the next run agree', async () => {
   const page = await openPage(baseUrl + 'index.html');
+  const examples = fs.readdirSync(path.join(root, 'Data')).filter((f) => f.endsWith('.inp')).sort();
   const opens = [
-    async () => { await page.select('#examples', 'discharge-darcy-pipe.inp'); return 'discharge-darcy-pipe.inp'; },
+    // The next example by the keyboard: the menu keeps the focus.
+    async () => {
+      await page.focus('#examples');
+      await page.keyboard.press('ArrowDown');
+      return { name: examples[examples.indexOf('spacing-darcy-pipe.inp') + 1], focus: 'examples' };
+    },
     async () => {
       const file = path.join(workDir, 'discharge-darcy-pipe.inp');
       fs.copyFileSync(path.join(root, 'Data', 'discharge-darcy-pipe.inp'), file);
       await (await page.$('#open-file')).uploadFile(file);
-      return 'discharge-darcy-pipe.inp';
+      return { name: 'discharge-darcy-pipe.inp', focus: null };
     },
   ];
   for (const open of opens) {
     await startLongRun(page);
     assert.strictEqual(await focused(page), 'cancel', 'Cancel has the focus during a run');
-    const name = await open();
+    const { name, focus } = await open();
     await page.waitForFunction((n) => document.getElementById('file-name').value === n &&
       document.getElementById('progress').textContent.includes('The run was cancelled'), {}, name);
-    assert.strictEqual(await page.$eval('#aim', (e) => e.value), 'Dis');
+    const aim = fs.readFileSync(path.join(root, 'Data', name), 'latin1').split('\r\n')[3].slice(0, 3);
+    assert.strictEqual(await page.$eval('#aim', (e) => e.value), aim, name);
     assert.strictEqual(await page.$eval('#run', (e) => e.disabled), false);
+    if (focus) assert.strictEqual(await focused(page), focus, 'the focus stays where the case was opened');
     await runCase(page);
-    assert.strictEqual(await shownReport(page), golden('discharge-darcy-pipe.out').toString('latin1'));
+    assert.strictEqual(await shownReport(page), golden(name.replace(/\.inp$/, '.out')).toString('latin1'));
     assert.strictEqual(await focused(page), 'report', 'the report has the focus after a run');
   }
   // A file that cannot be opened leaves the menu naming the case shown.
