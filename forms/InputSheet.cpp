@@ -36,6 +36,13 @@ QLineEdit* Edit(QWidget* parent, int left, int top, int width, const char* name)
     return edit;
 }
 
+template <std::size_t N>
+QStringList Choices(const std::array<const char*, N>& texts) {
+    QStringList items;
+    for (const char* text : texts) items << QString::fromLatin1(text);
+    return items;
+}
+
 QComboBox* SelectionBox(QWidget* parent, const QStringList& items, int top, const char* name) {
     auto* box = new QComboBox(parent);
     box->setObjectName(QString::fromLatin1(name));
@@ -79,18 +86,10 @@ void TInputSheet::BuildHeader() {
     Title2_Label = Caption(this, QStringLiteral("Title2"), 32, 56, "Title2_Label");
     Title2_Edit = Edit(this, 112, 53, 577, "Title2_Edit");
     Options_Label = Caption(this, QStringLiteral("Options"), 32, 80, "Options_Label");
-    CalcAim_Combobox = SelectionBox(this,
-                                    {QStringLiteral("The drain spacing is to be calculated"),
-                                     QStringLiteral("The drain discharge is to be calculated"),
-                                     QStringLiteral("Calculate the depth of the water table"),
-                                     QStringLiteral("Calculate the hydraulic conductivity")},
-                                    77, "CalcAim_Combobox");
+    CalcAim_Combobox = SelectionBox(this, Choices(kAimChoices), 77, "CalcAim_Combobox");
     Method_Label = Caption(this, QStringLiteral("Method"), 32, 99, "Method_Label");
     Method_Label->setToolTip(QStringLiteral("Select calculation method"));
-    Method_ComboBox = SelectionBox(this,
-                                   {QStringLiteral("Use the new energy balance method"),
-                                    QStringLiteral("Use the classical Darcy method")},
-                                   97, "Method_ComboBox");
+    Method_ComboBox = SelectionBox(this, Choices(kMethodChoices), 97, "Method_ComboBox");
     connect(CalcAim_Combobox, &QComboBox::currentIndexChanged, this,
             &TInputSheet::CalcAim_ComboboxChange);
     connect(Method_ComboBox, &QComboBox::currentIndexChanged, this,

@@ -16,6 +16,7 @@
 
 #include "PelorinUtils.h"
 #include "Pictures.h"
+#include "PlausibilityRules.h"
 #include "QtText.h"
 #include "QtUserDialogs.h"
 
@@ -176,9 +177,8 @@ void TMainForm::BuildSheets() {
             [this] { Flags.CaseSavedWithoutRun = false; });
 }
 
-// The Graphics sheet and its action; without the graph library, an empty sheet.
+// The Graphics sheet and its action.
 void TMainForm::BuildGraphicsSheet() {
-#ifdef PELORIN_HAS_GRAPHICS_SHEET
     Graphics_TabSheet =
         new TGraphicsSheet(dm_, dialogs_, [this](const QString& text) { ShowStatus(text); });
     Graphics_TabSheet->SetJoulePicture(CartoonPicture());
@@ -195,12 +195,6 @@ void TMainForm::BuildGraphicsSheet() {
     Graphics_TabSheet->SetHooks(hooks);
     GraphOpen = Graphics_TabSheet->GraphOpenAction();
     GraphOpen->setToolTip(QStringLiteral("Open a graphis file"));
-#else
-    Graphics_TabSheet = new QWidget;
-    GraphOpen =
-        MakeAction(this, "GraphOpen", QStringLiteral("&GraphOpen"),
-                   QKeySequence(QStringLiteral("Ctrl+G")), QStringLiteral("Open a graphis file"));
-#endif
 }
 
 void TMainForm::BuildMenus() {
@@ -292,14 +286,7 @@ void TMainForm::SheetTabsChange(int index) {
         case Sheet::Figure: Figure_TabSheet->Figure_TabSheetShow(); break;
         case Sheet::Input: Input_TabSheet->Input_TabSheetShow(); break;
         case Sheet::Output: Output_TabSheet->Output_TabSheetShow(); break;
-        case Sheet::Graphics:
-#ifdef PELORIN_HAS_GRAPHICS_SHEET
-            Graphics_TabSheet->Graphics_TabSheetShow();
-#else
-            HideFigureWindow();
-            graphInColour_ = true;
-#endif
-            break;
+        case Sheet::Graphics: Graphics_TabSheet->Graphics_TabSheetShow(); break;
     }
 }
 
@@ -355,37 +342,13 @@ void TMainForm::SetDialogFolders(const QString& folder) {
                          QStringLiteral("out"), folder, QString()};
 }
 
-void TMainForm::SetGraphInColour(bool inColour) {
-#ifdef PELORIN_HAS_GRAPHICS_SHEET
-    Graphics_TabSheet->SetGraphInColour(inColour);
-#else
-    graphInColour_ = inColour;
-#endif
-}
+void TMainForm::SetGraphInColour(bool inColour) { Graphics_TabSheet->SetGraphInColour(inColour); }
 
-bool TMainForm::GraphInColour() const {
-#ifdef PELORIN_HAS_GRAPHICS_SHEET
-    return Graphics_TabSheet->GraphInColour();
-#else
-    return graphInColour_;
-#endif
-}
+bool TMainForm::GraphInColour() const { return Graphics_TabSheet->GraphInColour(); }
 
-bool TMainForm::GraphShown() const {
-#ifdef PELORIN_HAS_GRAPHICS_SHEET
-    return Graphics_TabSheet->GraphShown();
-#else
-    return graphShown_;
-#endif
-}
+bool TMainForm::GraphShown() const { return Graphics_TabSheet->GraphShown(); }
 
-void TMainForm::ViewGraph() {
-#ifdef PELORIN_HAS_GRAPHICS_SHEET
-    Graphics_TabSheet->ViewGraphButtonClick();
-#else
-    Flags.OutputShown = true;
-#endif
-}
+void TMainForm::ViewGraph() { Graphics_TabSheet->ViewGraphButtonClick(); }
 
 void TMainForm::EditOnFocusedField(void (*onLine)(QLineEdit*), void (*onMemo)(QPlainTextEdit*)) {
     QWidget* focused = QApplication::focusWidget();

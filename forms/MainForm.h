@@ -8,6 +8,7 @@
 #include "CompanionWindows.h"
 #include "DesignSheetOutput.h"
 #include "DesignStudyWindow.h"
+#include "GraphicsSheet.h"
 #include "InputSheet.h"
 #include "IntroSheet.h"
 #include "OutputSheet.h"
@@ -15,11 +16,6 @@
 #include "SheetHost.h"
 #include "TDMPelorin.h"
 #include "UserDialogs.h"
-
-#if __has_include("GraphicsSheet.h")
-#include "GraphicsSheet.h"
-#define PELORIN_HAS_GRAPHICS_SHEET 1
-#endif
 
 namespace pelorin {
 
@@ -46,11 +42,7 @@ class TMainForm : public TBaseForm, public TSheetHost {
     TFigureSheet* Figure_TabSheet;
     TInputSheet* Input_TabSheet;
     TOutputSheet* Output_TabSheet;
-#ifdef PELORIN_HAS_GRAPHICS_SHEET
     TGraphicsSheet* Graphics_TabSheet;
-#else
-    QWidget* Graphics_TabSheet;
-#endif
     TSaveRun* SaveRun;
     TDesignSheetOutput* DesignSheetOutput;
     TDesignStudyWindow* DesignStudy_Window;
@@ -122,10 +114,6 @@ class TMainForm : public TBaseForm, public TSheetHost {
     int previousPage_ = 0;
     // Set once the program is ending: the main window may close then.
     bool ending_ = false;
-#ifndef PELORIN_HAS_GRAPHICS_SHEET
-    bool graphInColour_ = false;
-    bool graphShown_ = false;
-#endif
 };
 
 }  // namespace pelorin

@@ -11,6 +11,7 @@
 #include "PelorinUtils.h"
 #include "Pictures.h"
 #include "QtText.h"
+#include "SymbolsLegend.h"
 
 namespace pelorin {
 
@@ -37,35 +38,9 @@ QStringList ReadErrorList() {
 }  // namespace
 
 QStringList SymbolsLegendLines() {
-    return {
-        QStringLiteral("Output symbols         "),
-        QStringLiteral(" "),
-        QStringLiteral("X       = distance from drain (m)"),
-        QStringLiteral("p       = small increment of X (m)"),
-        QStringLiteral("F*      = hydraulic head (m, Darcy)"),
-        QStringLiteral("G*/p  = gradient of F* (m/m)"),
-        QStringLiteral("F       = hydraulic head (m, energy"),
-        QStringLiteral("            balance)"),
-        QStringLiteral("G/p   = gradient of F (m/m)"),
-        QStringLiteral("T1     = energy loss/p  (m/m)"),
-        QStringLiteral("T2     = correction for"),
-        QStringLiteral("            energy input/p (m/m)"),
-        QString(),
-        QStringLiteral("Note: G/p=T1+T2"),
-        QString(),
-        QStringLiteral("Results: the energy head"),
-        QStringLiteral("and depth of an energy"),
-        QStringLiteral("spacing or discharge and"),
-        QStringLiteral("of the W.T. depth come"),
-        QStringLiteral("from the search; of a"),
-        QStringLiteral("Darcy spacing the energy"),
-        QStringLiteral("depth comes from its"),
-        QStringLiteral("energy balance. All other"),
-        QStringLiteral("heads and depths are the"),
-        QStringLiteral("last row of the table,"),
-        QStringLiteral("computed with p=0.00001 m,"),
-        QStringLiteral("so they may differ by mm."),
-    };
+    QStringList lines;
+    for (const char* line : kSymbolsLegend) lines << QString::fromLatin1(line);
+    return lines;
 }
 
 TOutputSheet::TOutputSheet(TDMPelorin& dm, UserDialogs& dialogs, TSheetHost& host,

@@ -2,15 +2,9 @@
 
 #include <QStringDecoder>
 
+#include "ReportDisplay.h"
+
 namespace pelorin {
-
-namespace {
-
-// The report lines that name the input file and the report file (1-based).
-constexpr int kFirstFileNameLine = 14;
-constexpr int kLastFileNameLine = 15;
-
-}  // namespace
 
 QString CharactersOutsideLatin1(const QString& text) {
     QList<char32_t> seen;

@@ -11,6 +11,7 @@
 #include "FileSystem.h"
 #include "InputChecks.h"
 #include "PelorinUtils.h"
+#include "PlausibilityRules.h"
 #include "QtText.h"
 #include "RunError.h"
 
@@ -168,9 +169,8 @@ void TSaveRun::InputSaveExecute() {
 bool TSaveRun::TitlesFitTheFile(const QString& titles) {
     const QString foreign = CharactersOutsideLatin1(titles);
     if (foreign.isEmpty()) return true;
-    dialogs_.ShowMessage(
-        QStringLiteral(" The titles hold characters that an input file cannot store: ") + foreign +
-        QStringLiteral(". Please replace them."));
+    dialogs_.ShowMessage(QString::fromLatin1(kForeignTitlesLead) + foreign +
+                         QString::fromLatin1(kForeignTitlesEnd));
     return false;
 }
 

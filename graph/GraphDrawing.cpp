@@ -23,13 +23,6 @@
 namespace pelorin::graph {
 namespace {
 
-const QColor kSilver(192, 192, 192);
-const QColor kBlack(0, 0, 0);
-const QColor kWhite(255, 255, 255);
-const QColor kDarkBlue(0, 0, 139);
-const QColor kYellow(255, 255, 0);
-const QColor kCyan(0, 255, 255);
-
 // Pixels of the marker cells and segment ends beyond which nothing of them can
 // reach the canvas; far-off points are left out or clipped rather than handed
 // to the painter, whose fixed-point coordinates would overflow.
@@ -68,27 +61,31 @@ class SceneBuilder {
 
     void AddTitlesAndPanel() {
         Fill(QRect(0, 0, kCanvasWidth, kCanvasHeight), GraphInk::Canvas);
-        Text({78, 0}, request_.Title1, GraphInk::CanvasText, GraphInk::Canvas, true);
-        Text({20, 445},
+        Text(At(kTitle1At), request_.Title1, GraphInk::CanvasText, GraphInk::Canvas, true);
+        Text(At(kFooterAt),
              QStringLiteral("Pelorin program at ") + QString::fromUtf8(kProgramWebAddress),
              GraphInk::CanvasText, GraphInk::Canvas);
-        Fill(QRect(QPoint(20, 19), QPoint(604, 444)), GraphInk::Panel);
-        Text({80, 20}, request_.Title2, GraphInk::SecondTitle, GraphInk::Panel);
+        Fill(QRect(QPoint(kPanelArea.Left, kPanelArea.Top),
+                   QPoint(kPanelArea.Right, kPanelArea.Bottom)),
+             GraphInk::Panel);
+        Text(At(kTitle2At), request_.Title2, GraphInk::SecondTitle, GraphInk::Panel);
     }
 
     void AddCaptionsAndLegend() {
-        Text({470, 415}, QString::fromStdString(scale_.DistanceCaption), GraphInk::Label,
+        Text(At(kDistanceCaptionAt), QString::fromStdString(scale_.DistanceCaption),
+             GraphInk::Label, GraphInk::Panel);
+        Text(At(kHeightCaptionAt), QString::fromStdString(scale_.HeightCaption), GraphInk::Label,
              GraphInk::Panel);
-        Text({70, 50}, QString::fromStdString(scale_.HeightCaption), GraphInk::Label,
+        Text(At(kLegendDarcyAt), QString::fromStdString(scale_.LegendDarcy), GraphInk::Darcy,
              GraphInk::Panel);
-        Text({82, 65}, QString::fromStdString(scale_.LegendDarcy), GraphInk::Darcy,
-             GraphInk::Panel);
-        Text({86, 80}, QString::fromStdString(scale_.LegendEnergy), GraphInk::Energy,
+        Text(At(kLegendEnergyAt), QString::fromStdString(scale_.LegendEnergy), GraphInk::Energy,
              GraphInk::Panel);
         if (marks_.RequestedLegend)
-            Text({86, 95}, QString::fromStdString(scale_.LegendRequested), GraphInk::Requested,
-                 GraphInk::Panel);
+            Text(At(kLegendRequestedAt), QString::fromStdString(scale_.LegendRequested),
+                 GraphInk::Requested, GraphInk::Panel);
     }
+
+    static QPoint At(FramePoint point) { return {point.X, point.Y}; }
 
     void AddAxes() {
         Line({kPlotLeft, kPlotBottom}, {kPlotLeft, kPlotTop}, GraphInk::Axis);
@@ -97,9 +94,9 @@ class SceneBuilder {
 
     void AddHeightTicks() {
         for (const AxisTick& tick : HeightAxisTicks(scale_, DecimalSeparator())) {
-            Line({kPlotLeft, tick.Pixel}, {kPlotLeft - 4, tick.Pixel}, GraphInk::Axis);
+            Line({kPlotLeft, tick.Pixel}, {kPlotLeft - kTickLength, tick.Pixel}, GraphInk::Axis);
             const QString label = QString::fromStdString(tick.Label);
-            const int left = kPlotLeft - small_.horizontalAdvance(label) - 6;
+            const int left = kPlotLeft - small_.horizontalAdvance(label) - kHeightLabelGap;
             const int top = tick.Pixel - RoundStep(0.5 * small_.height());
             Text({left, top}, label, GraphInk::Label, GraphInk::Panel);
         }
@@ -107,9 +104,10 @@ class SceneBuilder {
 
     void AddDistanceTicks() {
         for (const DistanceTick& tick : DistanceAxisTicks(scale_, DecimalSeparator())) {
-            Line({tick.Pixel, kPlotBottom}, {tick.Pixel, kPlotBottom + 4}, GraphInk::Axis);
-            Text({tick.LabelLeft, 402}, QString::fromStdString(tick.Label), GraphInk::Label,
-                 GraphInk::Panel);
+            Line({tick.Pixel, kPlotBottom}, {tick.Pixel, kPlotBottom + kTickLength},
+                 GraphInk::Axis);
+            Text({tick.LabelLeft, kDistanceLabelTop}, QString::fromStdString(tick.Label),
+                 GraphInk::Label, GraphInk::Panel);
         }
     }
 
@@ -117,7 +115,8 @@ class SceneBuilder {
         const std::vector<std::int32_t>& rows =
             marks_.Curve == RequestedCurve::Energy ? scale_.PixelYEnergy : scale_.PixelYDarcy;
         for (int i = marks_.Segments.First; i <= marks_.Segments.Last; ++i) {
-            const auto segment = ClippedSegment(Point(i - 1, rows, 8), Point(i, rows, 8));
+            const auto segment = ClippedSegment(Point(i - 1, rows, kRequestedLineBelow),
+                                                Point(i, rows, kRequestedLineBelow));
             if (segment) Line(segment->first, segment->second, GraphInk::Requested, true);
         }
     }
@@ -207,18 +206,15 @@ void PaintLine(QPainter& painter, const SceneLine& line, const GraphPalette& pal
 
 }  // namespace
 
-GraphPalette GraphPalette::Colour() {
+GraphPalette GraphPalette::FromInks(const InkColours& inks) {
     GraphPalette palette;
-    palette.colours_ = {kSilver, kBlack, kDarkBlue, kWhite, kYellow,
-                        kWhite,  kCyan,  kWhite,    kYellow};
+    for (int i = 0; i < kInkCount; ++i) palette.colours_[i] = QColor::fromRgb(inks[i]);
     return palette;
 }
 
-GraphPalette GraphPalette::BlackAndWhite() {
-    GraphPalette palette;
-    palette.colours_ = {kSilver, kBlack, kWhite, kBlack, kBlack, kBlack, kBlack, kBlack, kBlack};
-    return palette;
-}
+GraphPalette GraphPalette::Colour() { return FromInks(kColourInks); }
+
+GraphPalette GraphPalette::BlackAndWhite() { return FromInks(kBlackAndWhiteInks); }
 
 std::vector<QRgb> GraphPalette::Colours() const {
     std::vector<QRgb> colours;
@@ -256,7 +252,7 @@ GraphRequest GraphRequestFrom(const TDMPelorin& dataModule, bool inColour) {
 
 QFont GraphFont(bool large) {
     QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(large ? 13 : 11);
+    font.setPixelSize(large ? kLargeFontPixels : kSmallFontPixels);
     font.setStyleStrategy(QFont::NoAntialias);
     font.setKerning(false);
     // Full hinting keeps the monochrome glyphs on whole pixels, as on a 96 dpi screen.

@@ -17,6 +17,7 @@
 #include <variant>
 #include <vector>
 
+#include "GraphFrame.h"
 #include "GraphScales.h"
 
 namespace pelorin {
@@ -24,20 +25,6 @@ class TDMPelorin;
 }
 
 namespace pelorin::graph {
-
-// What each part of the graph is drawn as; the palette gives each its colour.
-enum class GraphInk {
-    Canvas,       // the background around the panel
-    CanvasText,   // first title line and footer
-    Panel,        // the plot panel
-    Axis,         // axes and ticks
-    SecondTitle,  // second title line
-    Label,        // axis captions and tick labels
-    Darcy,        // "x" markers and their legend
-    Energy,       // "o" markers and their legend
-    Requested,    // the requested line and its legend
-};
-inline constexpr int kInkCount = 9;
 
 class GraphPalette {
   public:
@@ -49,6 +36,8 @@ class GraphPalette {
     std::vector<QRgb> Colours() const;
 
   private:
+    static GraphPalette FromInks(const InkColours& inks);
+
     std::array<QColor, kInkCount> colours_;
 };
 

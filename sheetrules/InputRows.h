@@ -16,7 +16,19 @@ namespace pelorin {
 
 inline constexpr int kRowCount = 13;
 
+// The items of the aim box, in the order of CalcAim, and of the method box, in
+// the order of CalcMethod.
+inline constexpr std::array<const char*, 4> kAimChoices = {
+    "The drain spacing is to be calculated", "The drain discharge is to be calculated",
+    "Calculate the depth of the water table", "Calculate the hydraulic conductivity"};
+inline constexpr std::array<const char*, 2> kMethodChoices = {"Use the new energy balance method",
+                                                              "Use the classical Darcy method"};
+
 // The memory holds one text per Quantity (CaseLayout.h), in its order.
+
+// Whether the method box chooses between two engines for the aim: the depth
+// of the water table has one engine for both methods.
+inline constexpr bool MethodChoiceMatters(CalcAim aim) { return aim != CalcAim::WaterTableDepth; }
 
 // The row caption of a quantity (57 characters).
 const char* RowCaption(Quantity q);

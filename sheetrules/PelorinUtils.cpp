@@ -5,11 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
-#include <initializer_list>
 #include <regex>
-
-#include "CaseLayout.h"
 
 namespace pelorin {
 
@@ -22,10 +18,9 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-// A decimal number with the given separator: optional sign, digits with at
-// most one separator, optional exponent.
+// A decimal number with the given separator in place of '.'.
 std::optional<double> ParseWithSeparator(const std::string& text, char separator) {
-    static const std::regex dotted(R"([+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?)");
+    static const std::regex dotted(kFieldNumberPattern);
     std::string normalised = text;
     for (char& c : normalised) {
         if (c == separator) {
@@ -89,84 +84,6 @@ std::string FormatFieldNumber(double value, char systemSeparator) {
         text += withSeparator(integerDigits);
     }
     return text;
-}
-
-namespace {
-
-// The quantities by their short names; their positions come from the case layout.
-using Q = Quantity;
-
-// One plausibility check: the aims it applies to, the test on the numbers and
-// the message of a failure. The test runs only for its aims, so it reads only
-// the quantities those aims have.
-struct PlausibilityCheck {
-    std::initializer_list<CalcAim> aims;
-    bool (*passes)(const std::function<double(Q)>& v);
-    const char* message;
-};
-
-constexpr CalcAim Spa = CalcAim::Spacing, Dis = CalcAim::Discharge, Hyd = CalcAim::WaterTableDepth,
-                  Con = CalcAim::Conductivity;
-
-// In the order in which they run; the first failure is the one reported.
-const PlausibilityCheck kChecks[] = {
-    {{Spa, Dis, Hyd},
-     [](auto& v) { return v(Q::D2) >= v(Q::D1); },
-     "Take care that D2 is not less than D1."},
-    {{Spa, Dis, Hyd},
-     [](auto& v) { return v(Q::D1) >= v(Q::Dw); },
-     "Take care that D1 is not less than Dw."},
-    {{Spa, Hyd},
-     [](auto& v) { return v(Q::Ka) > v(Q::R); },
-     "Take care that Ka is greater than R."},
-    {{Dis, Hyd},
-     [](auto& v) { return v(Q::S) > 2 * v(Q::W); },
-     "Take care that S is larger than 2W."},
-    {{Dis}, [](auto& v) { return v(Q::Dw) > v(Q::Dm); }, "Take care that Dm is less than Dw."},
-    {{Spa}, [](auto& v) { return v(Q::Dw) > v(Q::Dm); }, "Take care that Dm is less than Dw."},
-    {{Con}, [](auto& v) { return v(Q::D2) > v(Q::Db); }, "Take care that Db is less than D2."},
-    {{Con}, [](auto& v) { return v(Q::Db) > v(Q::Dw); }, "Take care that Db is larger than Dw."},
-    {{Con}, [](auto& v) { return v(Q::Dw) > v(Q::Dm); }, "Take care that Dm is less than Dw."},
-    {{Con}, [](auto& v) { return v(Q::S) > 2 * v(Q::W); }, "Take care that S is larger than 2W."},
-    {{Spa, Hyd, Con},
-     [](auto& v) { return v(Q::R) >= 0.0001; },
-     "Take care that R is larger than 0.0001"},
-    {{Spa, Dis, Hyd},
-     [](auto& v) { return v(Q::Db) > v(Q::Dw); },
-     "Take care that Db is larger than Dw."},
-};
-
-bool AppliesTo(const PlausibilityCheck& check, CalcAim aim) {
-    for (CalcAim a : check.aims)
-        if (a == aim) return true;
-    return false;
-}
-
-std::string Refusal(const char* message) {
-    return std::string(message) + " Input not saved. Please correct the data";
-}
-
-}  // namespace
-
-std::optional<std::string> ValidateInput(InputCase& inputCase) {
-    const CalcAim aim = AimFromCode(inputCase.AimCode).value_or(CalcAim::Spacing);
-    std::vector<double>& values = inputCase.Values;
-    values.resize(kInputValueCount, 0.0);
-    for (double value : values)
-        if (!(value >= 0)) return Refusal("Data cannot be negative.");
-
-    const std::function<double(Q)> v = [&](Q q) {
-        return values[static_cast<std::size_t>(PositionOf(aim, q) - 1)];
-    };
-    for (const PlausibilityCheck& check : kChecks)
-        if (AppliesTo(check, aim) && !check.passes(v)) return Refusal(check.message);
-
-    // One layer below drain level: the second layer's permeabilities mean nothing.
-    if (aim != Con && v(Q::D1) == v(Q::D2)) {
-        values[static_cast<std::size_t>(PositionOf(aim, Q::Kb2) - 1)] = 0;
-        values[static_cast<std::size_t>(PositionOf(aim, Q::Kv2) - 1)] = 0;
-    }
-    return std::nullopt;
 }
 
 int DotsInFileName(const std::string& path) {

@@ -1,7 +1,8 @@
 #pragma once
 
 // The window-free rules of the Input sheet and of Save/Run: number texts,
-// plausibility checks, file-name rules and the placement of the main window.
+// file-name rules and the placement of the main window (the plausibility
+// rules are in PlausibilityRules.h).
 
 #include <optional>
 #include <stdexcept>
@@ -25,6 +26,11 @@ class ConversionError : public std::invalid_argument {
     std::string text_;
 };
 
+// A field's number with '.' for its separator: optional sign, digits with at
+// most one separator, optional exponent. In the ECMAScript grammar, which
+// std::regex and the page's script read alike.
+inline constexpr const char* kFieldNumberPattern = R"([+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?)";
+
 // Converts a field text with the system's decimal separator, or else with the
 // other one of '.' and ',', so that 1.5 and 1,5 are accepted alike. Blanks
 // around the number are allowed; anything else throws ConversionError.
@@ -34,11 +40,12 @@ double StringToFloat(const std::string& text, char systemSeparator);
 // from 0.00001 upwards, scientific (1E-6) below it and from 1E15 on.
 std::string FormatFieldNumber(double value, char systemSeparator);
 
-// The plausibility checks of Save/Run on the case's 13 numbers, placed as the
-// aim orders them. Returns the message to show for the first failing check
-// (with its common ending), or nothing when the case passes; a passing case
-// with D1 equal to D2 gets Kb2 = Kv2 = 0.
-std::optional<std::string> ValidateInput(InputCase& inputCase);
+// What Save/Run says of titles that hold characters an input file (single-byte
+// text) cannot store: the lead, each such character once, joined by ", ", and
+// the end.
+inline constexpr const char* kForeignTitlesLead =
+    " The titles hold characters that an input file cannot store: ";
+inline constexpr const char* kForeignTitlesEnd = ". Please replace them.";
 
 // The number of '.' in the name part of a path (folders do not count).
 int DotsInFileName(const std::string& path);

@@ -3,8 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <utility>
+#include <vector>
+
 #include "InputRows.h"
 #include "PelorinUtils.h"
+#include "PlausibilityRules.h"
 
 using namespace pelorin;
 
@@ -141,6 +146,62 @@ TEST(ValidateInput, ConductivityKeepsItsHiddenRowUntouched) {
     input.Values[8] = 7.5;  // the hidden row's number rides along
     EXPECT_FALSE(ValidateInput(input));
     EXPECT_EQ(input.Values[8], 7.5);
+}
+
+// Every quantity a rule compares has a number in the input file of each aim
+// the rule applies to: otherwise the rule would read outside the 13 numbers.
+TEST(PlausibilityRules, ReadOnlyNumbersTheirAimsHave) {
+    for (const PlausibilityRule& rule : PlausibilityRules()) {
+        for (CalcAim aim : rule.Aims) {
+            SCOPED_TRACE(std::string(AimCodeOf(aim)) + ": " + rule.Text);
+            if (!rule.Condition.EveryNumber) {
+                EXPECT_GT(PositionOf(aim, rule.Condition.Left), 0);
+            }
+            if (rule.Condition.Right) {
+                EXPECT_GT(PositionOf(aim, *rule.Condition.Right), 0);
+            }
+            for (Quantity q : rule.Zeroed) EXPECT_GT(PositionOf(aim, q), 0);
+        }
+        // A rule either asks a question or changes numbers, never both.
+        EXPECT_NE(std::string(rule.Text).empty(), !rule.ChangesValues()) << rule.Text;
+    }
+}
+
+// The questions the page shows: every failing check of the aim, in the order of
+// the table, and none of the rule that changes numbers.
+TEST(PlausibilityRules, FailedChecksListsEveryFailureInOrder) {
+    struct Row {
+        const char* aim;
+        std::vector<std::pair<int, double>> changes;  // 1-based position, value
+        std::vector<std::string> expected;
+    };
+    const Row rows[] = {
+        {"Spa", {}, {}},
+        {"Spa", {{3, 2.0}}, {}},  // D2 = D1: the value rule, no question
+        {"Spa",
+         {{4, 2.5}, {8, 0.001}},
+         {"Take care that D1 is not less than Dw.", "Take care that Ka is greater than R.",
+          "Take care that Db is larger than Dw."}},
+        {"Dis",
+         {{1, -1.0}, {13, 0.4}},
+         {"Data cannot be negative.", "Take care that S is larger than 2W."}},
+        {"Hyd", {{5, 1.0}}, {"Take care that Db is larger than Dw."}},
+        {"Con",
+         {{1, 0.00009}, {7, 1.9}},
+         {"Take care that Dm is less than Dw.", "Take care that R is larger than 0.0001"}},
+        {"Con", {{11, -2.0}}, {"Data cannot be negative."}},  // a position the aim leaves empty
+        {"Spa",
+         {{2, std::nan("")}},
+         {"Data cannot be negative.", "Take care that D2 is not less than D1.",
+          "Take care that D1 is not less than Dw."}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.aim);
+        std::vector<double> values = PassingValues(row.aim);
+        for (const auto& [position, value] : row.changes)
+            values[static_cast<std::size_t>(position - 1)] = value;
+        EXPECT_EQ(FailedChecks(*AimFromCode(row.aim), values), row.expected);
+    }
 }
 
 TEST(FileNames, DotsInTheNameAndTheReportExtension) {

@@ -1,12 +1,14 @@
 // The page: the Input sheet's rows for the chosen aim, the examples, opening
-// and saving input files, a run on a worker with its progress lines and
-// Cancel, the report, its graph and the error list of a refused case.
+// and saving input files, the questions of the plausibility rules, a run on a
+// worker with its progress lines and Cancel, the report with its Symbols
+// legend, its graph and the error list of a refused case.
 'use strict';
 
 (function () {
-  const rowsTable = self.PelorinRows;   // rows.js: the Input sheet's row layouts
+  const tables = self.PelorinTables;    // tables.js: the program's tables for the page
+  const rowsTable = tables.rows;        // the Input sheet's row layouts per aim
   const bundle = self.PelorinBundle;    // bundle.js: the module, the worker and the examples
-  const kRowCount = 13;
+  const kRowCount = tables.rowCount;
   const $ = (id) => document.getElementById(id);
 
   // ------------------------------------------------------------ bytes and text
@@ -85,7 +87,7 @@
   // The texts of the 13 numbers are kept per quantity, so that a quantity
   // keeps its value when the aim changes and it moves to another row.
   const quantityTexts = {};
-  for (const q of rowsTable.quantities) quantityTexts[q] = '0';
+  for (const q of tables.quantities) quantityTexts[q.symbol] = '0';
   // Numbers of an opened file at positions its aim does not use.
   let spareValues = new Array(kRowCount).fill(0);
   let shownAim = 'Spa';
@@ -140,17 +142,28 @@
       row.classList.toggle('hidden', !layout.captionVisible[i] && !q);
       row.classList.toggle('caption-only', layout.captionVisible[i] && !q);
     }
-    $('footnote').textContent = rowsTable.footnoteCaption;
+    $('footnote').textContent = tables.footnoteCaption;
     $('footnote').classList.toggle('hidden', !layout.footnoteVisible);
     shownAim = aim;
   }
 
   // A field text as a number: either '.' or ',' for the decimal point, blanks
   // around it allowed; null when it is no number.
+  const numberText = new RegExp('^(?:' + tables.numberPattern + ')$');
   function fieldNumber(text) {
     const trimmed = text.trim().replace(',', '.');
-    if (!/^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/.test(trimmed)) return null;
+    if (!numberText.test(trimmed)) return null;
     return Number(trimmed);
+  }
+
+  // Whether the input file can hold a number with these decimals: a finite
+  // number whose text is not longer than the file's reader takes.
+  function fileHolds(value, decimals) {
+    if (!Number.isFinite(value)) return false;
+    const text = value.toLocaleString('en-US', {
+      useGrouping: false, minimumFractionDigits: decimals, maximumFractionDigits: decimals,
+    });
+    return text.length <= tables.maxNumberLength;
   }
 
   // A number as a field shows it: up to 15 significant digits, no trailing zeros.
@@ -163,16 +176,44 @@
 
   // ------------------------------------------------------------ the case
 
-  // The bytes of the file last opened, run as they are while nothing has
-  // been changed; any edit makes a run write the file from the fields.
-  let openedBytes = null;
+  // The file last opened (its bytes, aim and numbers), run as it is while
+  // nothing has been changed; any edit makes a run write the file from the
+  // fields.
+  let opened = null;
 
   function fileName() {
     const name = $('file-name').value.trim().split(/[\\/]/).pop();
     return name || 'case.inp';
   }
 
-  // The case of the fields, or the texts that are no numbers.
+  // The row (1-based) where the field of a quantity stands under an aim.
+  function rowOf(aim, q) {
+    for (let i = 0; i < kRowCount; ++i) if (rowQuantity(aim, i) === q) return i + 1;
+    return 0;
+  }
+
+  function unitOf(q) {
+    return tables.quantities.find((entry) => entry.symbol === q).unit;
+  }
+
+  // Marks the fields whose texts the case cannot use, with their messages,
+  // and brings the first of them into focus.
+  function markFields(aim, wrong) {
+    for (let i = 1; i <= kRowCount; ++i) {
+      $('value-' + i).removeAttribute('aria-invalid');
+      $('value-' + i).removeAttribute('aria-errormessage');
+    }
+    for (const { q } of wrong) {
+      const input = $('value-' + rowOf(aim, q));
+      input.setAttribute('aria-invalid', 'true');
+      input.setAttribute('aria-errormessage', 'error-list');
+    }
+    if (wrong.length) $('value-' + rowOf(aim, wrong[0].q)).focus();
+  }
+
+  // The case of the fields, and what is wrong with the texts of its fields:
+  // a text that is no number, or a number the input file cannot hold. Each
+  // message names the row and the quantity.
   function caseOfFields() {
     keepRowTexts();
     const aim = $('aim').value;
@@ -185,25 +226,68 @@
         values.push(spareValues[k]);
         continue;
       }
-      const number = fieldNumber(quantityTexts[q]);
-      if (number === null) wrong.push(quantityTexts[q] + ' is not a valid real number');
+      const text = quantityTexts[q];
+      const number = fieldNumber(text);
+      const where = `Row ${rowOf(aim, q)}, ${q} (${unitOf(q)}): `;
+      if (number === null) {
+        const shown = text.trim() === '' ? 'an empty field' : text.trim();
+        wrong.push({ q, message: where + shown + ' is not a valid real number' });
+      } else if (!fileHolds(number, layout.fileDecimals[k])) {
+        wrong.push({ q, message: where + text.trim() + ' is too large for the input file' });
+      }
       values.push(number === null ? 0 : number);
     }
     return {
       wrong,
       request: {
-        name: fileName(), title1: $('title1').value, title2: $('title2').value,
+        name: fileName(), title1: $('title1').value.normalize('NFC'), title2: $('title2').value.normalize('NFC'),
         aim, method: $('method').value, values,
       },
     };
   }
 
+  // ------------------------------------------------------------ questions
+
+  // The plausibility rules of the desktop's Save/Run that change no number,
+  // as questions about the case; the run goes on, and only the input check
+  // of the engine refuses a case.
+  function ruleHolds(rule, aim, values) {
+    const layout = rowsTable[aim];
+    const number = (q) => values[layout.fileQuantities.indexOf(q)];
+    const right = rule.right === null ? rule.factor : rule.factor * number(rule.right);
+    const compare = (left) => (rule.compare === '>' ? left > right
+      : rule.compare === '>=' ? left >= right : left === right);
+    return rule.everyNumber ? values.every(compare) : compare(number(rule.left));
+  }
+
+  function failedQuestions(aim, values) {
+    return tables.rules
+      .filter((rule) => rule.zeroed.length === 0 && rule.aims.includes(aim))
+      .filter((rule) => !ruleHolds(rule, aim, values))
+      .map((rule) => rule.text);
+  }
+
+  function showQuestions(texts) {
+    const list = $('questions');
+    list.textContent = '';
+    for (const text of texts) {
+      const item = document.createElement('li');
+      item.textContent = text;
+      list.append(item);
+    }
+    $('questions-box').classList.toggle('hidden', texts.length === 0);
+  }
+
+  // The case as an opened file holds it, shown in the fields; `bytes` are
+  // run as they are until a field changes.
   function showCase(name, input, bytes) {
     $('file-name').value = name;
     $('title1').value = input.title1;
     $('title2').value = input.title2;
     $('aim').value = input.aim;
-    $('method').value = input.method === 'Dar' ? 'Dar' : 'Ene';
+    // Any method code but Darcy's runs the energy balance, as the reader takes it.
+    const [energy, darcy] = tables.methodCodes;
+    $('method').value = input.method === darcy ? darcy : energy;
     const layout = rowsTable[input.aim];
     spareValues = new Array(kRowCount).fill(0);
     input.values.forEach((value, k) => {
@@ -212,11 +296,23 @@
       else spareValues[k] = value;
     });
     showRows(input.aim);
-    openedBytes = bytes;
+    showMethodChoice();
+    markFields(input.aim, []);
+    showQuestions([]);
+    opened = { bytes, aim: input.aim, values: input.values };
   }
 
+  // Opens an input file: a run under way ends first, so that the fields, the
+  // examples menu and the next run all describe the case opened. False when
+  // the file cannot be used; the case shown stays then.
   async function openInput(name, bytes) {
-    const input = await worker.request('read', { name, bytes });
+    if (running) worker.restart('cancelled');
+    let input;
+    try {
+      input = await worker.request('read', { name, bytes });
+    } catch (error) {
+      return false;  // ended by a newer request
+    }
     if (!input.ok) {
       showErrors(input.messages, 'The file ' + name + ' could not be opened:');
       return false;
@@ -226,13 +322,51 @@
     return true;
   }
 
+  // The bytes of the input file of the case, or null (with the reasons shown)
+  // when the fields hold texts the file cannot take. The questions of the
+  // plausibility rules are shown on the way.
+  // The characters of the titles that an input file (single-byte text)
+  // cannot store, each once, as the desktop lists them.
+  function foreignTitleCharacters() {
+    const seen = [];
+    for (const id of ['title1', 'title2']) {
+      for (const c of $(id).value.normalize('NFC')) {
+        if (c.codePointAt(0) > 0xff && !seen.includes(c)) seen.push(c);
+      }
+    }
+    return seen;
+  }
+
+  function markTitles(foreign) {
+    for (const id of ['title1', 'title2']) {
+      const bad = [...$(id).value.normalize('NFC')].some((c) => foreign.includes(c));
+      if (bad) $(id).setAttribute('aria-invalid', 'true');
+      else $(id).removeAttribute('aria-invalid');
+    }
+    const first = ['title1', 'title2'].find((id) => $(id).hasAttribute('aria-invalid'));
+    if (first) $(first).focus();
+  }
+
   async function inputBytes() {
-    if (openedBytes) return openedBytes;
-    const { wrong, request } = caseOfFields();
-    if (wrong.length) {
-      showErrors(wrong, 'The case has fields that are no numbers:');
+    const foreign = foreignTitleCharacters();
+    markTitles(foreign);
+    if (foreign.length) {
+      showQuestions([]);
+      showErrors([tables.foreignTitles[0] + foreign.join(', ') + tables.foreignTitles[1]], '');
       return null;
     }
+    if (opened) {
+      showQuestions(failedQuestions(opened.aim, opened.values));
+      return opened.bytes;
+    }
+    const { wrong, request } = caseOfFields();
+    markFields(request.aim, wrong);
+    if (wrong.length) {
+      showQuestions([]);
+      showErrors(wrong.map((w) => w.message), 'The case has fields the input file cannot take:');
+      return null;
+    }
+    showQuestions(failedQuestions(request.aim, request.values));
     const written = await worker.request('write', request);
     if (written.error) {
       showErrors([written.error], 'The input file could not be written:');
@@ -252,10 +386,29 @@
   let lastReport = null;  // {name, bytes}
   let lastGraph = null;
 
+  // A report is single-byte text, but for the lines that name the input file
+  // and the report: those hold the names as the system gave them, UTF-8, and
+  // are shown so when they are.
+  function reportText(bytes) {
+    const lines = latin1Text(bytes).split('\n');
+    const utf8 = new TextDecoder('utf-8', { fatal: true });
+    const [first, last] = tables.fileNameLines;
+    for (let number = first; number <= last; ++number) {
+      if (number > lines.length) continue;
+      try {
+        lines[number - 1] = utf8.decode(latin1Bytes(lines[number - 1]));
+      } catch (error) {
+        // not UTF-8: the line stays as single-byte text
+      }
+    }
+    return lines.join('\n');
+  }
+
   function showReport(name, bytes) {
     lastReport = { name, bytes };
-    $('report').textContent = latin1Text(bytes);
+    $('report').textContent = reportText(bytes);
     $('download-report').disabled = false;
+    $('symbols-button').disabled = false;
   }
 
   function drawGraph() {
@@ -276,10 +429,23 @@
     $('messages').append(item);
   }
 
-  function setRunning(running) {
-    $('run').disabled = running;
-    $('cancel').disabled = !running;
-    $('output').setAttribute('aria-busy', String(running));
+  // The Symbols legend of the report's table, shown and hidden as on the
+  // desktop's Output sheet.
+  function toggleSymbols() {
+    const shown = $('symbols').classList.toggle('hidden') === false;
+    $('symbols-button').textContent = shown ? 'Close symbols' : 'Symbols';
+    $('symbols-button').setAttribute('aria-expanded', String(shown));
+  }
+
+  // During a run, Cancel has the focus and Save/Run waits; afterwards the
+  // focus goes where the run's outcome is shown.
+  let running = false;
+  function setRunning(on) {
+    running = on;
+    $('run').disabled = on;
+    $('cancel').disabled = !on;
+    $('output').setAttribute('aria-busy', String(on));
+    if (on) $('cancel').focus();
   }
 
   async function run() {
@@ -298,6 +464,9 @@
     } catch (error) {
       $('progress').textContent += 'The run was cancelled\n';
       setRunning(false);
+      // Cancel, now disabled, loses the focus: Save/Run takes it. A run ended
+      // by opening a case leaves the focus where the user opened it.
+      if ([$('cancel'), document.body].includes(document.activeElement)) $('run').focus();
       return;
     }
     setRunning(false);
@@ -307,18 +476,43 @@
       lastGraph = result.graph;
       drawGraph();
       $('progress').textContent += 'The report ' + result.reportFile + ' is ready.\n';
+      $('report').focus();
     } else if (result.outcome === 'refused') {
       showErrors(result.errorList, '');
       $('progress').textContent += 'The case was refused by its input check; see the error list.\n';
+      $('error-list').focus();
     } else {
       showErrors(result.messages, 'The run ended with an error:');
       $('progress').textContent += 'The run ended with an error.\n';
+      $('error-list').focus();
     }
   }
 
   // ------------------------------------------------------------ wiring
 
+  function fillChoices(select, codes, texts) {
+    codes.forEach((code, i) => {
+      const option = document.createElement('option');
+      option.value = code;
+      option.textContent = texts[i];
+      select.append(option);
+    });
+  }
+
+  // The depth of the water table has one engine for both methods.
+  function showMethodChoice() {
+    $('method').disabled = !tables.methodMatters[$('aim').value];
+  }
+
+  function exampleBytes(name) {
+    const example = bundle.examples.find((e) => e.name === name);
+    return example ? latin1Bytes(example.text) : null;
+  }
+
   function wire() {
+    fillChoices($('aim'), Object.keys(rowsTable), tables.aimChoices);
+    fillChoices($('method'), tables.methodCodes, tables.methodChoices);
+    $('symbols').textContent = tables.symbolsLegend.join('\n');
     buildRows();
     showRows('Spa');
     for (const example of bundle.examples) {
@@ -327,27 +521,36 @@
       option.textContent = example.name;
       $('examples').append(option);
     }
+    // The menu names the example shown: a file that cannot be opened, or an
+    // open overtaken by another, puts it back to the case the fields show.
+    let shownExample = '';
     $('examples').addEventListener('change', async () => {
-      const example = bundle.examples.find((e) => e.name === $('examples').value);
-      // The menu keeps showing the example: with the keyboard, each arrow
-      // key opens the next one from there.
-      if (example) await openInput(example.name, latin1Bytes(example.text));
+      const name = $('examples').value;
+      const bytes = exampleBytes(name);
+      if (!bytes) return;
+      // With the keyboard, each arrow key opens the next example from here.
+      if (await openInput(name, bytes)) shownExample = name;
+      else if ($('examples').value === name) $('examples').value = shownExample;
     });
     $('open-input').addEventListener('click', () => $('open-file').click());
     $('open-file').addEventListener('change', async () => {
       const file = $('open-file').files[0];
-      if (file && (await openInput(file.name, new Uint8Array(await file.arrayBuffer())))) $('examples').value = '';
+      if (file && (await openInput(file.name, new Uint8Array(await file.arrayBuffer())))) {
+        shownExample = '';
+        $('examples').value = '';
+      }
       $('open-file').value = '';
     });
     $('aim').addEventListener('change', () => {
       keepRowTexts();
       showRows($('aim').value);
+      showMethodChoice();
     });
-    $('case').addEventListener('input', () => { openedBytes = null; });
-    $('case').addEventListener('change', () => { openedBytes = null; });
+    $('case').addEventListener('input', () => { opened = null; });
+    $('case').addEventListener('change', () => { opened = null; });
     $('case').addEventListener('submit', (event) => {
       event.preventDefault();
-      run();
+      if (!running) run();
     });
     $('cancel').addEventListener('click', () => worker.restart('cancelled'));
     $('save-input').addEventListener('click', async () => {
@@ -357,13 +560,31 @@
     $('download-report').addEventListener('click', () => {
       if (lastReport) download(lastReport.name, lastReport.bytes, 'application/octet-stream');
     });
+    $('symbols-button').addEventListener('click', toggleSymbols);
     $('black-and-white').addEventListener('change', drawGraph);
     $('download-graph').addEventListener('click', () => {
       if (!lastGraph || lastGraph.refusal || !lastReport) return;
       const svg = self.PelorinGraph.graphSvg(lastGraph, { blackAndWhite: $('black-and-white').checked });
       download(lastReport.name.replace(/\.[^.]*$/, '') + '.svg', new TextEncoder().encode(svg), 'image/svg+xml');
     });
+    // The page opens on the first example of the menu, not yet run.
+    const first = bundle.examples[0];
+    $('examples').value = first.name;
+    shownExample = first.name;
+    openInput(first.name, latin1Bytes(first.text));
+  }
+
+  // Served from a web server, the page can be installed and works offline
+  // after its first visit; a saved copy (file://) has neither and needs neither.
+  function offerOffline() {
+    if (!/^https?:$/.test(location.protocol)) return;
+    const manifest = document.createElement('link');
+    manifest.rel = 'manifest';
+    manifest.href = 'manifest.webmanifest';
+    document.head.append(manifest);
+    if ('serviceWorker' in navigator) navigator.serviceWorker.register('service-worker.js').catch(() => {});
   }
 
   wire();
+  offerOffline();
 })();

@@ -1,9 +1,11 @@
 // The page in headless Chromium, as a user meets it: served by
 // python3 -m http.server and opened from the folder (file://). An example is
 // run and its report, shown and downloaded, is the golden one byte for byte;
-// an opened input file gives pelorin-cli's report; a long run is cancelled; a
-// refused case shows the error list pelorin-cli leaves; the page fits a
-// phone's width with every field labelled.
+// an opened input file gives pelorin-cli's report; a long run is cancelled,
+// also by opening another case; a refused case shows the error list
+// pelorin-cli leaves; fields the input file cannot take are named; the
+// plausibility rules are asked as questions; the Symbols legend is the
+// desktop's; the page fits a phone's width with every field labelled.
 //   node --test tests/web/browser_test.js
 // PELORIN_WEB_DIR: the page (build/web); PELORIN_CLI: the runner;
 // PELORIN_WEB_SCREENSHOT: where to save a picture of the page after a run.
@@ -106,6 +108,8 @@ async function runCase(page) {
 }
 
 const shownReport = (page) => page.$eval('#report', (e) => e.textContent);
+const shownQuestions = (page) => page.$$eval('#questions li', (items) => items.map((e) => e.textContent));
+const focused = (page) => page.evaluate(() => document.activeElement.id);
 const shownErrors = (page) => page.$eval('#error-list', (e) => e.textContent);
 const golden = (name) => fs.readFileSync(path.join(root, 'Data', name));
 
@@ -156,10 +160,11 @@ test('an opened input file, run from the keyboard, gives pelorin-cli\'s report',
   const file = path.join(workDir, name);
   fs.writeFileSync(file, bytes);
   const page = await openPage(baseUrl + 'index.html');
-  // The examples menu by the keyboard: each arrow key opens the next example.
+  // The examples menu by the keyboard: each arrow key opens the next example
+  // after the first, which the page opens with.
   const examples = fs.readdirSync(path.join(root, 'Data')).filter((f) => f.endsWith('.inp')).sort();
   await page.focus('#examples');
-  for (const example of examples.slice(0, 2)) {
+  for (const example of examples.slice(1, 3)) {
     await page.keyboard.press('ArrowDown');
     await page.waitForFunction((n) => document.getElementById('file-name').value === n, {}, example);
   }
@@ -192,6 +197,7 @@ test('Cancel ends a long run, keeps the previous report, and the next run works'
   await page.click('#cancel');
   await page.waitForFunction(() => document.getElementById('progress').textContent.includes('The run was cancelled'));
   assert.strictEqual(await page.$eval('#run', (e) => e.disabled), false);
+  assert.strictEqual(await focused(page), 'run', 'Save/Run has the focus after Cancel');
   assert.strictEqual(await shownReport(page), before);
   await chooseExample(page, 'discharge-darcy-pipe.inp');
   await runCase(page);
@@ -255,6 +261,251 @@ test('at a phone\'s width nothing runs off the side and every field has its labe
     assert.deepStrictEqual(layout.unlabelled, [], aim);
     const rows = aim === 'Con' ? 9 : 13;
     assert.strictEqual(layout.captions.length, rows, aim);
+    // Every control a finger can hit: at least 24 pixels each way.
+    const small = await page.evaluate(() => [...document.querySelectorAll('button, select, input, a.button')]
+      .filter((e) => e.offsetParent !== null && e.type !== 'file')
+      .map((e) => ({ id: e.id || e.textContent, box: e.getBoundingClientRect() }))
+      .filter(({ box }) => box.width < 24 || box.height < 24)
+      .map(({ id, box }) => `${id} ${box.width}x${box.height}`));
+    assert.deepStrictEqual(small, [], aim);
   }
+  await closePage(page);
+});
+
+// Types a text into the field of a row, as a user does.
+async function typeInto(page, row, text) {
+  await page.click('#value-' + row, { clickCount: 3 });
+  await page.keyboard.press('Backspace');
+  if (text !== '') await page.keyboard.type(text);
+}
+
+test('the page opens on the first example of the menu, not yet run', async () => {
+  const page = await openPage(baseUrl + 'index.html');
+  const first = fs.readdirSync(path.join(root, 'Data')).filter((f) => f.endsWith('.inp')).sort()[0];
+  await page.waitForFunction((n) => document.getElementById('file-name').value === n, {}, first);
+  assert.strictEqual(await page.$eval('#examples', (e) => e.value), first);
+  assert.strictEqual(await shownReport(page), 'Run a case to see its report here.');
+  await runCase(page);
+  assert.strictEqual(await shownReport(page), golden(first.replace(/\.inp$/, '.out')).toString('latin1'));
+  await closePage(page);
+});
+
+test('a field the input file cannot take is named by its row and quantity, marked and focused', async () => {
+  const page = await openPage(baseUrl + 'index.html');
+  await chooseExample(page, 'spacing-darcy-pipe.inp');
+  const rows = [
+    { aim: 'Spa', row: 1, text: '', message: 'Row 1, R (m/day): an empty field is not a valid real number' },
+    { aim: 'Spa', row: 3, text: '1e400', message: 'Row 3, D2 (m): 1e400 is too large for the input file' },
+    { aim: 'Spa', row: 3, text: 'Infinity', message: 'Row 3, D2 (m): Infinity is not a valid real number' },
+    { aim: 'Dis', row: 13, text: '2,5,1', message: 'Row 13, S (m): 2,5,1 is not a valid real number' },
+    { aim: 'Con', row: 3, text: '1e70', message: 'Row 3, R (m/day): 1e70 is too large for the input file' },
+  ];
+  for (const row of rows) {
+    await page.select('#aim', row.aim);
+    const before = await page.$eval('#value-' + row.row, (e) => e.value);
+    await typeInto(page, row.row, row.text);
+    await page.click('#run');
+    await page.waitForFunction((m) => document.getElementById('error-list').textContent.includes(m), {}, row.message);
+    assert.strictEqual(await focused(page), 'value-' + row.row, row.message);
+    const invalid = await page.$$eval('#rows input[aria-invalid="true"]', (e) => e.map((i) => i.id));
+    assert.deepStrictEqual(invalid, ['value-' + row.row], row.message);
+    assert.strictEqual(await page.$eval('#progress', (e) => e.textContent), '', 'nothing ran');
+    await typeInto(page, row.row, before);
+  }
+  // Numbers again: the marks go, and the case runs.
+  await page.select('#aim', 'Spa');
+  await runCase(page);
+  assert.deepStrictEqual(await page.$$eval('#rows input[aria-invalid="true"]', (e) => e.length), 0);
+  assert.strictEqual(await shownErrors(page), 'No errors.');
+  await closePage(page);
+});
+
+test('the plausibility rules are asked as questions, and the run goes on as pelorin-cli runs the file', async () => {
+  const page = await openPage(baseUrl + 'index.html');
+  const rows = [
+    // D1 below Dw, and Ka not above R: two questions, in the desktop's order.
+    { example: 'spacing-darcy-pipe.inp', edits: [[2, '0.5'], [8, '0.0005']],
+      questions: ['Take care that D1 is not less than Dw.', 'Take care that Ka is greater than R.'] },
+    // D2 equal to D1: the desktop's rule changes numbers, so the page asks
+    // nothing and runs the numbers as they stand.
+    { example: 'discharge-energy-ditch.inp', edits: [[3, null]], questions: [] },
+    { example: 'conductivity-darcy-pipe.inp', edits: [[3, '0.00005']],
+      questions: ['Take care that R is larger than 0.0001'] },
+  ];
+  for (const row of rows) {
+    await chooseExample(page, row.example);
+    for (const [field, text] of row.edits) {
+      // null: the text of the row above (D2 := D1)
+      const value = text === null ? await page.$eval('#value-' + (field - 1), (e) => e.value) : text;
+      await typeInto(page, field, value);
+    }
+    await page.$eval('#file-name', (e) => { e.value = 'questions.inp'; });
+    await runCase(page);
+    assert.deepStrictEqual(await shownQuestions(page), row.questions, row.example);
+    assert.strictEqual(await page.$eval('#questions-box', (e) => e.classList.contains('hidden')),
+      row.questions.length === 0, row.example);
+    await page.click('#save-input');
+    const saved = await waitForDownload('questions.inp');
+    fs.unlinkSync(path.join(downloads, 'questions.inp'));
+    const native = runWithCli('questions.inp', saved);
+    if (native.status === 0) {
+      assert.strictEqual(await shownReport(page), native.report.toString('latin1'), row.example);
+      assert.strictEqual(await shownErrors(page), 'No errors.', row.example);
+    } else {
+      assert.strictEqual(await shownErrors(page) + '\n',
+        native.errorList.toString('latin1').replace(/\r\n/g, '\n'), row.example);
+    }
+  }
+  await closePage(page);
+});
+
+// The legend's lines as the desktop's Output sheet shows them.
+function desktopSymbolsLegend() {
+  const header = fs.readFileSync(path.join(root, 'sheetrules', 'SymbolsLegend.h'), 'utf8');
+  const table = header.slice(header.indexOf('kSymbolsLegend'), header.indexOf('};'));
+  return [...table.matchAll(/"((?:[^"\\]|\\.)*)"/g)].map((m) => m[1]);
+}
+
+test('the Symbols button shows and hides the desktop\'s legend beside the report', async () => {
+  const page = await openPage(baseUrl + 'index.html');
+  assert.strictEqual(await page.$eval('#symbols-button', (e) => e.disabled), true, 'no report, no legend');
+  await chooseExample(page, 'depth-pipe.inp');
+  await runCase(page);
+  const state = () => page.evaluate(() => ({
+    shown: document.getElementById('symbols').offsetParent !== null,
+    caption: document.getElementById('symbols-button').textContent,
+    expanded: document.getElementById('symbols-button').getAttribute('aria-expanded'),
+    text: document.getElementById('symbols').textContent,
+  }));
+  assert.deepStrictEqual((({ shown, caption }) => ({ shown, caption }))(await state()), { shown: false, caption: 'Symbols' });
+  await page.click('#symbols-button');
+  const open = await state();
+  assert.deepStrictEqual([open.shown, open.caption, open.expanded], [true, 'Close symbols', 'true']);
+  assert.strictEqual(open.text, desktopSymbolsLegend().join('\n'));
+  assert.ok((await shownReport(page)).includes('(see also the Symbols button)'));
+  await page.click('#symbols-button');
+  assert.deepStrictEqual((({ shown, caption }) => ({ shown, caption }))(await state()), { shown: false, caption: 'Symbols' });
+  await closePage(page);
+});
+
+// Starts the long depth run of the Cancel test.
+async function startLongRun(page) {
+  await chooseExample(page, 'spacing-darcy-pipe.inp');
+  await page.select('#aim', 'Hyd');
+  await typeInto(page, 13, '600');
+  await page.click('#run');
+  await page.waitForFunction(() => !document.getElementById('cancel').disabled);
+}
+
+test('opening a case while a run goes ends the run; the menu, the fields and the next run agree', async () => {
+  const page = await openPage(baseUrl + 'index.html');
+  const examples = fs.readdirSync(path.join(root, 'Data')).filter((f) => f.endsWith('.inp')).sort();
+  const opens = [
+    // The next example by the keyboard: the menu keeps the focus.
+    async () => {
+      await page.focus('#examples');
+      await page.keyboard.press('ArrowDown');
+      return { name: examples[examples.indexOf('spacing-darcy-pipe.inp') + 1], focus: 'examples' };
+    },
+    async () => {
+      const file = path.join(workDir, 'discharge-darcy-pipe.inp');
+      fs.copyFileSync(path.join(root, 'Data', 'discharge-darcy-pipe.inp'), file);
+      await (await page.$('#open-file')).uploadFile(file);
+      return { name: 'discharge-darcy-pipe.inp', focus: null };
+    },
+  ];
+  for (const open of opens) {
+    await startLongRun(page);
+    assert.strictEqual(await focused(page), 'cancel', 'Cancel has the focus during a run');
+    const { name, focus } = await open();
+    await page.waitForFunction((n) => document.getElementById('file-name').value === n &&
+      document.getElementById('progress').textContent.includes('The run was cancelled'), {}, name);
+    const aim = fs.readFileSync(path.join(root, 'Data', name), 'latin1').split('\r\n')[3].slice(0, 3);
+    assert.strictEqual(await page.$eval('#aim', (e) => e.value), aim, name);
+    assert.strictEqual(await page.$eval('#run', (e) => e.disabled), false);
+    if (focus) assert.strictEqual(await focused(page), focus, 'the focus stays where the case was opened');
+    await runCase(page);
+    assert.strictEqual(await shownReport(page), golden(name.replace(/\.inp$/, '.out')).toString('latin1'));
+    assert.strictEqual(await focused(page), 'report', 'the report has the focus after a run');
+  }
+  // A file that cannot be opened leaves the menu naming the case shown.
+  await chooseExample(page, 'spacing-darcy-pipe.inp');
+  const corrupt = path.join(workDir, 'unusable.inp');
+  fs.writeFileSync(corrupt, 'T1\r\nT2\r\nFile Name: x\r\nXyz Dar\r\n1 2 3\r\n');
+  await (await page.$('#open-file')).uploadFile(corrupt);
+  await page.waitForFunction(() => document.getElementById('error-list').textContent.includes('unusable.inp'));
+  assert.strictEqual(await page.$eval('#examples', (e) => e.value), 'spacing-darcy-pipe.inp');
+  assert.strictEqual(await page.$eval('#file-name', (e) => e.value), 'spacing-darcy-pipe.inp');
+  await closePage(page);
+});
+
+test('the aim and method boxes are named, and Method is off where the aim has one engine', async () => {
+  const page = await openPage(baseUrl + 'index.html');
+  const labelOf = (id) => page.$eval('#' + id, (e) => e.labels[0].textContent);
+  assert.strictEqual(await labelOf('aim'), 'Aim');
+  assert.strictEqual(await labelOf('method'), 'Method');
+  for (const [aim, off] of [['Spa', false], ['Dis', false], ['Hyd', true], ['Con', false]]) {
+    await page.select('#aim', aim);
+    assert.strictEqual(await page.$eval('#method', (e) => e.disabled), off, aim);
+  }
+  await chooseExample(page, 'depth-pipe.inp');
+  assert.strictEqual(await page.$eval('#method', (e) => e.disabled), true, 'an opened depth case');
+  await closePage(page);
+});
+
+test('the graph names the program and its version, from the build', async () => {
+  const version = spawnSync(cli, ['--version'], { encoding: 'utf8' }).stdout.trim().replace(/^pelorin-cli /, '');
+  assert.match(version, /^\d+\.\d+/);
+  const page = await openPage(baseUrl + 'index.html');
+  await chooseExample(page, 'spacing-darcy-pipe.inp');
+  await runCase(page);
+  const texts = await page.$$eval('#graph svg text', (items) => items.map((t) => t.textContent));
+  assert.ok(texts.includes('Pelorin ' + version), texts.join(' | '));
+  await closePage(page);
+});
+
+test('titles an input file cannot store are refused as the desktop refuses them; file names show as they are', async () => {
+  const page = await openPage(baseUrl + 'index.html');
+  await chooseExample(page, 'spacing-darcy-pipe.inp');
+  await page.click('#title2', { clickCount: 3 });
+  await page.keyboard.type('Łódź € 水 €');
+  await page.click('#run');
+  const message = ' The titles hold characters that an input file cannot store: Ł, ź, €, 水. Please replace them.';
+  await page.waitForFunction((m) => document.getElementById('error-list').textContent === m, {}, message);
+  assert.strictEqual(await focused(page), 'title2');
+  assert.strictEqual(await page.$eval('#title2', (e) => e.getAttribute('aria-invalid')), 'true');
+  assert.strictEqual(await page.$eval('#progress', (e) => e.textContent), '', 'nothing ran');
+
+  // A name beyond ASCII: the report names it as the system gave it, as pelorin-cli's does.
+  const name = 'dräin ø.inp';
+  const bytes = fs.readFileSync(path.join(root, 'Data', 'spacing-darcy-pipe.inp'));
+  fs.writeFileSync(path.join(workDir, name), bytes);
+  await (await page.$('#open-file')).uploadFile(path.join(workDir, name));
+  await page.waitForFunction((n) => document.getElementById('file-name').value === n, {}, name);
+  await runCase(page);
+  const native = runWithCli(name, bytes);
+  assert.strictEqual(native.status, 0);
+  const lines = native.report.toString('latin1').split('\n');
+  for (const number of [14, 15]) lines[number - 1] = Buffer.from(lines[number - 1], 'latin1').toString('utf8');
+  assert.strictEqual(await shownReport(page), lines.join('\n'));
+  assert.ok((await shownReport(page)).includes(' Name of this output file: dräin ø.out'));
+  await page.click('#download-report');
+  assert.ok((await waitForDownload('dräin ø.out')).equals(native.report));
+  await closePage(page);
+});
+
+test('served once, the page can be installed and opens and runs with the network cut', async () => {
+  const page = await openPage(baseUrl + 'index.html');
+  const session = await page.createCDPSession();
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: 30000 });
+  const installability = await session.send('Page.getInstallabilityErrors');
+  assert.deepStrictEqual(installability.installabilityErrors, []);
+  await page.setOfflineMode(true);
+  await page.reload();
+  await page.waitForFunction(() => document.querySelectorAll('#examples option').length > 1);
+  await chooseExample(page, 'discharge-energy-ditch.inp');
+  await runCase(page);
+  assert.strictEqual(await shownReport(page), golden('discharge-energy-ditch.out').toString('latin1'));
+  await page.setOfflineMode(false);
   await closePage(page);
 });
