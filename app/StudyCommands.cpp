@@ -11,8 +11,10 @@
 #include <cstring>
 #include <iostream>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
+#include "CommandFiles.h"
 #include "Engines.h"
 #include "FileSystem.h"
 #include "InputFile.h"
@@ -36,32 +38,33 @@ using study::CaseStatus;
 std::atomic<bool>* g_stop = nullptr;
 volatile std::sig_atomic_t g_signal = 0;
 
-extern "C" void StopOnSignal(int signal) {
+extern "C" void StopOnSignal(int signal, siginfo_t* info, void*) {
+    // A write of this process beyond the file-size limit fails on its own.
+    if (IsOwnFileSizeSignal(signal, info)) return;
     g_signal = signal;
     if (g_stop != nullptr) g_stop->store(true);
 }
 
-constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-// While alive, the stop signals stop the study instead of ending the program
+// While alive, the ending signals stop the study instead of ending the program
 // (a signal ignored at start-up, as under nohup, stays ignored). Afterwards
 // the earlier handlers are back and a signal that came is raised again.
 class SignalsStopStudy {
   public:
     explicit SignalsStopStudy(std::atomic<bool>& stop) {
         g_stop = &stop;
-        for (std::size_t k = 0; k < std::size(kStopSignals); ++k) {
-            sigaction(kStopSignals[k], nullptr, &previous_[k]);
+        for (int k = 0; k < kEndingSignalCount; ++k) {
+            sigaction(EndingSignals()[k], nullptr, &previous_[k]);
             if (previous_[k].sa_handler == SIG_IGN) continue;
             struct sigaction action {};
-            action.sa_handler = StopOnSignal;
+            action.sa_sigaction = StopOnSignal;
+            action.sa_flags = SA_SIGINFO;
             sigemptyset(&action.sa_mask);
-            sigaction(kStopSignals[k], &action, nullptr);
+            sigaction(EndingSignals()[k], &action, nullptr);
         }
     }
     ~SignalsStopStudy() {
-        for (std::size_t k = 0; k < std::size(kStopSignals); ++k)
-            sigaction(kStopSignals[k], &previous_[k], nullptr);
+        for (int k = 0; k < kEndingSignalCount; ++k)
+            sigaction(EndingSignals()[k], &previous_[k], nullptr);
         g_stop = nullptr;
     }
     SignalsStopStudy(const SignalsStopStudy&) = delete;
@@ -75,7 +78,7 @@ class SignalsStopStudy {
     }
 
   private:
-    struct sigaction previous_[std::size(kStopSignals)]{};
+    struct sigaction previous_[kEndingSignalCount] {};
 };
 
 std::string Clock(double seconds) {
@@ -90,8 +93,16 @@ std::string Clock(double seconds) {
 class ProgressReport {
   public:
     explicit ProgressReport(const study::StudyControl& control)
-        : control_(control), terminal_(isatty(STDERR_FILENO) == 1), thread_([this] { Run(); }) {}
+        : control_(control), terminal_(isatty(STDERR_FILENO) == 1) {
+        // Without a thread to spare (a process limit) the study runs without
+        // progress lines rather than not at all.
+        try {
+            thread_ = std::thread([this] { Run(); });
+        } catch (const std::system_error&) {
+        }
+    }
     ~ProgressReport() {
+        if (!thread_.joinable()) return;
         {
             std::lock_guard lock(mutex_);
             done_ = true;
@@ -145,42 +156,44 @@ class ProgressReport {
 
 // RESULTS.csv: to standard output, or through the one file writer, put in
 // place whole at the end (also after a stop, with the rows written so far).
+// The first failure is said once, with its reason.
 class ResultsOutput {
   public:
     explicit ResultsOutput(const std::string& fileName) : fileName_(fileName) {}
 
     bool Open() {
-        if (fileName_.empty()) return Write(study::ResultsHeaderLine());
-        if (const int error = file_.Begin(fileName_); error != 0) {
-            std::cerr << fileName_ << ": cannot be written (" << std::strerror(error) << ")\n";
-            return false;
-        }
+        if (!fileName_.empty()) error_ = file_.Begin(fileName_);
         return Write(study::ResultsHeaderLine());
     }
 
     bool Write(const std::string& line) {
-        if (fileName_.empty()) {
-            std::cout << line << std::flush;
-            return static_cast<bool>(std::cout);
-        }
-        if (error_ == 0) error_ = file_.Write(line);
-        return error_ == 0;
+        if (error_ == 0)
+            error_ = fileName_.empty() ? WriteToDescriptor(STDOUT_FILENO, line) : file_.Write(line);
+        return WrittenSoFar();
     }
 
     bool Close() {
-        if (fileName_.empty()) return static_cast<bool>(std::cout.flush());
-        if (error_ == 0) error_ = file_.Commit();
-        if (error_ != 0) {
-            file_.Abandon();
-            std::cerr << fileName_ << ": cannot be written (" << std::strerror(error_) << ")\n";
-        }
-        return error_ == 0;
+        if (!fileName_.empty() && error_ == 0) error_ = file_.Commit();
+        if (error_ != 0) file_.Abandon();
+        return WrittenSoFar();
     }
 
   private:
+    // True while all is well; else says why, the first time.
+    bool WrittenSoFar() {
+        if (error_ == 0) return true;
+        if (!said_) {
+            std::cerr << (fileName_.empty() ? "standard output" : fileName_)
+                      << ": cannot be written (" << std::strerror(error_) << ")\n";
+            said_ = true;
+        }
+        return false;
+    }
+
     std::string fileName_;
     FileReplacement file_;
     int error_ = 0;
+    bool said_ = false;
 };
 
 int JobsOrCores(int jobs) { return jobs > 0 ? jobs : DefaultThreads(); }
@@ -204,6 +217,8 @@ int RunRowsToResults(const std::vector<study::CaseRow>& rows, int jobs,
         ProgressReport progress(control);
         outcome = study::RunStudy(rows, options, control, [&](const CaseResult& result) {
             written = output.Write(study::ResultLine(result)) && written;
+            // Results that reach nobody are not worth the hours of the rest.
+            if (!written) control.Stop = true;
             status = std::max(status, static_cast<int>(result.Status));
             if (alsoDeliver) alsoDeliver(result);
         });
@@ -240,22 +255,87 @@ bool ParseShard(const std::string& text, long& index, long& count) {
            index >= 1 && index <= count;
 }
 
+namespace {
+
+// A file named on the command line that cannot be read, said by its reason.
+bool RefusedUnread(const std::string& fileName) {
+    const std::string refusal = NamedFileRefusal(fileName);
+    if (refusal.empty()) return false;
+    std::cerr << fileName << ": " << refusal << '\n';
+    return true;
+}
+
+bool Refused(const char* command, const std::string& refusal) {
+    if (refusal.empty()) return false;
+    std::cerr << "pelorin-cli " << command << ": " << refusal << '\n';
+    return true;
+}
+
+// A row whose files would not fit in the folder by the length of their names
+// fails by that, before anything of it is written.
+void RefuseNamesTooLong(std::vector<study::CaseRow>& rows, const std::string& folder) {
+    const long longest = LongestNameIn(folder);
+    for (study::CaseRow& row : rows) {
+        if (!row.Defect.empty() || static_cast<long>(row.Name.size()) + 4 <= longest) continue;
+        row.Defect = "the name is too long for the folder " + folder + " (" +
+                     std::to_string(row.Name.size()) + " bytes; its files take " +
+                     std::to_string(longest - 4) + " at most before .inp)";
+    }
+}
+
+std::string BatchClash(const BatchOptions& options, const std::vector<study::CaseRow>& rows) {
+    CommandFiles files;
+    files.Reads("the table of cases", options.CasesFile);
+    files.Writes("--out", options.OutFile);
+    if (!options.ReportsFolder.empty()) {
+        std::vector<std::string> names;
+        names.reserve(rows.size());
+        for (const study::CaseRow& row : rows)
+            if (study::CaseNameProblem(row.Name).empty()) names.push_back(row.Name);
+        files.KeepsIn(options.ReportsFolder, names);
+    }
+    return files.Clash();
+}
+
+// Why the chart cannot be written by its name; empty when it can.
+std::string ChartNameRefusal(const std::string& chartFile) {
+    if (chartFile.empty()) return "--chart needs a file name (.png, .svg or .pdf)";
+    if (!study::ChartFormatOf(chartFile))
+        return "--chart " + chartFile + ": a chart is written as .png, .svg or .pdf";
+    return {};
+}
+
+}  // namespace
+
 int RunBatchCommand(const BatchOptions& options) {
-    study::CaseTable table = study::ReadCaseTable(options.CasesFile);
+    if (RefusedUnread(options.CasesFile)) return 2;
+    if (!options.ReportsFolder.empty() &&
+        Refused("batch", ReportsFolderRefusal(options.ReportsFolder)))
+        return 2;
+    study::CaseTable table =
+        study::ReadCaseTable(options.CasesFile, options.ShardIndex, options.ShardCount);
     if (!table.Ok) {
         std::cerr << table.Message << '\n';
         return 2;
     }
-    const std::vector<study::CaseRow> rows =
-        study::ShardOf(std::move(table.Rows), options.ShardIndex, options.ShardCount);
+    std::vector<study::CaseRow> rows = std::move(table.Rows);
+    if (Refused("batch", BatchClash(options, rows))) return 2;
+    if (!options.ReportsFolder.empty()) RefuseNamesTooLong(rows, options.ReportsFolder);
     return RunRowsToResults(rows, options.Jobs, options.ReportsFolder, options.OutFile);
 }
 
 int RunSweepCommand(const SweepOptions& options) {
+    if (RefusedUnread(options.InputFile)) return 2;
+    CommandFiles files;
+    files.Reads("the input file", options.InputFile);
+    files.Writes("--out", options.OutFile);
+    files.Writes("--chart", options.ChartFile);
+    if (Refused("sweep", files.Clash())) return 2;
+    if (options.ChartGiven && Refused("sweep", ChartNameRefusal(options.ChartFile))) return 2;
     const InputReadResult input = ReadInputFile(options.InputFile);
     if (input.Status != FileStatus::Ok) {
         for (const std::string& message : input.Messages)
-            std::cerr << options.InputFile << ": " << message << '\n';
+            std::cerr << options.InputFile << ": " << SpacedMessage(message) << '\n';
         return 2;
     }
     std::vector<study::Variation> variations;
@@ -275,7 +355,7 @@ int RunSweepCommand(const SweepOptions& options) {
         return 2;
     }
 #ifndef PELORIN_WITH_STUDY_CHART
-    if (!options.ChartFile.empty()) {
+    if (options.ChartGiven) {
         std::cerr << "pelorin-cli sweep: this build draws no charts (it has no Qt)\n";
         return 2;
     }
@@ -285,7 +365,7 @@ int RunSweepCommand(const SweepOptions& options) {
         RunRowsToResults(plan.Rows, options.Jobs, {}, options.OutFile,
                          [&](const CaseResult& result) { study::AddToChart(chart, result); });
 #ifdef PELORIN_WITH_STUDY_CHART
-    if (!options.ChartFile.empty()) {
+    if (options.ChartGiven) {
         const auto gui = graph::StartHeadlessGui();
         if (const std::string problem = study::WriteSweepChart(chart, options.ChartFile);
             !problem.empty()) {

@@ -22,7 +22,8 @@ struct SweepOptions {
     std::vector<std::string> Variations;  // "Q=FROM:TO:STEP" or "Q=V1,V2,..."
     bool BothMethods = false;
     std::string OutFile;
-    std::string ChartFile;  // .png or .svg; empty: no chart
+    std::string ChartFile;    // .png, .svg or .pdf
+    bool ChartGiven = false;  // --chart was given (an empty name is refused)
     int Jobs = 0;
 };
 
@@ -30,8 +31,10 @@ struct SweepOptions {
 bool ParseShard(const std::string& text, long& index, long& count);
 
 // Exit status 0 every case ok, 1 some refused and none failed, 2 some failed or
-// the table could not be read or written. After Ctrl+C (SIGINT, SIGTERM,
-// SIGHUP) the rows finished so far are written and the signal ends the program.
+// the table could not be read or written, or an output would replace an input
+// or another output (refused before anything runs). After Ctrl+C (or another
+// of the ending signals) the rows finished so far are written and the signal
+// ends the program.
 int RunBatchCommand(const BatchOptions& options);
 int RunSweepCommand(const SweepOptions& options);
 

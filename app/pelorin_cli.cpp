@@ -14,6 +14,7 @@
 #include "Engines.h"
 #include "FileSystem.h"
 #include "InputFile.h"
+#include "ReportWriter.h"
 #include "RunError.h"
 #include "StudyCommands.h"
 #ifdef PELORIN_WITH_GRAPH
@@ -45,9 +46,16 @@ std::string RefusalBeforeReading(const std::string& fileName) {
     const bool stream =
         info.Kind == pelorin::NodeKind::Other ||
         (info.Kind == pelorin::NodeKind::Regular && pelorin::LeadsToADescriptor(fileName));
-    if (!stream) return {};
-    return "not a regular file (a device, a FIFO or a stream): an input file must be a regular "
-           "file, beside which its report is written; it was not read";
+    if (stream)
+        return "not a regular file (a device, a FIFO or a stream): an input file must be a "
+               "regular file, beside which its report is written; it was not read";
+    // The reason, not the desktop's dialog text, for a name typed on a command line.
+    if (std::string unread = pelorin::NamedFileRefusal(fileName); !unread.empty()) return unread;
+    pelorin::NodeInfo report;
+    pelorin::InspectEntry(pelorin::ReportNameFor(fileName), report);
+    if (report.Kind != pelorin::NodeKind::Folder) return {};
+    return "The report " + pelorin::ReportNameFor(fileName) +
+           " cannot be written: a folder of that name is in the way. Rename or remove the folder.";
 }
 
 FileOutcome RunFile(const std::string& fileName, int threads) {
@@ -58,7 +66,7 @@ FileOutcome RunFile(const std::string& fileName, int threads) {
     const pelorin::InputReadResult input = pelorin::ReadInputFile(fileName);
     if (input.Status != pelorin::FileStatus::Ok) {
         for (const std::string& message : input.Messages)
-            std::cerr << fileName << ": " << message << '\n';
+            std::cerr << fileName << ": " << pelorin::SpacedMessage(message) << '\n';
         return FileOutcome::Failed;
     }
     pelorin::RunRequest request;
@@ -79,7 +87,7 @@ FileOutcome RunFile(const std::string& fileName, int threads) {
         std::cout << outcome.ReportFile << '\n';
         return FileOutcome::Reported;
     } catch (const pelorin::RunError& error) {
-        std::cerr << fileName << ": " << error.what() << '\n';
+        std::cerr << fileName << ": " << pelorin::SpacedMessage(error.what()) << '\n';
         return FileOutcome::Failed;
     }
 }
@@ -304,6 +312,7 @@ struct SweepArguments {
     pelorin::cli::SweepOptions Options;
     std::string Jobs;
     std::string Methods;
+    const CLI::Option* Chart = nullptr;
 };
 
 CLI::App* AddSweepCommand(CLI::App& cli, UsageFormatter& formatter, SweepArguments& arguments) {
@@ -318,9 +327,9 @@ CLI::App* AddSweepCommand(CLI::App& cli, UsageFormatter& formatter, SweepArgumen
         "\n"
         "Exit status: 0 every case ok; 1 some refused and none failed; 2 some failed,\n"
         "or the file could not be read, a variation was wrong or a file not written.");
-    formatter.SetUsage(command,
-                       {"pelorin-cli sweep FILE --vary Q=FROM:TO:STEP [--vary "
-                        "Q2=V1,V2,...] [--methods both] [--out T.csv] [--chart C.png|C.svg]"});
+    formatter.SetUsage(
+        command, {"pelorin-cli sweep FILE --vary Q=FROM:TO:STEP [--vary "
+                  "Q2=V1,V2,...] [--methods both] [--out T.csv] [--chart C.png|C.svg|C.pdf]"});
     command
         ->add_option("--vary", arguments.Options.Variations,
                      "A quantity and its values: Q=FROM:TO:STEP or Q=V1,V2,... (twice at most)")
@@ -337,8 +346,10 @@ CLI::App* AddSweepCommand(CLI::App& cli, UsageFormatter& formatter, SweepArgumen
         ->add_option("--out", arguments.Options.OutFile,
                      "Write the table there (default: standard output)")
         ->type_name("T.csv");
-    command->add_option("--chart", arguments.Options.ChartFile, "Draw the chart as PNG or SVG")
-        ->type_name("C.png|C.svg");
+    arguments.Chart = command
+                          ->add_option("--chart", arguments.Options.ChartFile,
+                                       "Draw the chart as PNG, SVG or PDF, by the name's ending")
+                          ->type_name("C.png|C.svg|C.pdf");
     command->add_option("-j,--jobs", arguments.Jobs, "Run N cases at once (default: every core)")
         ->type_name("N")
         ->check(JobsValidator());
@@ -351,6 +362,7 @@ CLI::App* AddSweepCommand(CLI::App& cli, UsageFormatter& formatter, SweepArgumen
 int SweepCommand(SweepArguments& arguments) {
     if (!arguments.Jobs.empty()) arguments.Options.Jobs = ParseThreads(arguments.Jobs);
     arguments.Options.BothMethods = arguments.Methods == "both";
+    arguments.Options.ChartGiven = arguments.Chart->count() > 0;
     return pelorin::cli::RunSweepCommand(arguments.Options);
 }
 
@@ -407,10 +419,10 @@ int main(int argc, char** argv) {
     // Before any file is opened: closed standard streams must not be taken by
     // a report, whose lines they would then receive.
     pelorin::KeepStandardStreamsOpen();
+    // Every command ends by an ending signal (HUP, INT, QUIT, PIPE, ...) after
+    // removing its temporary files; a write beyond the file-size limit is no
+    // such signal: it fails with a "Disk full" message instead.
     pelorin::RemoveTemporaryFilesOnSignals();
-    // A write beyond the file-size limit fails with a "Disk full" message
-    // instead of killing the program.
-    std::signal(SIGXFSZ, SIG_IGN);
 
     const auto formatter = std::make_shared<UsageFormatter>();
     formatter->label("Positionals", "Arguments");

@@ -1,7 +1,8 @@
 // Speed and memory of design studies, through the pelorin-cli process as a
 // user runs them: a batch of the Data/ examples repeated to 200 cases with 1
 // and with 2 workers (compare the medians), and the peak memory of a batch of
-// 10 000 cases (the "peak_rss_MB" counter), whose results are streamed.
+// 10 000 cases (the "peak_rss_MB" counter), whose results are streamed, and
+// that of one shard of a table of a million rows.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -56,10 +57,12 @@ fs::path WriteExamplesTable(int count) {
     return table;
 }
 
-// Runs pelorin-cli batch on the table; its peak resident memory in kB.
-long RunBatch(const fs::path& table, int jobs) {
+// Runs pelorin-cli batch on the table (`more` words added to the command
+// line); its peak resident memory in kB.
+long RunBatch(const fs::path& table, int jobs, const std::vector<std::string>& more = {}) {
     std::vector<std::string> args = {PELORIN_CLI,          "batch", table.string(), "--jobs",
                                      std::to_string(jobs), "--out", "/dev/null"};
+    args.insert(args.end(), more.begin(), more.end());
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -101,6 +104,18 @@ void BM_Batch10000PeakMemory(benchmark::State& state) {
     fs::remove(table);
 }
 BENCHMARK(BM_Batch10000PeakMemory)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+
+// One shard of a table of a million rows: the shard keeps its ten rows and
+// only fingerprints of the other names, so its memory stays far below the
+// table's size (about 90 MB on the disk).
+void BM_ShardOfAMillionRowsPeakMemory(benchmark::State& state) {
+    const fs::path table = WriteExamplesTable(1'000'000);
+    long peakKb = 0;
+    for (auto _ : state) peakKb = std::max(peakKb, RunBatch(table, 1, {"--shard", "1/100000"}));
+    state.counters["peak_rss_MB"] = static_cast<double>(peakKb) / 1024.0;
+    fs::remove(table);
+}
+BENCHMARK(BM_ShardOfAMillionRowsPeakMemory)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
 }  // namespace
 

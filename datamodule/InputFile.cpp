@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "CaseLayout.h"
 #include "FileSystem.h"
@@ -38,6 +39,29 @@ const char* MethodCodeOf(CalcMethod method) { return method == CalcMethod::Darcy
 std::string CannotOpenMessage(const std::string& fileName, const std::string& middle) {
     return "The file \"" + fileName + "\"could not be opened. It may be " + middle +
            " programmer should incorporate more time.";
+}
+
+std::string SpacedMessage(std::string message) {
+    const std::string_view program = kProgramErrorText;
+    if (message.starts_with(program) && message.size() > program.size() &&
+        message[program.size()] != ' ')
+        message = std::string(program) + ' ' + message.substr(program.size());
+    const std::string_view unopened = "\"could not be opened.";
+    const std::size_t close = message.find(unopened);
+    if (message.starts_with("The file \"") && close != std::string::npos)
+        message = message.substr(0, close + 1) + ' ' + message.substr(close + 1);
+    return message;
+}
+
+std::string NamedFileRefusal(const std::string& fileName) {
+    FileReader reader;
+    switch (const int error = reader.Open(fileName)) {
+        case 0: return {};
+        case ENOENT: return "No such file";
+        case EISDIR: return "is a folder, not a file";
+        case EINVAL: return "is not a regular file (a device, a FIFO or a stream)";
+        default: return std::strerror(error);
+    }
 }
 
 int InputDecimals(int position, const std::string& aimCode) {

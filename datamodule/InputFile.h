@@ -67,4 +67,14 @@ std::string CannotOpenMessage(const std::string& fileName, const std::string& mi
 
 inline constexpr const char* kProgramErrorText = "A program error occurred.";
 
+// The texts above as the command line shows them: the desktop's dialogs keep
+// them as they always were, the command line and the results table of a study
+// add the blank after "A program error occurred." and after the quoted name.
+std::string SpacedMessage(std::string message);
+
+// Why a file the user names on the command line cannot be read, said by its
+// reason ("No such file", "is a folder, not a file", "is not a regular file",
+// "Permission denied"); empty when it can be read.
+std::string NamedFileRefusal(const std::string& fileName);
+
 }  // namespace pelorin

@@ -111,17 +111,23 @@ bool ReadProfile(const std::vector<std::string>& lines, std::size_t from, std::s
 }
 
 // After the profile: groups of result lines between blank lines and " #".
-void ReadResults(const std::vector<std::string>& lines, std::size_t from,
+// False when the last group is not closed by a " #": the report was cut off
+// inside its results.
+bool ReadResults(const std::vector<std::string>& lines, std::size_t from,
                  ReportContents& contents) {
     std::vector<ReportLabelledValue> group;
+    bool closed = false;
     for (std::size_t i = from; i <= lines.size(); ++i) {
         if (i == lines.size() || Blank(lines[i]) || lines[i] == kTableEnd) {
             if (!group.empty()) contents.ResultGroups.push_back(std::move(group));
+            if (i < lines.size() && lines[i] == kTableEnd) closed = true;
             group.clear();
             continue;
         }
+        closed = false;
         group.push_back(SplitLabelled(lines[i]));
     }
+    return closed;
 }
 
 void Refuse(ReportContents& contents, const std::string& fileName, const std::string& missing) {
@@ -147,8 +153,13 @@ ReportContents ParseReportContents(const std::vector<std::string>& lines,
                "is missing.");
         return contents;
     }
-    ReadResults(lines, tableEnd + 1, contents);
-    if (contents.ResultGroups.empty()) Refuse(contents, fileName, "its results are missing.");
+    const bool closed = ReadResults(lines, tableEnd + 1, contents);
+    if (contents.ResultGroups.empty()) {
+        Refuse(contents, fileName, "its results are missing.");
+    } else if (!closed) {
+        Refuse(contents, fileName,
+               "the report ends before its results (the line \" #\" after them is missing).");
+    }
     return contents;
 }
 

@@ -4,6 +4,7 @@
 
 #include "DesignSheet.h"
 #include "HeadlessGui.h"
+#include "InputFile.h"
 
 namespace pelorin::documents {
 namespace {
@@ -18,6 +19,8 @@ int Fail(const std::string& fileName, const std::string& message) {
 int RunPdfCommand(const std::string& reportFile, const std::string& pdfFile) {
     const std::string refusal = DesignSheetOverReportRefusal(pdfFile, reportFile);
     if (!refusal.empty()) return Fail(pdfFile, refusal);
+    if (const std::string unread = NamedFileRefusal(reportFile); !unread.empty())
+        return Fail(reportFile, unread);
     const auto application = graph::StartHeadlessGui();
     const DesignSheetRead read = ReadDesignSheet(reportFile);
     if (!read.Read()) return Fail(reportFile, read.Refusal.toStdString());

@@ -1,6 +1,7 @@
 #include "FileSystem.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -97,7 +98,8 @@ void SetSlot(int slot, SlotState state) {
     if (slot >= 0) g_temporaries[slot].state.store(state);
 }
 
-extern "C" void RemoveTemporariesAndReraise(int signalNumber) {
+extern "C" void RemoveTemporariesAndReraise(int signalNumber, siginfo_t* info, void*) {
+    if (IsOwnFileSizeSignal(signalNumber, info)) return;
     const int savedErrno = errno;
     for (TemporarySlot& slot : g_temporaries)
         if (slot.state.load() == kCreated) unlink(slot.name);
@@ -171,6 +173,61 @@ int InspectEntry(const std::string& path, NodeInfo& info) {
 bool SameFile(const NodeInfo& a, const NodeInfo& b) {
     return a.Kind != NodeKind::Missing && b.Kind != NodeKind::Missing && a.Device == b.Device &&
            a.Inode == b.Inode;
+}
+
+namespace {
+
+// The folder part and the last name of a path ("a/b/c" gives "a/b/" and "c").
+void SplitName(const std::string& path, std::string& folder, std::string& name) {
+    const std::size_t slash = path.find_last_of('/');
+    folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+    name = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+FilePlace PlaceOf(const std::string& path) {
+    std::string folder, name;
+    SplitName(path, folder, name);
+    FilePlace place;
+    place.Name = name;
+    InspectFile(folder, place.Folder);
+    InspectFile(path, place.File);
+    return place;
+}
+
+FilePlace PlaceIn(const std::string& folderPath, const NodeInfo& folder, const std::string& name) {
+    FilePlace place;
+    place.Folder = folder;
+    place.Name = name;
+    InspectFile(folderPath + "/" + name, place.File);
+    return place;
+}
+
+bool SamePlace(const FilePlace& a, const FilePlace& b) {
+    if (SameFile(a.File, b.File)) return true;
+    return !a.Name.empty() && a.Name == b.Name && SameFile(a.Folder, b.Folder);
+}
+
+int ProbeFolder(const std::string& folder) {
+    NodeInfo info;
+    if (const int error = InspectFile(folder, info); error != 0) return error;
+    if (info.Kind == NodeKind::Missing) return ENOENT;
+    if (info.Kind != NodeKind::Folder) return ENOTDIR;
+    FileReplacement probe;
+    if (const int error = probe.Begin(folder + "/.pelorin-probe"); error != 0) return error;
+    // A block's worth, so that a full disk shows at once.
+    if (const int error = probe.Write(std::string(4096, ' ')); error != 0) return error;
+    const int fd = open(probe.TemporaryName().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int error = fd < 0 ? errno : (fsync(fd) != 0 ? errno : 0);
+    if (fd >= 0) close(fd);
+    probe.Abandon();
+    return error;
+}
+
+long LongestNameIn(const std::string& folder) {
+    const long longest = pathconf(folder.c_str(), _PC_NAME_MAX);
+    return longest > 0 ? longest : 255;
 }
 
 // ---------------------------------------------------------------- reading
@@ -318,6 +375,39 @@ int MakeTemporaryFolder(const std::string& prefix, std::string& folder) {
     return 0;
 }
 
+int MakeTemporaryFolderIn(const std::string& parent, const std::string& prefix,
+                          std::string& folder) {
+    std::string pattern = parent + "/." + prefix + "-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) return errno;
+    folder = pattern;
+    return 0;
+}
+
+int PutFilesInPlace(const std::string& from, const std::string& to,
+                    const std::vector<std::string>& names) {
+    const int lock = open(to.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (lock < 0) return errno;
+    while (flock(lock, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    int firstError = 0;
+    for (const std::string& name : names) {
+        const std::string source = from + "/" + name;
+        const std::string target = to + "/" + name;
+        NodeInfo entry;
+        InspectEntry(source, entry);
+        int error = 0;
+        if (entry.Kind == NodeKind::Missing) {
+            error = RemoveEntry(target);
+        } else if (rename(source.c_str(), target.c_str()) != 0) {
+            error = errno;
+        }
+        if (firstError == 0) firstError = error;
+    }
+    // Closing the folder lets the lock go.
+    close(lock);
+    return firstError;
+}
+
 int RemoveEmptyFolder(const std::string& path) {
     if (rmdir(path.c_str()) != 0 && errno != ENOENT) return errno;
     return 0;
@@ -325,9 +415,19 @@ int RemoveEmptyFolder(const std::string& path) {
 
 // ---------------------------------------------------------------- the process
 
+namespace {
+
+bool g_closedAtStart[3] = {false, false, false};
+
+constexpr int kEndingSignals[kEndingSignalCount] = {SIGHUP,  SIGINT,  SIGQUIT, SIGPIPE, SIGALRM,
+                                                    SIGTERM, SIGUSR1, SIGUSR2, SIGXCPU, SIGXFSZ};
+
+}  // namespace
+
 void KeepStandardStreamsOpen() {
     for (int fd = 0; fd <= 2; ++fd) {
         if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        g_closedAtStart[fd] = true;
         // The lowest free number is taken, which is this one.
         const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
         if (opened >= 0 && opened != fd) {
@@ -337,16 +437,34 @@ void KeepStandardStreamsOpen() {
     }
 }
 
+bool StandardStreamWasClosed(int fd) { return fd >= 0 && fd <= 2 && g_closedAtStart[fd]; }
+
+int WriteToDescriptor(int fd, std::string_view bytes) {
+    if (StandardStreamWasClosed(fd)) return EBADF;
+    return WriteAll(fd, bytes);
+}
+
+const int* EndingSignals() { return kEndingSignals; }
+
+bool IsOwnFileSizeSignal(int signalNumber, const void* signalInfo) {
+    // The kernel sends it as if from the writing process itself; another
+    // process's kill names that process, a raise is SI_TKILL.
+    const auto* info = static_cast<const siginfo_t*>(signalInfo);
+    return signalNumber == SIGXFSZ && info != nullptr && info->si_code == SI_USER &&
+           info->si_pid == getpid();
+}
+
 void RemoveTemporaryFilesOnSignals() {
-    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int signalNumber : kEndingSignals) {
         struct sigaction current {};
         if (sigaction(signalNumber, nullptr, &current) != 0) continue;
         if (current.sa_handler == SIG_IGN) continue;
         struct sigaction handler {};
-        handler.sa_handler = RemoveTemporariesAndReraise;
-        // One clean-up at a time: the other two wait until it has ended.
+        handler.sa_sigaction = RemoveTemporariesAndReraise;
+        handler.sa_flags = SA_SIGINFO;
+        // One clean-up at a time: the others wait until it has ended.
         sigemptyset(&handler.sa_mask);
-        for (const int other : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&handler.sa_mask, other);
+        for (const int other : kEndingSignals) sigaddset(&handler.sa_mask, other);
         sigaction(signalNumber, &handler, nullptr);
     }
 }

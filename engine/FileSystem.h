@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pelorin {
 
@@ -112,16 +113,70 @@ int RemoveEntry(const std::string& path);
 // number.
 int MakeTemporaryFolder(const std::string& prefix, std::string& folder);
 
+// The same, inside `parent` (so that its files can be renamed into `parent`
+// without crossing file systems); the folder's name is hidden (a leading dot).
+int MakeTemporaryFolderIn(const std::string& parent, const std::string& prefix,
+                          std::string& folder);
+
+// Renames each of `names` from folder `from` into folder `to`, while holding
+// the lock of `to` (flock on the folder itself): a name missing in `from` is
+// removed from `to`, so that the files in place under those names are always
+// one set, even when other processes put sets of the same names there at the
+// same time. 0 or the first error number (the other names are still moved).
+int PutFilesInPlace(const std::string& from, const std::string& to,
+                    const std::vector<std::string>& names);
+
 // Removes a folder that is empty. 0 (also when there was none) or the error
 // number.
 int RemoveEmptyFolder(const std::string& path);
 
 // Standard input, output and error that are closed at start-up are opened on
 // /dev/null, so that no file the program opens later can take their numbers
-// and receive its progress lines or messages.
+// and receive its progress lines or messages. Which of them were closed is
+// remembered for StandardStreamWasClosed.
 void KeepStandardStreamsOpen();
+// Whether descriptor 0, 1 or 2 was closed when KeepStandardStreamsOpen ran:
+// what is written there then reaches nobody.
+bool StandardStreamWasClosed(int fd);
 
-// On SIGINT, SIGTERM and SIGHUP the temporary files of unfinished writes are
+// Writes all of `bytes` to an open descriptor (standard output); 0 or the
+// error number (EBADF when it was closed at start-up, ENOSPC for /dev/full).
+int WriteToDescriptor(int fd, std::string_view bytes);
+
+// Where a name puts a file: the file it leads to now (links followed), and
+// the folder and last name of the entry, for a file not yet made.
+struct FilePlace {
+    NodeInfo File;
+    NodeInfo Folder;
+    std::string Name;
+};
+FilePlace PlaceOf(const std::string& path);
+// The place of `name` inside a folder already looked at (one look for many names).
+FilePlace PlaceIn(const std::string& folderPath, const NodeInfo& folder, const std::string& name);
+// Whether two places are one: the same file (hard links and links included),
+// or the same name in the same folder (any spelling of the folder).
+bool SamePlace(const FilePlace& a, const FilePlace& b);
+
+// Whether a folder can take new files: 0, ENOTDIR when it is not a folder,
+// or the error of making, writing and syncing a small file in it (EACCES,
+// EROFS, ENOSPC, ...). The probe leaves nothing behind.
+int ProbeFolder(const std::string& folder);
+
+// The longest file name the folder accepts, in bytes (255 when unknown).
+long LongestNameIn(const std::string& folder);
+
+// The signals that end a command: HUP, INT, QUIT, PIPE, ALRM, TERM, USR1,
+// USR2, XCPU and XFSZ.
+inline constexpr int kEndingSignalCount = 10;
+const int* EndingSignals();
+
+// Whether a SIGXFSZ came from the kernel for one of this process's own writes
+// beyond the file-size limit: that write fails with EFBIG ("Disk full"), so
+// the signal itself is not an order to end. For a signal handler taking
+// SA_SIGINFO.
+bool IsOwnFileSizeSignal(int signalNumber, const void* signalInfo);
+
+// On each of the ending signals the temporary files of unfinished writes are
 // removed and the signal is raised again with its default action, so that the
 // program ends with the usual status. A signal that is ignored at start-up
 // (nohup) stays ignored.

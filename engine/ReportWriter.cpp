@@ -10,7 +10,11 @@ namespace pelorin {
 ReportWriter::ReportWriter() = default;
 
 ReportWriter::ReportWriter(std::string path) : path_(std::move(path)) {
+    // A first temporary file, removed at once, so that an unwritable folder
+    // stops the run before it starts; the one that is kept is made when the
+    // report is whole.
     if (const int error = file_.Begin(path_); error != 0) throw FileFault(error);
+    file_.Abandon();
 }
 
 void ReportWriter::Number(double value, int width, int decimals) {
@@ -18,7 +22,8 @@ void ReportWriter::Number(double value, int width, int decimals) {
 }
 
 void ReportWriter::Commit() {
-    if (!file_.Begun()) return;
+    if (path_.empty()) return;
+    if (const int error = file_.Begin(path_); error != 0) throw FileFault(error);
     if (const int error = file_.Write(text_); error != 0) throw FileFault(error);
     if (const int error = file_.Commit(); error != 0) throw FileFault(error);
 }

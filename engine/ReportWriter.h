@@ -11,11 +11,12 @@ namespace pelorin {
 // lines) and reach the disk only when the run ends normally, through the one
 // file writer: a temporary file of its own beside the report, renamed over it.
 // A run that stops on a fault leaves the previous report as it was. The
-// temporary file is created when the writer is, so an unwritable folder stops
-// the run at once.
+// folder is tried when the writer is made, so an unwritable folder stops the
+// run at once; the temporary file that is kept exists only while the whole
+// report is written and renamed.
 class ReportWriter {
   public:
-    // A writer for the report file at `path`; throws RunError when the
+    // A writer for the report file at `path`; throws RunError when a
     // temporary file beside it cannot be created.
     explicit ReportWriter(std::string path);
     // A writer that keeps the text in memory only (tests, benchmarks).

@@ -7,6 +7,7 @@
 #include "GraphDrawing.h"
 #include "GraphFiles.h"
 #include "HeadlessGui.h"
+#include "InputFile.h"
 #include "TDMPelorin.h"
 
 namespace pelorin::graph {
@@ -22,6 +23,8 @@ int Fail(const std::string& fileName, const std::string& message) {
 int RunGraphCommand(const GraphArguments& parsed) {
     const std::string refusal = PictureOverReportRefusal(parsed.Image, parsed.Report);
     if (!refusal.empty()) return Fail(parsed.Image, refusal);
+    if (const std::string unread = NamedFileRefusal(parsed.Report); !unread.empty())
+        return Fail(parsed.Report, unread);
     TDMPelorin dataModule;
     const std::string readMessage = dataModule.ReadReportProfile(parsed.Report);
     if (!readMessage.empty()) return Fail(parsed.Report, readMessage);

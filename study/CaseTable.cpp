@@ -4,9 +4,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 #include <optional>
-#include <unordered_set>
+#include <vector>
 
 #include "FileSystem.h"
 
@@ -50,10 +51,58 @@ ColumnRole RoleOf(std::string_view header) {
     return {};
 }
 
-// libcsv hands over fields and row ends; this gathers them into rows.
+// The names seen so far as 64-bit fingerprints, in a flat table of slots (a
+// table of a million rows takes 16 MB here, not the names themselves): a
+// shard keeps only its own rows but must know every name before them.
+class NameFingerprints {
+  public:
+    // False when the name was seen before.
+    bool Insert(std::string_view name) {
+        if ((count_ + 1) * 2 > slots_.size()) Grow();
+        if (!Place(slots_, FingerprintOf(name))) return false;
+        ++count_;
+        return true;
+    }
+
+  private:
+    static std::uint64_t FingerprintOf(std::string_view name) {
+        std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a, then mixed
+        for (const char ch : name)
+            hash = (hash ^ static_cast<unsigned char>(ch)) * 1099511628211ULL;
+        hash ^= hash >> 33;
+        hash *= 0xff51afd7ed558ccdULL;
+        hash ^= hash >> 33;
+        return hash == 0 ? 1 : hash;  // 0 marks a free slot
+    }
+
+    static bool Place(std::vector<std::uint64_t>& slots, std::uint64_t fingerprint) {
+        const std::size_t mask = slots.size() - 1;
+        for (std::size_t at = fingerprint & mask;; at = (at + 1) & mask) {
+            if (slots[at] == fingerprint) return false;
+            if (slots[at] == 0) {
+                slots[at] = fingerprint;
+                return true;
+            }
+        }
+    }
+
+    void Grow() {
+        std::vector<std::uint64_t> larger(std::max<std::size_t>(64, slots_.size() * 2), 0);
+        for (const std::uint64_t fingerprint : slots_)
+            if (fingerprint != 0) Place(larger, fingerprint);
+        slots_.swap(larger);
+    }
+
+    std::vector<std::uint64_t> slots_;
+    std::size_t count_ = 0;
+};
+
+// libcsv hands over fields and row ends; this gathers them into rows, keeping
+// those of one shard.
 class TableBuilder {
   public:
-    explicit TableBuilder(CaseTable& table) : table_(table) {}
+    TableBuilder(CaseTable& table, long shardIndex, long shardCount)
+        : table_(table), shardIndex_(shardIndex), shardCount_(shardCount) {}
 
     static void OnField(void* field, std::size_t size, void* self) {
         static_cast<TableBuilder*>(self)->fields_.emplace_back(static_cast<const char*>(field),
@@ -87,9 +136,30 @@ class TableBuilder {
         if (!seen[static_cast<std::size_t>(Column::Aim)]) Refuse("the header has no column aim.");
     }
 
+    bool HasExtraFields() const {
+        for (std::size_t k = roles_.size(); k < fields_.size(); ++k)
+            if (!Trimmed(fields_[k]).empty()) return true;
+        return false;
+    }
+
+    // A row of another shard leaves only its name's fingerprint, for the rule
+    // that a name may be used once.
+    void PassRow() {
+        if (HasExtraFields()) return;
+        for (std::size_t k = 0; k < fields_.size() && k < roles_.size(); ++k) {
+            if (roles_[k].column == Column::Name) {
+                names_.Insert(fields_[k]);
+                return;
+            }
+        }
+        names_.Insert({});
+    }
+
     void TakeRow() {
+        ++rowCount_;
+        if ((rowCount_ - 1) % shardCount_ != shardIndex_ - 1) return PassRow();
         CaseRow row;
-        row.Row = static_cast<long>(table_.Rows.size()) + 1;
+        row.Row = rowCount_;
         row.CommaDecimals = table_.Separator == ';';
         for (std::size_t k = 0; k < fields_.size(); ++k) {
             if (k >= roles_.size()) {
@@ -112,7 +182,7 @@ class TableBuilder {
             }
         }
         // A later row of the same name fails, whichever shard it falls in.
-        if (row.Defect.empty() && !names_.insert(row.Name).second)
+        if (row.Defect.empty() && !names_.Insert(row.Name))
             row.Defect = "the name " + row.Name + " is used by an earlier row";
         table_.Rows.push_back(std::move(row));
     }
@@ -126,7 +196,10 @@ class TableBuilder {
     CaseTable& table_;
     std::vector<ColumnRole> roles_;
     std::vector<std::string> fields_;
-    std::unordered_set<std::string> names_;
+    NameFingerprints names_;
+    const long shardIndex_;
+    const long shardCount_;
+    long rowCount_ = 0;
 };
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -138,58 +211,135 @@ char SeparatorOf(std::string_view firstLine) {
     return count(';') > count(',') ? ';' : ',';
 }
 
+namespace {
+
+// A table in another encoding than UTF-8 would read as a header without the
+// known names: it is named instead. Empty for UTF-8 (with one mark at most).
+std::string EncodingProblem(std::string_view text) {
+    if (text.starts_with(kByteOrderMark))
+        return "it starts with two UTF-8 byte-order marks; save it with one at most.";
+    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF") ||
+        text.substr(0, text.find('\n')).find('\0') != std::string_view::npos)
+        return "it is written in UTF-16 (or UTF-32); save it as UTF-8.";
+    return {};
+}
+
+}  // namespace
+
+namespace {
+
+// Takes a table apart piece by piece as it is read, so that a large table is
+// never held whole: the first line decides the encoding and the separator.
+class TableParser {
+  public:
+    TableParser(CaseTable& table, long shardIndex, long shardCount)
+        : table_(table), builder_(table, shardIndex, shardCount) {}
+    ~TableParser() {
+        if (started_) csv_free(&parser_);
+    }
+    TableParser(const TableParser&) = delete;
+    TableParser& operator=(const TableParser&) = delete;
+
+    void Feed(std::string_view bytes) {
+        if (failed_) return;
+        if (started_) return Parse(bytes);
+        head_.append(bytes);
+        if (head_.find('\n') != std::string::npos) Start();
+    }
+
+    void Finish() {
+        if (!started_ && !failed_) Start();
+        if (failed_) return;
+        if (csv_fini(&parser_, TableBuilder::OnField, TableBuilder::OnRowEnd, &builder_) != 0)
+            Fail(offset_);
+        if (table_.Ok && !anyText_) {
+            table_.Ok = false;
+            table_.Message = "it is empty: the header row is missing.";
+        }
+    }
+
+  private:
+    void Start() {
+        std::string_view text = head_;
+        if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+        if (std::string problem = EncodingProblem(text); !problem.empty()) {
+            table_ = {false, std::move(problem), ',', {}};
+            failed_ = true;
+            return;
+        }
+        table_.Separator = SeparatorOf(text.substr(0, text.find('\n')));
+        if (csv_init(&parser_, CSV_STRICT | CSV_STRICT_FINI | CSV_APPEND_NULL) != 0) {
+            table_ = {false, "out of memory.", ',', {}};
+            failed_ = true;
+            return;
+        }
+        started_ = true;
+        csv_set_delim(&parser_, static_cast<unsigned char>(table_.Separator));
+        Parse(text);
+        head_.clear();
+        head_.shrink_to_fit();
+    }
+
+    void Parse(std::string_view bytes) {
+        if (bytes.find_first_not_of(" \t\r\n") != std::string_view::npos) anyText_ = true;
+        const std::size_t parsed =
+            csv_parse(&parser_, bytes.data(), bytes.size(), TableBuilder::OnField,
+                      TableBuilder::OnRowEnd, &builder_);
+        if (parsed != bytes.size()) Fail(offset_ + parsed);
+        offset_ += bytes.size();
+    }
+
+    void Fail(std::size_t at) {
+        table_.Ok = false;
+        table_.Message = std::string("it is not a valid CSV table (") +
+                         csv_strerror(csv_error(&parser_)) + ", near byte " +
+                         std::to_string(at + 1) + ").";
+        failed_ = true;
+    }
+
+    CaseTable& table_;
+    TableBuilder builder_;
+    csv_parser parser_{};
+    std::string head_;  // the bytes before the first line end, until it comes
+    bool started_ = false;
+    bool failed_ = false;
+    bool anyText_ = false;
+    std::size_t offset_ = 0;  // bytes handed to libcsv so far
+};
+
+}  // namespace
+
 CaseTable ParseCaseTable(std::string_view text) {
     CaseTable table;
-    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-        text.remove_prefix(kByteOrderMark.size());
-    table.Separator = SeparatorOf(text.substr(0, text.find('\n')));
-    csv_parser parser;
-    if (csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI | CSV_APPEND_NULL) != 0) {
-        return {false, "out of memory.", ',', {}};
-    }
-    csv_set_delim(&parser, static_cast<unsigned char>(table.Separator));
-    TableBuilder builder(table);
-    const std::size_t parsed = csv_parse(&parser, text.data(), text.size(), TableBuilder::OnField,
-                                         TableBuilder::OnRowEnd, &builder);
-    if (parsed != text.size() ||
-        csv_fini(&parser, TableBuilder::OnField, TableBuilder::OnRowEnd, &builder) != 0) {
-        table.Ok = false;
-        table.Message = std::string("it is not a valid CSV table (") +
-                        csv_strerror(csv_error(&parser)) + ", near byte " +
-                        std::to_string(parsed + 1) + ").";
-    }
-    csv_free(&parser);
-    if (table.Ok && text.find_first_not_of(" \t\r\n") == std::string_view::npos) {
-        table.Ok = false;
-        table.Message = "it is empty: the header row is missing.";
-    }
+    TableParser parser(table, 1, 1);
+    parser.Feed(text);
+    parser.Finish();
     return table;
 }
 
-CaseTable ReadCaseTable(const std::string& fileName) {
+CaseTable ReadCaseTable(const std::string& fileName, long shardIndex, long shardCount) {
     FileReader reader;
     if (const int error = reader.Open(fileName); error != 0) {
         return {false, fileName + ": cannot be read (" + std::strerror(error) + ").", ',', {}};
     }
-    std::string text;
-    char buffer[65536];
-    for (;;) {
-        int error = 0;
-        const long got = reader.Read(buffer, sizeof buffer, error);
-        if (got < 0) {
-            return {false, fileName + ": cannot be read (" + std::strerror(error) + ").", ',', {}};
+    CaseTable table;
+    {
+        TableParser parser(table, shardIndex, shardCount);
+        std::vector<char> buffer(65536);
+        for (;;) {
+            int error = 0;
+            const long got = reader.Read(buffer.data(), buffer.size(), error);
+            if (got < 0) {
+                return {
+                    false, fileName + ": cannot be read (" + std::strerror(error) + ").", ',', {}};
+            }
+            if (got == 0) break;
+            parser.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
         }
-        if (got == 0) break;
-        text.append(buffer, static_cast<std::size_t>(got));
+        parser.Finish();
     }
-    CaseTable table = ParseCaseTable(text);
     if (!table.Ok) table.Message = fileName + ": " + table.Message;
     return table;
-}
-
-std::vector<CaseRow> ShardOf(std::vector<CaseRow> rows, long k, long n) {
-    std::erase_if(rows, [&](const CaseRow& row) { return (row.Row - 1) % n != k - 1; });
-    return rows;
 }
 
 }  // namespace pelorin::study

@@ -41,11 +41,11 @@ char SeparatorOf(std::string_view firstLine);
 // has beyond the known ones are left alone.
 CaseTable ParseCaseTable(std::string_view text);
 
-// Reads the file and takes it apart.
-CaseTable ReadCaseTable(const std::string& fileName);
-
-// The rows of shard `k` of `n` (1 ≤ k ≤ n): those whose number minus one
-// leaves k − 1 when divided by n.
-std::vector<CaseRow> ShardOf(std::vector<CaseRow> rows, long k, long n);
+// Reads the file and takes it apart, piece by piece, keeping only the rows of
+// shard `shardIndex` of `shardCount` (1 ≤ k ≤ n): those whose number minus one
+// leaves k − 1 when divided by n. The names of the other rows are kept as
+// fingerprints only, for the rule that a later row of the same name fails
+// whichever shard it falls in.
+CaseTable ReadCaseTable(const std::string& fileName, long shardIndex = 1, long shardCount = 1);
 
 }  // namespace pelorin::study

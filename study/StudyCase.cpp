@@ -12,6 +12,7 @@
 #include "NumberFormat.h"
 #include "ReportContents.h"
 #include "RunError.h"
+#include "TextReader.h"
 
 namespace pelorin::study {
 
@@ -52,7 +53,7 @@ std::string Joined(const std::vector<std::string>& lines) {
         const std::size_t first = line.find_first_not_of(' ');
         if (first == std::string::npos) continue;
         if (!joined.empty()) joined += " | ";
-        joined += line.substr(first);
+        joined += SpacedMessage(line.substr(first));
     }
     return joined;
 }
@@ -97,8 +98,19 @@ void RemoveCaseFiles(const std::string& folder, const std::string& name) {
         RemoveEntry(folder + "/" + name + extension);
 }
 
-std::string Quoted(const std::string& field) {
-    if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
+// A field of RESULTS.csv: on one line (a line break becomes a blank, as in a
+// title), so that the lines of shards can be joined line by line, and quoted
+// when it holds a separator or a quote.
+// Puts the case's files into the kept folder as one set: another study
+// writing the same names there at the same time puts its own set before or
+// after, never half of it between.
+void KeepCaseFiles(const std::string& folder, const std::string& keepIn, const std::string& name) {
+    PutFilesInPlace(folder, keepIn, {name + ".inp", name + ".out", name + ".lst"});
+}
+
+std::string Quoted(const std::string& text) {
+    const std::string field = OneLine(text);
+    if (field.find_first_of(",\"") == std::string::npos) return field;
     std::string quoted = "\"";
     for (char ch : field) {
         if (ch == '"') quoted += '"';
@@ -155,6 +167,12 @@ PreparedCase PrepareCase(const CaseRow& row) {
         if (text.empty()) return {std::string("missing value of ") + symbol, {}};
         const std::optional<double> value = NumberOfText(text, row.CommaDecimals);
         if (!value) return {std::string("value of ") + symbol + " is not a number: " + text, {}};
+        // The input file holds a number of at most kMaxNumberLength characters.
+        if (FormatFixed(*value, 0, layout.fileDecimals[static_cast<std::size_t>(position)]).size() >
+            kMaxNumberLength)
+            return {std::string("value of ") + symbol + " in row " + std::to_string(row.Row) +
+                        " is too large for an input file: " + text,
+                    {}};
         input.Values[static_cast<std::size_t>(position)] = *value;
     }
     return prepared;
@@ -195,7 +213,8 @@ bool RunCase(const CaseRow& row, const CaseRunOptions& options, const std::atomi
 
     const std::string inputName = row.Name + ".inp";
     const FileWriteResult written = WriteInputFile(inputName, input, options.Folder);
-    if (written.Status != FileStatus::Ok) return finish(CaseStatus::Failed, written.Message);
+    if (written.Status != FileStatus::Ok)
+        return finish(CaseStatus::Failed, SpacedMessage(written.Message));
 
     RunRequest request;
     request.InputFile = inputName;
@@ -215,7 +234,7 @@ bool RunCase(const CaseRow& row, const CaseRunOptions& options, const std::atomi
         } else {
             const ReportContents report = ReadReportContents(outcome.ReportFile);
             if (report.Status != FileStatus::Ok) {
-                finish(CaseStatus::Failed, report.Message);
+                finish(CaseStatus::Failed, SpacedMessage(report.Message));
             } else {
                 TakeResults(report, aim, request.Method, result);
                 finish(CaseStatus::Ok, Joined(sink.messages));
@@ -230,7 +249,10 @@ bool RunCase(const CaseRow& row, const CaseRunOptions& options, const std::atomi
     } catch (const std::exception& error) {
         finish(CaseStatus::Failed, error.what());
     }
-    if (!options.KeepFiles) RemoveCaseFiles(options.Folder, row.Name);
+    // A case cut short by a stop leaves nothing in the kept folder.
+    if (!options.KeepIn.empty() && finished)
+        KeepCaseFiles(options.Folder, options.KeepIn, row.Name);
+    RemoveCaseFiles(options.Folder, row.Name);
     return finished;
 }
 

@@ -56,9 +56,10 @@ std::string CaseNameProblem(const std::string& name);
 PreparedCase PrepareCase(const CaseRow& row);
 
 struct CaseRunOptions {
-    std::string Folder;      // where NAME.inp, NAME.out and NAME.lst are written
-    bool KeepFiles = false;  // leave them there (--reports) or remove them after the run
-    int Threads = 1;         // the threads the case's searches may use
+    std::string Folder;  // where NAME.inp, NAME.out and NAME.lst are written, a private one
+    std::string KeepIn;  // where they are put in place after the run (--reports); empty:
+                         // they are removed
+    int Threads = 1;     // the threads the case's searches may use
 };
 
 // Runs one row. Returns false when the stop flag ended the run before its

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "FileSystem.h"
@@ -44,14 +45,16 @@ StudyOutcome RunStudy(const std::vector<CaseRow>& rows, const StudyOptions& opti
     control.Total = static_cast<long>(rows.size());
     control.Finished = 0;
     CaseRunOptions caseOptions;
-    caseOptions.KeepFiles = !options.ReportsFolder.empty();
-    caseOptions.Folder = options.ReportsFolder;
-    if (caseOptions.Folder.empty()) {
-        if (const int error = MakeTemporaryFolder("pelorin-study", caseOptions.Folder);
-            error != 0) {
-            return {StudyEnd::FolderFailed,
-                    std::string("no temporary folder for the cases: ") + std::strerror(error), 0};
-        }
+    caseOptions.KeepIn = options.ReportsFolder;
+    // The cases run in a private folder; kept files are renamed from it into
+    // the reports folder, on the same file system.
+    const int error =
+        options.ReportsFolder.empty()
+            ? MakeTemporaryFolder("pelorin-study", caseOptions.Folder)
+            : MakeTemporaryFolderIn(options.ReportsFolder, "pelorin-study", caseOptions.Folder);
+    if (error != 0) {
+        return {StudyEnd::FolderFailed,
+                std::string("no temporary folder for the cases: ") + std::strerror(error), 0};
     }
     const long cases = static_cast<long>(rows.size());
     const int jobs = static_cast<int>(std::clamp<long>(options.Jobs, 1, std::max(cases, 1L)));
@@ -74,11 +77,16 @@ StudyOutcome RunStudy(const std::vector<CaseRow>& rows, const StudyOptions& opti
         }
     };
     std::vector<std::thread> workers;
-    for (int k = 1; k < jobs; ++k) workers.emplace_back(work);
+    // A worker that cannot be started (a process limit) leaves its share to
+    // the others: at least the calling thread runs every row.
+    try {
+        for (int k = 1; k < jobs; ++k) workers.emplace_back(work);
+    } catch (const std::system_error&) {
+    }
     work();
     for (std::thread& worker : workers) worker.join();
 
-    if (options.ReportsFolder.empty()) RemoveEmptyFolder(caseOptions.Folder);
+    RemoveEmptyFolder(caseOptions.Folder);
     outcome.Delivered = delivery.Delivered();
     outcome.End = outcome.Delivered == static_cast<long>(rows.size()) ? StudyEnd::Completed
                                                                       : StudyEnd::Stopped;

@@ -19,8 +19,9 @@ struct StudyOptions {
     int Jobs = 1;               // cases run at once
     int Cores = 1;              // threads the study may use in all: a case gets those the
                                 // jobs leave over when there are fewer cases than cores
-    std::string ReportsFolder;  // keep NAME.inp/.out/.lst there; empty: a private
-                                // temporary folder, removed afterwards
+    std::string ReportsFolder;  // keep NAME.inp/.out/.lst there (each case's set put in
+                                // place whole); the cases run in a private temporary
+                                // folder, removed afterwards
 };
 
 // What the study and its watchers share: the stop request (set from any thread,

@@ -1,5 +1,6 @@
 #include "SweepChart.h"
 
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 
@@ -64,6 +65,15 @@ void AddToChart(SweepChart& chart, const CaseResult& result) {
         return;
     const std::size_t line = static_cast<std::size_t>(result.Row - 1) / chart.PointsPerLine;
     if (line < chart.Lines.size()) chart.Lines[line].Points.emplace_back(x, y);
+}
+
+std::optional<ChartFormat> ChartFormatOf(const std::string& fileName) {
+    std::string ending = fileName.size() >= 4 ? fileName.substr(fileName.size() - 4) : "";
+    for (char& ch : ending) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    if (ending == ".png") return ChartFormat::Png;
+    if (ending == ".svg") return ChartFormat::Svg;
+    if (ending == ".pdf") return ChartFormat::Pdf;
+    return std::nullopt;
 }
 
 }  // namespace pelorin::study

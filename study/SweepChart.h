@@ -4,6 +4,7 @@
 // quantity, one line per method and per value of the second. Plain C++, so that
 // any drawing (the chart files of pelorin-cli, a window's chart) can use it.
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,6 +33,12 @@ struct SweepChart {
 // The empty lines of a planned sweep.
 SweepChart ChartFor(const InputCase& base, const SweepPlan& plan,
                     const std::vector<Variation>& variations, bool bothMethods);
+
+enum class ChartFormat { Png, Svg, Pdf };
+
+// The format a chart file's name asks for by its ending (.png, .svg or .pdf,
+// in any case); nothing for any other name.
+std::optional<ChartFormat> ChartFormatOf(const std::string& fileName);
 
 // Adds a case's point to its line: the value its input file held and the
 // result its report printed. A case without a result adds nothing.

@@ -4,6 +4,9 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
@@ -178,7 +181,21 @@ std::string WriteSweepChart(const SweepChart& chart, const std::string& fileName
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     const QSize size(kChartWidth, kChartHeight);
-    if (graph::GraphFileFormatOf(fileName) == graph::GraphFileFormat::Svg) {
+    const std::optional<ChartFormat> format = ChartFormatOf(fileName);
+    if (!format) return "a chart is written as .png, .svg or .pdf";
+    if (*format == ChartFormat::Pdf) {
+        QPdfWriter writer(&buffer);
+        // One point a chart pixel: the page is the chart's size.
+        writer.setResolution(72);
+        writer.setPageLayout(
+            QPageLayout(QPageSize(QSizeF(size), QPageSize::Point, QString(), QPageSize::ExactMatch),
+                        QPageLayout::Portrait, QMarginsF()));
+        writer.setTitle(QString::fromStdString(chart.Title));
+        writer.setCreator(QStringLiteral("Pelorin"));
+        QPainter painter(&writer);
+        PaintSweepChart(painter, chart, size);
+        painter.end();
+    } else if (*format == ChartFormat::Svg) {
         QSvgGenerator generator;
         generator.setOutputDevice(&buffer);
         generator.setSize(size);

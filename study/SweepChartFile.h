@@ -2,7 +2,7 @@
 
 // A sweep's chart drawn with QPainter: axes with round ticks, one coloured line
 // with its markers per method and value of the second quantity, and a legend;
-// written as PNG or SVG.
+// written as PNG, SVG or PDF.
 
 #include <QPainter>
 #include <QPointF>
@@ -22,8 +22,8 @@ void PaintSweepChart(QPainter& painter, const SweepChart& chart, QSize size);
 // Where PaintSweepChart puts the point (x, y) of a chart of that size.
 QPointF SweepChartPoint(const SweepChart& chart, QSize size, double x, double y);
 
-// Writes the chart as SVG when the name ends in ".svg" (any case), else as
-// PNG, through the program's one file writer. The error text, or empty when
+// Writes the chart as PNG, SVG or PDF by the name's ending (ChartFormatOf),
+// through the program's one file writer; any other name is refused. The error text, or empty when
 // written. Needs a QGuiApplication (for the fonts).
 std::string WriteSweepChart(const SweepChart& chart, const std::string& fileName);
 

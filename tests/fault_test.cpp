@@ -79,9 +79,9 @@ std::vector<RunRow> RunRows() {
         return [target](const TempDir& dir) { fs::create_symlink(target, dir.File("Error.lst")); };
     };
     const std::string corruptNumbers =
-        "A program error occurred.Real numbers in the inputfile \"case.inp\" are corrupt";
+        "A program error occurred. Real numbers in the inputfile \"case.inp\" are corrupt";
     const std::string corruptCode =
-        "A program error occurred.The code in the inputfile \"case.inp\" is corrupt";
+        "A program error occurred. The code in the inputfile \"case.inp\" is corrupt";
     // Faults of the disk that need no privileges; those that need a private
     // mount (a read-only folder, a full disk) are in FaultCliMounts below.
     return {
@@ -123,7 +123,7 @@ std::vector<RunRow> RunRows() {
          "Make sure that R > 0."},
         // Lines are read up to 16 MiB; a longer one makes the file corrupt.
         {"17 MiB title", std::string(17 << 20, 'T') + "\r\n" + kGoodCase.substr(4), nullptr, 2,
-         "A program error occurred.The inputfile \"case.inp\" is corrupt: line 1 is longer than "
+         "A program error occurred. The inputfile \"case.inp\" is corrupt: line 1 is longer than "
          "16 MiB"},
     };
 }
@@ -168,7 +168,10 @@ TEST(FaultCliRun, AReportNameTakenByAFolderIsRefused) {
     WriteFile(dir.File("case.out/kept"), kEarlierReport);
     const Cli cli = RunCli({"run", "case.inp"}, dir.Path());
     EXPECT_EQ(cli.exitCode, 2);
-    EXPECT_NE(cli.err.find("case.inp: Invalid filename"), std::string::npos) << cli.err;
+    EXPECT_NE(cli.err.find("case.inp: The report case.out cannot be written: a folder of that "
+                           "name is in the way."),
+              std::string::npos)
+        << cli.err;
     EXPECT_EQ(cli.err.find("Still working"), std::string::npos) << cli.err;
     EXPECT_EQ(ReadFile(dir.File("case.out/kept")), kEarlierReport);
     EXPECT_EQ(Temporaries(dir.Path()), std::vector<std::string>{});

@@ -69,6 +69,11 @@ TEST(ReportContents, FileNamesKeepTheirColonsAndResultsAreNeeded) {
     EXPECT_EQ(contents.FileNames.at(0).Value, "C:case.inp");
     lines.emplace_back(" The drain spacing (Darcy,  m) is:    32.93");
     contents = ParseReportContents(lines, "case.out");
+    EXPECT_EQ(contents.Message,
+              "The file \"case.out\" is not a whole report: the report ends before its results "
+              "(the line \" #\" after them is missing).");
+    lines.emplace_back(" #");
+    contents = ParseReportContents(lines, "case.out");
     ASSERT_EQ(contents.Status, FileStatus::Ok) << contents.Message;
     EXPECT_EQ(contents.ResultGroups.at(0).at(0).Label, "The drain spacing (Darcy, m) is:");
     EXPECT_EQ(contents.ResultGroups.at(0).at(0).Value, "32.93");

@@ -322,15 +322,28 @@ TEST(Batch, SemicolonTablesWithCommaDecimalsAndAByteOrderMarkReadAsCommaTables) 
 }
 
 TEST(Batch, ATableThatCannotBeReadStopsBeforeAnyRow) {
-    for (const std::string& table :
-         {std::string(""), std::string("title1,method,R\nx,Ene,1\n"),
-          std::string("name,aim,R\na,Spa,\"unclosed\n"), std::string("name,aim,S,Kb1, s\n")}) {
+    const struct {
+        std::string table;
+        const char* says;
+    } rows[] = {
+        {"", "it is empty"},
+        {"title1,method,R\nx,Ene,1\n", "the header has no column name"},
+        {"name,aim,R\na,Spa,\"unclosed\n", "it is not a valid CSV table"},
+        {"name,aim,S,Kb1, s\n", "s twice"},
+        // other encodings are named, not taken for a header without names
+        {"\xEF\xBB\xBF\xEF\xBB\xBFname,aim\n", "two UTF-8 byte-order marks"},
+        {std::string("\xFF\xFEn\0a\0m\0e\0,\0a\0i\0m\0\n\0", 20), "UTF-16"},
+        {std::string("n\0a\0m\0e\0\n\0", 10), "UTF-16"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.says);
         TempDir dir;
-        WriteFile(dir.File("cases.csv"), table);
+        WriteFile(dir.File("cases.csv"), row.table);
         const test::CliResult run = RunCli({"batch", "cases.csv"}, dir.Path());
-        EXPECT_EQ(run.exitCode, 2) << table;
-        EXPECT_EQ(run.out, "") << table;
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_EQ(run.out, "");
         EXPECT_NE(run.err.find("cases.csv: "), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(row.says), std::string::npos) << run.err;
     }
 }
 

@@ -98,7 +98,7 @@ TEST(DesignSheetCommandReads, ExitsWith2AndAMessageWhenNoSheetCanBeWritten) {
         const char* message;
     };
     const std::vector<Case> cases{
-        {{"pdf", "missing.out", "s.pdf"}, "missing.out\"could not be opened"},
+        {{"pdf", "missing.out", "s.pdf"}, "missing.out: No such file\n"},
         {{"pdf", "Error.lst", "s.pdf"}, "is not a whole report: the table of its input data"},
         {{"pdf", "cut.out", "s.pdf"}, "is not a whole report: the line \" Output data:\""},
         {{"pdf", "case.out", "no-such-folder/s.pdf"}, "no-such-folder/s.pdf: "},

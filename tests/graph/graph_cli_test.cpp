@@ -73,7 +73,7 @@ TEST(GraphCommand, ExitsWith2AndAMessageWhenNoPictureCanBeWritten) {
         const char* message;
     };
     const std::vector<Case> cases{
-        {{"graph", "missing.out", "g.bmp"}, "missing.out\"could not be opened"},
+        {{"graph", "missing.out", "g.bmp"}, "missing.out: No such file\n"},
         {{"graph", "empty.out", "g.bmp"}, "holds no watertable profile"},
         {{"graph", "case.out", "no-such-folder/g.bmp"}, "no-such-folder/g.bmp: "},
         {{"graph", "case.out"}, "Usage: pelorin-cli graph [--bw] REPORT IMAGE"},
