@@ -69,9 +69,7 @@ class SceneBuilder {
     void AddTitlesAndPanel() {
         Fill(QRect(0, 0, kCanvasWidth, kCanvasHeight), GraphInk::Canvas);
         Text({78, 0}, request_.Title1, GraphInk::CanvasText, GraphInk::Canvas, true);
-        Text({20, 445},
-             QStringLiteral("Pelorin program at ") + QString::fromUtf8(kProgramWebAddress),
-             GraphInk::CanvasText, GraphInk::Canvas);
+        Text({20, 445}, ProgramAndVersion(), GraphInk::CanvasText, GraphInk::Canvas);
         Fill(QRect(QPoint(20, 19), QPoint(604, 444)), GraphInk::Panel);
         Text({80, 20}, request_.Title2, GraphInk::SecondTitle, GraphInk::Panel);
     }
@@ -253,6 +251,8 @@ GraphRequest GraphRequestFrom(const TDMPelorin& dataModule, bool inColour) {
     request.InColour = inColour;
     return request;
 }
+
+QString ProgramAndVersion() { return QStringLiteral("Pelorin " PELORIN_VERSION); }
 
 QFont GraphFont(bool large) {
     QFont font(QStringLiteral("Arial"));

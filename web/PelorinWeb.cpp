@@ -213,6 +213,7 @@ val GraphOfReport(const std::string& reportFile) {
             graph::ChooseGraphMarks(prepared.DisplayProfile.RowCount(), report.MethodTag);
         result.set("title1", Text(report.Title1));
         result.set("title2", Text(report.Title2));
+        result.set("programLine", val("Pelorin " PELORIN_VERSION));
         result.set("methodTag", val(report.MethodTag));
         result.set("heightCaption", Text(scale.HeightCaption));
         result.set("distanceCaption", Text(scale.DistanceCaption));

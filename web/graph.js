@@ -12,7 +12,6 @@
   const kPlotBottom = 390;
   const kPlotRight = 570;
   const kPlotTop = 70;
-  const kWebAddress = 'https://pelorin.example.org';
 
   // The inks of the desktop graph, in colour and in black and white.
   const kPalettes = {
@@ -52,7 +51,7 @@
     const parts = [];
     parts.push(`<rect x="0" y="0" width="${kCanvasWidth}" height="${kCanvasHeight}" fill="${ink.canvas}"/>`);
     parts.push(text(78, 0, graph.title1, ink.canvasText, 13));
-    parts.push(text(20, 445, 'Pelorin program at ' + kWebAddress, ink.canvasText));
+    parts.push(text(20, 445, graph.programLine, ink.canvasText));
     parts.push(`<rect x="20" y="19" width="585" height="426" fill="${ink.panel}"/>`);
     parts.push(text(80, 20, graph.title2, ink.secondTitle));
     parts.push(text(470, 415, graph.distanceCaption, ink.label));
