@@ -197,7 +197,7 @@ TEST_F(Cli, EachCommandHasItsOwnHelp) {
     };
     std::vector<Case> cases{
         {{"run", "--help"},
-         {"Usage: pelorin-cli run FILE [FILE ...]\n", "-t,--threads N", "FILE", "--help"}},
+         {"Usage: pelorin-cli run FILE [FILE ...]\n", "-t, --threads N", "FILE", "--help"}},
         {{"run", "-h", "good.inp"}, {"Usage: pelorin-cli run FILE [FILE ...]\n"}},
         {{"--help"}, {"Commands:\n  run ", "Exit status:", "pelorin-cli COMMAND --help"}},
     };
