@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <csignal>
 #include <iostream>
@@ -102,13 +103,66 @@ int ParseThreads(const std::string& text) {
     return value;
 }
 
+// The help is read on an 80-column terminal and in the manual page made from
+// it, whose section indents a command's help by 7 columns: no line is longer
+// than 72.
+constexpr std::size_t kHelpWidth = 72;
+constexpr std::size_t kOptionColumn = 30;
+// A usage line that runs on continues under the command's name, after
+// "Usage: pelorin-cli ".
+constexpr std::size_t kUsageIndent = 19;
+
+// Where the word that begins at `start` ends: at the next blank, but a
+// bracketed group ("[--vary Q2=V1,V2,...]") is one word.
+std::size_t WordEnd(const std::string& text, std::size_t start) {
+    int depth = 0;
+    std::size_t end = start;
+    for (; end < text.size() && (text[end] != ' ' || depth > 0); ++end) {
+        if (text[end] == '[') ++depth;
+        if (text[end] == ']' && depth > 0) --depth;
+    }
+    return end;
+}
+
+// The text cut into lines of at most `width` columns at blanks; the lines after
+// the first begin with `indent` blanks. A word longer than a line stands alone.
+std::string Wrapped(const std::string& text, std::size_t width, std::size_t indent,
+                    std::size_t firstColumn = 0) {
+    std::string wrapped;
+    std::size_t column = firstColumn;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = WordEnd(text, start);
+        const std::string word = text.substr(start, end - start);
+        if (column > indent && column + 1 + word.size() > width) {
+            wrapped += '\n' + std::string(indent, ' ');
+            column = indent;
+        } else if (start > 0) {
+            wrapped += ' ';
+            ++column;
+        }
+        wrapped += word;
+        column += word.size();
+        start = end + 1;
+    }
+    return wrapped;
+}
+
 // The usage lines of each command are written here, in the order a user types
 // the words, instead of the "[OPTIONS]" form CLI11 composes; the program's own
-// usage is those of all its commands.
+// usage is those of all its commands, each on one line (the manual page's
+// synopsis is read from them), shortened to `brief` where given. Options are
+// named "-h, --help", as the manual page's reader expects, and long
+// descriptions are wrapped.
 class UsageFormatter : public CLI::Formatter {
   public:
-    void SetUsage(const CLI::App* command, std::vector<std::string> lines) {
+    void SetUsage(const CLI::App* command, std::vector<std::string> lines,
+                  const std::string& brief = {}) {
         usages_[command] = std::move(lines);
+        if (!brief.empty()) {
+            allLines_.push_back(brief);
+            return;
+        }
         for (const std::string& line : usages_[command]) allLines_.push_back(line);
     }
 
@@ -117,7 +171,60 @@ class UsageFormatter : public CLI::Formatter {
         return UsageText(found != usages_.end() ? found->second : ProgramUsage());
     }
 
+    std::string make_option_name(const CLI::Option* option, bool isPositional) const override {
+        std::string name = CLI::Formatter::make_option_name(option, isPositional);
+        if (isPositional) return name;
+        for (std::size_t comma = name.find(','); comma != std::string::npos;
+             comma = name.find(',', comma + 2))
+            name.insert(comma + 1, " ");
+        return name;
+    }
+
+    std::string make_option(const CLI::Option* option, bool isPositional) const override {
+        return TwoColumns(make_option_name(option, isPositional) + make_option_opts(option),
+                          make_option_desc(option));
+    }
+
+    std::string make_description(const CLI::App* app) const override {
+        const std::string description = app->get_description();
+        return description.empty() ? std::string() : Wrapped(description, kHelpWidth, 0) + '\n';
+    }
+
+    // Each paragraph of the footer (lines broken by hand, paragraphs apart by
+    // an empty line) filled again to the width.
+    std::string make_footer(const CLI::App* app) const override {
+        std::string footer = app->get_footer();
+        if (footer.empty()) return {};
+        std::string filled;
+        std::size_t start = 0;
+        while (start <= footer.size()) {
+            std::size_t end = footer.find("\n\n", start);
+            if (end == std::string::npos) end = footer.size();
+            std::string paragraph = footer.substr(start, end - start);
+            std::replace(paragraph.begin(), paragraph.end(), '\n', ' ');
+            filled += (filled.empty() ? "" : "\n\n") + Wrapped(paragraph, kHelpWidth, 0);
+            start = end + 2;
+        }
+        return filled + '\n';
+    }
+
+    std::string make_subcommand(const CLI::App* command) const override {
+        return TwoColumns(command->get_display_name(true), command->get_description());
+    }
+
   private:
+    // "  name    description", the description from column 30 and wrapped
+    // there; below the name when the name reaches that far.
+    static std::string TwoColumns(const std::string& name, const std::string& description) {
+        std::string line = "  " + name;
+        if (line.size() + 1 > kOptionColumn) {
+            line += '\n' + std::string(kOptionColumn, ' ');
+        } else {
+            line += std::string(kOptionColumn - line.size(), ' ');
+        }
+        return line + Wrapped(description, kHelpWidth, kOptionColumn, kOptionColumn) + '\n';
+    }
+
     std::vector<std::string> ProgramUsage() const {
         std::vector<std::string> lines = allLines_;
         lines.push_back("pelorin-cli COMMAND --help");
@@ -128,7 +235,8 @@ class UsageFormatter : public CLI::Formatter {
     static std::string UsageText(const std::vector<std::string>& lines) {
         std::string text;
         for (std::size_t i = 0; i < lines.size(); ++i)
-            text += (i == 0 ? "Usage: " : "   or: ") + lines[i] + '\n';
+            text += Wrapped((i == 0 ? "Usage: " : "   or: ") + lines[i], kHelpWidth, kUsageIndent) +
+                    '\n';
         return text;
     }
 
@@ -269,8 +377,10 @@ CLI::App* AddBatchCommand(CLI::App& cli, UsageFormatter& formatter, BatchArgumen
         "\n"
         "Exit status: 0 every row ok; 1 some refused and none failed; 2 some failed,\n"
         "or the table could not be read or the results written.");
-    formatter.SetUsage(command, {"pelorin-cli batch CASES.csv [--out RESULTS.csv] [--reports DIR] "
-                                 "[--jobs N] [--shard K/N]"});
+    formatter.SetUsage(command,
+                       {"pelorin-cli batch CASES.csv [--out RESULTS.csv] [--reports DIR] "
+                        "[--jobs N] [--shard K/N]"},
+                       "pelorin-cli batch CASES.csv [OPTIONS]");
     command
         ->add_option("--out", arguments.Options.OutFile,
                      "Write the results there (default: standard output)")
@@ -327,9 +437,11 @@ CLI::App* AddSweepCommand(CLI::App& cli, UsageFormatter& formatter, SweepArgumen
         "\n"
         "Exit status: 0 every case ok; 1 some refused and none failed; 2 some failed,\n"
         "or the file could not be read, a variation was wrong or a file not written.");
-    formatter.SetUsage(
-        command, {"pelorin-cli sweep FILE --vary Q=FROM:TO:STEP [--vary "
-                  "Q2=V1,V2,...] [--methods both] [--out T.csv] [--chart C.png|C.svg|C.pdf]"});
+    formatter.SetUsage(command,
+                       {"pelorin-cli sweep FILE --vary Q=FROM:TO:STEP [--vary "
+                        "Q2=V1,V2,...] [--methods both] [--out T.csv] [--chart C.png|C.svg|C.pdf] "
+                        "[--jobs N]"},
+                       "pelorin-cli sweep FILE --vary Q=FROM:TO:STEP [OPTIONS]");
     command
         ->add_option("--vary", arguments.Options.Variations,
                      "A quantity and its values: Q=FROM:TO:STEP or Q=V1,V2,... (twice at most)")
@@ -341,7 +453,8 @@ CLI::App* AddSweepCommand(CLI::App& cli, UsageFormatter& formatter, SweepArgumen
         ->add_option("--methods", arguments.Methods,
                      "both: run every combination by the energy balance and by Darcy")
         ->type_name("both")
-        ->check(CLI::IsMember({"both"}));
+        // The one choice is named by the type; the check adds no second name.
+        ->check(CLI::IsMember({"both"}).description(""));
     command
         ->add_option("--out", arguments.Options.OutFile,
                      "Write the table there (default: standard output)")

@@ -2,9 +2,12 @@
 
 #include <QApplication>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "DesktopProgram.h"
 #include "FileSystem.h"
@@ -42,10 +45,77 @@ std::optional<int> AnswerInformationOption(int argc, char** argv) {
     return std::nullopt;
 }
 
+// Qt's own options (those of QGuiApplication and QApplication, with one dash
+// or two) that take the next argument as their value, and those that take
+// none; each name between blanks. A value may also follow an '='
+// ("-style=Fusion").
+constexpr std::string_view kQtOptionsWithValue =
+    " platform platformpluginpath platformtheme plugin qwindowgeometry geometry qwindowtitle"
+    " title qwindowicon icon session display name style stylesheet qmljsdebugger dialogs"
+    " font fn bg fg ";
+constexpr std::string_view kQtOptionsAlone = " reverse widgetcount nograb dograb sync testability ";
+
+// The option's name without its dashes and without a value after '='.
+std::string_view OptionName(std::string_view argument) {
+    argument.remove_prefix(argument.starts_with("--") ? 2 : 1);
+    return argument.substr(0, argument.find('='));
+}
+
+bool Among(std::string_view name, std::string_view names) {
+    return !name.empty() && names.find(' ' + std::string(name) + ' ') != std::string_view::npos;
+}
+
+struct QtArguments {
+    bool PlatformGiven = false;
+    std::optional<std::string_view> Unknown;  // the first option neither Qt's nor ours
+};
+
+// Walks the arguments as Qt will read them, skipping the values of its options.
+QtArguments ReadQtArguments(int argc, char** argv) {
+    QtArguments read;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument.size() < 2 || argument[0] != '-') continue;
+        const std::string_view name = OptionName(argument);
+        if (name == "platform") read.PlatformGiven = true;
+        if (Among(name, kQtOptionsWithValue)) {
+            if (argument.find('=') == std::string_view::npos) ++i;
+        } else if (!Among(name, kQtOptionsAlone)) {
+            read.Unknown = argument;
+            return read;
+        }
+    }
+    return read;
+}
+
+bool Empty(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value == nullptr || *value == '\0';
+}
+
+// What Qt would abort on, said plainly before it starts: an option it does not
+// know (status 2, with the usage), or no display to open a window on while no
+// platform is chosen (status 1).
+std::optional<int> RefuseWhatQtCannotStart(int argc, char** argv) {
+    const QtArguments arguments = ReadQtArguments(argc, argv);
+    if (arguments.Unknown) {
+        std::cerr << "pelorin: unknown option " << *arguments.Unknown << "\n\n" << kHelp;
+        return 2;
+    }
+    if (!arguments.PlatformGiven && Empty("QT_QPA_PLATFORM") && Empty("DISPLAY") &&
+        Empty("WAYLAND_DISPLAY")) {
+        std::cerr << "pelorin: no display (DISPLAY and WAYLAND_DISPLAY are empty); pelorin-cli "
+                     "runs cases without one\n";
+        return 1;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (const std::optional<int> status = AnswerInformationOption(argc, argv)) return *status;
+    if (const std::optional<int> status = RefuseWhatQtCannotStart(argc, argv)) return *status;
     // Before any file is opened: a closed standard stream must not be taken
     // by a file of the program. A signal that ends the program removes the
     // temporary file of a write under way first.

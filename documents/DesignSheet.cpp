@@ -1,6 +1,7 @@
 #include "DesignSheet.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetricsF>
@@ -75,37 +76,65 @@ QString ProfileLegend() {
            QStringLiteral("; p is a small increment of X. Heads are above drain level.");
 }
 
-// Paints the sheet page after page, moving down as it goes.
+// The day the sheet is made (UTC, ISO 8601). SOURCE_DATE_EPOCH, seconds since
+// 1970, stands for now when it is set, so that a sheet can be made again the
+// same.
+QString SheetDate() {
+    bool given = false;
+    const qint64 seconds = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&given);
+    const QDateTime made =
+        given ? QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC) : QDateTime::currentDateTimeUtc();
+    return made.date().toString(Qt::ISODate);
+}
+
+// Paints the sheet page after page, moving down as it goes. Laid out twice:
+// once without painting to count the pages (each footer says "page n of N"),
+// then painted with that count.
 class SheetPainter {
   public:
-    SheetPainter(QPagedPaintDevice& device, const DesignSheet& sheet)
-        : device_(device), sheet_(sheet), painter_(&device) {
+    // pageCount 0: lay out only, painting nothing.
+    SheetPainter(QPagedPaintDevice& device, const DesignSheet& sheet, int pageCount)
+        : device_(device), sheet_(sheet), pageCount_(pageCount) {
         const double scaleX = device.logicalDpiX() / kPointsPerInch;
         const double scaleY = device.logicalDpiY() / kPointsPerInch;
-        painter_.scale(scaleX, scaleY);
-        painter_.setRenderHint(QPainter::Antialiasing, true);
+        if (Painting() && painter_.begin(&device)) {
+            painter_.scale(scaleX, scaleY);
+            painter_.setRenderHint(QPainter::Antialiasing, true);
+        }
         width_ = device.width() / scaleX;
         bottom_ = device.height() / scaleY - kFooterRoom;
         reportName_ =
             QFileInfo(QFile::decodeName(QByteArray::fromStdString(sheet.ReportFile))).fileName();
+        made_ = SheetDate();
+    }
+
+    // The number of pages the sheet takes.
+    int Layout() {
+        PaintSections();
+        return page_;
     }
 
     bool Paint() {
         if (!painter_.isActive()) return false;
+        PaintSections();
+        return painter_.end();
+    }
+
+  private:
+    const ReportContents& Report() const { return sheet_.Report; }
+    bool Painting() const { return pageCount_ > 0; }
+
+    void PaintSections() {
         PaintFooter();
         PaintTitles();
         PaintInputs();
         PaintResults();
         PaintGraph();
         PaintProfile();
-        return painter_.end();
     }
 
-  private:
-    const ReportContents& Report() const { return sheet_.Report; }
-
     void NewPage() {
-        device_.newPage();
+        if (Painting()) device_.newPage();
         ++page_;
         y_ = 0;
         PaintFooter();
@@ -117,12 +146,11 @@ class SheetPainter {
         if (y_ > 0 && y_ + height > bottom_) NewPage();
     }
 
-    double LineHeight(const QFont& font) const {
-        return QFontMetricsF(font, painter_.device()).height();
-    }
+    double LineHeight(const QFont& font) const { return QFontMetricsF(font, &device_).height(); }
 
     void Draw(const QRectF& area, int flags, const QString& text, const QFont& font,
               const QColor& colour = kInk) {
+        if (!Painting()) return;
         painter_.setFont(font);
         painter_.setPen(colour);
         painter_.drawText(area, flags, text);
@@ -132,13 +160,14 @@ class SheetPainter {
     void Paragraph(const QString& text, const QFont& font, const QColor& colour = kInk) {
         const QRectF wanted(0, 0, width_, 1e6);
         const QRectF used =
-            QFontMetricsF(font, painter_.device()).boundingRect(wanted, Qt::TextWordWrap, text);
+            QFontMetricsF(font, &device_).boundingRect(wanted, Qt::TextWordWrap, text);
         Room(used.height());
         Draw(QRectF(0, y_, width_, used.height() + 1), Qt::TextWordWrap, text, font, colour);
         y_ += used.height();
     }
 
     void Rule(double at, double from, double to, double thickness = 0.5) {
+        if (!Painting()) return;
         painter_.setPen(QPen(kRule, thickness));
         painter_.drawLine(QPointF(from, at), QPointF(to, at));
     }
@@ -152,14 +181,24 @@ class SheetPainter {
         y_ += height;
     }
 
+    // On every page: what the sheet is of, when and by which program it was
+    // made, and where the page stands. A long file name is shortened in its
+    // middle so that the footer keeps to one line.
     void PaintFooter() {
         const QFont font = SheetFont(8);
         const QRectF area(0, bottom_ + kFooterRoom - LineHeight(font), width_, LineHeight(font));
         Rule(area.top() - 3, 0, width_);
+        const QString page = QStringLiteral("page %1 of %2").arg(page_).arg(pageCount_);
+        const QString made =
+            QStringLiteral(", made %1 by %2").arg(made_, graph::ProgramAndVersion());
+        const QFontMetricsF metrics(font, &device_);
+        const double nameRoom =
+            width_ - metrics.horizontalAdvance(page) - 24 -
+            metrics.horizontalAdvance(QStringLiteral("Design sheet of ") + made);
+        const QString name = metrics.elidedText(reportName_, Qt::ElideMiddle, nameRoom);
         Draw(area, Qt::AlignLeft | Qt::AlignVCenter,
-             QStringLiteral("Pelorin design sheet of ") + reportName_, font, kQuiet);
-        Draw(area, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("Page %1").arg(page_), font,
-             kQuiet);
+             QStringLiteral("Design sheet of ") + name + made, font, kQuiet);
+        Draw(area, Qt::AlignRight | Qt::AlignVCenter, page, font, kQuiet);
     }
 
     void PaintTitles() {
@@ -251,6 +290,10 @@ class SheetPainter {
             return;
         }
         Heading(QStringLiteral("Water table between the drains"), height);
+        if (!Painting()) {
+            y_ += height;
+            return;
+        }
         painter_.save();
         painter_.translate(0, y_);
         painter_.scale(scale, scale);
@@ -309,7 +352,9 @@ class SheetPainter {
     double bottom_ = 0;
     double y_ = 0;
     int page_ = 1;
+    int pageCount_;
     QString reportName_;
+    QString made_;
 };
 
 }  // namespace
@@ -330,7 +375,8 @@ DesignSheetRead ReadDesignSheet(const std::string& reportFile) {
 }
 
 bool PaintDesignSheet(QPagedPaintDevice& device, const DesignSheet& sheet) {
-    return SheetPainter(device, sheet).Paint();
+    const int pages = SheetPainter(device, sheet, 0).Layout();
+    return SheetPainter(device, sheet, pages).Paint();
 }
 
 QByteArray DesignSheetPdf(const DesignSheet& sheet) {

@@ -79,7 +79,7 @@ TFigureForm::TFigureForm(QWidget* parent) : QWidget(parent, Qt::Window) {
 }
 
 THelpForm::THelpForm(QWidget* parent) : QWidget(parent, Qt::Window) {
-    setWindowTitle(QStringLiteral("Entranc resistance"));
+    setWindowTitle(QStringLiteral("Entrance resistance"));
     HelpImage = PictureLabel(this, EntranceResistancePicture(), QRect(8, 8, 553, 353), "HelpImage");
     CloseButton = new QPushButton(QStringLiteral("Close"), this);
     CloseButton->setObjectName(QStringLiteral("CloseButton"));

@@ -1,6 +1,8 @@
 #include "DesignStudyWindow.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -8,12 +10,14 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <string>
 
 #include "CaseLayout.h"
 #include "FileSystem.h"
 #include "QtText.h"
+#include "QtUserDialogs.h"
 #include "RunError.h"
 #include "SweepChartFile.h"
 
@@ -55,12 +59,29 @@ QString MethodName(const std::string& code) {
     return code == "Dar" ? QStringLiteral("Darcy") : QStringLiteral("energy balance");
 }
 
-// Writes the bytes through the project's file replacement; the fault's text
-// when that failed.
+// Why a file could not be written there, as the user can act on it: a
+// folder that is missing, or one that takes no new file (a missing name in an
+// existing folder, as in /proc, is refused in the same way).
+QString WriteFaultReason(int systemError, const QString& fileName) {
+    switch (systemError) {
+        case ENOENT:
+        case ENOTDIR:
+            return QFileInfo(fileName).absoluteDir().exists() ? QStringLiteral("Permission denied")
+                                                              : QStringLiteral("No such folder");
+        case EACCES:
+        case EPERM: return QStringLiteral("Permission denied");
+        case EROFS: return QStringLiteral("Read-only file system");
+        case EISDIR: return QStringLiteral("A folder has that name");
+        default: return FromFileText(FileFault(systemError).what());
+    }
+}
+
+// Writes the bytes through the project's file replacement; the reason when
+// that failed.
 QString WriteWhole(const QString& fileName, std::string_view bytes) {
     bool begun = false;
     const int error = ReplaceFile(FileNameToStd(fileName), bytes, begun);
-    return error == 0 ? QString() : FromFileText(FileFault(error).what());
+    return error == 0 ? QString() : WriteFaultReason(error, fileName);
 }
 
 bool SameCase(const InputCase& a, const InputCase& b) {
@@ -68,10 +89,17 @@ bool SameCase(const InputCase& a, const InputCase& b) {
            a.MethodCode == b.MethodCode && a.Values == b.Values;
 }
 
+std::unique_ptr<UserDialogs> DialogsOnWindow(UserDialogs& dialogs, QWidget* window) {
+    if (dynamic_cast<QtUserDialogs*>(&dialogs) == nullptr) return nullptr;
+    return std::make_unique<QtUserDialogs>(window);
+}
+
 }  // namespace
 
 TDesignStudyWindow::TDesignStudyWindow(UserDialogs& dialogs, QWidget* parent)
-    : QWidget(parent, Qt::Window), dialogs_(dialogs) {
+    : QWidget(parent, Qt::Window),
+      ownDialogs_(DialogsOnWindow(dialogs, this)),
+      dialogs_(ownDialogs_ ? *ownDialogs_ : dialogs) {
     setObjectName(QStringLiteral("DesignStudyWindow"));
     setWindowTitle(QStringLiteral("Design study"));
     BuildControls();
@@ -403,9 +431,11 @@ void TDesignStudyWindow::SaveChartExecute() {
                                QStringLiteral("PNG pictures (*.png);;SVG drawings (*.svg)"),
                                QStringLiteral("png"), QString(), QStringLiteral("study.png")});
     if (name.isEmpty()) return;
-    if (const std::string fault = study::WriteSweepChart(chart_, FileNameToStd(name));
-        !fault.empty())
-        dialogs_.ShowMessage(QStringLiteral("The chart was not saved: ") + FromFileText(fault));
+    const QByteArray bytes = study::SweepChartFileBytes(chart_, FileNameToStd(name));
+    const QString fault = bytes.isEmpty()
+                              ? QStringLiteral("the picture could not be encoded")
+                              : WriteWhole(name, std::string_view(bytes.constData(), bytes.size()));
+    if (!fault.isEmpty()) dialogs_.ShowMessage(QStringLiteral("The chart was not saved: ") + fault);
 }
 
 }  // namespace pelorin

@@ -85,6 +85,9 @@ class TDesignStudyWindow : public QWidget {
     void SetRunning(bool running);
     void SetUpTable();
 
+    // The real message boxes and file dialogs stand on this window, not on
+    // the main window; dialogs a test scripts are used as given.
+    std::unique_ptr<UserDialogs> ownDialogs_;
     UserDialogs& dialogs_;
     InputCase base_;
     std::vector<Quantity> varied_;  // those of the study under way or last run

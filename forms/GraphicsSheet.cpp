@@ -18,6 +18,7 @@
 #include "GraphDrawing.h"
 #include "GraphFiles.h"
 #include "PictureFiles.h"
+#include "QtText.h"
 #include "TDMPelorin.h"
 #include "UserDialogs.h"
 
@@ -111,7 +112,7 @@ void TGraphicsSheet::CreateComponents() {
     GraphOpen = new QAction(QStringLiteral("&GraphOpen"), this);
     GraphOpen->setObjectName(QStringLiteral("GraphOpen"));
     GraphOpen->setShortcut(QKeySequence(QStringLiteral("Ctrl+G")));
-    GraphOpen->setStatusTip(QStringLiteral("Open a graphis file"));
+    GraphOpen->setStatusTip(QStringLiteral("Open a graphics file"));
 
     connect(MakeGraphics_Button, &QPushButton::clicked, this,
             [this] { MakeGraphics_ButtonClick(); });
@@ -182,6 +183,7 @@ bool TGraphicsSheet::DrawGraph() {
     Joule_Image->hide();
     PictureImage->hide();
     drawn_ = picture;
+    shownSource_ = QStringLiteral("the graph of ") + FileNameFromStd(dm_.CurrentFileName);
     ShowGraphPicture();
     GraphImage->show();
     ShowSaveButtonsWithGraph();
@@ -269,14 +271,20 @@ void TGraphicsSheet::GraphOpenExecute() {
         ShowMessage(QString::fromLatin1(kFileMissing));
         return;
     }
-    // Only a whole picture is shown; otherwise what was shown stays.
+    // Only a whole picture is shown; otherwise what was shown stays, and the
+    // message says what that is.
     const OpenedPicture opened = ReadWholePicture(fileName);
     if (opened.Picture.isNull()) {
+        const QString stillShown = graphShown_ && !shownSource_.isEmpty()
+                                       ? QStringLiteral(" Still shown: ") + shownSource_ + '.'
+                                       : QString();
         ShowMessage(QStringLiteral("The file ") + fileName +
                     QStringLiteral(" cannot be shown as a graph: ") + opened.Refusal +
-                    QStringLiteral("."));
+                    QStringLiteral(".") + stillShown);
         return;
     }
+    shownSource_ = fileName;
+    if (showStatus_) showStatus_(QStringLiteral("Shown: ") + fileName);
     graphFolder_ = QFileInfo(fileName).absolutePath();
     PictureImage->setPixmap(QPixmap::fromImage(opened.Picture));
     Joule_Image->hide();

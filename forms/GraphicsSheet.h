@@ -86,6 +86,8 @@ class TGraphicsSheet : public QWidget {
     graph::GraphPicture drawn_;
     // Where the last graph was saved or opened: the graph dialogs_ open there.
     QString graphFolder_;
+    // What the sheet shows: a picture file's name, or the graph of a report.
+    QString shownSource_;
 
     QLabel* GraphImage = nullptr;
     QLabel* PictureImage = nullptr;

@@ -71,8 +71,20 @@ TInputSheet::TInputSheet(TDMPelorin& dm, UserDialogs& dialogs, TSheetHost& host,
     BuildHeader();
     BuildRows();
     BuildButtons();
+    SetTabOrder();
     LayoutRows();
     CopyRowsToFields();
+}
+
+// Tab goes from the titles through the choices and down the rows to
+// Save/Run, then to the other buttons. The file name is shown, not typed.
+void TInputSheet::SetTabOrder() {
+    FileName_Edit->setFocusPolicy(Qt::ClickFocus);
+    QList<QWidget*> order{Title1_Edit, Title2_Edit, CalcAim_Combobox, Method_ComboBox};
+    for (QLineEdit* field : ValueEdits) order << field;
+    order << Filesave_Button << Fileopen_Button << DesignStudy_Button << RechargeButton
+          << HelpButton << FigureButton1 << CancelRun_Button;
+    for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
 void TInputSheet::BuildHeader() {
@@ -110,14 +122,16 @@ void TInputSheet::BuildRows() {
     grey.setColor(QPalette::WindowText, Qt::gray);
     Footnote_Label->setPalette(grey);
 
+    // The progress of a run and its Cancel button stand in the free band
+    // between the footnote and the buttons, so that they cover no field.
     WaitMemo = new QPlainTextEdit(this);
     WaitMemo->setObjectName(QStringLiteral("WaitMemo"));
-    WaitMemo->setGeometry(512, 8, 169, 113);
+    WaitMemo->setGeometry(240, 398, 344, 66);
     WaitMemo->setReadOnly(true);
     WaitMemo->setStyleSheet(QStringLiteral("QPlainTextEdit { background: blue; color: yellow; }"));
     WaitMemo->hide();
     CancelRun_Button =
-        Button(this, QStringLiteral("Cancel"), QRect(424, 8, 80, 25), "CancelRun_Button");
+        Button(this, QStringLiteral("Cancel"), QRect(596, 398, 93, 25), "CancelRun_Button");
     CancelRun_Button->setToolTip(
         QStringLiteral("Stop the calculation; the previous output stays as it was"));
     CancelRun_Button->hide();

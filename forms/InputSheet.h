@@ -96,6 +96,7 @@ class TInputSheet : public QWidget {
     void BuildHeader();
     void BuildRows();
     void BuildButtons();
+    void SetTabOrder();
     void LayoutRows();
     void FillRowsForAim();
     void RememberFieldTexts();

@@ -194,15 +194,16 @@ void TMainForm::BuildGraphicsSheet() {
     hooks.ChooseOutputFile = [this] { return ChooseFile(MainDialog::OutputOpen); };
     Graphics_TabSheet->SetHooks(hooks);
     GraphOpen = Graphics_TabSheet->GraphOpenAction();
-    GraphOpen->setToolTip(QStringLiteral("Open a graphis file"));
+    GraphOpen->setToolTip(QStringLiteral("Open a graphics file"));
 }
 
 void TMainForm::BuildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    // Alt+S belongs to Save/Run: the Study menu answers Alt+U.
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addActions({InputOpen, InputSave, OutputOpen, GraphOpen, SaveAsPdf, FilePrint, FileExit});
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->addActions({EditCut, EditCopy, EditPaste, EditDelete});
-    QMenu* study = menuBar()->addMenu(QStringLiteral("&Study"));
+    QMenu* study = menuBar()->addMenu(QStringLiteral("St&udy"));
     study->addAction(DesignStudy);
 }
 
@@ -211,11 +212,21 @@ void TMainForm::PlaceWindow() {
     const int screenWidth = screen != nullptr ? screen->geometry().width() : 1024;
     const WindowPlacement placement =
         PlaceMainWindow(screenWidth, kClientWidth + kNominalFrameWidth);
-    move(placement.Left, 20);
     const int clientWidth = placement.Width == kClientWidth + kNominalFrameWidth
                                 ? kClientWidth
                                 : placement.Width - kNominalFrameWidth;
-    resize(clientWidth, kClientHeight + menuBar()->sizeHint().height());
+    int clientHeight = kClientHeight + menuBar()->sizeHint().height();
+    int top = 20;
+    // On a short screen (or a large scale factor) the window keeps within the
+    // screen's free area, frame and all; its sheets scroll.
+    if (screen != nullptr) {
+        const QRect free = screen->availableGeometry();
+        top = std::max(free.top(),
+                       std::min(top, free.bottom() + 1 - clientHeight - kNominalFrameHeight));
+        clientHeight = std::min(clientHeight, free.bottom() + 1 - top - kNominalFrameHeight);
+    }
+    move(placement.Left, top);
+    resize(clientWidth, clientHeight);
 }
 
 void TMainForm::SetCompanions(const CompanionWindows& companions) {

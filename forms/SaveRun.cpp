@@ -156,7 +156,7 @@ void TSaveRun::InputSaveExecute() {
         return;
     }
     if (!completed) return;
-    dialogs_.ShowMessage(QStringLiteral("The calculations were made and the output is found in") +
+    dialogs_.ShowMessage(QStringLiteral("The calculations were made and the output is found in ") +
                          FileNameFromStd(ChangeFileExt(dm_.CurrentFileName, ".out")) +
                          QStringLiteral(" . Proceed to the output tabsheet to see the results"));
     input_.HideWaitMemo();

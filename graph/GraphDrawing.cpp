@@ -62,9 +62,7 @@ class SceneBuilder {
     void AddTitlesAndPanel() {
         Fill(QRect(0, 0, kCanvasWidth, kCanvasHeight), GraphInk::Canvas);
         Text(At(kTitle1At), request_.Title1, GraphInk::CanvasText, GraphInk::Canvas, true);
-        Text(At(kFooterAt),
-             QStringLiteral("Pelorin program at ") + QString::fromUtf8(kProgramWebAddress),
-             GraphInk::CanvasText, GraphInk::Canvas);
+        Text(At(kFooterAt), ProgramAndVersion(), GraphInk::CanvasText, GraphInk::Canvas);
         Fill(QRect(QPoint(kPanelArea.Left, kPanelArea.Top),
                    QPoint(kPanelArea.Right, kPanelArea.Bottom)),
              GraphInk::Panel);
@@ -249,6 +247,8 @@ GraphRequest GraphRequestFrom(const TDMPelorin& dataModule, bool inColour) {
     request.InColour = inColour;
     return request;
 }
+
+QString ProgramAndVersion() { return QStringLiteral("Pelorin " PELORIN_VERSION); }
 
 QFont GraphFont(bool large) {
     QFont font(QStringLiteral("Arial"));

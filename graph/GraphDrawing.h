@@ -132,7 +132,9 @@ std::string PictureOverReportRefusal(const std::string& imageName, const std::st
 std::string OverReportRefusal(const std::string& what, const std::string& fileName,
                               const std::string& reportName);
 
-// The footer's web address.
-inline constexpr const char* kProgramWebAddress = "https://pelorin.example.org";
+// The program's name and version as the build gives them ("Pelorin 0.1.0"):
+// the footer of every graph and design sheet, so a printed picture says
+// which program drew it.
+QString ProgramAndVersion();
 
 }  // namespace pelorin::graph

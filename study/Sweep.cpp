@@ -3,6 +3,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <map>
+
+#include "NumberFormat.h"
 
 #include "StudyCase.h"
 
@@ -52,6 +55,25 @@ std::optional<std::vector<double>> RangeValues(double from, double to, double st
     for (long k = 0; k <= static_cast<long>(whole); ++k) values.push_back(from + k * step);
     if (std::fabs(steps - whole) <= kTolerance) values.back() = to;
     return values;
+}
+
+// Why the variation's values cannot all be run: two of them are the same
+// number once written with the decimals the aim's input file gives the
+// quantity (a run reads its case from that file). Empty when they differ.
+std::string RepeatAfterRounding(CalcAim aim, const Variation& variation) {
+    const int position = PositionOf(aim, variation.quantity);
+    const int decimals = LayoutOf(aim).fileDecimals[static_cast<std::size_t>(position - 1)];
+    std::map<std::string, double> written;
+    for (double value : variation.values) {
+        std::string text = FormatFixed(value, 0, decimals);
+        const auto [earlier, added] = written.emplace(text, value);
+        if (added) continue;
+        const std::string symbol = TextsOf(variation.quantity).symbol;
+        return symbol + " is written to the input file with " + std::to_string(decimals) +
+               " decimals: " + ExactText(earlier->second) + " and " + ExactText(value) +
+               " would both run as " + text + "; choose values that differ in those decimals";
+    }
+    return {};
 }
 
 }  // namespace
@@ -111,6 +133,9 @@ SweepPlan PlanSweep(const InputCase& base, const std::string& stem,
                     {}};
         }
     }
+    for (const Variation& variation : variations)
+        if (std::string repeat = RepeatAfterRounding(*aim, variation); !repeat.empty())
+            return {repeat, {}};
     std::vector<std::string> methods{MethodCodeOf(MethodFromCode(base.MethodCode))};
     if (bothMethods && *aim != CalcAim::WaterTableDepth) methods = {"Ene", "Dar"};
     const std::vector<double> seconds =

@@ -177,6 +177,12 @@ void PaintSweepChart(QPainter& painter, const SweepChart& chart, QSize size) {
 }
 
 std::string WriteSweepChart(const SweepChart& chart, const std::string& fileName) {
+    const QByteArray bytes = SweepChartFileBytes(chart, fileName);
+    if (bytes.isEmpty()) return "the picture could not be encoded";
+    return graph::WriteWholeFile(fileName, bytes).toStdString();
+}
+
+QByteArray SweepChartFileBytes(const SweepChart& chart, const std::string& fileName) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -209,9 +215,9 @@ std::string WriteSweepChart(const SweepChart& chart, const std::string& fileName
         QPainter painter(&image);
         PaintSweepChart(painter, chart, size);
         painter.end();
-        if (!image.save(&buffer, "PNG")) return "the picture could not be encoded";
+        if (!image.save(&buffer, "PNG")) return {};
     }
-    return graph::WriteWholeFile(fileName, bytes).toStdString();
+    return bytes;
 }
 
 }  // namespace pelorin::study

@@ -4,6 +4,7 @@
 // with its markers per method and value of the second quantity, and a legend;
 // written as PNG, SVG or PDF.
 
+#include <QByteArray>
 #include <QPainter>
 #include <QPointF>
 #include <QSize>
@@ -26,5 +27,9 @@ QPointF SweepChartPoint(const SweepChart& chart, QSize size, double x, double y)
 // through the program's one file writer; any other name is refused. The error text, or empty when
 // written. Needs a QGuiApplication (for the fonts).
 std::string WriteSweepChart(const SweepChart& chart, const std::string& fileName);
+
+// The bytes WriteSweepChart writes under that name; empty when the picture
+// could not be encoded.
+QByteArray SweepChartFileBytes(const SweepChart& chart, const std::string& fileName);
 
 }  // namespace pelorin::study

@@ -203,7 +203,7 @@ TEST_F(Cli, EachCommandHasItsOwnHelp) {
     };
     std::vector<Case> cases{
         {{"run", "--help"},
-         {"Usage: pelorin-cli run FILE [FILE ...]\n", "-t,--threads N", "FILE", "--help"}},
+         {"Usage: pelorin-cli run FILE [FILE ...]\n", "-t, --threads N", "FILE", "--help"}},
         {{"run", "-h", "good.inp"}, {"Usage: pelorin-cli run FILE [FILE ...]\n"}},
         {{"--help"}, {"Commands:\n  run ", "Exit status:", "pelorin-cli COMMAND --help"}},
     };
@@ -268,6 +268,46 @@ TEST_F(Cli, TheDesktopProgramAnswersHelpAndVersionWithoutADisplay) {
     // The same environment without either option: the program cannot start.
     result = RunProgram(PELORIN_DESKTOP, {}, dir.Path(), noDisplay);
     EXPECT_NE(result.exitCode, 0);
+}
+
+// Without a display and without a chosen platform the program says so and
+// ends with status 1; an option that neither it nor Qt knows gives the usage
+// and status 2. A platform chosen by QT_QPA_PLATFORM or by Qt's own option
+// starts the program as ever: it is still running when `timeout` ends it (124).
+TEST_F(Cli, TheDesktopProgramSaysWhyItCannotStart) {
+    const std::vector<std::string> unset{"-u", "DISPLAY",        "-u", "WAYLAND_DISPLAY",
+                                         "-u", "QT_QPA_PLATFORM"};
+    const std::vector<std::string> empty{"-u", "QT_QPA_PLATFORM", "DISPLAY=", "WAYLAND_DISPLAY="};
+    const std::string noDisplay =
+        "pelorin: no display (DISPLAY and WAYLAND_DISPLAY are empty); pelorin-cli runs cases "
+        "without one\n";
+    struct Case {
+        std::vector<std::string> environment;
+        std::vector<std::string> args;
+        int exitCode;
+        std::string errStart;  // what the error stream begins with
+    };
+    const std::vector<Case> cases{
+        {unset, {}, 1, noDisplay},
+        {empty, {"-style", "Fusion"}, 1, noDisplay},
+        {unset, {"--bogus"}, 2, "pelorin: unknown option --bogus\n\nUsage: pelorin "},
+        {empty, {"-platform", "offscreen", "-x"}, 2, "pelorin: unknown option -x\n\nUsage: "},
+        {unset, {"-platform", "offscreen"}, 124, ""},
+        {unset, {"--platform", "offscreen", "-style=Fusion", "-reverse"}, 124, ""},
+        {{"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM=offscreen"}, {}, 124, ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"3", PELORIN_DESKTOP};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CliResult result = RunProgram("timeout", args, dir.Path(), c.environment);
+        const std::string named = c.args.empty() ? "(no arguments)" : c.args.front();
+        EXPECT_EQ(result.exitCode, c.exitCode) << named << ": " << result.err;
+        EXPECT_EQ(result.err.substr(0, c.errStart.size()), c.errStart) << named;
+        EXPECT_EQ(result.out, "") << named;
+        if (c.exitCode == 1) {
+            EXPECT_EQ(result.err, noDisplay);
+        }
+    }
 }
 #endif
 

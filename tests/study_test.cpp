@@ -418,6 +418,44 @@ TEST(Sweep, BadVariationsAreRefusedBeforeAnyRun) {
     }
 }
 
+// A grid whose values the input file would round to the same number is
+// refused before any run, naming the quantity and its decimals; one whose
+// values differ in those decimals runs every value.
+TEST(Sweep, ValuesTheInputFileWouldRoundAlikeAreRefused) {
+    TempDir dir;
+    fs::copy_file(test::SourceDir() / "Data" / "spacing-energy-pipe.inp", dir.File("s.inp"));
+    fs::copy_file(test::SourceDir() / "Data" / "conductivity-darcy-pipe.inp", dir.File("k.inp"));
+    struct Case {
+        const char* file;
+        const char* vary;
+        const char* refusal;  // empty: the sweep runs
+        std::size_t rows;
+    };
+    const std::vector<Case> cases{
+        {"s.inp", "R=0.004:0.0042:0.00005", "R is written to the input file with 4 decimals: ", 0},
+        {"s.inp", "D2=4.0001,4.0004",
+         "D2 is written to the input file with 3 decimals: 4.0001 "
+         "and 4.0004 would both run as 4.000",
+         0},
+        {"k.inp", "S=30,30.0001", "S is written to the input file with 3 decimals: ", 0},
+        {"s.inp", "R=0.004:0.0042:0.0001", "", 3},
+        {"s.inp", "D2=4.001,4.002", "", 2},
+    };
+    for (const Case& c : cases) {
+        const test::CliResult run = RunCli({"sweep", c.file, "--vary", c.vary}, dir.Path());
+        if (std::string(c.refusal).empty()) {
+            EXPECT_EQ(run.exitCode, 0) << c.vary << run.err;
+            EXPECT_EQ(ResultRows(run.out).size(), c.rows) << c.vary;
+            continue;
+        }
+        EXPECT_EQ(run.exitCode, 2) << c.vary;
+        EXPECT_EQ(run.out, "") << c.vary;
+        EXPECT_NE(run.err.find(std::string("pelorin-cli sweep: ") + c.refusal), std::string::npos)
+            << c.vary << ": " << run.err;
+        EXPECT_NE(run.err.find(" would both run as "), std::string::npos) << run.err;
+    }
+}
+
 // A batch long enough to be interrupted part-way.
 TEST(Batch, CtrlCWritesTheRowsFinishedInOrderAndEndsByTheSignal) {
     TempDir dir;

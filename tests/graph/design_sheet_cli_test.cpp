@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 #include "PdfText.h"
 #include "TestSupport.h"
@@ -117,14 +120,12 @@ TEST(DesignSheetCommandReads, ExitsWith2AndAMessageWhenNoSheetCanBeWritten) {
     EXPECT_NE(help.out.find("pelorin-cli pdf REPORT OUT.pdf"), std::string::npos);
 }
 
-// A profile longer than a graph can show: the sheet says why there is no
-// graph, and the table runs on over the pages, its head on each.
-TEST(DesignSheetCommandReads, ALongProfileRunsOverPagesWithoutAGraph) {
-    TempDir folder;
+// An example report with its profile replaced by one of `rows` rows.
+std::string LongReport(int rowCount) {
     const std::string text = test::ReadFile(Example("spacing-energy-pipe.out"));
     const std::size_t start = text.find(" Output data:\r\n") + 15;
     std::string rows;
-    for (int k = 0; k < 300; ++k) {
+    for (int k = 0; k < rowCount; ++k) {
         char row[80];
         std::snprintf(row, sizeof row,
                       "%6.2f    0.%04d    0.0100    0.%04d    0.0100    0.0100  "
@@ -132,8 +133,14 @@ TEST(DesignSheetCommandReads, ALongProfileRunsOverPagesWithoutAGraph) {
                       k * 0.1, k * 20, k * 15);
         rows += row;
     }
-    test::WriteFile(folder.File("long.out"),
-                    text.substr(0, start) + rows + text.substr(text.find(" #\r\n", start)));
+    return text.substr(0, start) + rows + text.substr(text.find(" #\r\n", start));
+}
+
+// A profile longer than a graph can show: the sheet says why there is no
+// graph, and the table runs on over the pages, its head on each.
+TEST(DesignSheetCommandReads, ALongProfileRunsOverPagesWithoutAGraph) {
+    TempDir folder;
+    test::WriteFile(folder.File("long.out"), LongReport(300));
     ASSERT_EQ(RunCli({"pdf", "long.out", "long.pdf"}, folder.Path()).exitCode, 0);
     const QString pdf = QString::fromStdString(folder.File("long.pdf"));
     const int pages = test::PdfInfo(pdf, QStringLiteral("Pages")).toInt();
@@ -143,7 +150,51 @@ TEST(DesignSheetCommandReads, ALongProfileRunsOverPagesWithoutAGraph) {
         sheet.contains("The watertable profile has 300 rows; a graph can show at most 256."));
     EXPECT_EQ(sheet.count("X F* G*/p F G/p T1 T2 (m) (m) (m/m) (m) (m/m) (m/m) (m/m)"), pages);
     EXPECT_TRUE(sheet.contains("29.90 0.5980 0.0100 0.4485 0.0100 0.0100 0.0000"));
-    EXPECT_TRUE(sheet.contains("Page " + QString::number(pages)));
+}
+
+// Every page's footer names the report, the day the sheet was made (ISO 8601,
+// from SOURCE_DATE_EPOCH when it is set), the program with the version of the
+// build, and "page n of N".
+TEST(DesignSheetCommandReads, EveryPageSaysWhenWhatAndWhichOfHowMany) {
+    TempDir folder;
+    test::WriteFile(folder.File("long.out"), LongReport(300));
+    struct Case {
+        std::string report;
+        std::vector<std::string> environment;
+        QString date;  // empty: the day of the run
+    };
+    const std::vector<Case> cases{
+        {Example("spacing-energy-pipe.out"), {"SOURCE_DATE_EPOCH=1700000000"}, "2023-11-14"},
+        {"long.out", {"SOURCE_DATE_EPOCH=951782400"}, "2000-02-29"},
+        {Example("depth-pipe.out"), {"-u", "SOURCE_DATE_EPOCH"}, {}},
+    };
+    for (const Case& c : cases) {
+        const QDate before = QDateTime::currentDateTimeUtc().date();
+        const auto result = test::RunProgram(PELORIN_CLI, {"pdf", c.report, "sheet.pdf"},
+                                             folder.Path(), c.environment);
+        const QDate after = QDateTime::currentDateTimeUtc().date();
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        const QString pdf = QString::fromStdString(folder.File("sheet.pdf"));
+        const int pages = test::PdfInfo(pdf, QStringLiteral("Pages")).toInt();
+        ASSERT_GE(pages, 1);
+        const QString name = QString::fromStdString(std::filesystem::path(c.report).filename());
+        for (int page = 1; page <= pages; ++page) {
+            const QString text =
+                test::RunPoppler(QStringLiteral("pdftotext"), {"-f", QString::number(page), "-l",
+                                                               QString::number(page), pdf, "-"})
+                    .simplified();
+            const QString made = QStringLiteral("Design sheet of %1, made %2 by Pelorin %3");
+            QStringList dates{c.date};
+            if (c.date.isEmpty())
+                dates = {before.toString(Qt::ISODate), after.toString(Qt::ISODate)};
+            const bool found = std::any_of(dates.begin(), dates.end(), [&](const QString& date) {
+                return text.contains(made.arg(name, date, PELORIN_VERSION));
+            });
+            EXPECT_TRUE(found) << c.report << " page " << page << ": " << text.toStdString();
+            EXPECT_TRUE(text.contains(QStringLiteral("page %1 of %2").arg(page).arg(pages)))
+                << c.report << " page " << page;
+        }
+    }
 }
 
 // The sheet is put in place whole: a link at its name is replaced, never

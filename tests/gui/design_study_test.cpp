@@ -131,7 +131,7 @@ void DesignStudyTest::opensOnTheSheetsCase() {
     window.close();
     QMenu* studyMenu = nullptr;
     for (QAction* menu : h.Window().menuBar()->actions())
-        if (menu->text() == QStringLiteral("&Study")) studyMenu = menu->menu();
+        if (menu->text() == QStringLiteral("St&udy")) studyMenu = menu->menu();
     QVERIFY(studyMenu != nullptr);
     QVERIFY(studyMenu->actions().contains(h.Window().DesignStudy));
     h.Window().DesignStudy->trigger();

@@ -74,7 +74,7 @@ void MainWindowTest::startUpState() {
     for (const std::string& memory : input.Rows().Memory) QCOMPARE(memory, std::string("0"));
     QVERIFY(input.WaitMemo->isHidden());
     QVERIFY(input.FileName_Edit->isHidden() && input.Filename_Label->isHidden());
-    QCOMPARE(input.WaitMemo->geometry(), QRect(512, 8, 169, 113));
+    QCOMPARE(input.WaitMemo->geometry(), QRect(240, 398, 344, 66));
 
     TOutputSheet& output = h.Output();
     for (QWidget* hidden : std::initializer_list<QWidget*>{
@@ -104,7 +104,7 @@ void MainWindowTest::actionsAndMenus() {
         {w.InputSave, "Input&Save", "Ctrl+S", "Save the data into a datafile",
          "Save the data into a datafile"},
         {w.OutputOpen, "&OutputOpen", "Ctrl+O", "Open an output file", "Open an output file"},
-        {w.GraphOpen, "&GraphOpen", "Ctrl+G", "Open a graphis file", "Open a graphis file"},
+        {w.GraphOpen, "&GraphOpen", "Ctrl+G", "Open a graphics file", "Open a graphics file"},
         {w.SaveAsPdf, "Save as &PDF\u2026", "", "Save the design sheet of the report as a PDF file",
          "Save the design sheet of the report as a PDF file"},
         {w.FilePrint, "P&rint\u2026", "Ctrl+P", "Print the design sheet of the report",
@@ -127,9 +127,9 @@ void MainWindowTest::actionsAndMenus() {
     }
     const QList<QAction*> menus = w.menuBar()->actions();
     QCOMPARE(menus.size(), 3);
-    QCOMPARE(menus[0]->text(), QStringLiteral("File"));
+    QCOMPARE(menus[0]->text(), QStringLiteral("&File"));
     QCOMPARE(menus[1]->text(), QStringLiteral("&Edit"));
-    QCOMPARE(menus[2]->text(), QStringLiteral("&Study"));
+    QCOMPARE(menus[2]->text(), QStringLiteral("St&udy"));
     QCOMPARE(menus[2]->menu()->actions(), QList<QAction*>({w.DesignStudy}));
     QCOMPARE(menus[0]->menu()->actions(),
              QList<QAction*>({w.InputOpen, w.InputSave, w.OutputOpen, w.GraphOpen, w.SaveAsPdf,
@@ -499,7 +499,7 @@ void MainWindowTest::companionWindows() {
     TProgram& p = h.Program();
     QVERIFY(p.FigureForm.isVisible() && p.HelpForm.isVisible() && p.RechargeForm.isVisible());
     QCOMPARE(p.FigureForm.windowTitle(), QStringLiteral("Pelorin figure"));
-    QCOMPARE(p.HelpForm.windowTitle(), QStringLiteral("Entranc resistance"));
+    QCOMPARE(p.HelpForm.windowTitle(), QStringLiteral("Entrance resistance"));
     QCOMPARE(p.RechargeForm.windowTitle(), QStringLiteral("Recharge Help"));
     QCOMPARE(p.FigureForm.Figure_Image->pixmap().size(), QSize(667, 413));
     QCOMPARE(p.HelpForm.HelpImage->pixmap().size(), QSize(553, 353));

@@ -22,7 +22,7 @@ using pelorin::test::Harness;
 namespace {
 
 const QString kMadeMessage = QStringLiteral(
-    "The calculations were made and the output is found in%1 . "
+    "The calculations were made and the output is found in %1 . "
     "Proceed to the output tabsheet to see the results");
 const QString kNotSaved = QStringLiteral("The input data were not saved");
 

@@ -32,6 +32,8 @@ class Robot {
     // What the user saw and answered, in order.
     QStringList Messages;
     QStringList Questions;
+    // The objectName of the window each message and question stood on.
+    QStringList DialogWindows;
     // Initial folder and filled-in name of each file dialog, "folder|name".
     QStringList FileDialogsSeen;
 
@@ -107,6 +109,9 @@ class Robot {
             [this, button] {
                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
                 (box->button(QMessageBox::Yes) != nullptr ? Questions : Messages) << box->text();
+                DialogWindows << (box->parentWidget() != nullptr
+                                      ? box->parentWidget()->window()->objectName()
+                                      : QStringLiteral("(none)"));
                 // A box without the expected button is still closed, so that the
                 // test goes on and its comparison of the texts tells.
                 QAbstractButton* answer = box->button(button);

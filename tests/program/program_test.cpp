@@ -4,11 +4,18 @@
 // sizes, titles an input file cannot hold, the Output sheet after a Save
 // without calculating, and the folders the dialogs open in.
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -121,6 +128,47 @@ QStringList Overlaps(QWidget* sheet, const QStringList& designedOverlays) {
     return overlaps;
 }
 
+// The letter that Alt and the text's underlined character reach ("&Save/Run":
+// "S"); empty when the text has none.
+QString Mnemonic(const QString& text) {
+    return QKeySequence::mnemonic(text).toString().remove(QStringLiteral("Alt+")).toUpper();
+}
+
+// Where two things of the window answer the same Alt letter: the titles of
+// its menu bar and tabs and the visible buttons, labels with a buddy and
+// group boxes; and, within each menu, its items.
+QStringList MnemonicClashes(QWidget* window) {
+    std::map<QString, QStringList> owners;
+    auto add = [&owners](const QString& text, const QString& owner) {
+        const QString letter = Mnemonic(text);
+        if (!letter.isEmpty()) owners[letter] << owner + QStringLiteral(" \"") + text + '"';
+    };
+    QStringList clashes;
+    if (auto* main = qobject_cast<QMainWindow*>(window); main != nullptr && main->menuWidget()) {
+        for (QAction* menu : main->menuBar()->actions()) {
+            add(menu->text(), QStringLiteral("menu"));
+            std::map<QString, QStringList> items;
+            for (QAction* item : menu->menu()->actions())
+                if (!Mnemonic(item->text()).isEmpty())
+                    items[Mnemonic(item->text())] << item->text();
+            for (const auto& [letter, texts] : items)
+                if (texts.size() > 1) clashes << letter + QStringLiteral(": ") + texts.join(", ");
+        }
+    }
+    for (QTabBar* tabs : window->findChildren<QTabBar*>())
+        for (int i = 0; tabs->isVisible() && i < tabs->count(); ++i) add(tabs->tabText(i), "tab");
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+        if (button->isVisible()) add(button->text(), button->objectName());
+    for (QLabel* label : window->findChildren<QLabel*>())
+        if (label->isVisible() && label->buddy() != nullptr)
+            add(label->text(), label->objectName());
+    for (QGroupBox* box : window->findChildren<QGroupBox*>())
+        if (box->isVisible()) add(box->title(), box->objectName());
+    for (const auto& [letter, texts] : owners)
+        if (texts.size() > 1) clashes << letter + QStringLiteral(": ") + texts.join(", ");
+    return clashes;
+}
+
 }  // namespace
 
 class ProgramTest : public QObject {
@@ -142,6 +190,11 @@ class ProgramTest : public QObject {
     void fileNamesOnTheReportAsSpelt();
     void noStaleReportAfterSave();
     void dialogsRememberTheirFolders();
+    void windowOnItsScreen();
+    void studyFaultsSaidOnTheStudyWindow();
+    void everyMnemonicUniqueInItsWindow();
+    void tabRunsDownTheInputSheet_data();
+    void tabRunsDownTheInputSheet();
 
   private:
     std::unique_ptr<QTemporaryDir> folder_;
@@ -422,9 +475,12 @@ void ProgramTest::truncatedGraphPicturesAreRefused() {
     QVERIFY2(robot.Finished(), qPrintable(robot.Waiting()));
     QCOMPARE(status, 0);
     QCOMPARE(robot.Messages.size(), 2 + 17);
+    // Each refusal says which picture is still shown.
     for (int i = 0; i < 17; ++i) {
         QVERIFY2(robot.Messages[2 + i].startsWith(QStringLiteral("The file ") + refusedFiles[i] +
                                                   QStringLiteral(" cannot be shown as a graph: ")),
+                 qPrintable(robot.Messages[2 + i]));
+        QVERIFY2(robot.Messages[2 + i].endsWith(QStringLiteral(". Still shown: ") + graph + '.'),
                  qPrintable(robot.Messages[2 + i]));
     }
     QCOMPARE(stayed, refusedFiles);
@@ -643,6 +699,212 @@ void ProgramTest::dialogsRememberTheirFolders() {
     // file, its name filled in.
     QCOMPARE(robot.FileDialogsSeen[3], pictures + QStringLiteral("|"));
     QCOMPARE(robot.FileDialogsSeen[4], cases + QStringLiteral("|field.inp"));
+}
+
+// The window on the screen it starts on: this test runs on the offscreen
+// platform's 800 by 600 screen and again on one of 1600 by 1000 at scale
+// factors 1 and 2 (tests/program/CMakeLists.txt). The window opens within the
+// screen's free area; during a run nothing on the Input sheet is laid over
+// another control, as it opens, at 800 by 600 and maximised; and the sheet
+// scrolls exactly when it does not fit.
+void ProgramTest::windowOnItsScreen() {
+    const QString input = Path(QStringLiteral("case.inp"));
+    WriteCase(input, QStringLiteral("spacing-darcy-pipe.inp"), {{1, "0.00015"}, {3, "50"}});
+    Robot robot;
+    QStringList faults;
+    QRect opened;
+    QRect freeArea;
+    auto look = [&faults](const QString& size) {
+        QWidget* sheet = &Input();
+        auto* page = qobject_cast<QScrollArea*>(Main()->SheetTabs->currentWidget());
+        if (!Input().WaitMemo->isVisible() || !Input().CancelRun_Button->isVisible())
+            faults << size + QStringLiteral(": the progress box or Cancel is not shown");
+        const QStringList overlaps = Overlaps(sheet, {});
+        if (!overlaps.isEmpty())
+            faults << size + QStringLiteral(": ") + overlaps.join(QLatin1Char(' '));
+        const bool fits =
+            page->viewport()->width() >= kSheetWidth && page->viewport()->height() >= kSheetHeight;
+        const bool scrolls =
+            page->horizontalScrollBar()->isVisible() || page->verticalScrollBar()->isVisible();
+        if (fits == scrolls) faults << size + QStringLiteral(": the sheet's scroll bars");
+    };
+    robot.WaitFor(QStringLiteral("the main window"), MainShown);
+    robot.Do(QStringLiteral("where it opened"), [&] {
+        opened = Main()->frameGeometry();
+        freeArea = Main()->screen()->availableGeometry();
+    });
+    OpenInput(robot, input);
+    SaveRunOver(robot, input, true);
+    WaitForTheEngine(robot);
+    robot.Do(QStringLiteral("as it opened"), [&] {
+        look(QStringLiteral("as it opened"));
+        Main()->resize(800, 600);
+    });
+    robot.Then(
+        QStringLiteral("800 by 600"), [] { return Main()->size() == QSize(800, 600); },
+        [&] {
+            look(QStringLiteral("800 by 600"));
+            Main()->showMaximized();
+        });
+    robot.Then(
+        QStringLiteral("maximised"), [] { return Main()->isMaximized(); },
+        [&] {
+            QCoreApplication::sendPostedEvents();
+            look(QStringLiteral("maximised"));
+            if (Main()->width() < freeArea.width() - 40)
+                faults << QStringLiteral("maximised: %1 wide on a screen %2 wide")
+                              .arg(Main()->width())
+                              .arg(freeArea.width());
+            Input().CancelRun_Button->click();
+        });
+    robot.AnswerMessage();
+    EndByFinish(robot);
+    const int status = robot.RunProgram();
+    QVERIFY2(robot.Finished(), qPrintable(robot.Waiting()));
+    QCOMPARE(status, 0);
+    QCOMPARE(robot.Messages, QStringList({kCancelled}));
+    QVERIFY2(freeArea.contains(opened),
+             qPrintable(QStringLiteral("opened at %1,%2 %3 by %4 on a free area of %5 by %6")
+                            .arg(opened.x())
+                            .arg(opened.y())
+                            .arg(opened.width())
+                            .arg(opened.height())
+                            .arg(freeArea.width())
+                            .arg(freeArea.height())));
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+}
+
+// The design study's table and chart saved where they cannot be: the message
+// stands on the study window and says why, in words the user can act on.
+void ProgramTest::studyFaultsSaidOnTheStudyWindow() {
+    const QString input = Path(QStringLiteral("case.inp"));
+    WriteCase(input, QStringLiteral("spacing-darcy-pipe.inp"), {});
+    const QString unwritable = QStringLiteral("/proc/study.csv");
+    const QString missingFolder = Path(QStringLiteral("no such folder/study.png"));
+    Robot robot;
+    OpenInput(robot, input);
+    robot.Then(QStringLiteral("the case"), NoDialogOpen, [] { Main()->DesignStudy->trigger(); });
+    robot.Then(
+        QStringLiteral("the design study window"),
+        [] { return Main()->DesignStudy_Window->isVisible(); },
+        [] { Main()->DesignStudy_Window->Run_Button->click(); });
+    robot.Then(
+        QStringLiteral("the study's results"),
+        [] {
+            return !Main()->DesignStudy_Window->Running() &&
+                   Main()->DesignStudy_Window->SaveTable_Button->isEnabled();
+        },
+        [] { Main()->DesignStudy_Window->SaveTable_Button->click(); });
+    robot.ChooseFile(unwritable);
+    robot.AnswerMessage();
+    robot.Then(QStringLiteral("the table refused"), NoDialogOpen,
+               [] { Main()->DesignStudy_Window->SaveChart_Button->click(); });
+    robot.ChooseFile(missingFolder);
+    robot.AnswerMessage();
+    robot.Then(QStringLiteral("the chart refused"), NoDialogOpen,
+               [] { Main()->DesignStudy_Window->close(); });
+    EndByFinish(robot);
+    const int status = robot.RunProgram(300);
+    QVERIFY2(robot.Finished(), qPrintable(robot.Waiting()));
+    QCOMPARE(status, 0);
+    QCOMPARE(robot.Messages, QStringList({"The table was not saved: Permission denied",
+                                          "The chart was not saved: No such folder"}));
+    QCOMPARE(robot.DialogWindows, QStringList({"DesignStudyWindow", "DesignStudyWindow"}));
+}
+
+// Alt and a letter reach one thing in each window: the main window on each of
+// its sheets, the design study window and the companion windows.
+void ProgramTest::everyMnemonicUniqueInItsWindow() {
+    const QString input = Path(QStringLiteral("case.inp"));
+    WriteCase(input, QStringLiteral("spacing-darcy-pipe.inp"), {});
+    Robot robot;
+    QStringList clashes;
+    QStringList windowsSeen;
+    auto walk = [&](QWidget* window, const QString& name) {
+        windowsSeen << name;
+        for (const QString& clash : MnemonicClashes(window)) clashes << name + ": " + clash;
+    };
+    OpenInput(robot, input);
+    robot.Then(QStringLiteral("the case"), NoDialogOpen, [&] {
+        for (int i = 0; i < Main()->SheetTabs->count(); ++i) {
+            Main()->SheetTabs->setCurrentIndex(i);
+            walk(Main(), Main()->SheetTabs->tabText(i).trimmed());
+        }
+        Main()->SheetTabs->setCurrentIndex(static_cast<int>(Sheet::Input));
+        Main()->DesignStudy->trigger();
+    });
+    robot.Then(
+        QStringLiteral("the design study window"),
+        [] { return Main()->DesignStudy_Window->isVisible(); },
+        [&] {
+            walk(Main()->DesignStudy_Window, QStringLiteral("design study"));
+            Main()->DesignStudy_Window->close();
+            Input().HelpButton->click();
+            Input().RechargeButton->click();
+            Input().FigureButton1->click();
+            for (QWidget* window : QApplication::topLevelWidgets())
+                if (window != Main() && window->isVisible() &&
+                    qobject_cast<QMenu*>(window) == nullptr)
+                    walk(window, window->windowTitle());
+            for (QWidget* window : QApplication::topLevelWidgets())
+                if (window != Main()) window->hide();
+        });
+    robot.Then(QStringLiteral("no dialog"), NoDialogOpen, [] { Main()->close(); });
+    robot.Then(QStringLiteral("the exit window"), ExitWindowShown, [&] {
+        walk(ExitWindow(), QStringLiteral("exit"));
+        ExitWindow()->Finish_Button->click();
+    });
+    const int status = robot.RunProgram();
+    QVERIFY2(robot.Finished(), qPrintable(robot.Waiting()));
+    QCOMPARE(status, 0);
+    QVERIFY2(windowsSeen.size() >= 10, qPrintable(windowsSeen.join(", ")));
+    QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join('\n')));
+    // The mnemonics the issue names still stand.
+    QCOMPARE(Mnemonic(QStringLiteral("&Save/Run")), QStringLiteral("S"));
+}
+
+void ProgramTest::tabRunsDownTheInputSheet_data() {
+    QTest::addColumn<QString>("example");
+    QTest::addColumn<QList<int>>("rows");
+    QTest::newRow("spacing") << "spacing-darcy-pipe.inp"
+                             << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+    QTest::newRow("conductivity") << "conductivity-darcy-pipe.inp"
+                                  << QList<int>{3, 4, 5, 6, 7, 8, 9, 10};
+}
+
+// Tab from the first title runs through the choices and down the shown rows
+// to Save/Run.
+void ProgramTest::tabRunsDownTheInputSheet() {
+    QFETCH(QString, example);
+    QFETCH(QList<int>, rows);
+    const QString input = Path(QStringLiteral("case.inp"));
+    WriteCase(input, example, {});
+    Robot robot;
+    QStringList visited;
+    OpenInput(robot, input);
+    robot.Then(
+        QStringLiteral("the main window active"),
+        [] {
+            if (!NoDialogOpen()) return false;
+            Main()->activateWindow();
+            return Main()->isActiveWindow();
+        },
+        [&] {
+            Input().Title1_Edit->setFocus(Qt::TabFocusReason);
+            for (int i = 0; i < 30 && QApplication::focusWidget() != nullptr; ++i) {
+                visited << QApplication::focusWidget()->objectName();
+                if (QApplication::focusWidget() == Input().Filesave_Button) break;
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            }
+        });
+    EndByFinish(robot);
+    const int status = robot.RunProgram();
+    QVERIFY2(robot.Finished(), qPrintable(robot.Waiting()));
+    QCOMPARE(status, 0);
+    QStringList expected{"Title1_Edit", "Title2_Edit", "CalcAim_Combobox", "Method_ComboBox"};
+    for (int row : rows) expected << QStringLiteral("MaskEdit%1").arg(row);
+    expected << QStringLiteral("Filesave_Button");
+    QCOMPARE(visited, expected);
 }
 
 int main(int argc, char** argv) {

@@ -163,6 +163,9 @@ test('the graph of every example has the markers, line, ticks and legends its sc
   const M = await pelorin();
   const { graphSvg } = require(path.join(webDir, 'graph.js'));
   const count = (range) => Math.max(0, range.last - range.first + 1);
+  // The footer names the program and the version the build gives pelorin-cli.
+  const version = spawnSync(cli, ['--version'], { encoding: 'utf8' }).stdout.trim().split(' ')[1];
+  assert.match(version, /^\d+\.\d+/);
   const reports = fs.readdirSync(path.join(root, 'Data')).filter((f) => f.endsWith('.out')).sort();
   for (const name of reports) {
     M.FS.chdir('/');
@@ -181,6 +184,7 @@ test('the graph of every example has the markers, line, ticks and legends its sc
     for (const tick of [...graph.heightTicks, ...graph.distanceTicks])
       assert.ok(texts.includes(tick.label.trim()), `${name}: tick ${tick.label}`);
     assert.ok(graph.heightTicks.length >= 6 && graph.distanceTicks.length >= 6, name);
+    assert.ok(texts.includes('Pelorin ' + version), name);
     // Black and white: no colour but the grey of the canvas.
     const inks = new Set(graphSvg(graph, { blackAndWhite: true }).match(/#[0-9a-f]{6}/g));
     assert.deepStrictEqual([...inks].sort(), ['#000000', '#c0c0c0', '#ffffff'], name);
