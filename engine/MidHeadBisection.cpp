@@ -4,6 +4,8 @@
 #include <cstdint>
 
 #include "GuardedArithmetic.h"
+#include "LaneLevel.h"
+#include "LaneMarch.h"
 #include "Marches.h"
 #include "Speculation.h"
 
@@ -193,6 +195,165 @@ class SpeculativeBisection {
     RunAhead ahead_;
 };
 
+// Where the bisection stands before a march: the assumed midway head, the
+// bracket around it and the head before it.
+struct BisectionState {
+    double head;
+    double low;
+    double high;
+    double prev;
+};
+
+BisectionState StateOf(const DrainageCase& c) {
+    return {c.EnergyMidHead, c.EnergyMidLow, c.EnergyMidHigh, c.EnergyMidPrev};
+}
+
+bool SameState(const BisectionState& a, const BisectionState& b) {
+    return a.head == b.head && a.low == b.low && a.high == b.high && a.prev == b.prev;
+}
+
+// The trial after `s` as AdvanceBisection makes it, in plain arithmetic: the
+// same values when no fault is met, and a trial planned from a fault is never
+// kept (the search checks every trial against its own).
+BisectionState StateAfter(const BisectionState& s, bool overshoots) {
+    if (overshoots) return {(s.head + s.high) / 2.0, s.head, s.high, s.head};
+    return {(s.head + s.low) / 2.0, s.low, s.head, s.head};
+}
+
+bool EndsSearch(const BisectionState& s, double tolerance) {
+    return std::fabs(s.prev - s.head) < tolerance;
+}
+
+// The bisection with the next levels of its trial tree marched together, one
+// trial in each vector lane: node k of a round is followed by node 2k + 1 when
+// its march overshoots and by 2k + 2 when it does not, node 0 being the
+// current trial. A round marches as many nodes as its groups have lanes, the
+// first group here and the others on workers, then the search walks down the
+// tree: it keeps the march of each trial it makes and the rest are discarded,
+// so trials, progress calls, faults and the case are exactly those of the
+// one-lane search. A lane's march whose group raised a status flag, or whose
+// result is not finite, is made again by MarchEnergy, which finds its fault
+// as the one-lane search does.
+class LaneBisection {
+  public:
+    static constexpr int kMaxGroups = 4;
+
+    LaneBisection(DrainageCase& c, double L, std::int32_t lastStep,
+                  const BisectionProgress& progress, const RunContext& run, LaneLevel level)
+        : c_(c),
+          L_(L),
+          lastStep_(lastStep),
+          progress_(progress),
+          stop_(run.stop),
+          level_(level),
+          width_(LanesOf(level)),
+          groups_(GroupsFor(c, L, run.threads)),
+          ahead_(run, groups_ - 1) {}
+
+    double Solve() {
+        for (;;) {
+            PlanRound();
+            MarchRound();
+            if (const double* head = WalkRound()) return *head;
+        }
+    }
+
+  private:
+    static int GroupsFor(const DrainageCase& c, double L, int threads) {
+        if (!WorthSpeculating(c, L, threads)) return 1;
+        return threads < kMaxGroups ? threads : kMaxGroups;
+    }
+
+    int Nodes() const { return groups_ * width_; }
+
+    // The tree below the current trial, breadth first. A node below one that
+    // ends the search is never made: it repeats its parent's trial, which
+    // makes its lane no longer.
+    void PlanRound() {
+        nodes_[0] = StateOf(c_);
+        for (int k = 1; k < Nodes(); ++k) {
+            const int parent = (k - 1) / 2;
+            nodes_[k] = EndsSearch(nodes_[parent], c_.Tolerance)
+                            ? nodes_[parent]
+                            : StateAfter(nodes_[parent], k % 2 == 1);
+        }
+    }
+
+    LaneMarch GroupMarch(const DrainageCase& c, int group) const {
+        LaneMarch march;
+        march.c = &c;
+        march.L = L_;
+        march.first = c.FirstStep;
+        march.last = lastStep_;
+        march.count = width_;
+        for (int k = 0; k < width_; ++k) march.Hm[k] = nodes_[group * width_ + k].head;
+        return march;
+    }
+
+    void MarchRound() {
+        for (int group = 1; group < groups_; ++group) {
+            ahead_.Start(group - 1, c_, group, nullptr,
+                         [this, group](DrainageCase& copy, const StopToken& stop) {
+                             ends_[group] = MarchEnergyLanes(GroupMarch(copy, group), level_, stop);
+                             return 0.0;
+                         });
+        }
+        ends_[0] = MarchEnergyLanes(GroupMarch(c_, 0), level_, stop_);
+        for (int group = 1; group < groups_; ++group) taken_[group] = false;
+    }
+
+    // Walks down the round's tree as the one-lane search; returns the head
+    // that ends the search, or nullptr when the next trial lies beyond it.
+    const double* WalkRound() {
+        int node = 0;
+        for (;;) {
+            head_ = MarchOf(node);
+            const double change = ChangeOf(c_);
+            if (change < c_.Tolerance) return &head_;
+            BetweenMarches(change, progress_, stop_);
+            const bool overshoots = head_ > c_.EnergyMidHead;
+            AdvanceBisection(c_, head_);
+            node = 2 * node + (overshoots ? 1 : 2);
+            if (node >= Nodes() || !SameState(nodes_[node], StateOf(c_))) break;
+        }
+        ahead_.DropAll();
+        return nullptr;
+    }
+
+    // The march at the current trial, node `node` of the round: the lane's
+    // results into the case, or the march made again on one lane.
+    double MarchOf(int node) {
+        const int group = node / width_;
+        if (group > 0 && !taken_[group]) {
+            ahead_.Take(group);
+            taken_[group] = true;
+        }
+        const LaneMarchEnds& marched = ends_[group];
+        const LaneEnd& end = marched.ends[node % width_];
+        if (marched.flagRaised || !std::isfinite(end.head) || !std::isfinite(end.gradient))
+            return MarchEnergy(c_, L_, c_.EnergyMidHead, stop_);
+        c_.LastStep = lastStep_;
+        c_.MarchHead = end.head;
+        c_.MarchGradient = end.gradient;
+        c_.MarchStoppedAt = end.stoppedAt;
+        return end.head;
+    }
+
+    DrainageCase& c_;
+    double L_;
+    std::int32_t lastStep_;
+    const BisectionProgress& progress_;
+    StopToken stop_;
+    LaneLevel level_;
+    int width_;
+    int groups_;
+    BisectionState nodes_[kMaxGroups * kMaxLanes] = {};
+    LaneMarchEnds ends_[kMaxGroups];
+    bool taken_[kMaxGroups] = {};
+    double head_ = 0;
+    RunAhead ahead_;
+};
+
 }  // namespace
 
 double SolveEnergyMidHead(DrainageCase& c, double L, double start, double upper,
@@ -201,6 +362,13 @@ double SolveEnergyMidHead(DrainageCase& c, double L, double start, double upper,
     c.EnergyMidHigh = upper;
     c.EnergyMidLow = 0;
     c.EnergyMidPrev = 0;
+    const LaneLevel level = CurrentLaneLevel();
+    if (level != LaneLevel::Scalar) {
+        // The step count of every march, with the fault the first march would meet.
+        const std::int32_t lastStep = RoundStep(Guarded(L) / c.p);
+        if (lastStep >= c.FirstStep)
+            return LaneBisection(c, L, lastStep, progress, run, level).Solve();
+    }
     if (!WorthSpeculating(c, L, run.threads)) return SolveOnOneThread(c, L, progress, run.stop);
     return SpeculativeBisection(c, L, progress, run).Solve();
 }
