@@ -3,6 +3,10 @@
 // when the processor has it (LaneLevel). Elsewhere the function marches in
 // pairs of lanes, and is never chosen.
 
+#if defined(__x86_64__)
+#include <immintrin.h>  // before the region: its functions carry their own targets
+#endif
+
 #include "DrainageCase.h"
 #include "LaneMarch.h"
 #include "StepKernels.h"

@@ -12,6 +12,11 @@
 // and stay scalar.
 
 #include <cstdint>
+#if defined(__x86_64__)
+#include <immintrin.h>
+#elif defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#endif
 
 #include "DrainageCase.h"
 #include "LaneMarch.h"
@@ -62,14 +67,23 @@ inline Real LaneTransmissivity(const DrainageCase& c, Real h, double Y) {
     }
 }
 
-// Lane k of `on` where the mask is set, of `off` elsewhere: bits only.
+// Lane k of `on` where the mask is set, of `off` elsewhere: one blend.
 template <class Real, class Mask>
 inline Real Blend(Mask mask, Real on, Real off) {
-    return (Real)(((Mask)on & mask) | ((Mask)off & ~mask));
+    return mask ? on : off;
 }
 
+// Bit k set where lane k of the mask is: one instruction where the
+// instruction set has it, since it is asked after every step.
 template <int N, class Mask>
 inline unsigned BitsOf(Mask mask) {
+#if defined(__x86_64__)
+    if constexpr (N == 2) return static_cast<unsigned>(_mm_movemask_pd((__m128d)mask));
+    if constexpr (N == 4) return static_cast<unsigned>(_mm256_movemask_pd((__m256d)mask));
+    if constexpr (N == 8) return _mm512_test_epi64_mask((__m512i)mask, (__m512i)mask);
+#elif defined(__wasm_simd128__)
+    if constexpr (N == 2) return wasm_i64x2_bitmask((v128_t)mask);
+#endif
     unsigned bits = 0;
     for (int k = 0; k < N; ++k) bits |= (mask[k] != 0 ? 1u : 0u) << k;
     return bits;
