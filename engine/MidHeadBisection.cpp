@@ -290,11 +290,16 @@ class LaneBisection {
         return march;
     }
 
+    // The groups after the first march on workers, each on its own copy of the
+    // case, with the heads of the round taken along: the next round may plan
+    // before a group it no longer needs has ended.
     void MarchRound() {
         for (int group = 1; group < groups_; ++group) {
             ahead_.Start(group - 1, c_, group, nullptr,
-                         [this, group](DrainageCase& copy, const StopToken& stop) {
-                             ends_[group] = MarchEnergyLanes(GroupMarch(copy, group), level_, stop);
+                         [this, group, march = GroupMarch(c_, group)](
+                             DrainageCase& copy, const StopToken& stop) mutable {
+                             march.c = &copy;
+                             ends_[group] = MarchEnergyLanes(march, level_, stop);
                              return 0.0;
                          });
         }
