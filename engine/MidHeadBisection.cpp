@@ -225,11 +225,12 @@ bool EndsSearch(const BisectionState& s, double tolerance) {
 }
 
 // The bisection with the next levels of its trial tree marched together, one
-// trial in each vector lane: node k of a round is followed by node 2k + 1 when
-// its march overshoots and by 2k + 2 when it does not, node 0 being the
-// current trial. A round marches as many nodes as its groups have lanes, the
-// first group here and the others on workers, then the search walks down the
-// tree: it keeps the march of each trial it makes and the rest are discarded,
+// trial in each vector lane: node k of the tree is followed by node 2k + 1
+// when its march overshoots and by 2k + 2 when it does not, node 0 being the
+// current trial. A round marches as many trials as its groups have lanes (the
+// whole levels below the current trial, then the guessed path below them),
+// the first group here and the others on workers, then the search walks down
+// the tree: it keeps the march of each trial it makes and the rest are discarded,
 // so trials, progress calls, faults and the case are exactly those of the
 // one-lane search. A lane's march whose group raised a status flag, or whose
 // result is not finite, is made again by MarchEnergy, which finds its fault
@@ -264,19 +265,43 @@ class LaneBisection {
         return threads < kMaxGroups ? threads : kMaxGroups;
     }
 
-    int Nodes() const { return groups_ * width_; }
+    int Slots() const { return groups_ * width_; }
 
-    // The tree below the current trial, breadth first. A node below one that
-    // ends the search is never made: it repeats its parent's trial, which
-    // makes its lane no longer.
+    // The trials of a round: the whole levels of the tree below the current
+    // trial that the lanes hold, then, in the lanes left over, the trials on
+    // the path the outcomes are guessed to take below them. A node below one
+    // that ends the search repeats its parent's trial, which makes its lane no
+    // longer.
     void PlanRound() {
-        nodes_[0] = StateOf(c_);
-        for (int k = 1; k < Nodes(); ++k) {
-            const int parent = (k - 1) / 2;
-            nodes_[k] = EndsSearch(nodes_[parent], c_.Tolerance)
-                            ? nodes_[parent]
-                            : StateAfter(nodes_[parent], k % 2 == 1);
+        int wholeLevelNodes = 1;
+        while (2 * wholeLevelNodes + 1 <= Slots()) wholeLevelNodes = 2 * wholeLevelNodes + 1;
+        planned_ = 0;
+        Plan(0, StateOf(c_));
+        // Breadth first, the slot of a node is its index in the tree.
+        for (int k = 1; k < wholeLevelNodes; ++k)
+            Plan(k, Child(trials_[(k - 1) / 2].state, k % 2 == 1));
+        std::uint64_t node = 0;
+        BisectionState state = trials_[0].state;
+        while (planned_ < Slots()) {
+            const bool overshoots = guess_.Overshoots(state.head);
+            node = 2 * node + (overshoots ? 1 : 2);
+            state = Child(state, overshoots);
+            if (SlotOf(node) < 0) Plan(node, state);
         }
+    }
+
+    BisectionState Child(const BisectionState& parent, bool overshoots) const {
+        return EndsSearch(parent, c_.Tolerance) ? parent : StateAfter(parent, overshoots);
+    }
+
+    void Plan(std::uint64_t node, const BisectionState& state) {
+        trials_[planned_++] = {node, state};
+    }
+
+    int SlotOf(std::uint64_t node) const {
+        for (int slot = 0; slot < planned_; ++slot)
+            if (trials_[slot].node == node) return slot;
+        return -1;
     }
 
     LaneMarch GroupMarch(const DrainageCase& c, int group) const {
@@ -286,7 +311,7 @@ class LaneBisection {
         march.first = c.FirstStep;
         march.last = lastStep_;
         march.count = width_;
-        for (int k = 0; k < width_; ++k) march.Hm[k] = nodes_[group * width_ + k].head;
+        for (int k = 0; k < width_; ++k) march.Hm[k] = trials_[group * width_ + k].state.head;
         return march;
     }
 
@@ -310,31 +335,34 @@ class LaneBisection {
     // Walks down the round's tree as the one-lane search; returns the head
     // that ends the search, or nullptr when the next trial lies beyond it.
     const double* WalkRound() {
-        int node = 0;
+        std::uint64_t node = 0;
+        int slot = 0;
         for (;;) {
-            head_ = MarchOf(node);
+            head_ = MarchOf(slot);
             const double change = ChangeOf(c_);
             if (change < c_.Tolerance) return &head_;
             BetweenMarches(change, progress_, stop_);
+            guess_.Record(c_, c_.EnergyMidHead, head_);
             const bool overshoots = head_ > c_.EnergyMidHead;
             AdvanceBisection(c_, head_);
             node = 2 * node + (overshoots ? 1 : 2);
-            if (node >= Nodes() || !SameState(nodes_[node], StateOf(c_))) break;
+            slot = SlotOf(node);
+            if (slot < 0 || !SameState(trials_[slot].state, StateOf(c_))) break;
         }
         ahead_.DropAll();
         return nullptr;
     }
 
-    // The march at the current trial, node `node` of the round: the lane's
+    // The march at the current trial, in lane `slot` of the round: the lane's
     // results into the case, or the march made again on one lane.
-    double MarchOf(int node) {
-        const int group = node / width_;
+    double MarchOf(int slot) {
+        const int group = slot / width_;
         if (group > 0 && !taken_[group]) {
             ahead_.Take(group);
             taken_[group] = true;
         }
         const LaneMarchEnds& marched = ends_[group];
-        const LaneEnd& end = marched.ends[node % width_];
+        const LaneEnd& end = marched.ends[slot % width_];
         if (marched.flagRaised || !std::isfinite(end.head) || !std::isfinite(end.gradient))
             return MarchEnergy(c_, L_, c_.EnergyMidHead, stop_);
         c_.LastStep = lastStep_;
@@ -352,7 +380,15 @@ class LaneBisection {
     LaneLevel level_;
     int width_;
     int groups_;
-    BisectionState nodes_[kMaxGroups * kMaxLanes] = {};
+    // A trial of the round: its node in the tree (children 2k + 1 after an
+    // overshoot, 2k + 2 else) and where the bisection stands at it.
+    struct PlannedTrial {
+        std::uint64_t node;
+        BisectionState state;
+    };
+    PlannedTrial trials_[kMaxGroups * kMaxLanes] = {};
+    int planned_ = 0;
+    OutcomeGuess guess_;
     LaneMarchEnds ends_[kMaxGroups];
     bool taken_[kMaxGroups] = {};
     double head_ = 0;
