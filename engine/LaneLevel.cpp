@@ -41,7 +41,7 @@ int LanesOf(LaneLevel level) {
     switch (level) {
         case LaneLevel::Scalar: return 1;
         case LaneLevel::Sse2: return 2;
-        case LaneLevel::Avx2: return 4;
+        case LaneLevel::Avx2: return 8;  // two registers of four
         case LaneLevel::Avx512: return 8;
     }
     return 1;

@@ -14,7 +14,9 @@ namespace pelorin {
 
 enum class LaneLevel { Scalar, Sse2, Avx2, Avx512 };
 
-// The lanes of a march at the level: 1, 2, 4 or 8.
+// The lanes of a march at the level: 1, 2, 8 in two AVX2 registers of four
+// (their chains overlap: a step of eight lanes costs about one of four), or 8
+// in one AVX-512 register (two cost a third more than one).
 int LanesOf(LaneLevel level);
 
 // "scalar", "sse2", "avx2" or "avx512".

@@ -10,7 +10,7 @@ namespace {
 using Kernel = void (*)(const LaneMarch&, LaneEnd*, const StopToken&);
 
 void MarchEnergyOneLane(const LaneMarch& march, LaneEnd* ends, const StopToken& stop) {
-    EnergyLanes<1>(march, ends, stop);
+    EnergyLanes<1, 1>(march, ends, stop);
 }
 
 Kernel KernelOf(LaneLevel level) {

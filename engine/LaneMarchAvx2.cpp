@@ -1,7 +1,7 @@
-// The lane march of 4 lanes, built for AVX2 inside a region of its own:
-// only the functions defined here use the instruction set, which is run only
-// when the processor has it (LaneLevel). Elsewhere the function marches in
-// pairs of lanes, and is never chosen.
+// The lane march of 8 lanes in two registers of 4, built for AVX2 inside a
+// region of its own: only the functions defined here use the instruction set,
+// which is run only when the processor has it (LaneLevel). Elsewhere the
+// function marches in pairs of lanes, and is never chosen.
 
 #if defined(__x86_64__)
 #include <immintrin.h>  // before the region: its functions carry their own targets
@@ -20,7 +20,7 @@
 namespace pelorin {
 
 void MarchEnergyLanesAvx2(const LaneMarch& march, LaneEnd* ends, const StopToken& stop) {
-    EnergyLanes<4>(march, ends, stop);
+    EnergyLanes<4, 2>(march, ends, stop);
 }
 
 }  // namespace pelorin

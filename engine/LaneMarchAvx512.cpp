@@ -20,7 +20,7 @@
 namespace pelorin {
 
 void MarchEnergyLanesAvx512(const LaneMarch& march, LaneEnd* ends, const StopToken& stop) {
-    EnergyLanes<8>(march, ends, stop);
+    EnergyLanes<8, 1>(march, ends, stop);
 }
 
 }  // namespace pelorin

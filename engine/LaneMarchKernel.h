@@ -1,9 +1,10 @@
 #pragma once
 
 // The lane march itself, written once over the lane count. Each source of a
-// level includes this inside the region built for its instruction set, so
-// that every function here (all of internal linkage) is compiled for it; the
-// loop calls nothing outside that region on its way.
+// level includes this inside the region built for its instruction set, after
+// the headers it uses, so that every function here (all of internal linkage)
+// is compiled for that set and nothing shared with other sources is: a step
+// calls no function outside the region.
 //
 // A lane repeats EnergySteps of Marches.cpp operation for operation: the
 // transmissivity, (R·rest)/T, the correction (hmid − Hm)/rest and the new head
@@ -111,25 +112,32 @@ struct LaneState {
     unsigned active;
 };
 
-// One step at the place of step i from the midway heads hmid: G and the new
-// head, as EnergySteps computes them.
+// The place of step i, which all lanes share.
+struct LanePlace {
+    double Y;
+    double rest;
+};
+
+inline LanePlace LanePlaceOf(const DrainageCase& c, double L, std::int64_t i) {
+    const double xc = (static_cast<double>(i) - 0.5) * c.p;
+    return {kFlowZoneSlope * xc + c.DepthExcess, L - xc};
+}
+
+// One step at `at` from the midway heads hmid: G and the new head, as
+// EnergySteps computes them.
 template <int N, DrainZone zone>
-inline void LaneStep(const DrainageCase& c, double L, std::int64_t i, LaneState<N>& s,
+inline void LaneStep(const DrainageCase& c, LanePlace at, LaneState<N>& s,
                      typename LaneVectors<N>::Real hmid) {
     using Real = typename LaneVectors<N>::Real;
-    const double p = c.p;
-    const double xc = (static_cast<double>(i) - 0.5) * p;
-    const double Y = kFlowZoneSlope * xc + c.DepthExcess;
-    const double rest = L - xc;
-    const Real T = LaneTransmissivity<zone, Real>(c, hmid, Y);
+    const Real T = LaneTransmissivity<zone, Real>(c, hmid, at.Y);
     Real correction = {};
-    if (rest > 0.0) correction = (hmid - s.Hm) / rest;
-    s.G = c.R * rest / T + correction;
-    s.head = s.head + s.G * p;
+    if (at.rest > 0.0) correction = (hmid - s.Hm) / at.rest;
+    s.G = c.R * at.rest / T + correction;
+    s.head = s.head + s.G * c.p;
 }
 
 // After the step i: the lanes whose head exceeds their Hm or whose gradient is
-// negative end there. Returns false when no lane marches on.
+// negative end there. Returns whether a lane of the register marches on.
 template <int N>
 inline bool SettleLanes(std::int64_t i, LaneState<N>& s, LaneEnd* ends) {
     using Real = typename LaneVectors<N>::Real;
@@ -137,7 +145,7 @@ inline bool SettleLanes(std::int64_t i, LaneState<N>& s, LaneEnd* ends) {
     const Real zero = {};
     const Mask stopping = (s.head > s.Hm) | (s.G < zero);
     const unsigned bits = BitsOf<N>(stopping) & s.active;
-    if (bits == 0) return true;
+    if (bits == 0) return s.active != 0;
     for (int k = 0; k < N; ++k) {
         if ((bits >> k & 1u) == 0) continue;
         ends[k] = {s.head[k], s.G[k], i};
@@ -147,48 +155,65 @@ inline bool SettleLanes(std::int64_t i, LaneState<N>& s, LaneEnd* ends) {
     return s.active != 0;
 }
 
-template <int N, DrainZone zone>
+// The lanes in `registers` registers of N lanes each, stepped side by side:
+// their chains are independent, so the core overlaps them.
+template <int N, int registers, DrainZone zone>
 void EnergyLaneSteps(const LaneMarch& m, LaneEnd* ends, const StopToken& stop) {
     using Real = typename LaneVectors<N>::Real;
     const DrainageCase& c = *m.c;
-    LaneState<N> s{};
-    for (int k = 0; k < N; ++k) {
-        s.Hm[k] = m.Hm[k < m.count ? k : 0];
-        s.entrance[k] = c.EntranceHead;
+    LaneState<N> s[registers] = {};
+    for (int r = 0; r < registers; ++r) {
+        for (int k = 0; k < N; ++k) {
+            const int lane = r * N + k;
+            s[r].Hm[k] = m.Hm[lane < m.count ? lane : 0];
+            s[r].entrance[k] = c.EntranceHead;
+            if (lane < m.count) s[r].active |= 1u << k;
+        }
+        s[r].live = MaskOf<N, typename LaneVectors<N>::Mask>(s[r].active);
+        s[r].head = s[r].entrance;
+        s[r].G = Real{};
     }
-    s.active = (1u << m.count) - 1u;
-    s.live = MaskOf<N, typename LaneVectors<N>::Mask>(s.active);
-    s.head = s.entrance;
-    s.G = Real{};
 
     // The first step starts from the entrance head itself.
-    LaneStep<N, zone>(c, m.L, m.first, s, s.entrance);
-    bool marching = SettleLanes<N>(m.first, s, ends);
+    bool marching = false;
+    const LanePlace first = LanePlaceOf(c, m.L, m.first);
+    for (int r = 0; r < registers; ++r) {
+        LaneStep<N, zone>(c, first, s[r], s[r].entrance);
+        marching |= SettleLanes<N>(m.first, s[r], ends + r * N);
+    }
     std::int64_t i = m.first + 1;
     while (marching && i <= m.last) {
         const std::int64_t boundary =
             (i / kStepsBetweenStopChecks + 1) * kStepsBetweenStopChecks - 1;
         const std::int64_t runEnd = boundary < m.last ? boundary : m.last;
         for (; marching && i <= runEnd; ++i) {
-            const Real hmid = Blend(s.live, s.head + 0.5 * s.G * c.p, s.entrance);
-            LaneStep<N, zone>(c, m.L, i, s, hmid);
-            marching = SettleLanes<N>(i, s, ends);
+            const LanePlace at = LanePlaceOf(c, m.L, i);
+            marching = false;
+            for (int r = 0; r < registers; ++r) {
+                const Real hmid = Blend(s[r].live, s[r].head + 0.5 * s[r].G * c.p, s[r].entrance);
+                LaneStep<N, zone>(c, at, s[r], hmid);
+                marching |= SettleLanes<N>(i, s[r], ends + r * N);
+            }
         }
         if (marching && i <= m.last) stop.ThrowIfRequested();
     }
-    for (int k = 0; k < m.count; ++k) {
-        if ((s.active >> k & 1u) != 0) ends[k] = {s.head[k], s.G[k], m.last};
+    for (int r = 0; r < registers; ++r) {
+        for (int k = 0; k < N; ++k) {
+            if ((s[r].active >> k & 1u) != 0) ends[r * N + k] = {s[r].head[k], s[r].G[k], m.last};
+        }
     }
 }
 
-template <int N>
+template <int N, int registers>
 void EnergyLanes(const LaneMarch& m, LaneEnd* ends, const StopToken& stop) {
     switch (ZoneOf(*m.c)) {
-        case DrainZone::InLayer1: return EnergyLaneSteps<N, DrainZone::InLayer1>(m, ends, stop);
-        case DrainZone::InLayer2: return EnergyLaneSteps<N, DrainZone::InLayer2>(m, ends, stop);
+        case DrainZone::InLayer1:
+            return EnergyLaneSteps<N, registers, DrainZone::InLayer1>(m, ends, stop);
+        case DrainZone::InLayer2:
+            return EnergyLaneSteps<N, registers, DrainZone::InLayer2>(m, ends, stop);
         case DrainZone::BelowLayer2: break;
     }
-    EnergyLaneSteps<N, DrainZone::BelowLayer2>(m, ends, stop);
+    EnergyLaneSteps<N, registers, DrainZone::BelowLayer2>(m, ends, stop);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 namespace pelorin {
 
 void MarchEnergyLanesSse2(const LaneMarch& march, LaneEnd* ends, const StopToken& stop) {
-    EnergyLanes<2>(march, ends, stop);
+    EnergyLanes<2, 1>(march, ends, stop);
 }
 
 }  // namespace pelorin
