@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "Engines.h"
 #include "FileSystem.h"
 #include "InputFile.h"
+#include "LaneLevel.h"
 #include "ReportWriter.h"
 #include "RunError.h"
 #include "StudyCommands.h"
@@ -526,9 +528,23 @@ std::optional<int> ParseCommandLine(CLI::App& cli, const UsageFormatter& formatt
     }
 }
 
+// PELORIN_SIMD forces the instruction set of the lane marches (the tests run
+// every level); a level the processor lacks ends the program at once.
+std::optional<int> ChooseLanes() {
+    const char* forced = std::getenv("PELORIN_SIMD");
+    const pelorin::LaneLevelChoice choice = pelorin::ChooseLaneLevel(forced ? forced : "");
+    if (!choice.refusal.empty()) {
+        std::cerr << "pelorin-cli: " << choice.refusal << '\n';
+        return 2;
+    }
+    pelorin::SetLaneLevel(choice.level);
+    return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const std::optional<int> status = ChooseLanes()) return *status;
     // Before any file is opened: closed standard streams must not be taken by
     // a report, whose lines they would then receive.
     pelorin::KeepStandardStreamsOpen();

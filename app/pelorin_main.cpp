@@ -11,6 +11,7 @@
 
 #include "DesktopProgram.h"
 #include "FileSystem.h"
+#include "LaneLevel.h"
 
 namespace {
 
@@ -111,11 +112,25 @@ std::optional<int> RefuseWhatQtCannotStart(int argc, char** argv) {
     return std::nullopt;
 }
 
+// PELORIN_SIMD forces the instruction set of the lane marches (the tests run
+// every level); a level the processor lacks ends the program at once.
+std::optional<int> ChooseLanes() {
+    const char* forced = std::getenv("PELORIN_SIMD");
+    const pelorin::LaneLevelChoice choice = pelorin::ChooseLaneLevel(forced ? forced : "");
+    if (!choice.refusal.empty()) {
+        std::cerr << "pelorin: " << choice.refusal << '\n';
+        return 2;
+    }
+    pelorin::SetLaneLevel(choice.level);
+    return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (const std::optional<int> status = AnswerInformationOption(argc, argv)) return *status;
     if (const std::optional<int> status = RefuseWhatQtCannotStart(argc, argv)) return *status;
+    if (const std::optional<int> status = ChooseLanes()) return *status;
     // Before any file is opened: a closed standard stream must not be taken
     // by a file of the program. A signal that ends the program removes the
     // temporary file of a write under way first.

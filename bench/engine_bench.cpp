@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -17,6 +18,8 @@
 #include "Engines.h"
 #include "InputChecks.h"
 #include "InputFile.h"
+#include "LaneLevel.h"
+#include "LaneMarch.h"
 #include "ProfileRoutine.h"
 #include "ReportWriter.h"
 #include "RunError.h"
@@ -60,6 +63,37 @@ void BM_MarchEnergy(benchmark::State& state) {
         static_cast<double>(steps) / static_cast<double>(c.LastStep - c.FirstStep + 1);
 }
 BENCHMARK(BM_MarchEnergy)->Unit(benchmark::kMillisecond);
+
+// One lane march at each level (range 0: scalar, sse2, avx2, avx512), its
+// lanes filled with assumed heads just around the answer so that every lane
+// marches to the midpoint: the time of one step of all its lanes, against
+// MarchEnergy's one step of one lane.
+void BM_MarchEnergyLanes(benchmark::State& state) {
+    const auto level = static_cast<LaneLevel>(state.range(0));
+    state.SetLabel(std::string(NameOf(level)));
+    if (!Available(level)) {
+        state.SkipWithError("this processor lacks the level");
+        return;
+    }
+    DrainageCase c = StandardCase(25.0, 0.0001);
+    SolveEnergyMidHead(c, c.HalfSpacing);
+    LaneMarch march;
+    march.c = &c;
+    march.L = c.HalfSpacing;
+    march.first = c.FirstStep;
+    march.last = c.LastStep;
+    march.count = LanesOf(level);
+    for (int k = 0; k < march.count; ++k) march.Hm[k] = c.EnergyMidHead * (1.0 + k * 1e-9);
+    std::int64_t steps = 0;
+    for (auto _ : state) {
+        const LaneMarchEnds ends = MarchEnergyLanes(march, level);
+        benchmark::DoNotOptimize(ends.ends[0].head);
+        steps = ends.ends[0].stoppedAt - c.FirstStep + 1;
+    }
+    SetStepRate(state, steps);
+    state.counters["lanes"] = march.count;
+}
+BENCHMARK(BM_MarchEnergyLanes)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 void BM_WriteProfile(benchmark::State& state) {
     DrainageCase c = StandardCase(20.0, 0.01);
@@ -359,4 +393,18 @@ void BM_StopLatencyBisection(benchmark::State& state) {
 }
 BENCHMARK(BM_StopLatencyBisection)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(20);
 
-BENCHMARK_MAIN();
+// PELORIN_SIMD forces the lane level of the runs, as for the programs.
+int main(int argc, char** argv) {
+    const char* forced = std::getenv("PELORIN_SIMD");
+    const LaneLevelChoice lanes = ChooseLaneLevel(forced ? forced : "");
+    if (!lanes.refusal.empty()) {
+        std::fprintf(stderr, "pelorin_bench: %s\n", lanes.refusal.c_str());
+        return 2;
+    }
+    SetLaneLevel(lanes.level);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

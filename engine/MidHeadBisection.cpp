@@ -4,6 +4,8 @@
 #include <cstdint>
 
 #include "GuardedArithmetic.h"
+#include "LaneLevel.h"
+#include "LaneMarch.h"
 #include "Marches.h"
 #include "Speculation.h"
 
@@ -193,6 +195,206 @@ class SpeculativeBisection {
     RunAhead ahead_;
 };
 
+// Where the bisection stands before a march: the assumed midway head, the
+// bracket around it and the head before it.
+struct BisectionState {
+    double head;
+    double low;
+    double high;
+    double prev;
+};
+
+BisectionState StateOf(const DrainageCase& c) {
+    return {c.EnergyMidHead, c.EnergyMidLow, c.EnergyMidHigh, c.EnergyMidPrev};
+}
+
+bool SameState(const BisectionState& a, const BisectionState& b) {
+    return a.head == b.head && a.low == b.low && a.high == b.high && a.prev == b.prev;
+}
+
+// The trial after `s` as AdvanceBisection makes it, in plain arithmetic: the
+// same values when no fault is met, and a trial planned from a fault is never
+// kept (the search checks every trial against its own).
+BisectionState StateAfter(const BisectionState& s, bool overshoots) {
+    if (overshoots) return {(s.head + s.high) / 2.0, s.head, s.high, s.head};
+    return {(s.head + s.low) / 2.0, s.low, s.head, s.head};
+}
+
+bool EndsSearch(const BisectionState& s, double tolerance) {
+    return std::fabs(s.prev - s.head) < tolerance;
+}
+
+// The bisection with the next levels of its trial tree marched together, one
+// trial in each vector lane: node k of the tree is followed by node 2k + 1
+// when its march overshoots and by 2k + 2 when it does not, node 0 being the
+// current trial. A round marches as many trials as its groups have lanes (the
+// whole levels below the current trial, then the guessed path below them),
+// the first group here and the others on workers, then the search walks down
+// the tree: it keeps the march of each trial it makes and the rest are discarded,
+// so trials, progress calls, faults and the case are exactly those of the
+// one-lane search. A lane's march whose group raised a status flag, or whose
+// result is not finite, is made again by MarchEnergy, which finds its fault
+// as the one-lane search does.
+class LaneBisection {
+  public:
+    static constexpr int kMaxGroups = 4;
+
+    LaneBisection(DrainageCase& c, double L, std::int32_t lastStep,
+                  const BisectionProgress& progress, const RunContext& run, LaneLevel level)
+        : c_(c),
+          L_(L),
+          lastStep_(lastStep),
+          progress_(progress),
+          stop_(run.stop),
+          level_(level),
+          width_(LanesOf(level)),
+          groups_(GroupsFor(c, L, run.threads)),
+          ahead_(run, groups_ - 1) {}
+
+    double Solve() {
+        for (;;) {
+            PlanRound();
+            MarchRound();
+            if (const double* head = WalkRound()) return *head;
+        }
+    }
+
+  private:
+    static int GroupsFor(const DrainageCase& c, double L, int threads) {
+        if (!WorthSpeculating(c, L, threads)) return 1;
+        return threads < kMaxGroups ? threads : kMaxGroups;
+    }
+
+    int Slots() const { return groups_ * width_; }
+
+    // The trials of a round: the whole levels of the tree below the current
+    // trial that the lanes hold, then, in the lanes left over, the trials on
+    // the path the outcomes are guessed to take below them. A node below one
+    // that ends the search repeats its parent's trial, which makes its lane no
+    // longer.
+    void PlanRound() {
+        int wholeLevelNodes = 1;
+        while (2 * wholeLevelNodes + 1 <= Slots()) wholeLevelNodes = 2 * wholeLevelNodes + 1;
+        planned_ = 0;
+        Plan(0, StateOf(c_));
+        // Breadth first, the slot of a node is its index in the tree.
+        for (int k = 1; k < wholeLevelNodes; ++k)
+            Plan(k, Child(trials_[(k - 1) / 2].state, k % 2 == 1));
+        std::uint64_t node = 0;
+        BisectionState state = trials_[0].state;
+        while (planned_ < Slots()) {
+            const bool overshoots = guess_.Overshoots(state.head);
+            node = 2 * node + (overshoots ? 1 : 2);
+            state = Child(state, overshoots);
+            if (SlotOf(node) < 0) Plan(node, state);
+        }
+    }
+
+    BisectionState Child(const BisectionState& parent, bool overshoots) const {
+        return EndsSearch(parent, c_.Tolerance) ? parent : StateAfter(parent, overshoots);
+    }
+
+    void Plan(std::uint64_t node, const BisectionState& state) {
+        trials_[planned_++] = {node, state};
+    }
+
+    int SlotOf(std::uint64_t node) const {
+        for (int slot = 0; slot < planned_; ++slot)
+            if (trials_[slot].node == node) return slot;
+        return -1;
+    }
+
+    LaneMarch GroupMarch(const DrainageCase& c, int group) const {
+        LaneMarch march;
+        march.c = &c;
+        march.L = L_;
+        march.first = c.FirstStep;
+        march.last = lastStep_;
+        march.count = width_;
+        for (int k = 0; k < width_; ++k) march.Hm[k] = trials_[group * width_ + k].state.head;
+        return march;
+    }
+
+    // The groups after the first march on workers, each on its own copy of the
+    // case, with the heads of the round taken along: the next round may plan
+    // before a group it no longer needs has ended.
+    void MarchRound() {
+        for (int group = 1; group < groups_; ++group) {
+            ahead_.Start(group - 1, c_, group, nullptr,
+                         [this, group, march = GroupMarch(c_, group)](
+                             DrainageCase& copy, const StopToken& stop) mutable {
+                             march.c = &copy;
+                             ends_[group] = MarchEnergyLanes(march, level_, stop);
+                             return 0.0;
+                         });
+        }
+        ends_[0] = MarchEnergyLanes(GroupMarch(c_, 0), level_, stop_);
+        for (int group = 1; group < groups_; ++group) taken_[group] = false;
+    }
+
+    // Walks down the round's tree as the one-lane search; returns the head
+    // that ends the search, or nullptr when the next trial lies beyond it.
+    const double* WalkRound() {
+        std::uint64_t node = 0;
+        int slot = 0;
+        for (;;) {
+            head_ = MarchOf(slot);
+            const double change = ChangeOf(c_);
+            if (change < c_.Tolerance) return &head_;
+            BetweenMarches(change, progress_, stop_);
+            guess_.Record(c_, c_.EnergyMidHead, head_);
+            const bool overshoots = head_ > c_.EnergyMidHead;
+            AdvanceBisection(c_, head_);
+            node = 2 * node + (overshoots ? 1 : 2);
+            slot = SlotOf(node);
+            if (slot < 0 || !SameState(trials_[slot].state, StateOf(c_))) break;
+        }
+        ahead_.DropAll();
+        return nullptr;
+    }
+
+    // The march at the current trial, in lane `slot` of the round: the lane's
+    // results into the case, or the march made again on one lane.
+    double MarchOf(int slot) {
+        const int group = slot / width_;
+        if (group > 0 && !taken_[group]) {
+            ahead_.Take(group);
+            taken_[group] = true;
+        }
+        const LaneMarchEnds& marched = ends_[group];
+        const LaneEnd& end = marched.ends[slot % width_];
+        if (marched.flagRaised || !std::isfinite(end.head) || !std::isfinite(end.gradient))
+            return MarchEnergy(c_, L_, c_.EnergyMidHead, stop_);
+        c_.LastStep = lastStep_;
+        c_.MarchHead = end.head;
+        c_.MarchGradient = end.gradient;
+        c_.MarchStoppedAt = end.stoppedAt;
+        return end.head;
+    }
+
+    DrainageCase& c_;
+    double L_;
+    std::int32_t lastStep_;
+    const BisectionProgress& progress_;
+    StopToken stop_;
+    LaneLevel level_;
+    int width_;
+    int groups_;
+    // A trial of the round: its node in the tree (children 2k + 1 after an
+    // overshoot, 2k + 2 else) and where the bisection stands at it.
+    struct PlannedTrial {
+        std::uint64_t node;
+        BisectionState state;
+    };
+    PlannedTrial trials_[kMaxGroups * kMaxLanes] = {};
+    int planned_ = 0;
+    OutcomeGuess guess_;
+    LaneMarchEnds ends_[kMaxGroups];
+    bool taken_[kMaxGroups] = {};
+    double head_ = 0;
+    RunAhead ahead_;
+};
+
 }  // namespace
 
 double SolveEnergyMidHead(DrainageCase& c, double L, double start, double upper,
@@ -201,6 +403,13 @@ double SolveEnergyMidHead(DrainageCase& c, double L, double start, double upper,
     c.EnergyMidHigh = upper;
     c.EnergyMidLow = 0;
     c.EnergyMidPrev = 0;
+    const LaneLevel level = CurrentLaneLevel();
+    if (level != LaneLevel::Scalar) {
+        // The step count of every march, with the fault the first march would meet.
+        const std::int32_t lastStep = RoundStep(Guarded(L) / c.p);
+        if (lastStep >= c.FirstStep)
+            return LaneBisection(c, L, lastStep, progress, run, level).Solve();
+    }
     if (!WorthSpeculating(c, L, run.threads)) return SolveOnOneThread(c, L, progress, run.stop);
     return SpeculativeBisection(c, L, progress, run).Solve();
 }

@@ -1,15 +1,18 @@
 // A search gives the same trials, progress calls, faults and case with any
-// number of threads: the marches run ahead on other threads are only kept when
-// the one-thread search makes them too.
+// number of threads and at any lane level: the marches run ahead on other
+// threads or in other vector lanes are only kept when the one-thread, one-lane
+// search makes them too.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "DrainageCase.h"
+#include "LaneLevel.h"
 #include "ProfileRoutine.h"
 #include "RunError.h"
 #include "StandardCase.h"
@@ -28,38 +31,60 @@ std::vector<fs::path> ExampleInputs() {
     return inputs;
 }
 
-// The report and the messages of one input file run with `threads` threads.
+// The lane levels the processor has; PELORIN_TEST_LANE_LEVELS ("scalar avx2")
+// keeps only those it names, for the slower sanitizer suites.
+std::vector<LaneLevel> TestedLaneLevels() {
+    const char* named = std::getenv("PELORIN_TEST_LANE_LEVELS");
+    std::vector<LaneLevel> levels;
+    for (LaneLevel level : AvailableLaneLevels()) {
+        const std::string name(NameOf(level));
+        if (named == nullptr ||
+            (" " + std::string(named) + " ").find(" " + name + " ") != std::string::npos)
+            levels.push_back(level);
+    }
+    return levels;
+}
+
+// The report and the messages of one input file run with `threads` threads
+// at a lane level.
 struct CliRun {
     int exitCode;
     std::string report;
     std::string err;
 };
 
-CliRun RunWithThreads(const fs::path& input, int threads) {
+CliRun RunWithThreads(const fs::path& input, int threads, LaneLevel level) {
     test::TempDir dir;
     const std::string name = input.filename().string();
     fs::copy_file(input, dir.Path() / name);
     const test::CliResult result =
-        test::RunCli({"run", "--threads", std::to_string(threads), name}, dir.Path());
+        test::RunProgram(PELORIN_CLI, {"run", "--threads", std::to_string(threads), name},
+                         dir.Path(), {"PELORIN_SIMD=" + std::string(NameOf(level))});
     const fs::path report = test::ReportPathOf(dir.Path() / name);
     return {result.exitCode, fs::exists(report) ? test::ReadFile(report) : "", result.err};
 }
 
-// Two threads run the guessed next trial ahead, three both possible ones.
+// Two threads run the guessed next trial ahead, three both possible ones;
+// every lane level the processor has, each with 1, 2 and 3 threads, against
+// one thread on one lane.
 void ExpectSameRuns(const fs::path& input) {
     SCOPED_TRACE(input.filename().string());
-    const CliRun one = RunWithThreads(input, 1);
+    const CliRun one = RunWithThreads(input, 1, LaneLevel::Scalar);
     EXPECT_FALSE(one.report.empty());
-    for (int threads : {2, 3}) {
-        SCOPED_TRACE(threads);
-        const CliRun many = RunWithThreads(input, threads);
-        EXPECT_EQ(one.exitCode, many.exitCode);
-        EXPECT_TRUE(one.report == many.report) << "the reports differ";
-        EXPECT_EQ(one.err, many.err);
+    for (LaneLevel level : TestedLaneLevels()) {
+        SCOPED_TRACE(NameOf(level));
+        for (int threads : {1, 2, 3}) {
+            if (level == LaneLevel::Scalar && threads == 1) continue;
+            SCOPED_TRACE(threads);
+            const CliRun many = RunWithThreads(input, threads, level);
+            EXPECT_EQ(one.exitCode, many.exitCode);
+            EXPECT_TRUE(one.report == many.report) << "the reports differ";
+            EXPECT_EQ(one.err, many.err);
+        }
     }
 }
 
-TEST(Threads, EveryExampleGivesTheSameReportWithOneTwoAndThreeThreads) {
+TEST(Threads, EveryExampleGivesTheSameReportWithOneTwoAndThreeThreadsAtEveryLaneLevel) {
     const std::vector<fs::path> inputs = ExampleInputs();
     ASSERT_FALSE(inputs.empty());
     for (const fs::path& input : inputs) ExpectSameRuns(input);
@@ -67,7 +92,7 @@ TEST(Threads, EveryExampleGivesTheSameReportWithOneTwoAndThreeThreads) {
 
 // Cases whose marches are long enough for the searches to run trials or
 // marches ahead, for every aim and method.
-TEST(Threads, LongMarchesGiveTheSameReportWithOneTwoAndThreeThreads) {
+TEST(Threads, LongMarchesGiveTheSameReportWithOneTwoAndThreeThreadsAtEveryLaneLevel) {
     test::TempDir dir;
     const std::vector<double> layered = {0.007, 2.0, 4.0, 1.2, 1.3, 0.5,
                                          0,     0.6, 0.8, 0.4, 2.0, 1.0};
@@ -153,7 +178,7 @@ struct SolveRow {
     bool faults;
 };
 
-TEST(Threads, MidHeadBisectionIsTheSameWithOneTwoAndThreeThreads) {
+TEST(Threads, MidHeadBisectionIsTheSameWithOneTwoAndThreeThreadsAtEveryLaneLevel) {
     const SolveRow rows[] = {
         {"to the end", LongCase, 0, false},
         {"stop request at the 3rd call", LongCase, 3, true},
@@ -163,6 +188,7 @@ TEST(Threads, MidHeadBisectionIsTheSameWithOneTwoAndThreeThreads) {
     };
     for (const SolveRow& row : rows) {
         SCOPED_TRACE(row.name);
+        SetLaneLevel(LaneLevel::Scalar);
         const SolveTrace one = Solve(row.make(), 1, row.stopAfter);
         EXPECT_EQ(!one.fault.empty(), row.faults) << one.fault;
         if (row.stopAfter > 0) {
@@ -171,11 +197,25 @@ TEST(Threads, MidHeadBisectionIsTheSameWithOneTwoAndThreeThreads) {
         if (!row.faults) {
             EXPECT_GT(one.changes.size(), 10u);
         }
-        for (int threads : {2, 3}) {
-            SCOPED_TRACE(threads);
-            ExpectSameTrace(one, Solve(row.make(), threads, row.stopAfter));
+        for (LaneLevel level : TestedLaneLevels()) {
+            SCOPED_TRACE(NameOf(level));
+            SetLaneLevel(level);
+            for (int threads : {1, 2, 3}) {
+                SCOPED_TRACE(threads);
+                ExpectSameTrace(one, Solve(row.make(), threads, row.stopAfter));
+            }
         }
     }
+    SetLaneLevel(ChooseLaneLevel("").level);
+}
+
+TEST(Threads, ALaneLevelTheProcessorLacksIsRefusedNamingThoseItHas) {
+    test::TempDir dir;
+    const test::CliResult result =
+        test::RunProgram(PELORIN_CLI, {"--version"}, dir.Path(), {"PELORIN_SIMD=avx1024"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.err, "pelorin-cli: " + ChooseLaneLevel("avx1024").refusal + "\n");
+    EXPECT_NE(result.err.find("the levels it has are scalar, sse2"), std::string::npos);
 }
 
 }  // namespace
