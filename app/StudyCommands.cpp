@@ -14,8 +14,8 @@
 #include <system_error>
 #include <thread>
 
+#include "Calculate.h"
 #include "CommandFiles.h"
-#include "Engines.h"
 #include "FileSystem.h"
 #include "InputFile.h"
 #include "StudyRunner.h"

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "Engines.h"
+#include "Calculate.h"
+#include "CaseFiles.h"
 #include "FileSystem.h"
 #include "InputFile.h"
 #include "LaneLevel.h"
-#include "ReportWriter.h"
 #include "RunError.h"
 #include "StudyCommands.h"
 #ifdef PELORIN_WITH_GRAPH
@@ -66,33 +66,32 @@ FileOutcome RunFile(const std::string& fileName, int threads) {
         std::cerr << fileName << ": " << refusal << '\n';
         return FileOutcome::Failed;
     }
-    const pelorin::InputReadResult input = pelorin::ReadInputFile(fileName);
-    if (input.Status != pelorin::FileStatus::Ok) {
-        for (const std::string& message : input.Messages)
-            std::cerr << fileName << ": " << pelorin::SpacedMessage(message) << '\n';
-        return FileOutcome::Failed;
-    }
-    pelorin::RunRequest request;
-    request.InputFile = fileName;
-    request.Title1 = input.Case.Title1;
-    request.Title2 = input.Case.Title2;
-    request.Aim = *pelorin::AimFromCode(input.Case.AimCode);
-    request.Method = pelorin::MethodFromCode(input.Case.MethodCode);
-    request.Threads = threads;
     StderrSink sink;
-    try {
-        const pelorin::RunOutcome outcome = pelorin::RunCalculation(request, sink);
-        if (outcome.Refused) {
+    pelorin::FileRunOptions options;
+    options.Threads = threads;
+    const pelorin::FileRun run = pelorin::RunInputFile(fileName, sink, options);
+    for (const std::string& message : run.ReadMessages)
+        std::cerr << fileName << ": " << pelorin::SpacedMessage(message) << '\n';
+    if (!run.Ran()) return FileOutcome::Failed;
+    const pelorin::CaseOutcome& outcome = run.Outcome;
+    FileOutcome result = FileOutcome::Failed;
+    switch (outcome.End) {
+        case pelorin::CaseEnd::Refused:
             std::cerr << fileName << ": the case was refused by its input check (Error.lst):\n";
-            for (const std::string& line : outcome.ErrorList) std::cerr << line << '\n';
-            return FileOutcome::Refused;
-        }
-        std::cout << outcome.ReportFile << '\n';
-        return FileOutcome::Reported;
-    } catch (const pelorin::RunError& error) {
-        std::cerr << fileName << ": " << pelorin::SpacedMessage(error.what()) << '\n';
-        return FileOutcome::Failed;
+            for (const std::string& line : outcome.ErrorLines) std::cerr << line << '\n';
+            // The error list that was asked for is not there: a file fault.
+            result = run.Notes.empty() ? FileOutcome::Refused : FileOutcome::Failed;
+            break;
+        case pelorin::CaseEnd::Reported:
+            std::cout << run.ReportPath << '\n';
+            result = FileOutcome::Reported;
+            break;
+        case pelorin::CaseEnd::Failed:
+            std::cerr << fileName << ": " << pelorin::SpacedMessage(outcome.FailureMessage) << '\n';
+            break;
     }
+    for (const std::string& note : run.Notes) std::cerr << fileName << ": " << note << '\n';
+    return result;
 }
 
 // The count of "--threads N": a whole number from 1 to 1024, else 0. Written
@@ -256,12 +255,13 @@ constexpr const char* kProgramFooter =
 
 constexpr const char* kRunFooter =
     "Each case is checked first; a refused case leaves its error list in Error.lst\n"
-    "(current folder) and prints it. Each report's path is printed on standard\n"
-    "output; progress lines and messages go to standard error.\n"
+    "(current folder) and prints it, and an accepted one removes an earlier list.\n"
+    "Each report's path is printed on standard output; progress lines and messages\n"
+    "go to standard error.\n"
     "\n"
     "Exit status: 0 every file gave its report; 1 a case was refused and none failed;\n"
-    "2 a file could not be read, a run ended with an error, or the command line was\n"
-    "wrong.";
+    "2 a file could not be read, an error list could not be written, a run ended with\n"
+    "an error, or the command line was wrong.";
 
 struct RunArguments {
     std::string Threads;

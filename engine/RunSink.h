@@ -16,7 +16,7 @@ class RunSink {
     // answer ends the run with Fault::Cancelled. With more than one thread it
     // may be asked from several threads at once.
     virtual bool StopRequested() { return false; }
-    // Called by RunCalculation once the input check has accepted the case and
+    // Called by Calculate once the input check has accepted the case and
     // the error list is gone, just before the engine starts.
     virtual void CaseAccepted() {}
 };

@@ -384,8 +384,8 @@ void TDesignStudyWindow::FinishStudy(const study::StudyOutcome& outcome) {
                                       .arg(total));
             break;
         case study::StudyEnd::FolderFailed:
-            Status_Label->clear();
-            dialogs_.ShowMessage(FromFileText(outcome.Message));
+            Status_Label->setText(QStringLiteral("The study could not start: ") +
+                                  QString::fromStdString(outcome.Message));
             break;
     }
     emit StudyEnded();

@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 
 #include "BaseForm.h"
+#include "Calculate.h"
 #include "PelorinUtils.h"
 #include "QtText.h"
 
@@ -302,6 +303,8 @@ void TInputSheet::InputOpenExecute() {
         dm_.CurrentFileName = previousFileName;
         return;
     }
+    if (const std::string missing = MissingNumbersMessage(read.Case.NumbersRead); !missing.empty())
+        dialogs_.ShowMessage(FromFileText(missing));
     ShowOpenedCase();
     inputLoaded_ = true;
     currentInputFile_ = chosen;

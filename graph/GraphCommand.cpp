@@ -8,7 +8,7 @@
 #include "GraphFiles.h"
 #include "HeadlessGui.h"
 #include "InputFile.h"
-#include "TDMPelorin.h"
+#include "ReportReaders.h"
 
 namespace pelorin::graph {
 namespace {
@@ -25,12 +25,11 @@ int RunGraphCommand(const GraphArguments& parsed) {
     if (!refusal.empty()) return Fail(parsed.Image, refusal);
     if (const std::string unread = NamedFileRefusal(parsed.Report); !unread.empty())
         return Fail(parsed.Report, unread);
-    TDMPelorin dataModule;
-    const std::string readMessage = dataModule.ReadReportProfile(parsed.Report);
-    if (!readMessage.empty()) return Fail(parsed.Report, readMessage);
+    const ReportProfileResult report = ReadReportProfile(parsed.Report);
+    if (!report.Message.empty()) return Fail(parsed.Report, report.Message);
 
     const auto application = StartHeadlessGui();
-    const GraphPicture picture = DrawGraph(GraphRequestFrom(dataModule, parsed.InColour));
+    const GraphPicture picture = DrawGraph(GraphRequestFrom(report, parsed.InColour));
     if (!picture.Drawn()) return Fail(parsed.Report, picture.Refusal.toStdString());
     const QString saveError = SaveGraphFile(picture, parsed.Image);
     if (!saveError.isEmpty()) return Fail(parsed.Image, saveError.toStdString());

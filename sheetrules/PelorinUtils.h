@@ -11,7 +11,7 @@
 
 #include "DrainageCase.h"
 #include "InputFile.h"
-#include "ReportWriter.h"  // ChangeFileExt
+#include "ReportNames.h"  // ChangeFileExt
 
 namespace pelorin {
 

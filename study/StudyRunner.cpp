@@ -46,15 +46,15 @@ StudyOutcome RunStudy(const std::vector<CaseRow>& rows, const StudyOptions& opti
     control.Finished = 0;
     CaseRunOptions caseOptions;
     caseOptions.KeepIn = options.ReportsFolder;
-    // The cases run in a private folder; kept files are renamed from it into
-    // the reports folder, on the same file system.
-    const int error =
-        options.ReportsFolder.empty()
-            ? MakeTemporaryFolder("pelorin-study", caseOptions.Folder)
-            : MakeTemporaryFolderIn(options.ReportsFolder, "pelorin-study", caseOptions.Folder);
-    if (error != 0) {
-        return {StudyEnd::FolderFailed,
-                std::string("no temporary folder for the cases: ") + std::strerror(error), 0};
+    // Kept files are written into a private folder inside the reports folder
+    // and renamed from there, on the same file system.
+    if (!options.ReportsFolder.empty()) {
+        const int error =
+            MakeTemporaryFolderIn(options.ReportsFolder, "pelorin-study", caseOptions.Folder);
+        if (error != 0) {
+            return {StudyEnd::FolderFailed,
+                    std::string("no temporary folder for the cases: ") + std::strerror(error), 0};
+        }
     }
     const long cases = static_cast<long>(rows.size());
     const int jobs = static_cast<int>(std::clamp<long>(options.Jobs, 1, std::max(cases, 1L)));
@@ -86,7 +86,7 @@ StudyOutcome RunStudy(const std::vector<CaseRow>& rows, const StudyOptions& opti
     work();
     for (std::thread& worker : workers) worker.join();
 
-    RemoveEmptyFolder(caseOptions.Folder);
+    if (!caseOptions.Folder.empty()) RemoveEmptyFolder(caseOptions.Folder);
     outcome.Delivered = delivery.Delivered();
     outcome.End = outcome.Delivered == static_cast<long>(rows.size()) ? StudyEnd::Completed
                                                                       : StudyEnd::Stopped;

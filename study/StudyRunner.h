@@ -20,8 +20,8 @@ struct StudyOptions {
     int Cores = 1;              // threads the study may use in all: a case gets those the
                                 // jobs leave over when there are fewer cases than cores
     std::string ReportsFolder;  // keep NAME.inp/.out/.lst there (each case's set put in
-                                // place whole); the cases run in a private temporary
-                                // folder, removed afterwards
+                                // place whole, from a private folder inside it); empty:
+                                // the cases run in memory and write no file
 };
 
 // What the study and its watchers share: the stop request (set from any thread,

@@ -134,6 +134,29 @@ TEST_F(Cli, AFailedRunIsStatus2AndTheOthersStillRun) {
     EXPECT_TRUE(Exists("good.out"));
 }
 
+// A file that ends before its 13th number runs with the missing ones as 0,
+// and says how many it held, whether its case is accepted or refused.
+TEST_F(Cli, AShortFileSaysHowManyNumbersItHeld) {
+    const std::string head = "T1\r\nT2\r\nFile Name: x\r\nSpa Dar\r\n";
+    struct ShortFile {
+        const char* numbers;
+        const char* count;
+        int exitCode;
+    };
+    for (const ShortFile& file : {ShortFile{"0.01 1.5 2 1 2 0 0 0.2 0.5 0.5 0.5 0.5", "12", 0},
+                                  ShortFile{"0.01 1.5 2 1 2", "5", 1}}) {
+        SCOPED_TRACE(file.count);
+        WriteFile(dir.File("short.inp"), head + file.numbers + "\r\n");
+        const CliResult result = Run({"run", "short.inp"});
+        EXPECT_EQ(result.exitCode, file.exitCode) << result.err;
+        EXPECT_TRUE(Contains(result.err, std::string(" The input file holds ") + file.count +
+                                             " numbers; the missing ones were taken as 0.\n"))
+            << result.err;
+    }
+    WriteFile(dir.File("whole.inp"), head + "0.01 1.5 2 1 2 0 0 0.2 0.5 0.5 0.5 0.5 0.5\r\n");
+    EXPECT_FALSE(Contains(Run({"run", "whole.inp"}).err, "numbers; the missing"));
+}
+
 TEST_F(Cli, AFailureOutranksARefusal) {
     EXPECT_EQ(Run({"run", "refused.inp", "missing.inp"}).exitCode, 2);
     EXPECT_EQ(Run({"run", "missing.inp", "refused.inp"}).exitCode, 2);
