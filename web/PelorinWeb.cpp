@@ -150,7 +150,9 @@ val ReadInput(const std::string& inputFile, const std::string& bytes) {
     const InputReadResult input = ParseInputFile(bytes, inputFile);
     val result = val::object();
     result.set("ok", val(input.Status == FileStatus::Ok));
-    result.set("messages", TextArray(input.Messages));
+    std::vector<std::string> messages = input.Messages;
+    for (std::string& message : messages) message = SpacedMessage(message);
+    result.set("messages", TextArray(messages));
     if (input.Status != FileStatus::Ok) return result;
     result.set("title1", Text(input.Case.Title1));
     result.set("title2", Text(input.Case.Title2));
