@@ -84,7 +84,8 @@ def test_study_rows_are_the_cases_run_alone(table, batch):
 
 
 @pytest.mark.parametrize("vary, options, methods", [
-    ({"R": "0.004:0.010:0.002", "Dm": [0.5, 0.8]}, ["--vary", "R=0.004:0.010:0.002", "--vary", "Dm=0.5,0.8", "--methods", "both"], "both"),
+    ({"R": "0.004:0.010:0.003", "Dm": [0.5, 0.55]},
+     ["--vary", "R=0.004:0.010:0.003", "--vary", "Dm=0.5,0.55", "--methods", "both"], "both"),
     ({"Kb2": [0.5, 1.5, 3.0]}, ["--vary", "Kb2=0.5,1.5,3.0"], None),
 ])
 def test_sweep_equals_the_command(vary, options, methods, tmp_path):
