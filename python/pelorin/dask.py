@@ -24,12 +24,13 @@ def _row_of(line: bytes) -> int:
 
 
 def study(table: pd.DataFrame, client, shards: Optional[int] = None,
-          jobs: Optional[int] = None) -> pd.DataFrame:
+          jobs: int = 1) -> pd.DataFrame:
     """pelorin.study(table) with the rows spread over the cluster of `client`
     (a distributed.Client); returns the same frame.
 
-    shards: how many tasks (default four per worker thread, at most one per
-    row). jobs: cases a task runs at once (default every core of its worker).
+    shards: how many tasks (default four per thread of the cluster's workers,
+    at most one per row). jobs: cases a task runs at once (default 1: the
+    workers' threads run the tasks side by side; None: every core).
     """
     csv = _study.table_bytes(table)
     if shards is None:

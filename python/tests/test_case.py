@@ -105,6 +105,30 @@ def test_threads_as_the_command_line_takes_them(threads):
         example().run(threads=threads)
 
 
+def test_a_run_lets_other_python_threads_go_on():
+    # Some seconds of marching on another thread; this one runs Python meanwhile.
+    medium = pelorin.Case("depth", "energy", R=0.007, D1=2.0, D2=4.0, Dw=1.2, Db=1.3, E=0.5,
+                          Ka=0.6, Kb1=0.8, Kv1=0.4, Kb2=2.0, Kv2=1.0, S=150)
+    started, finished, results = threading.Event(), threading.Event(), []
+
+    def work():
+        started.set()
+        results.append(medium.run(threads=1))
+        finished.set()
+
+    worker = threading.Thread(target=work)
+    worker.start()
+    started.wait()
+    # Each look needs the interpreter lock: were it held by the run, this thread
+    # would wake only when the run is over, and find it over at its next look.
+    looks_while_running = 0
+    while not finished.wait(0.01):
+        looks_while_running += 1
+    worker.join()
+    assert looks_while_running >= 10
+    assert results[0].depth == results[0].depth_energy
+
+
 def test_keyboard_interrupt_ends_a_long_run_and_the_next_runs():
     # The midway depth by the energy balance for a spacing of 6 km: minutes of
     # marching on one thread.
