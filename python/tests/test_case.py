@@ -142,3 +142,22 @@ def test_keyboard_interrupt_ends_a_long_run_and_the_next_runs():
     finally:
         sent.cancel()
     assert example().run(threads=2).report.encode("latin-1") == EXAMPLE.with_suffix(".out").read_bytes()
+
+
+@pytest.mark.parametrize("text", [
+    b"",
+    b"Title\r\nTitle\r\nFile Name: x\r\nSpa Ene\r\n0.007 2.0 NaN 1.0\r\n",
+    b"Title\r\nTitle\r\nFile Name: x\r\nXyz Ene\r\n0.007\r\n",
+])
+def test_corrupt_input_file_is_refused_with_the_programs_message(text, tmp_path):
+    (tmp_path / "bad.inp").write_bytes(text)
+    cli = run_cli(["run", "bad.inp"], tmp_path)
+    assert cli.returncode == 2
+    with pytest.raises(ValueError) as refused:
+        pelorin.Case.from_file(tmp_path / "bad.inp")
+    assert str(refused.value) and str(refused.value) in cli.stderr.decode("latin-1")
+
+
+def test_a_text_that_is_no_report_is_refused():
+    with pytest.raises(pelorin.ReportError):
+        pelorin.read_report(EXAMPLE)
