@@ -13,7 +13,7 @@
 #include <mutex>
 #include <thread>
 
-#include "Engines.h"
+#include "Calculate.h"
 #include "FileSystem.h"
 #include "InputFile.h"
 #include "StudyRunner.h"
@@ -207,11 +207,6 @@ int RunRowsToResults(const std::vector<study::CaseRow>& rows, int jobs,
             status = std::max(status, static_cast<int>(result.Status));
             if (alsoDeliver) alsoDeliver(result);
         });
-    }
-    if (outcome.End == study::StudyEnd::FolderFailed) {
-        std::cerr << "pelorin-cli: " << outcome.Message << '\n';
-        output.Close();
-        return 2;
     }
     if (!output.Close() || !written) status = 2;
     if (outcome.End == study::StudyEnd::Stopped) SignalsStopStudy::RaiseCaughtSignal();

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "Engines.h"
+#include "Calculate.h"
+#include "CaseFiles.h"
 #include "FileSystem.h"
-#include "InputFile.h"
 #include "RunError.h"
 #include "StudyCommands.h"
 #ifdef PELORIN_WITH_GRAPH
@@ -55,33 +55,32 @@ FileOutcome RunFile(const std::string& fileName, int threads) {
         std::cerr << fileName << ": " << refusal << '\n';
         return FileOutcome::Failed;
     }
-    const pelorin::InputReadResult input = pelorin::ReadInputFile(fileName);
-    if (input.Status != pelorin::FileStatus::Ok) {
-        for (const std::string& message : input.Messages)
-            std::cerr << fileName << ": " << message << '\n';
-        return FileOutcome::Failed;
-    }
-    pelorin::RunRequest request;
-    request.InputFile = fileName;
-    request.Title1 = input.Case.Title1;
-    request.Title2 = input.Case.Title2;
-    request.Aim = *pelorin::AimFromCode(input.Case.AimCode);
-    request.Method = pelorin::MethodFromCode(input.Case.MethodCode);
-    request.Threads = threads;
     StderrSink sink;
-    try {
-        const pelorin::RunOutcome outcome = pelorin::RunCalculation(request, sink);
-        if (outcome.Refused) {
+    pelorin::FileRunOptions options;
+    options.Threads = threads;
+    const pelorin::FileRun run = pelorin::RunInputFile(fileName, sink, options);
+    for (const std::string& message : run.ReadMessages)
+        std::cerr << fileName << ": " << message << '\n';
+    if (!run.Ran()) return FileOutcome::Failed;
+    const pelorin::CaseOutcome& outcome = run.Outcome;
+    FileOutcome result = FileOutcome::Failed;
+    switch (outcome.End) {
+        case pelorin::CaseEnd::Refused:
             std::cerr << fileName << ": the case was refused by its input check (Error.lst):\n";
-            for (const std::string& line : outcome.ErrorList) std::cerr << line << '\n';
-            return FileOutcome::Refused;
-        }
-        std::cout << outcome.ReportFile << '\n';
-        return FileOutcome::Reported;
-    } catch (const pelorin::RunError& error) {
-        std::cerr << fileName << ": " << error.what() << '\n';
-        return FileOutcome::Failed;
+            for (const std::string& line : outcome.ErrorLines) std::cerr << line << '\n';
+            // The error list that was asked for is not there: a file fault.
+            result = run.Notes.empty() ? FileOutcome::Refused : FileOutcome::Failed;
+            break;
+        case pelorin::CaseEnd::Reported:
+            std::cout << run.ReportPath << '\n';
+            result = FileOutcome::Reported;
+            break;
+        case pelorin::CaseEnd::Failed:
+            std::cerr << fileName << ": " << outcome.FailureMessage << '\n';
+            break;
     }
+    for (const std::string& note : run.Notes) std::cerr << fileName << ": " << note << '\n';
+    return result;
 }
 
 // The count of "--threads N": a whole number from 1 to 1024, else 0. Written

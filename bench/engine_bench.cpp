@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "CaseFiles.h"
 #include "DrainageCase.h"
 #include "Engines.h"
 #include "InputChecks.h"
@@ -238,15 +239,14 @@ void RunEngineCase(benchmark::State& state, const EngineCase& engineCase, int th
     const InputCase file{"Benchmark", engineCase.name, AimCodeOf(engineCase.aim),
                          MethodCodeOf(engineCase.method), engineCase.values};
     WriteInputFile(input, file);
-    const RunRequest request{input,          file.Title1,       file.Title2,
-                             engineCase.aim, engineCase.method, (folder / "Error.lst").string(),
-                             threads};
+    FileRunOptions options;
+    options.Threads = threads;
+    options.ErrorListFile = (folder / "Error.lst").string();
     SilentSink sink;
     for (auto _ : state) {
-        try {
-            benchmark::DoNotOptimize(RunCalculation(request, sink).Refused);
-        } catch (const std::exception& error) {
-            state.SkipWithError(error.what());
+        const FileRun run = RunInputFile(input, sink, options);
+        if (run.Outcome.End != CaseEnd::Reported) {
+            state.SkipWithError(run.Outcome.FailureMessage.c_str());
             break;
         }
     }

@@ -36,8 +36,6 @@ async function main() {
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'pelorin-bench-'));
   const inputs = fs.readdirSync(path.join(root, 'Data')).filter((f) => f.endsWith('.inp')).sort();
   for (const name of inputs) fs.copyFileSync(path.join(root, 'Data', name), path.join(folder, name));
-  M.FS.mkdir('/bench');
-  M.FS.chdir('/bench');
   const startUp = best(Array.from({ length: 5 }, () => timeNative(folder, ['--version'])));
 
   let wasmTotal = 0;
@@ -45,12 +43,12 @@ async function main() {
   let nativeTotal = 0;
   console.log('case                                       wasm (s)  native (s)  ratio');
   for (const name of inputs) {
-    M.FS.writeFile(name, fs.readFileSync(path.join(folder, name)));
+    const bytes = fs.readFileSync(path.join(folder, name));
     const wasmTimes = [];
     const nativeTimes = [];
     for (let r = 0; r < rounds; ++r) {
       const start = process.hrtime.bigint();
-      const result = M.runInputFile(name, () => {}, () => {});
+      const result = M.runInputFile(name, bytes, () => {}, () => {});
       wasmTimes.push(seconds(start));
       if (result.outcome !== 'report') throw new Error(name + ': ' + JSON.stringify(result));
       nativeTimes.push(Math.max(timeNative(folder, ['run', '--threads', '1', name]) - startUp, 1e-6));

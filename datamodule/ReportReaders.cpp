@@ -94,6 +94,31 @@ ReportLinesResult ReadReportLines(const std::string& fileName) {
     return result;
 }
 
+namespace {
+
+// The profile of a report from a reader that is open.
+void ReadProfile(TextReader& reader, const std::string& fileName, ReportProfileResult& result) {
+    try {
+        ReadTitles(reader, result);
+        std::optional<int> rows;
+        if (SkipPast(reader, kTableStart)) rows = CountRows(reader);
+        if (!rows) {
+            result.Status = FileStatus::Corrupt;
+            result.Message = "The file \"" + fileName +
+                             "\" holds no water-table profile: the line \" Output data:\" or the "
+                             "line \" #\" that ends the table is missing.";
+            return;
+        }
+        reader.Rewind();
+        SkipPast(reader, kTableStart);
+        ReadRows(reader, *rows, result);
+    } catch (const RunError& error) {
+        ReadFailure(fileName, error, result.Status, result.Message);
+    }
+}
+
+}  // namespace
+
 ReportProfileResult ReadReportProfile(const std::string& fileName) {
     ReportProfileResult result;
     std::optional<TextReader> reader;
@@ -105,23 +130,14 @@ ReportProfileResult ReadReportProfile(const std::string& fileName) {
             CannotOpenMessage(fileName, "damaged,  in use by another program,,  or the");
         return result;
     }
-    try {
-        ReadTitles(*reader, result);
-        std::optional<int> rows;
-        if (SkipPast(*reader, kTableStart)) rows = CountRows(*reader);
-        if (!rows) {
-            result.Status = FileStatus::Corrupt;
-            result.Message = "The file \"" + fileName +
-                             "\" holds no water-table profile: the line \" Output data:\" or the "
-                             "line \" #\" that ends the table is missing.";
-            return result;
-        }
-        reader->Rewind();
-        SkipPast(*reader, kTableStart);
-        ReadRows(*reader, *rows, result);
-    } catch (const RunError& error) {
-        ReadFailure(fileName, error, result.Status, result.Message);
-    }
+    ReadProfile(*reader, fileName, result);
+    return result;
+}
+
+ReportProfileResult ParseReportProfile(std::string_view bytes, const std::string& fileName) {
+    ReportProfileResult result;
+    TextReader reader(TextBytes{bytes});
+    ReadProfile(reader, fileName, result);
     return result;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "InputFile.h"
@@ -34,6 +35,9 @@ struct ReportProfileResult {
 // numbers ends the reading with the run-time text (Status Fault), keeping the
 // rows read before it.
 ReportProfileResult ReadReportProfile(const std::string& fileName);
+// The same reading of a report already in memory; the name is the one the
+// messages give it.
+ReportProfileResult ParseReportProfile(std::string_view bytes, const std::string& fileName);
 
 // Every run of blanks in the text becomes a single blank.
 std::string CollapseBlanks(std::string text);

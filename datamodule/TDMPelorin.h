@@ -17,6 +17,10 @@ class TDMPelorin {
     InputCase Input;
     std::string CurrentFileName;
 
+    // The error list of the latest refused case, and where its file is.
+    std::vector<std::string> ErrorLines;
+    std::string ErrorListFile;
+
     // Lines of the last file read for display.
     std::vector<std::string> ReportLines;
     int ReportLineCount = 0;

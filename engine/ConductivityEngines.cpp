@@ -107,11 +107,10 @@ double SearchConductivityEnergy(DrainageCase& c, SearchBracket& bracket, RunSink
 
 }  // namespace
 
-void DarCond(DrainageCase& c, RunSink& sink, int threads) {
+EngineReport DarCond(DrainageCase& c, RunSink& sink, int threads) {
     const EngineRun engineRun(sink, threads);
     const RunContext& run = engineRun.Context();
-    NameReport(c);
-    ReportWriter report(InCaseFolder(c, c.ReportFileName));
+    ReportWriter report;
     WriteConductivityFrame(report, c, Module::DarCond);
     SearchBracket bracket = PrepareConductivityRun(c);
     const double K = SearchConductivityDarcy(c, bracket, sink, run);
@@ -120,25 +119,24 @@ void DarCond(DrainageCase& c, RunSink& sink, int threads) {
     SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, {}, run);
     WriteProfile(c, report, run.stop);
     WriteResultBlock(report, {" The average hydraulic conductivity (Darcy, m/d) is: ", K, 3, " #"},
-                     " ", {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
-                     {"energy,", c.F, Minus(c.Dw, c.F)});
-    CommitReport(report, run);
+                     " ", {CalcMethod::Darcy, c.FStar, Minus(c.Dw, c.FStar)},
+                     {CalcMethod::EnergyBalance, c.F, Minus(c.Dw, c.F)});
+    return FinishReport(report, run);
 }
 
-void EneCond(DrainageCase& c, RunSink& sink, int threads) {
+EngineReport EneCond(DrainageCase& c, RunSink& sink, int threads) {
     const EngineRun engineRun(sink, threads);
     const RunContext& run = engineRun.Context();
-    NameReport(c);
-    ReportWriter report(InCaseFolder(c, c.ReportFileName));
+    ReportWriter report;
     WriteConductivityFrame(report, c, Module::EneCond);
     SearchBracket bracket = PrepareConductivityRun(c);
     const double K = SearchConductivityEnergy(c, bracket, sink, run);
 
     WriteProfile(c, report, run.stop);
     WriteResultBlock(report, {" The average hydraulic conductivity (Energy, m/d) is: ", K, 3, " #"},
-                     " ", {"energy,", c.F, Minus(c.Dw, c.F)},
-                     {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});
-    CommitReport(report, run);
+                     " ", {CalcMethod::EnergyBalance, c.F, Minus(c.Dw, c.F)},
+                     {CalcMethod::Darcy, c.FStar, Minus(c.Dw, c.FStar)});
+    return FinishReport(report, run);
 }
 
 }  // namespace pelorin

@@ -100,11 +100,10 @@ double SearchDischargeEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& s
 
 }  // namespace
 
-void DarDisc(DrainageCase& c, RunSink& sink, int threads) {
+EngineReport DarDisc(DrainageCase& c, RunSink& sink, int threads) {
     const EngineRun engineRun(sink, threads);
     const RunContext& run = engineRun.Context();
-    NameReport(c);
-    ReportWriter report(InCaseFolder(c, c.ReportFileName));
+    ReportWriter report;
     WriteDischargeFrame(report, c, Module::DarDisc);
     SearchBracket bracket = PrepareDischargeRun(c);
     SearchDischargeDarcy(c, bracket, sink, run);
@@ -114,16 +113,15 @@ void DarDisc(DrainageCase& c, RunSink& sink, int threads) {
     SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, {}, run);
     WriteProfile(c, report, run.stop);
     WriteResultBlock(report, {" Drain discharge (Darcy, m/day) is: ", c.R, 5, ""}, "  ",
-                     {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
-                     {"energy,", c.F, Minus(c.Dw, c.F)});
-    CommitReport(report, run);
+                     {CalcMethod::Darcy, c.FStar, Minus(c.Dw, c.FStar)},
+                     {CalcMethod::EnergyBalance, c.F, Minus(c.Dw, c.F)});
+    return FinishReport(report, run);
 }
 
-void EneDisc(DrainageCase& c, RunSink& sink, int threads) {
+EngineReport EneDisc(DrainageCase& c, RunSink& sink, int threads) {
     const EngineRun engineRun(sink, threads);
     const RunContext& run = engineRun.Context();
-    NameReport(c);
-    ReportWriter report(InCaseFolder(c, c.ReportFileName));
+    ReportWriter report;
     WriteDischargeFrame(report, c, Module::EneDisc);
     SearchBracket bracket = PrepareDischargeRun(c);
     const double head = SearchDischargeEnergy(c, bracket, sink, run);
@@ -131,9 +129,9 @@ void EneDisc(DrainageCase& c, RunSink& sink, int threads) {
     WriteProfile(c, report, run.stop);
     // The energy head is the search's own, from its coarser step.
     WriteResultBlock(report, {" The discharge (energy, m/day) is: ", c.R, 5, ""}, " ",
-                     {"energy,", head, Minus(c.Dw, head)},
-                     {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});
-    CommitReport(report, run);
+                     {CalcMethod::EnergyBalance, head, Minus(c.Dw, head)},
+                     {CalcMethod::Darcy, c.FStar, Minus(c.Dw, c.FStar)});
+    return FinishReport(report, run);
 }
 
 }  // namespace pelorin

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "DrainageCase.h"
+#include "Engines.h"
 #include "GuardedArithmetic.h"
 #include "ProfileRoutine.h"
 #include "ReportFrame.h"
@@ -25,17 +26,6 @@ inline double Midpoint(double a, double b) { return Value((Guarded(a) + b) * 0.5
 
 inline double Minus(double a, double b) { return Value(Guarded(a) - b); }
 inline double AbsDiff(double a, double b) { return Value(Abs(Guarded(a) - b)); }
-
-// Sets the report name of the case: the input file's name with the extension
-// ".out". An input file that already ends in ".out" would be overwritten by
-// its own report, so such a run is refused before anything is written.
-void NameReport(DrainageCase& c);
-
-// Where a file of the case's folder is: the name itself when the case has no
-// folder of its own.
-inline std::string InCaseFolder(const DrainageCase& c, const std::string& name) {
-    return c.Folder.empty() ? name : c.Folder + "/" + name;
-}
 
 // Number text for the messages of a search that found no answer.
 std::string MessageNumber(double value, int decimals);
@@ -157,32 +147,46 @@ inline std::string StepText(double step) {
                        " m wide), so there is no flow to compute.");
 }
 
-// Puts the report in place. A stop asked for at any time before that, even
-// after the last march (while a message of the run waits for the user),
-// cancels the run and leaves the previous report as it was.
-inline void CommitReport(ReportWriter& report, const RunContext& run) {
+// Hands the finished report over. A stop asked for at any time before that,
+// even after the last march (while a message of the run waits for the user),
+// cancels the run: no report comes out of it.
+inline EngineReport FinishReport(ReportWriter& report, const RunContext& run) {
     run.stop.ThrowIfRequested();
-    report.Commit();
+    return {report.TakeContents(), report.TakeResults()};
 }
 
 // The midway results of one method: its head and the depth of its water table.
 struct MidwayResult {
-    const char* method;  // "Darcy, " or "energy,"
+    CalcMethod method;
     double head;
     double depth;
 };
+
+// The method as the labels of the midway results name it.
+inline const char* MidwayLabelOf(CalcMethod method) {
+    return method == CalcMethod::Darcy ? "Darcy, " : "energy,";
+}
+
+// Keeps the midway figures of a method among the results of the report.
+inline void KeepMidwayFigures(CaseResults& results, const MidwayResult& result) {
+    const bool darcy = result.method == CalcMethod::Darcy;
+    (darcy ? results.HeadDarcy : results.HeadEnergy) = result.head;
+    (darcy ? results.DepthDarcy : results.DepthEnergy) = result.depth;
+}
 
 // The two midway heads, then the two midway depths, the first method first;
 // `gap` stands between "head"/"depth" and the method.
 inline void WriteMidwayResults(ReportWriter& report, std::string_view gap,
                                const MidwayResult& first, const MidwayResult& second) {
-    const auto label = [gap](const char* what, const char* method) {
-        return std::string(what) + std::string(gap) + "(" + method + " m) is: ";
+    const auto label = [gap](const char* what, CalcMethod method) {
+        return std::string(what) + std::string(gap) + "(" + MidwayLabelOf(method) + " m) is: ";
     };
     WriteResult(report, label(" Midway hydr. head", first.method), first.head, 3);
     WriteResult(report, label(" Midway hydr. head", second.method), second.head, 3);
     WriteResult(report, label(" Midway W.T. depth", first.method), first.depth, 3);
     WriteResult(report, label(" Midway W.T. depth", second.method), second.depth, 3);
+    KeepMidwayFigures(report.Results(), first);
+    KeepMidwayFigures(report.Results(), second);
 }
 
 // The main result of a report and the line that follows it: empty, or " #"
@@ -200,6 +204,8 @@ inline void WriteResultBlock(ReportWriter& report, const MainResult& main, std::
                              const MidwayResult& first, const MidwayResult& second) {
     report.Line(" #");
     WriteResult(report, main.label, main.value, main.decimals);
+    report.Results().Sought = main.value;
+    report.Results().SoughtDecimals = main.decimals;
     report.Line(main.after);
     WriteMidwayResults(report, gap, first, second);
     report.Line(" #");

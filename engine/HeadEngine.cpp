@@ -45,11 +45,10 @@ double SolveMidwayHead(DrainageCase& c, RunSink& sink, const RunContext& run) {
 
 }  // namespace
 
-void HydrHead(DrainageCase& c, RunSink& sink, int threads) {
+EngineReport HydrHead(DrainageCase& c, RunSink& sink, int threads) {
     const EngineRun engineRun(sink, threads);
     const RunContext& run = engineRun.Context();
-    NameReport(c);
-    ReportWriter report(InCaseFolder(c, c.ReportFileName));
+    ReportWriter report;
     WriteHeadFrame(report, c);
     PrepareHeadRun(c);
     const double head = SolveMidwayHead(c, sink, run);
@@ -57,10 +56,14 @@ void HydrHead(DrainageCase& c, RunSink& sink, int threads) {
     WriteProfile(c, report, run.stop);
     if (head > c.Dw) sink.ShowMessage(" Watertable above soil surface, adjust the data.");
     report.Line(" #");
-    WriteMidwayResults(report, " ", {"energy,", head, Minus(c.Dw, head)},
-                       {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});
+    WriteMidwayResults(report, " ", {CalcMethod::EnergyBalance, head, Minus(c.Dw, head)},
+                       {CalcMethod::Darcy, c.FStar, Minus(c.Dw, c.FStar)});
     report.Line(" #");
-    CommitReport(report, run);
+    // The depth is what this aim seeks; the chosen method says by which method.
+    CaseResults& results = report.Results();
+    results.Sought = c.Method == CalcMethod::Darcy ? results.DepthDarcy : results.DepthEnergy;
+    results.SoughtDecimals = 3;
+    return FinishReport(report, run);
 }
 
 }  // namespace pelorin

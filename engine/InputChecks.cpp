@@ -2,65 +2,24 @@
 
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "CaseLayout.h"
-#include "FileSystem.h"
 #include "GuardedArithmetic.h"
 #include "RunError.h"
-#include "TextReader.h"
 
 namespace pelorin {
 namespace {
 
-// Skips the titles, the file-name line and the codes, reads the numbers that
-// the aim's file holds into their fields, and skips the rest of the last
-// number's line (the zeros that end a conductivity file are not read).
-void LoadNumbers(const std::string& inputFile, CalcAim aim, DrainageCase& c) {
-    TextReader reader(inputFile);
-    for (int line = 0; line < 4; ++line) reader.SkipLine();
-    for (const std::optional<Quantity>& q : LayoutOf(aim).file)
-        if (q) ValueOf(c, *q) = reader.ReadReal();
-    reader.SkipLine();
-}
-
-// A fault of the error list names the list and where it should have gone:
-// the same fault of the input file reads differently.
-RunError ErrorListFault(const std::string& errorListFile, int systemError) {
-    const RunError fault = FileFault(systemError);
-    const bool here = errorListFile.find('/') == std::string::npos;
-    return RunError(fault.Kind(), "The error list " + errorListFile + " cannot be written" +
-                                      (here ? " in the current folder" : "") + ": " + fault.what());
-}
-
-// The tests of a check, gathered in order. The error list is begun (its
-// temporary file created) before the first test and put in place when the
-// tests are done. A list that would replace the input file is refused.
+// The tests of a check, gathered in order.
 class Findings {
   public:
-    Findings(const std::string& errorListFile, const std::string& inputFile)
-        : errorListFile_(errorListFile) {
-        if (IsInputFile(errorListFile, inputFile)) throw ErrorListIsInput(errorListFile, inputFile);
-        if (const int error = file_.Begin(errorListFile); error != 0)
-            throw ErrorListFault(errorListFile, error);
-    }
-
     void Require(bool passes, const char* message) {
         if (!passes) messages_.emplace_back(message);
     }
-
-    // Writes the list and returns whether any test failed.
-    bool Finish() {
-        std::string text;
-        for (const std::string& line : ErrorListLines(messages_)) text += line + "\r\n";
-        int error = file_.Write(text);
-        if (error == 0) error = file_.Commit();
-        if (error != 0) throw ErrorListFault(errorListFile_, error);
-        return !messages_.empty();
-    }
+    std::vector<std::string> Messages() { return std::move(messages_); }
 
   private:
-    std::string errorListFile_;
-    FileReplacement file_;
     std::vector<std::string> messages_;
 };
 
@@ -85,25 +44,11 @@ void DeriveDrainDepths(DrainageCase& c, Findings& f) {
 
 }  // namespace
 
-bool IsInputFile(const std::string& name, const std::string& inputFile) {
-    NodeInfo entry;
-    NodeInfo input;
-    InspectEntry(name, entry);
-    InspectFile(inputFile, input);
-    return SameFile(entry, input);
-}
-
-RunError ErrorListIsInput(const std::string& errorListFile, const std::string& inputFile) {
-    return RunError(Fault::FileAccessDenied,
-                    "The error list " + errorListFile +
-                        " cannot be written: it is the input file " + inputFile +
-                        ", which it would overwrite. Give the input file another name or run it "
-                        "from another folder.");
-}
-
-void RemoveErrorList(const std::string& errorListFile, const std::string& inputFile) {
-    if (IsInputFile(errorListFile, inputFile)) throw ErrorListIsInput(errorListFile, inputFile);
-    RemoveEntry(errorListFile);
+void LoadCaseNumbers(const CaseInput& input, DrainageCase& c) {
+    const AimLayout& layout = LayoutOf(input.Aim);
+    for (std::size_t position = 0; position < layout.file.size(); ++position)
+        if (const std::optional<Quantity> q = layout.file[position])
+            ValueOf(c, *q) = input.Numbers[position];
 }
 
 std::vector<std::string> ErrorListLines(const std::vector<std::string>& messages) {
@@ -116,10 +61,8 @@ std::vector<std::string> ErrorListLines(const std::vector<std::string>& messages
     return lines;
 }
 
-bool CheckSpacingInput(DrainageCase& c, const std::string& inputFile,
-                       const std::string& errorListFile) {
-    LoadNumbers(inputFile, CalcAim::Spacing, c);
-    Findings f(errorListFile, inputFile);
+std::vector<std::string> CheckSpacingInput(DrainageCase& c) {
+    Findings f;
     f.Require(c.R > 0, " Make sure that R > 0.");
     c.Thick1 = Difference(c.D1, c.Dw);
     f.Require(c.Thick1 >= 0, " Make sure that D1 > Dw.");
@@ -130,13 +73,11 @@ bool CheckSpacingInput(DrainageCase& c, const std::string& inputFile,
     CutOffImpermeableLayers(c);
     c.TargetHead = Difference(c.Dw, c.Dm);
     f.Require(c.TargetHead > 0, " Make sure that Dm < Dw.");
-    return f.Finish();
+    return f.Messages();
 }
 
-bool CheckDischargeInput(DrainageCase& c, const std::string& inputFile,
-                         const std::string& errorListFile) {
-    LoadNumbers(inputFile, CalcAim::Discharge, c);
-    Findings f(errorListFile, inputFile);
+std::vector<std::string> CheckDischargeInput(DrainageCase& c) {
+    Findings f;
     c.Thick1 = Difference(c.D1, c.Dw);
     f.Require(c.Thick1 > 0, " Make sure that D1 > Dw.");
     c.Thick2 = Difference(c.D2, c.D1);
@@ -144,13 +85,11 @@ bool CheckDischargeInput(DrainageCase& c, const std::string& inputFile,
     DeriveDrainDepths(c, f);
     c.TargetHead = Difference(c.Dw, c.Dm);
     f.Require(c.TargetHead > 0, " Make sure that Dm < Dw.");
-    return f.Finish();
+    return f.Messages();
 }
 
-bool CheckWaterTableDepthInput(DrainageCase& c, const std::string& inputFile,
-                               const std::string& errorListFile) {
-    LoadNumbers(inputFile, CalcAim::WaterTableDepth, c);
-    Findings f(errorListFile, inputFile);
+std::vector<std::string> CheckWaterTableDepthInput(DrainageCase& c) {
+    Findings f;
     f.Require(c.R > 0, " Make sure that R > 0.");
     c.Thick1 = Difference(c.D1, c.Dw);
     f.Require(c.Thick1 >= 0, " Make sure that D1 > Dw.");
@@ -159,14 +98,12 @@ bool CheckWaterTableDepthInput(DrainageCase& c, const std::string& inputFile,
     DeriveDrainDepths(c, f);
     f.Require(c.Ka > c.R, " Make sure that Ka >= R.");
     CutOffImpermeableLayers(c);
-    return f.Finish();
+    return f.Messages();
 }
 
-bool CheckConductivityInput(DrainageCase& c, const std::string& inputFile,
-                            const std::string& errorListFile) {
-    LoadNumbers(inputFile, CalcAim::Conductivity, c);
+std::vector<std::string> CheckConductivityInput(DrainageCase& c) {
     c.D1 = c.D2;
-    Findings f(errorListFile, inputFile);
+    Findings f;
     f.Require(c.R > 0, " Make sure that R > 0.");
     c.Thick1 = Difference(c.D1, c.Dw);
     f.Require(c.Thick1 >= 0, " Make sure that D1 > Dw.");
@@ -175,19 +112,17 @@ bool CheckConductivityInput(DrainageCase& c, const std::string& inputFile,
     DeriveDrainDepths(c, f);
     c.TargetHead = Difference(c.Dw, c.Dm);
     f.Require(c.TargetHead > 0, " Make sure that Dm < Dw.");
-    return f.Finish();
+    return f.Messages();
 }
 
-bool CheckInput(CalcAim aim, DrainageCase& c, const std::string& inputFile,
-                const std::string& errorListFile) {
+std::vector<std::string> CheckInput(CalcAim aim, DrainageCase& c) {
     switch (aim) {
-        case CalcAim::Spacing: return CheckSpacingInput(c, inputFile, errorListFile);
-        case CalcAim::Discharge: return CheckDischargeInput(c, inputFile, errorListFile);
-        case CalcAim::WaterTableDepth:
-            return CheckWaterTableDepthInput(c, inputFile, errorListFile);
-        case CalcAim::Conductivity: return CheckConductivityInput(c, inputFile, errorListFile);
+        case CalcAim::Spacing: return CheckSpacingInput(c);
+        case CalcAim::Discharge: return CheckDischargeInput(c);
+        case CalcAim::WaterTableDepth: return CheckWaterTableDepthInput(c);
+        case CalcAim::Conductivity: return CheckConductivityInput(c);
     }
-    return true;
+    return {};
 }
 
 }  // namespace pelorin

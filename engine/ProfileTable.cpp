@@ -188,6 +188,7 @@ void WriteRow(ReportWriter& report, double x, const ProfileRow& row) {
     report.Number(row.T1, 10, 4);
     report.Number(row.T2, 10, 4);
     report.EndLine();
+    report.Results().Profile.push_back({x, row.FStar, row.GStarP, row.F, row.GP, row.T1, row.T2});
 }
 
 // The values of both tables at a row step.

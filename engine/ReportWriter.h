@@ -2,25 +2,19 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
-#include "FileSystem.h"
+#include "Calculate.h"
 
 namespace pelorin {
 
-// The report of a run. Lines are gathered in memory (a report is some sixty
-// lines) and reach the disk only when the run ends normally, through the one
-// file writer: a temporary file of its own beside the report, renamed over it.
-// A run that stops on a fault leaves the previous report as it was. The
-// temporary file is created when the writer is, so an unwritable folder stops
-// the run at once.
+// The report of a run as it is written: its text, gathered in memory (a report
+// is some sixty lines), and the figures it prints, kept as numbers beside the
+// text so that no caller has to read them back out of it. Putting the report
+// on the disk is the business of the programs, once the run has ended normally.
 class ReportWriter {
   public:
-    // A writer for the report file at `path`; throws RunError when the
-    // temporary file beside it cannot be created.
-    explicit ReportWriter(std::string path);
-    // A writer that keeps the text in memory only (tests, benchmarks).
-    ReportWriter();
-
+    ReportWriter() = default;
     ReportWriter(const ReportWriter&) = delete;
     ReportWriter& operator=(const ReportWriter&) = delete;
 
@@ -32,26 +26,16 @@ class ReportWriter {
         EndLine();
     }
 
-    // Writes the report and renames it into place; throws RunError on an
-    // input/output fault, leaving the previous report intact.
-    void Commit();
-
     const std::string& Contents() const { return text_; }
-    const std::string& Path() const { return path_; }
+    CaseResults& Results() { return results_; }
+
+    // The text and the figures, handed over when the report is done.
+    std::string TakeContents() { return std::move(text_); }
+    CaseResults TakeResults() { return std::move(results_); }
 
   private:
-    std::string path_;
-    FileReplacement file_;
     std::string text_;
+    CaseResults results_;
 };
-
-// The path with the extension of its file-name part (from its last '.')
-// replaced by `extension`, or with `extension` appended when there is none.
-std::string ChangeFileExt(const std::string& path, const std::string& extension);
-
-// The report name of an input file: its extension replaced by ".out".
-inline std::string ReportNameFor(const std::string& inputFileName) {
-    return ChangeFileExt(inputFileName, ".out");
-}
 
 }  // namespace pelorin

@@ -98,11 +98,10 @@ double SearchSpacingEnergy(DrainageCase& c, SearchBracket& bracket, RunSink& sin
 
 }  // namespace
 
-void DarSpac(DrainageCase& c, RunSink& sink, int threads) {
+EngineReport DarSpac(DrainageCase& c, RunSink& sink, int threads) {
     const EngineRun engineRun(sink, threads);
     const RunContext& run = engineRun.Context();
-    NameReport(c);
-    ReportWriter report(InCaseFolder(c, c.ReportFileName));
+    ReportWriter report;
     WriteSpacingFrame(report, c, Module::DarSpac);
     SearchBracket bracket = PrepareSpacingRun(c, sink);
     SearchSpacingDarcy(c, bracket, sink, run);
@@ -112,16 +111,15 @@ void DarSpac(DrainageCase& c, RunSink& sink, int threads) {
     WriteProfile(c, report, run.stop);
     WriteResultBlock(
         report, {" The drain spacing (Darcy,  m) is: ", Value(Guarded(2.0) * c.HalfSpacing), 2, ""},
-        " ", {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)},
-        {"energy,", c.F, Minus(c.Dw, c.EnergyMidHead)});
-    CommitReport(report, run);
+        " ", {CalcMethod::Darcy, c.FStar, Minus(c.Dw, c.FStar)},
+        {CalcMethod::EnergyBalance, c.F, Minus(c.Dw, c.EnergyMidHead)});
+    return FinishReport(report, run);
 }
 
-void EneSpac(DrainageCase& c, RunSink& sink, int threads) {
+EngineReport EneSpac(DrainageCase& c, RunSink& sink, int threads) {
     const EngineRun engineRun(sink, threads);
     const RunContext& run = engineRun.Context();
-    NameReport(c);
-    ReportWriter report(InCaseFolder(c, c.ReportFileName));
+    ReportWriter report;
     WriteSpacingFrame(report, c, Module::EneSpac);
     SearchBracket bracket = PrepareSpacingRun(c, sink);
     const double H = SearchSpacingEnergy(c, bracket, sink, run);
@@ -129,8 +127,9 @@ void EneSpac(DrainageCase& c, RunSink& sink, int threads) {
     WriteProfile(c, report, run.stop);
     WriteResultBlock(
         report, {" The drain spacing (energy, m) is: ", Value(Guarded(2.0) * c.HalfSpacing), 2, ""},
-        " ", {"energy,", H, Minus(c.Dw, H)}, {"Darcy, ", c.FStar, Minus(c.Dw, c.FStar)});
-    CommitReport(report, run);
+        " ", {CalcMethod::EnergyBalance, H, Minus(c.Dw, H)},
+        {CalcMethod::Darcy, c.FStar, Minus(c.Dw, c.FStar)});
+    return FinishReport(report, run);
 }
 
 }  // namespace pelorin

@@ -355,10 +355,6 @@ void TDesignStudyWindow::FinishStudy(const study::StudyOutcome& outcome) {
                                       .arg(outcome.Delivered)
                                       .arg(total));
             break;
-        case study::StudyEnd::FolderFailed:
-            Status_Label->clear();
-            dialogs_.ShowMessage(FromFileText(outcome.Message));
-            break;
     }
     emit StudyEnded();
 }

@@ -27,13 +27,6 @@ QPushButton* Button(QWidget* parent, const QString& caption, const QRect& place,
     return button;
 }
 
-QStringList ReadErrorList() {
-    QStringList lines;
-    for (const std::string& line : ReadReportLines(kErrorListFile).Lines)
-        lines << FromFileText(line);
-    return lines;
-}
-
 }  // namespace
 
 QStringList SymbolsLegendLines() {
@@ -207,10 +200,13 @@ QStringList TOutputSheet::ReportLinesRead() const {
 }
 
 void TOutputSheet::ShowErrorList() {
-    if (QFile::exists(QString::fromLatin1(kErrorListFile))) {
-        errorList_ = ReadErrorList();
+    // The list of the latest refusal is shown once, and its file removed.
+    if (!dm_.ErrorLines.empty()) {
+        errorList_.clear();
+        for (const std::string& line : dm_.ErrorLines) errorList_ << FromFileText(line);
         errorList_ << QString();
-        RemoveEntry(kErrorListFile);
+        dm_.ErrorLines.clear();
+        RemoveEntry(dm_.ErrorListFile);
     }
     FillMemo(errorList_);
     shownReport_.clear();

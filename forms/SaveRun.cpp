@@ -7,8 +7,8 @@
 
 #include <QFileInfo>
 
-#include "Engines.h"
-#include "FileSystem.h"
+#include "Calculate.h"
+#include "CaseFiles.h"
 #include "InputChecks.h"
 #include "PelorinUtils.h"
 #include "QtText.h"
@@ -37,6 +37,12 @@ class RunLock {
 };
 
 }  // namespace
+
+std::string ErrorListBeside(const std::string& inputFile) {
+    const std::size_t slash = inputFile.find_last_of('/');
+    if (slash == std::string::npos) return kErrorListFile;
+    return inputFile.substr(0, slash + 1) + kErrorListFile;
+}
 
 void AnnounceCalculation(const DispatchJob& job, TRunChannel& channel) {
     channel.AddProgressLine(" Calculating .....");
@@ -72,24 +78,41 @@ class DesktopRun : public RunSink {
 
 }  // namespace
 
+namespace {
+
+// A file the run could not read ends it as a fault of the file layer would.
+[[noreturn]] void ThrowReadFailure(const FileRun& run) {
+    if (run.ReadStatus == FileStatus::CannotOpen) throw RunError(run.ReadFault);
+    throw RunError(Fault::InvalidNumericInput,
+                   run.ReadMessages.empty() ? std::string() : run.ReadMessages.front());
+}
+
+}  // namespace
+
 void DispatchOnWorker(const DispatchJob& job, DispatchState& state, TRunChannel& channel) {
     channel.AddProgressLine(" Saving input ....");
     channel.Pause(job.Pause);
     StopIfRequested(channel);
-    const std::optional<CalcAim> aim = AimFromCode(job.AimCode);
-    if (!aim) {
+    if (!AimFromCode(job.AimCode)) {
         state.Outcome = DispatchState::End::UnknownAim;
         return;
     }
-    const RunRequest request{
-        job.Case.InputFileName, job.Case.Title1, job.Case.Title2, *aim, job.Method,
-        job.ErrorListFile,      DefaultThreads()};
-    DesktopRun run(job, state, channel);
-    const RunOutcome outcome = RunCalculation(request, run);
+    FileRunOptions options;
+    options.Threads = DefaultThreads();
+    options.ErrorListFile = job.ErrorListFile;
+    DesktopRun sink(job, state, channel);
+    FileRun run = RunInputFile(job.InputFile, sink, options);
+    if (!run.Ran()) ThrowReadFailure(run);
+    state.Notes = std::move(run.Notes);
+    CaseOutcome& outcome = run.Outcome;
     state.CheckReached = true;
-    if (outcome.Refused) {
-        state.Outcome = DispatchState::End::Refused;
-        return;
+    switch (outcome.End) {
+        case CaseEnd::Refused:
+            state.ErrorLines = std::move(outcome.ErrorLines);
+            state.Outcome = DispatchState::End::Refused;
+            return;
+        case CaseEnd::Failed: throw RunError(outcome.FailureKind, outcome.FailureMessage);
+        case CaseEnd::Reported: break;
     }
     channel.AddProgressLine(" Writing output ..");
     channel.Pause(job.Pause);
@@ -233,12 +256,9 @@ bool TSaveRun::RunCase() {
     flags_.CheckFailed = false;
     DispatchJob job;
     job.AimCode = dm_.Input.AimCode;
-    job.Method = input_.RunMethod();
     job.Pause = PauseLength;
-    job.Case.Title1 = dm_.Input.Title1;
-    job.Case.Title2 = dm_.Input.Title2;
-    job.Case.Method = job.Method;
-    job.Case.InputFileName = dm_.CurrentFileName;
+    job.InputFile = dm_.CurrentFileName;
+    job.ErrorListFile = ErrorListBeside(dm_.CurrentFileName);
     DispatchState state;
     std::optional<QString> failure;
     try {
@@ -252,6 +272,7 @@ bool TSaveRun::RunCase() {
         failure = QString::fromLocal8Bit(error.what());
     }
     flags_.RunDone = flags_.RunDone || state.CheckReached;
+    for (const std::string& note : state.Notes) dialogs_.ShowMessage(FromFileText(note));
     // The program is ending: nothing more is shown.
     if (endAfterRun_) return false;
     if (failure) {
@@ -269,6 +290,8 @@ bool TSaveRun::RunCase() {
             return false;
         case DispatchState::End::Refused:
             flags_.CaseSavedWithoutRun = false;
+            dm_.ErrorLines = state.ErrorLines;
+            dm_.ErrorListFile = job.ErrorListFile;
             ShowCheckFailure();
             return false;
         case DispatchState::End::Completed: flags_.CaseSavedWithoutRun = false; return true;
@@ -277,11 +300,6 @@ bool TSaveRun::RunCase() {
 }
 
 void TSaveRun::ShowCheckFailure() {
-    FileReader errorList;
-    if (const int error = errorList.Open(kErrorListFile); error != 0) {
-        dialogs_.ShowMessage(FromFileText(FileFault(error).what()));
-        return;
-    }
     flags_.OutputShown = false;
     host_.HideFigureWindow();
     output_.HideFigureButton();

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "DrainageCase.h"
 #include "InputChecks.h"
@@ -64,12 +65,12 @@ class TSaveRun : public QObject {
     TRunController controller_;
 };
 
-// What the worker is given: the case as the check should start from it.
+// What the worker is given: the input file just saved, and where its error
+// list goes (beside it: the desktop never changes the current folder).
 struct DispatchJob {
     std::string AimCode;
-    CalcMethod Method = CalcMethod::EnergyBalance;
-    DrainageCase Case;  // titles, method and input file name set
-    std::string ErrorListFile = kErrorListFile;
+    std::string InputFile;
+    std::string ErrorListFile;
     std::chrono::milliseconds Pause{500};
 };
 
@@ -78,7 +79,12 @@ struct DispatchState {
     enum class End { UnknownAim, Refused, Completed };
     End Outcome = End::UnknownAim;
     bool CheckReached = false;
+    std::vector<std::string> ErrorLines;  // of a refused case
+    std::vector<std::string> Notes;       // of the file layer on the error list
 };
+
+// The error list of an input file: Error.lst in the input file's folder.
+std::string ErrorListBeside(const std::string& inputFile);
 
 // The dispatcher's work on the worker: progress lines, the input check and,
 // for an accepted case, the announcement and the engine. A stop request or a

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "Engines.h"
+#include "CaseFiles.h"
 #include "InputChecks.h"
 #include "InputFile.h"
 #include "ReportReaders.h"
@@ -99,20 +99,17 @@ int ReportReaders(const std::uint8_t* data, std::size_t size) {
 }
 
 int RunPath(const std::uint8_t* data, std::size_t size) {
-    const std::string path = WriteInput(data, size, "run.inp");
-    const InputReadResult input = ReadInputFile(path);
+    // The bytes are judged in memory first, so that only cases quick to run
+    // reach the run, which reads them from the file as every program does.
+    const InputReadResult input =
+        ParseInputFile(std::string_view(reinterpret_cast<const char*>(data), size), "run.inp");
     if (input.Status != FileStatus::Ok || !QuickToRun(input.Case)) return 0;
-    RunRequest request{path,
-                       input.Case.Title1,
-                       input.Case.Title2,
-                       *AimFromCode(input.Case.AimCode),
-                       MethodFromCode(input.Case.MethodCode),
-                       (WorkFolder() / "Error.lst").string()};
+    const std::string path = WriteInput(data, size, "run.inp");
+    FileRunOptions options;
+    options.ErrorListFile = (WorkFolder() / "Error.lst").string();
     SilentSink sink;
-    try {
-        (void)RunCalculation(request, sink);
-    } catch (const RunError&) {
-    }
+    const FileRun run = RunInputFile(path, sink, options);
+    if (!run.Ran()) std::abort();  // the same bytes read from the file
     return 0;
 }
 

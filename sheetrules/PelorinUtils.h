@@ -10,7 +10,7 @@
 
 #include "DrainageCase.h"
 #include "InputFile.h"
-#include "ReportWriter.h"  // ChangeFileExt
+#include "ReportNames.h"  // ChangeFileExt
 
 namespace pelorin {
 

@@ -7,11 +7,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "Engines.h"
-#include "FileSystem.h"
+#include "Calculate.h"
+#include "CaseFiles.h"
 #include "NumberFormat.h"
-#include "ReportContents.h"
-#include "RunError.h"
 
 namespace pelorin::study {
 
@@ -57,44 +55,66 @@ std::string Joined(const std::vector<std::string>& lines) {
     return joined;
 }
 
-// The run's messages are kept for the result's message column; the stop flag
-// is the one the whole study shares.
+// The run's messages come with its outcome; the stop flag is the one the
+// whole study shares.
 class CaseSink : public RunSink {
   public:
     explicit CaseSink(const std::atomic<bool>& stop) : stop_(stop) {}
     void AddProgressLine(const std::string&) override {}
-    void ShowMessage(const std::string& message) override { messages.push_back(message); }
+    void ShowMessage(const std::string&) override {}
     bool StopRequested() override { return stop_.load(std::memory_order_relaxed); }
-    std::vector<std::string> messages;
 
   private:
     const std::atomic<bool>& stop_;
 };
 
-bool LabelSays(const std::string& label, const char* what, const char* method) {
-    return label.find(what) != std::string::npos && label.find(method) != std::string::npos;
+std::string ResultText(double value, int decimals) { return FormatFixed(value, 0, decimals); }
+
+// The results as the report prints them, from the figures the run kept.
+void TakeResults(const CaseResults& figures, CaseResult& result) {
+    result.Result = ResultText(figures.Sought, figures.SoughtDecimals);
+    result.HeadDarcy = ResultText(figures.HeadDarcy, 3);
+    result.HeadEnergy = ResultText(figures.HeadEnergy, 3);
+    result.DepthDarcy = ResultText(figures.DepthDarcy, 3);
+    result.DepthEnergy = ResultText(figures.DepthEnergy, 3);
 }
 
-void TakeResults(const ReportContents& report, CalcAim aim, CalcMethod method, CaseResult& result) {
-    for (const auto& group : report.ResultGroups) {
-        for (const ReportLabelledValue& line : group) {
-            if (LabelSays(line.Label, "hydr. head", "(Darcy")) result.HeadDarcy = line.Value;
-            if (LabelSays(line.Label, "hydr. head", "(energy")) result.HeadEnergy = line.Value;
-            if (LabelSays(line.Label, "W.T. depth", "(Darcy")) result.DepthDarcy = line.Value;
-            if (LabelSays(line.Label, "W.T. depth", "(energy")) result.DepthEnergy = line.Value;
-        }
+// The case as its input file would hold it: the row's numbers written by the
+// input-file writer and read back by the reader, in memory, so that the
+// engine gets the digits the file would give it. With a folder, the file is
+// written there too.
+struct CaseText {
+    std::string Problem;  // empty when the case can run
+    CaseInput Input;
+};
+
+CaseText CaseTextOf(const InputCase& input, const std::string& inputName,
+                    const CaseRunOptions& options) {
+    const InputFileText formatted = FormatInputFile(inputName, input);
+    if (formatted.Result.Status != FileStatus::Ok) return {formatted.Result.Message, {}};
+    if (options.KeepFiles) {
+        const FileWriteResult written = WriteInputFile(inputName, input, options.Folder);
+        if (written.Status != FileStatus::Ok) return {written.Message, {}};
     }
-    if (aim == CalcAim::WaterTableDepth) {
-        result.Result = method == CalcMethod::Darcy ? result.DepthDarcy : result.DepthEnergy;
-    } else if (!report.ResultGroups.empty() && !report.ResultGroups.front().empty()) {
-        result.Result = report.ResultGroups.front().front().Value;
-    }
+    const InputReadResult read = ParseInputFile(formatted.Text, inputName);
+    if (read.Status != FileStatus::Ok) return {Joined(read.Messages), {}};
+    return {{}, CaseInputOf(read.Case, inputName, ReportNameFor(inputName))};
 }
 
-// Removes what a run left in a folder that is not the user's.
-void RemoveCaseFiles(const std::string& folder, const std::string& name) {
-    for (const char* extension : {".inp", ".out", ".lst"})
-        RemoveEntry(folder + "/" + name + extension);
+// The run of a case: in memory, or with its report and error list written
+// into the folder when the files are kept.
+CaseOutcome RunCaseText(const CaseInput& input, const std::string& name,
+                        const CaseRunOptions& options, RunSink& sink) {
+    if (!options.KeepFiles) return Calculate(input, sink, options.Threads);
+    FileRunOptions files;
+    files.Threads = options.Threads;
+    files.Folder = options.Folder;
+    files.ErrorListFile = options.Folder + "/" + name + ".lst";
+    FileRun run = RunCaseFile(input, sink, files);
+    // A note of the file layer (an error list that could not be written) goes
+    // with the case's message.
+    for (const std::string& note : run.Notes) run.Outcome.Messages.push_back(note);
+    return std::move(run.Outcome);
 }
 
 std::string Quoted(const std::string& field) {
@@ -194,44 +214,28 @@ bool RunCase(const CaseRow& row, const CaseRunOptions& options, const std::atomi
     }
 
     const std::string inputName = row.Name + ".inp";
-    const FileWriteResult written = WriteInputFile(inputName, input, options.Folder);
-    if (written.Status != FileStatus::Ok) return finish(CaseStatus::Failed, written.Message);
+    const CaseText text = CaseTextOf(input, inputName, options);
+    if (!text.Problem.empty()) return finish(CaseStatus::Failed, text.Problem);
 
-    RunRequest request;
-    request.InputFile = inputName;
-    request.Folder = options.Folder;
-    request.Title1 = input.Title1;
-    request.Title2 = input.Title2;
-    request.Aim = aim;
-    request.Method = MethodFromCode(input.MethodCode);
-    request.ErrorListFile = options.Folder + "/" + row.Name + ".lst";
-    request.Threads = options.Threads;
     CaseSink sink(stop);
-    bool finished = true;
-    try {
-        const RunOutcome outcome = RunCalculation(request, sink);
-        if (outcome.Refused) {
-            finish(CaseStatus::Refused, Joined(outcome.ErrorList));
-        } else {
-            const ReportContents report = ReadReportContents(outcome.ReportFile);
-            if (report.Status != FileStatus::Ok) {
-                finish(CaseStatus::Failed, report.Message);
-            } else {
-                TakeResults(report, aim, request.Method, result);
-                finish(CaseStatus::Ok, Joined(sink.messages));
-            }
+    const CaseOutcome outcome = RunCaseText(text.Input, row.Name, options, sink);
+    switch (outcome.End) {
+        case CaseEnd::Refused: {
+            std::vector<std::string> lines = outcome.ErrorLines;
+            lines.insert(lines.end(), outcome.Messages.begin(), outcome.Messages.end());
+            finish(CaseStatus::Refused, Joined(lines));
+            return true;
         }
-    } catch (const RunError& error) {
-        if (error.Kind() == Fault::Cancelled && stop.load()) {
-            finished = false;
-        } else {
-            finish(CaseStatus::Failed, Joined({error.what()}));
-        }
-    } catch (const std::exception& error) {
-        finish(CaseStatus::Failed, error.what());
+        case CaseEnd::Reported:
+            TakeResults(outcome.Results, result);
+            finish(CaseStatus::Ok, Joined(outcome.Messages));
+            return true;
+        case CaseEnd::Failed: break;
     }
-    if (!options.KeepFiles) RemoveCaseFiles(options.Folder, row.Name);
-    return finished;
+    // A case the stop cut short has no result; any other failure is one.
+    if (outcome.Cancelled() && stop.load()) return false;
+    finish(CaseStatus::Failed, Joined({outcome.FailureMessage}));
+    return true;
 }
 
 const char* StatusText(CaseStatus status) {

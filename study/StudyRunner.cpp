@@ -1,12 +1,9 @@
 #include "StudyRunner.h"
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <mutex>
 #include <thread>
-
-#include "FileSystem.h"
 
 namespace pelorin::study {
 
@@ -46,13 +43,6 @@ StudyOutcome RunStudy(const std::vector<CaseRow>& rows, const StudyOptions& opti
     CaseRunOptions caseOptions;
     caseOptions.KeepFiles = !options.ReportsFolder.empty();
     caseOptions.Folder = options.ReportsFolder;
-    if (caseOptions.Folder.empty()) {
-        if (const int error = MakeTemporaryFolder("pelorin-study", caseOptions.Folder);
-            error != 0) {
-            return {StudyEnd::FolderFailed,
-                    std::string("no temporary folder for the cases: ") + std::strerror(error), 0};
-        }
-    }
     const long cases = static_cast<long>(rows.size());
     const int jobs = static_cast<int>(std::clamp<long>(options.Jobs, 1, std::max(cases, 1L)));
     caseOptions.Threads =
@@ -78,7 +68,6 @@ StudyOutcome RunStudy(const std::vector<CaseRow>& rows, const StudyOptions& opti
     work();
     for (std::thread& worker : workers) worker.join();
 
-    if (options.ReportsFolder.empty()) RemoveEmptyFolder(caseOptions.Folder);
     outcome.Delivered = delivery.Delivered();
     outcome.End = outcome.Delivered == static_cast<long>(rows.size()) ? StudyEnd::Completed
                                                                       : StudyEnd::Stopped;

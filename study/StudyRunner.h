@@ -19,8 +19,8 @@ struct StudyOptions {
     int Jobs = 1;               // cases run at once
     int Cores = 1;              // threads the study may use in all: a case gets those the
                                 // jobs leave over when there are fewer cases than cores
-    std::string ReportsFolder;  // keep NAME.inp/.out/.lst there; empty: a private
-                                // temporary folder, removed afterwards
+    std::string ReportsFolder;  // write NAME.inp/.out/.lst there; empty: the cases
+                                // run in memory and write no file
 };
 
 // What the study and its watchers share: the stop request (set from any thread,
@@ -31,11 +31,10 @@ struct StudyControl {
     std::atomic<long> Finished{0};  // cases finished, handed over or not
 };
 
-enum class StudyEnd { Completed, Stopped, FolderFailed };
+enum class StudyEnd { Completed, Stopped };
 
 struct StudyOutcome {
     StudyEnd End = StudyEnd::Completed;
-    std::string Message;  // why the study could not start (FolderFailed)
     long Delivered = 0;
 };
 

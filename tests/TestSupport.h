@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "InputChecks.h"
 #include "InputFile.h"
 
 namespace pelorin::test {
@@ -45,6 +46,26 @@ class TempDir {
   private:
     fs::path path_;
 };
+
+// Loads a case with the numbers of an input file (in file order) and checks
+// it with the check of its aim; the messages of the tests that failed.
+inline std::vector<std::string> LoadAndCheck(CalcAim aim, const std::vector<double>& values,
+                                             DrainageCase& c) {
+    CaseInput input;
+    input.Aim = aim;
+    for (std::size_t k = 0; k < values.size() && k < input.Numbers.size(); ++k)
+        input.Numbers[k] = values[k];
+    c.Aim = aim;
+    LoadCaseNumbers(input, c);
+    return CheckInput(aim, c);
+}
+
+// The messages of a check, one a line, for a failure's explanation.
+inline std::string Lines(const std::vector<std::string>& messages) {
+    std::string text;
+    for (const std::string& message : messages) text += message + "\n";
+    return text;
+}
 
 inline std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

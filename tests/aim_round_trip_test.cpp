@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -16,10 +17,6 @@
 
 namespace pelorin {
 namespace {
-
-using test::ReadFile;
-using test::TempDir;
-using test::WriteCase;
 
 // A homogeneous, isotropic soil of conductivity K down to D1 (= D2), drained
 // by pipes or ditches at the depth Dw, under the recharge R, with the midway
@@ -34,22 +31,22 @@ struct MethodRun {
     const char* spacingLabel;
 };
 
-RunOutcome RunAim(const TempDir& dir, const std::string& name, const char* aim, CalcMethod method,
-                  const std::vector<double>& values) {
-    RunRequest request;
-    request.InputFile = WriteCase(dir.Path() / name, aim, MethodCodeOf(method), values);
-    request.Aim = *AimFromCode(aim);
-    request.Method = method;
-    request.ErrorListFile = dir.File("Error.lst");
+// The run of a case of an aim, in memory as every program runs it.
+CaseOutcome RunAim(const std::string& name, const char* aim, CalcMethod method,
+                   const std::vector<double>& values) {
+    CaseInput input;
+    input.Aim = *AimFromCode(aim);
+    input.Method = method;
+    std::copy(values.begin(), values.end(), input.Numbers.begin());
+    input.InputFileName = name;
     RecordingSink sink;
-    RunOutcome outcome = RunCalculation(request, sink);
-    EXPECT_FALSE(outcome.Refused) << name;
+    CaseOutcome outcome = Calculate(input, sink);
+    EXPECT_EQ(outcome.End, CaseEnd::Reported) << name;
     return outcome;
 }
 
 // The number after a result label, as printed.
-double PrintedResult(const std::string& reportFile, const std::string& label) {
-    const std::string report = ReadFile(reportFile);
+double PrintedResult(const std::string& report, const std::string& label) {
     const std::size_t at = report.find("\r\n" + label);
     if (at == std::string::npos) {
         ADD_FAILURE() << "no line " << label;
@@ -90,7 +87,7 @@ double MarchStart(const DrainageCase& c, double p) {
 // How far the energy search of a run ended from a consistent midway head: its
 // answer is the head of the march that ended the midway-head bisection, which
 // may have stopped on a falling gradient short of the assumed midway head.
-double EnergyGap(const RunOutcome& run, CalcMethod method) {
+double EnergyGap(const CaseOutcome& run, CalcMethod method) {
     if (method == CalcMethod::Darcy) return 0;
     return std::fabs(run.Case.EnergyMidHead - run.Case.MarchHead);
 }
@@ -137,34 +134,33 @@ TEST(AimRoundTripTest, SpacingGivesBackDepthDischargeAndConductivity) {
         const bool darcy = m.method == CalcMethod::Darcy;
         for (const Soil& s : kSoils) {
             SCOPED_TRACE(std::string(s.name) + (darcy ? ", Darcy" : ", energy balance"));
-            TempDir dir;
-            const RunOutcome spacingRun =
-                RunAim(dir, "spacing.inp", "Spa", m.method,
+            const CaseOutcome spacingRun =
+                RunAim("spacing.inp", "Spa", m.method,
                        {s.R, s.D1, s.D1, s.Dw, s.Db, s.E, s.W, s.K, s.K, s.K, s.K, s.K, s.Dm});
-            const double S = PrintedResult(spacingRun.ReportFile, m.spacingLabel);
+            const double S = PrintedResult(spacingRun.Report, m.spacingLabel);
             // The printed spacing is rounded to 0.005 m and, by the Darcy method, is
             // twice the low end of the final bracket, not the spacing of the last trial.
             const double gap = std::fabs(S - 2 * spacingRun.Case.HalfSpacing) + 0.005;
             const double spacingGap = EnergyGap(spacingRun, m.method);
             const double H = s.Dw - s.Dm;
 
-            const RunOutcome head =
-                RunAim(dir, "depth.inp", "Hyd", m.method,
+            const CaseOutcome head =
+                RunAim("depth.inp", "Hyd", m.method,
                        {s.R, s.D1, s.D1, s.Dw, s.Db, s.E, s.W, s.K, s.K, s.K, s.K, s.K, S});
             const double midHead = darcy ? head.Case.FStar : head.Case.MarchHead;
             EXPECT_NEAR(s.Dw - midHead, s.Dm,
                         HeadBudget(s, S, 0.00001, gap, spacingGap + EnergyGap(head, m.method)))
                 << "S = " << S;
 
-            const RunOutcome discharge =
-                RunAim(dir, "discharge.inp", "Dis", m.method,
+            const CaseOutcome discharge =
+                RunAim("discharge.inp", "Dis", m.method,
                        {s.Dm, s.D1, s.D1, s.Dw, s.Db, s.E, s.W, s.K, s.K, s.K, s.K, s.K, S});
             const double dischargeGaps = spacingGap + EnergyGap(discharge, m.method);
             EXPECT_NEAR(discharge.Case.R, s.R,
                         s.R * Sensitivity(s) * HeadBudget(s, S, 0.001, gap, dischargeGaps) / H);
 
-            const RunOutcome conductivity =
-                RunAim(dir, "conductivity.inp", "Con", m.method,
+            const CaseOutcome conductivity =
+                RunAim("conductivity.inp", "Con", m.method,
                        {s.R, s.D1, s.Dw, s.Db, s.E, s.W, s.Dm, S, 0, 0, 0, 0, 0});
             const double conductivityGaps = spacingGap + EnergyGap(conductivity, m.method);
             EXPECT_NEAR(conductivity.Case.Ka, s.K,

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "CaseFiles.h"
 #include "DrainageCase.h"
 #include "Engines.h"
 #include "InputChecks.h"
@@ -168,7 +169,7 @@ struct EngineCase {
     CalcAim aim;
     const char* aimCode;
     const char* method;
-    void (*engine)(DrainageCase&, RunSink&, int threads);
+    EngineReport (*engine)(DrainageCase&, RunSink&, int threads);
     std::vector<double> values;
 };
 
@@ -194,8 +195,9 @@ const EngineCase kEngines[] = {
 
 DrainageCase Loaded(const EngineCase& ec, const TempDir& dir) {
     DrainageCase c;
-    c.InputFileName = test::WriteCase(dir.Path() / "case.inp", ec.aimCode, ec.method, ec.values);
-    EXPECT_FALSE(CheckInput(ec.aim, c, c.InputFileName, dir.File("Error.lst")));
+    c.InputFileName = dir.File("case.inp");
+    c.Method = MethodFromCode(ec.method);
+    EXPECT_TRUE(test::LoadAndCheck(ec.aim, ec.values, c).empty());
     return c;
 }
 
@@ -244,18 +246,16 @@ class StopAtMessageSink : public RecordingSink {
 
 TEST(StopChecks, AStopAskedWhileTheLastMessageWaitsKeepsThePreviousReport) {
     TempDir dir;
-    DrainageCase c;
-    c.InputFileName = test::WriteCase(dir.Path() / "wet.inp", "Hyd", "Ene",
-                                      {0.02, 1.5, 1.5, 1.0, 1.1, 0, 0, 0.1, 0.1, 0.1, 0, 0, 20});
-    ASSERT_FALSE(CheckInput(CalcAim::WaterTableDepth, c, c.InputFileName, dir.File("Error.lst")));
+    const std::string input =
+        test::WriteCase(dir.Path() / "wet.inp", "Hyd", "Ene",
+                        {0.02, 1.5, 1.5, 1.0, 1.1, 0, 0, 0.1, 0.1, 0.1, 0, 0, 20});
     WriteFile(dir.File("wet.out"), "previous report\r\n");
     StopAtMessageSink sink;
-    try {
-        HydrHead(c, sink);
-        ADD_FAILURE() << "the run should have been cancelled";
-    } catch (const RunError& error) {
-        EXPECT_EQ(error.Kind(), Fault::Cancelled);
-    }
+    FileRunOptions options;
+    options.ErrorListFile = dir.File("Error.lst");
+    const FileRun run = RunInputFile(input, sink, options);
+    EXPECT_TRUE(run.Outcome.Cancelled());
+    EXPECT_EQ(run.Outcome.Report, "");
     EXPECT_EQ(sink.messages, " Watertable above soil surface, adjust the data.\n");
     EXPECT_EQ(ReadFile(dir.File("wet.out")), "previous report\r\n");
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))

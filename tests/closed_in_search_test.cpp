@@ -130,7 +130,7 @@ struct EngineCase {
     const char* name;
     const char* aim;
     CalcAim calcAim;
-    void (*engine)(DrainageCase&, RunSink&, int threads);
+    EngineReport (*engine)(DrainageCase&, RunSink&, int threads);
     const char* values;  // the numbers of the input file, as written there
     const char* resultLabel;
     bool printsSearchHead;  // the report's energy head is the search's own
@@ -166,12 +166,13 @@ void WriteEngineCase(const EngineCase& ec, const TempDir& dir) {
 
 void RunEngineCase(const EngineCase& ec, int threads, const TempDir& dir, EngineRun& run) {
     WriteEngineCase(ec, dir);
+    const InputReadResult read = ReadInputFile(dir.File("case.inp"));
+    ASSERT_EQ(read.Status, FileStatus::Ok);
     run.c = DrainageCase{};
     run.c.InputFileName = dir.File("case.inp");
-    ASSERT_FALSE(CheckInput(ec.calcAim, run.c, run.c.InputFileName, dir.File("Error.lst")))
-        << ReadFile(dir.File("Error.lst"));
-    ec.engine(run.c, run.sink, threads);
-    run.report = ReadFile(dir.File("case.out"));
+    const std::vector<std::string> errors = test::LoadAndCheck(ec.calcAim, read.Case.Values, run.c);
+    ASSERT_TRUE(errors.empty()) << test::Lines(errors);
+    run.report = ec.engine(run.c, run.sink, threads).Text;
 }
 
 TEST(ClosedInSearch, EnergyEnginesGiveTheirAnswerAndSayHowNearItIs) {

@@ -32,14 +32,15 @@ struct ConductivityInput {
     std::vector<double> Values() const { return {R, D2, Dw, Db, E, W, Dm, S, 0, 0, 0, 0, 0}; }
 };
 
-using Engine = void (*)(DrainageCase&, RunSink&, int threads);
+using Engine = EngineReport (*)(DrainageCase&, RunSink&, int threads);
 
 DrainageCase LoadConductivityCase(const TempDir& dir, const std::string& name,
                                   const ConductivityInput& in) {
     DrainageCase c;
-    c.InputFileName = WriteCase(dir.Path() / name, "Con", "Dar", in.Values());
-    const bool refused = CheckConductivityInput(c, c.InputFileName, dir.File("Error.lst"));
-    EXPECT_FALSE(refused) << ReadFile(dir.File("Error.lst"));
+    c.InputFileName = dir.File(name);
+    const std::vector<std::string> errors =
+        test::LoadAndCheck(CalcAim::Conductivity, in.Values(), c);
+    EXPECT_TRUE(errors.empty()) << test::Lines(errors);
     return c;
 }
 
@@ -90,10 +91,9 @@ TEST(DarCondTest, ConductivityAgreesWithClosedFormWhenFlowZoneDoesNotMatter) {
         TempDir dir;
         DrainageCase c = LoadConductivityCase(dir, "case.inp", tc.in);
         RecordingSink sink;
-        DarCond(c, sink);
+        const std::string report = DarCond(c, sink).Text;
         const double expected = ClosedFormConductivity(c);
         EXPECT_NEAR(c.Ka, expected, 0.002 * expected);
-        const std::string report = ReadFile(c.ReportFileName);
         EXPECT_NE(report.find(" The average hydraulic conductivity (Darcy, m/d) is: " +
                               FormatFixed(c.Ka, 8, 3)),
                   std::string::npos);
@@ -138,9 +138,8 @@ TEST(ConductivityEnginesTest, WidthPlaysNoPartWhenTheDrainReachesTheLayerBottom)
             DrainageCase c = LoadConductivityCase(dir, "case.inp",
                                                   {0.004, 2.0, 1.4, 2.0, 0.5, widths[i], 0.9, 16});
             RecordingSink sink;
-            engine(c, sink, 1);
+            const std::string report = engine(c, sink, 1).Text;
             EXPECT_EQ(c.HalfWidth, 0);
-            const std::string report = ReadFile(c.ReportFileName);
             profiles[i] = report.substr(report.find(" Output data:"));
             K[i] = c.Ka;
         }
@@ -191,8 +190,8 @@ TEST(ConductivityEnginesTest, ResultBlocksKeepTheirOwnWording) {
         TempDir dir;
         DrainageCase c = LoadConductivityCase(dir, "case.inp", in);
         RecordingSink sink;
-        tc.engine(c, sink, 1);
-        const std::vector<std::string> block = ResultBlock(ReadFile(c.ReportFileName));
+        const std::string reportText = tc.engine(c, sink, 1).Text;
+        const std::vector<std::string> block = ResultBlock(reportText);
         ExpectResultLabels(block, tc.labels);
         if (HasFatalFailure()) return;
         // The heads are those of the profile, F* and F, for both engines.

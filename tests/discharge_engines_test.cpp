@@ -36,14 +36,14 @@ struct DischargeInput {
     }
 };
 
-using Engine = void (*)(DrainageCase&, RunSink&, int threads);
+using Engine = EngineReport (*)(DrainageCase&, RunSink&, int threads);
 
 DrainageCase LoadDischargeCase(const TempDir& dir, const std::string& name,
                                const DischargeInput& in) {
     DrainageCase c;
-    c.InputFileName = WriteCase(dir.Path() / name, "Dis", "Dar", in.Values());
-    const bool refused = CheckDischargeInput(c, c.InputFileName, dir.File("Error.lst"));
-    EXPECT_FALSE(refused) << ReadFile(dir.File("Error.lst"));
+    c.InputFileName = dir.File(name);
+    const std::vector<std::string> errors = test::LoadAndCheck(CalcAim::Discharge, in.Values(), c);
+    EXPECT_TRUE(errors.empty()) << test::Lines(errors);
     return c;
 }
 
@@ -107,9 +107,8 @@ TEST(EneDiscTest, EnergyMidwayDepthMeetsTheRequiredDepth) {
         TempDir dir;
         DrainageCase c = LoadDischargeCase(dir, "case.inp", in);
         RecordingSink sink;
-        EneDisc(c, sink);
+        const std::string report = EneDisc(c, sink).Text;
         EXPECT_LT(std::fabs(c.MarchHead - c.TargetHead), 0.0001);
-        const std::string report = ReadFile(c.ReportFileName);
         const std::string depth = FormatFixed(c.Dw - c.MarchHead, 8, 3);
         EXPECT_NE(report.find(" Midway W.T. depth (energy, m) is: " + depth), std::string::npos);
         EXPECT_EQ(depth, FormatFixed(in.Dm, 8, 3));
@@ -162,8 +161,8 @@ TEST(DischargeEnginesTest, ResultBlocksKeepTheirOwnWording) {
         TempDir dir;
         DrainageCase c = LoadDischargeCase(dir, "case.inp", in);
         RecordingSink sink;
-        tc.engine(c, sink, 1);
-        const std::vector<std::string> block = ResultBlock(ReadFile(c.ReportFileName));
+        const std::string reportText = tc.engine(c, sink, 1).Text;
+        const std::vector<std::string> block = ResultBlock(reportText);
         ExpectResultLabels(block, tc.labels);
         if (HasFatalFailure()) return;
         EXPECT_EQ(block[1].substr(block[1].size() - 8), FormatFixed(c.R, 8, 5));

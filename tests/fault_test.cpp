@@ -26,6 +26,7 @@ using test::WriteFile;
 const std::string kHead = "T1\r\nT2\r\nFile Name: x\r\n";
 const std::string kSpacing = "0.01 1.5 2.0 1.0 2.0 0 0 0.2 0.5 0.5 0.5 0.5 0.5";
 const std::string kGoodCase = kHead + "Spa Dar\r\n" + kSpacing + "\r\n";
+const std::string kRefusedCase = kHead + "Spa Dar\r\n0" + kSpacing.substr(4) + "\r\n";
 const std::string kEarlierReport = "earlier report\r\n";
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
@@ -87,11 +88,18 @@ std::vector<RunRow> RunRows() {
     return {
         {"report beyond the file-size limit", kGoodCase, nullptr, 2, "Disk full", "ulimit -f 2;"},
         // A link to a device is written in place: /dev/full refuses every byte.
-        {"Error.lst on a full disk", kGoodCase, linkErrorList("/dev/full"), 2,
-         "The error list Error.lst cannot be written in the current folder: Disk full"},
+        // The error list is for refused cases: an accepted case runs without
+        // it, removing a stale one (a link is removed, not followed) or saying
+        // why it stays.
+        {"Error.lst on a full disk", kGoodCase, linkErrorList("/dev/full"), 0, ""},
         {"Error.lst is a folder", kGoodCase,
+         [](const TempDir& dir) { fs::create_directory(dir.File("Error.lst")); }, 0,
+         "The error list Error.lst of an earlier run could not be removed: Invalid filename"},
+        {"Error.lst on a full disk, refused", kRefusedCase, linkErrorList("/dev/full"), 2,
+         "The error list Error.lst cannot be written in the current folder: Disk full"},
+        {"Error.lst is a folder, refused", kRefusedCase,
          [](const TempDir& dir) { fs::create_directory(dir.File("Error.lst")); }, 2,
-         "Invalid filename"},
+         "The error list Error.lst cannot be written in the current folder: Invalid filename"},
         {"NaN", Replaced(kGoodCase, " 2.0 1.0", " NaN 1.0"), nullptr, 2, corruptNumbers},
         {"Inf", Replaced(kGoodCase, " 2.0 1.0", " -Inf 1.0"), nullptr, 2, corruptNumbers},
         {"hexadecimal", Replaced(kGoodCase, " 2.0 1.0", " 0x1p1 1.0"), nullptr, 2, corruptNumbers},
@@ -206,13 +214,14 @@ std::vector<MountRow> MountRows() {
     return {
         {"report folder read-only", ReadOnly("d"), {"run", "../d/case.inp"}, "File access denied"},
         {"report on a full disk", FullDisk("d"), {"run", "../d/case.inp"}, "Disk full"},
+        // Only a refused case writes an error list.
         {"current folder read-only",
          ReadOnly("w"),
-         {"run", "../d/case.inp"},
+         {"run", "../d/refused.inp"},
          "The error list Error.lst cannot be written in the current folder: File access denied"},
         {"current folder on a full disk",
          FullDisk("w"),
-         {"run", "../d/case.inp"},
+         {"run", "../d/refused.inp"},
          "The error list Error.lst cannot be written in the current folder: Disk full"},
 #ifdef PELORIN_WITH_GRAPH  // pelorin-cli has the graph command only where it is built with Qt
         {"picture folder read-only",
@@ -242,6 +251,7 @@ TEST(FaultCliMounts, AFullOrReadOnlyDiskEndsWithAMessageAndLeavesTheFiles) {
         TempDir dir;
         for (const char* folder : {"src", "d", "w", "seen"}) fs::create_directory(dir.File(folder));
         WriteFile(dir.File("src/case.inp"), kGoodCase);
+        WriteFile(dir.File("src/refused.inp"), kRefusedCase);
         WriteFile(dir.File("src/case.out"), kEarlierReport);
         WriteFile(dir.File("src/good.out"), goodReport);
         WriteFile(dir.File("src/graph.bmp"), "earlier graph");
@@ -259,7 +269,8 @@ TEST(FaultCliMounts, AFullOrReadOnlyDiskEndsWithAMessageAndLeavesTheFiles) {
         const std::string err = ReadFile(dir.File("cli.err"));
         EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 2) << err;
         EXPECT_NE(err.find(row.message), std::string::npos) << err;
-        for (const char* name : {"case.inp", "case.out", "good.out", "graph.bmp", "graph.png"})
+        for (const char* name :
+             {"case.inp", "refused.inp", "case.out", "good.out", "graph.bmp", "graph.png"})
             EXPECT_EQ(ReadFile(dir.File(std::string("seen/") + name)),
                       ReadFile(dir.File(std::string("src/") + name)))
                 << name;

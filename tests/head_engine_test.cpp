@@ -68,13 +68,13 @@ struct HeadInput {
     }
 };
 
-// A case loaded by its check, ready for the engine; the report goes beside the
-// input file.
+// A case loaded by its check, ready for the engine.
 DrainageCase LoadHeadCase(const TempDir& dir, const std::string& name, const HeadInput& in) {
     DrainageCase c;
-    c.InputFileName = WriteCase(dir.Path() / name, "Hyd", "Ene", in.Values());
-    const bool refused = CheckWaterTableDepthInput(c, c.InputFileName, dir.File("Error.lst"));
-    EXPECT_FALSE(refused) << ReadFile(dir.File("Error.lst"));
+    c.InputFileName = dir.File(name);
+    const std::vector<std::string> errors =
+        test::LoadAndCheck(CalcAim::WaterTableDepth, in.Values(), c);
+    EXPECT_TRUE(errors.empty()) << test::Lines(errors);
     return c;
 }
 
@@ -118,10 +118,9 @@ TEST(HydrHeadTest, DarcyHeadAgreesWithClosedFormWhenFlowZoneDoesNotMatter) {
         TempDir dir;
         DrainageCase c = LoadHeadCase(dir, "case.inp", tc.in);
         RecordingSink sink;
-        HydrHead(c, sink);
+        const std::string report = HydrHead(c, sink).Text;
         const double expected = ClosedFormHead(c);
         EXPECT_NEAR(c.FStar, expected, 0.002 * expected);
-        const std::string report = ReadFile(c.ReportFileName);
         EXPECT_NEAR(ResultAfter(report, " Midway hydr. head (Darcy,  m) is: "), c.FStar, 0.0005);
         EXPECT_NEAR(ResultAfter(report, " Midway W.T. depth (Darcy,  m) is: "), c.Dw - c.FStar,
                     0.0005);
@@ -161,10 +160,9 @@ TEST(HydrHeadTest, WarnsOnceWhenTheWaterTableRisesAboveTheSoilSurface) {
     DrainageCase c =
         LoadHeadCase(dir, "wet.inp", {0.02, 1.5, 1.5, 1.0, 1.1, 0, 0, 0.1, 0.1, 0.1, 0, 0, 20});
     RecordingSink sink;
-    HydrHead(c, sink);
+    const std::string report = HydrHead(c, sink).Text;
     EXPECT_EQ(sink.messages, " Watertable above soil surface, adjust the data.\n");
     // The report is still complete, with a negative energy midway depth.
-    const std::string report = ReadFile(c.ReportFileName);
     const double depth = ResultAfter(report, " Midway W.T. depth (energy, m) is: ");
     EXPECT_LT(depth, 0);
     EXPECT_NEAR(depth, c.Dw - c.MarchHead, 0.0005);
@@ -188,10 +186,9 @@ TEST(HydrHeadTest, SpacingInsideTheWaterBodyGivesAnEmptyProfile) {
     DrainageCase c = LoadHeadCase(dir, "narrow.inp",
                                   {0.005, 3.0, 3.0, 1.5, 2.0, 0, 3.0, 0.5, 0.8, 0.8, 0, 0, 2});
     MarchCountingSink sink(c);
-    HydrHead(c, sink);
+    const std::string report = HydrHead(c, sink).Text;
     EXPECT_EQ(sink.polls, 24)
         << "after 23 of the 24 marches, and before the report is put in place";
-    const std::string report = ReadFile(c.ReportFileName);
     EXPECT_NE(report.find("\r\n Output data:\r\n #\r\n"), std::string::npos);
     EXPECT_EQ(ResultAfter(report, " Midway hydr. head (energy, m) is: "), 0.0);
     EXPECT_EQ(ResultAfter(report, " Midway W.T. depth (Darcy,  m) is: "), 1.5);

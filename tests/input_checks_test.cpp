@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "CaseFiles.h"
 #include "DrainageCase.h"
 #include "InputChecks.h"
 #include "InputFile.h"
 #include "RunError.h"
+#include "RunSink.h"
 #include "TestSupport.h"
 
 namespace pelorin {
@@ -37,6 +39,23 @@ std::string ExpectedErrorList(const std::vector<std::string>& messages) {
 }
 
 CalcAim AimOf(const std::string& code) { return *AimFromCode(code); }
+
+// Stops a run as soon as its check has accepted the case, so that the case the
+// check left is in the outcome and no engine runs.
+class CheckOnly : public SilentSink {
+  public:
+    void CaseAccepted() override { throw RunError(Fault::Cancelled); }
+};
+
+// Runs an input file of the test's folder as the programs do, up to the end of
+// its check; the error list goes into the same folder.
+FileRun CheckFile(const TempDir& dir, const std::string& name,
+                  const std::string& errorList = "Error.lst") {
+    CheckOnly sink;
+    FileRunOptions options;
+    options.ErrorListFile = dir.File(errorList);
+    return RunInputFile(dir.File(name), sink, options);
+}
 
 // Valid cases of each aim, in file order.
 //                                     R/Dm   D1   D2   Dw   Db   E    W    Ka   Kb1  Kv1  Kb2  Kv2
@@ -85,15 +104,12 @@ class InputCheck : public ::testing::TestWithParam<CheckCase> {};
 // Names the case in the test list.
 std::ostream& operator<<(std::ostream& out, const CheckCase& k) { return out << k.name; }
 
-TEST_P(InputCheck, WritesTheErrorListOfItsAim) {
+TEST_P(InputCheck, GivesTheErrorListOfItsAim) {
     const CheckCase& k = GetParam();
-    TempDir dir;
-    const std::string input = WriteCase(dir.File("case.inp"), k.aim, "Ene", ValuesOf(k));
-    const std::string errorList = dir.File("Error.lst");
     DrainageCase c;
-    const bool refused = CheckInput(AimOf(k.aim), c, input, errorList);
-    EXPECT_EQ(refused, !k.messages.empty());
-    EXPECT_EQ(ReadFile(errorList), ExpectedErrorList(k.messages));
+    const std::vector<std::string> messages = test::LoadAndCheck(AimOf(k.aim), ValuesOf(k), c);
+    EXPECT_EQ(messages, k.messages);
+    EXPECT_EQ(ErrorListText(ErrorListLines(messages)), ExpectedErrorList(k.messages));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -168,14 +184,11 @@ std::ostream& operator<<(std::ostream& out, const Adjustment& k) { return out <<
 
 TEST_P(SilentAdjustment, CutsOffLayersWithoutAMessage) {
     const Adjustment& a = GetParam();
-    TempDir dir;
     std::vector<double> values = BaseValues(a.aim);
     values[Kv1 - 1] = a.Kv1;
     values[Kv2 - 1] = a.Kv2;
-    const std::string input = WriteCase(dir.File("case.inp"), a.aim, "Dar", values);
     DrainageCase c;
-    EXPECT_FALSE(CheckInput(AimOf(a.aim), c, input, dir.File("Error.lst")));
-    EXPECT_EQ(ReadFile(dir.File("Error.lst")), ExpectedErrorList({}));
+    EXPECT_EQ(test::LoadAndCheck(AimOf(a.aim), values, c), std::vector<std::string>{});
     EXPECT_EQ(c.Kb1, a.Kb1After);
     EXPECT_EQ(c.Kb2, a.Kb2After);
     EXPECT_EQ(c.Kv1, a.Kv1) << "Kv1 itself is not changed";
@@ -197,13 +210,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(InputChecks, DeriveTheCaseQuantitiesEvenWhenTheCaseFails) {
-    TempDir dir;
     std::vector<double> values = kSpacing;
     values[R - 1] = 0.0;       // fails
     values[DmOrS - 1] = 1.25;  // fails: Dm below Dw
-    const std::string input = WriteCase(dir.File("case.inp"), "Spa", "Ene", values);
     DrainageCase c;
-    EXPECT_TRUE(CheckSpacingInput(c, input, dir.File("Error.lst")));
+    EXPECT_EQ(test::LoadAndCheck(CalcAim::Spacing, values, c).size(), 2u);
     EXPECT_DOUBLE_EQ(c.Thick1, 1.0);
     EXPECT_DOUBLE_EQ(c.Thick2, 2.0);
     EXPECT_DOUBLE_EQ(c.DrainWaterDepth, 1.2 - 1.0);
@@ -216,14 +227,10 @@ TEST(InputChecks, DeriveTheCaseQuantitiesEvenWhenTheCaseFails) {
 }
 
 TEST(InputChecks, LeaveTheQuantityOfTheirAimUntouched) {
-    TempDir dir;
-    const std::string errorList = dir.File("Error.lst");
-
     // discharge: a nonsensical R left from before is neither read nor tested
     DrainageCase dis;
     dis.R = -5.0;
-    EXPECT_FALSE(CheckDischargeInput(dis, WriteCase(dir.File("d.inp"), "Dis", "Ene", kDischarge),
-                                     errorList));
+    EXPECT_TRUE(test::LoadAndCheck(CalcAim::Discharge, kDischarge, dis).empty());
     EXPECT_EQ(dis.R, -5.0);
     EXPECT_EQ(dis.Dm, 0.5);
     EXPECT_EQ(dis.S, 20.0);
@@ -233,8 +240,7 @@ TEST(InputChecks, LeaveTheQuantityOfTheirAimUntouched) {
     DrainageCase hyd;
     hyd.Dm = 0.77;
     hyd.TargetHead = 42.0;
-    EXPECT_FALSE(CheckWaterTableDepthInput(hyd, WriteCase(dir.File("h.inp"), "Hyd", "Ene", kHead),
-                                           errorList));
+    EXPECT_TRUE(test::LoadAndCheck(CalcAim::WaterTableDepth, kHead, hyd).empty());
     EXPECT_EQ(hyd.Dm, 0.77);
     EXPECT_EQ(hyd.TargetHead, 42.0);
     EXPECT_EQ(hyd.S, 20.0);
@@ -247,8 +253,7 @@ TEST(InputChecks, LeaveTheQuantityOfTheirAimUntouched) {
     con.Kv1 = 3.5;
     con.Kb2 = 4.5;
     con.Kv2 = 5.5;
-    EXPECT_FALSE(CheckConductivityInput(
-        con, WriteCase(dir.File("c.inp"), "Con", "Dar", kConductivity), errorList));
+    EXPECT_TRUE(test::LoadAndCheck(CalcAim::Conductivity, kConductivity, con).empty());
     EXPECT_EQ(con.D1, 4.0);
     EXPECT_EQ(con.D2, 4.0);
     EXPECT_EQ(con.Thick2, 0.0);
@@ -270,28 +275,27 @@ const std::string kHeadLines = "Title one\r\nTitle two\r\nFile Name: /gone/case.
 TEST(InputChecks, MissingNumbersAtTheEndReadAsZero) {
     TempDir dir;
     // twelve numbers: S of a discharge case reads as 0 and is not tested
-    DrainageCase dis;
-    dis.S = 33.0;
     WriteFile(
         dir.File("d.inp"),
         "T1\r\nT2\r\nFile Name: x\r\nDis Ene\r\n       0.5 2 4 1 1.2 0.5 0.3 0.5 1 0.5 2 1\r\n");
-    EXPECT_FALSE(CheckDischargeInput(dis, dir.File("d.inp"), dir.File("Error.lst")));
-    EXPECT_EQ(dis.S, 0.0);
-    EXPECT_EQ(dis.Kv2, 1.0);
+    const FileRun dis = CheckFile(dir, "d.inp");
+    EXPECT_TRUE(dis.Outcome.Cancelled()) << "the check refused the case";
+    EXPECT_EQ(dis.Outcome.Case.S, 0.0);
+    EXPECT_EQ(dis.Outcome.Case.Kv2, 1.0);
+    EXPECT_EQ(ReadInputFile(dir.File("d.inp")).Case.NumbersRead, 12);
 
     // a spacing case without Dm: Dm = 0 and the target head is Dw
-    DrainageCase spa;
-    spa.Dm = 0.4;
     WriteFile(dir.File("s.inp"), kHeadLines + "0.005 2 4 1 1.2 0.5 0.3 0.5 1 0.5 2 1");
-    EXPECT_FALSE(CheckSpacingInput(spa, dir.File("s.inp"), dir.File("Error.lst")));
-    EXPECT_EQ(spa.Dm, 0.0);
-    EXPECT_EQ(spa.TargetHead, 1.0);
+    const FileRun spa = CheckFile(dir, "s.inp");
+    EXPECT_TRUE(spa.Outcome.Cancelled()) << "the check refused the case";
+    EXPECT_EQ(spa.Outcome.Case.Dm, 0.0);
+    EXPECT_EQ(spa.Outcome.Case.TargetHead, 1.0);
 
     // only the codes: every number is 0 and the list says so
-    DrainageCase empty;
     WriteFile(dir.File("e.inp"), kHeadLines);
-    EXPECT_TRUE(CheckSpacingInput(empty, dir.File("e.inp"), dir.File("Error.lst")));
+    EXPECT_EQ(CheckFile(dir, "e.inp").Outcome.End, CaseEnd::Refused);
     EXPECT_EQ(ReadFile(dir.File("Error.lst")), ExpectedErrorList({kR, kDb, kKa, kDm}));
+    EXPECT_EQ(ReadInputFile(dir.File("e.inp")).Case.NumbersRead, 0);
 }
 
 TEST(InputChecks, ReadNumbersSpreadOverLines) {
@@ -299,23 +303,12 @@ TEST(InputChecks, ReadNumbersSpreadOverLines) {
     WriteFile(dir.File("s.inp"), kHeadLines +
                                      "    0.0050     2.000\r\n4 1\n1.2 0.5 0.3 0.5\r\n\r\n"
                                      "  1.0 0.5\t2 1 0.5\r\n");
-    DrainageCase c;
-    EXPECT_FALSE(CheckSpacingInput(c, dir.File("s.inp"), dir.File("Error.lst")));
+    const FileRun run = CheckFile(dir, "s.inp");
+    EXPECT_TRUE(run.Outcome.Cancelled()) << "the check refused the case";
+    const DrainageCase& c = run.Outcome.Case;
     const std::vector<double> read = {c.R,  c.D1,  c.D2,  c.Dw,  c.Db,  c.E, c.W,
                                       c.Ka, c.Kb1, c.Kv1, c.Kb2, c.Kv2, c.Dm};
     EXPECT_EQ(read, kSpacing);
-}
-
-// The conductivity check reads eight numbers and skips the rest of that line,
-// so positions 9 to 13 may hold anything.
-TEST(InputChecks, ConductivityIgnoresTheRestOfTheLine) {
-    TempDir dir;
-    WriteFile(dir.File("c.inp"),
-              "T1\r\nT2\r\nFile Name: x\r\nCon Dar\r\n"
-              "0.005 4 1 1.2 0.5 0.3 0.5 20 not numbers at all\r\nnor here\r\n");
-    DrainageCase c;
-    EXPECT_FALSE(CheckConductivityInput(c, dir.File("c.inp"), dir.File("Error.lst")));
-    EXPECT_EQ(c.S, 20.0);
 }
 
 struct ReadFault {
@@ -328,20 +321,16 @@ class UnreadableNumber : public ::testing::TestWithParam<ReadFault> {};
 // Names the case in the test list.
 std::ostream& operator<<(std::ostream& out, const ReadFault& k) { return out << k.name; }
 
-// A token that is no number stops the check before the error list is made: a
-// list left from an earlier run stays as it was.
-TEST_P(UnreadableNumber, IsInvalidNumericInputAndWritesNoErrorList) {
+// A token that is no number stops the run before the check: a list left from
+// an earlier run stays as it was.
+TEST_P(UnreadableNumber, IsACorruptFileAndWritesNoErrorList) {
     TempDir dir;
     WriteFile(dir.File("s.inp"), kHeadLines + GetParam().fifthLine);
     WriteFile(dir.File("Error.lst"), "earlier list\r\n");
-    DrainageCase c;
-    try {
-        CheckSpacingInput(c, dir.File("s.inp"), dir.File("Error.lst"));
-        ADD_FAILURE() << "the check ended normally";
-    } catch (const RunError& error) {
-        EXPECT_EQ(error.Kind(), Fault::InvalidNumericInput);
-        EXPECT_STREQ(error.what(), "Invalid numeric input");
-    }
+    const FileRun run = CheckFile(dir, "s.inp");
+    EXPECT_EQ(run.ReadStatus, FileStatus::Corrupt);
+    ASSERT_EQ(run.ReadMessages.size(), 1u);
+    EXPECT_NE(run.ReadMessages[0].find("are corrupt"), std::string::npos) << run.ReadMessages[0];
     EXPECT_EQ(ReadFile(dir.File("Error.lst")), "earlier list\r\n");
 }
 
@@ -356,59 +345,54 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadFault{"TooLarge", "1e999 2 4 1 1.2\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(InputChecks, MissingInputFileIsFileNotFoundAndWritesNoErrorList) {
+// An input file that cannot be opened says why, as the file layer names it,
+// and no error list is written.
+TEST(InputChecks, AnUnopenableInputFileWritesNoErrorList) {
     TempDir dir;
-    DrainageCase c;
-    for (CalcAim aim :
-         {CalcAim::Spacing, CalcAim::Discharge, CalcAim::WaterTableDepth, CalcAim::Conductivity}) {
-        try {
-            CheckInput(aim, c, dir.File("nothing.inp"), dir.File("Error.lst"));
-            ADD_FAILURE() << "the check ended normally";
-        } catch (const RunError& error) {
-            EXPECT_EQ(error.Kind(), Fault::FileNotFound);
-            EXPECT_STREQ(error.what(), "File not found");
-        }
+    test::fs::create_directory(dir.File("folder.inp"));
+    const struct {
+        const char* name;
+        Fault fault;
+    } cases[] = {{"nothing.inp", Fault::FileNotFound}, {"folder.inp", Fault::InvalidFilename}};
+    for (const auto& k : cases) {
+        const FileRun run = CheckFile(dir, k.name);
+        EXPECT_EQ(run.ReadStatus, FileStatus::CannotOpen) << k.name;
+        EXPECT_EQ(run.ReadFault, k.fault) << k.name;
         EXPECT_FALSE(test::fs::exists(dir.File("Error.lst")));
     }
 }
 
-TEST(InputChecks, AFolderInsteadOfTheInputFileStopsTheCheck) {
+// The error list is for refused cases only: one that cannot be written is
+// said with the refusal, and an accepted case runs without it.
+TEST(InputChecks, AnUnwritableErrorListIsANoteOfARefusal) {
     TempDir dir;
-    test::fs::create_directory(dir.File("case.inp"));
-    DrainageCase c;
-    try {
-        CheckSpacingInput(c, dir.File("case.inp"), dir.File("Error.lst"));
-        ADD_FAILURE() << "the check ended normally";
-    } catch (const RunError& error) {
-        EXPECT_STREQ(error.what(), "Invalid filename");
-    }
-    EXPECT_FALSE(test::fs::exists(dir.File("Error.lst")));
+    std::vector<double> refused = kSpacing;
+    refused[R - 1] = 0.0;
+    WriteCase(dir.File("refused.inp"), "Spa", "Ene", refused);
+    WriteCase(dir.File("accepted.inp"), "Spa", "Ene", kSpacing);
+    const std::string list = "no-such-folder/Error.lst";
+    const FileRun refusal = CheckFile(dir, "refused.inp", list);
+    EXPECT_EQ(refusal.Outcome.End, CaseEnd::Refused);
+    EXPECT_EQ(refusal.Notes, std::vector<std::string>{"The error list " + dir.File(list) +
+                                                      " cannot be written: File not found"});
+    const FileRun accepted = CheckFile(dir, "accepted.inp", list);
+    EXPECT_TRUE(accepted.Outcome.Cancelled()) << "the check refused the case";
+    EXPECT_TRUE(accepted.Notes.empty());
 }
 
-TEST(InputChecks, AnErrorListThatCannotBeCreatedStopsTheCheck) {
+// A refused case replaces an earlier list with its own; an accepted one
+// removes it.
+TEST(InputChecks, AnEarlierErrorListIsReplacedOrRemoved) {
     TempDir dir;
-    const std::string input = WriteCase(dir.File("s.inp"), "Spa", "Ene", kSpacing);
-    DrainageCase c;
-    try {
-        CheckSpacingInput(c, input, dir.File("no-such-folder/Error.lst"));
-        ADD_FAILURE() << "the check ended normally";
-    } catch (const RunError& error) {
-        EXPECT_EQ(error.Kind(), Fault::FileNotFound);
-        EXPECT_EQ(std::string(error.what()), "The error list " +
-                                                 dir.File("no-such-folder/Error.lst") +
-                                                 " cannot be written: File not found");
-    }
-}
-
-// Each check makes the list anew: a long list from a refused case is replaced
-// by the two lines of an accepted one.
-TEST(InputChecks, OverwriteAnEarlierErrorList) {
-    TempDir dir;
+    std::vector<double> refused = kSpacing;
+    refused[R - 1] = 0.0;
+    WriteCase(dir.File("refused.inp"), "Spa", "Ene", refused);
+    WriteCase(dir.File("accepted.inp"), "Spa", "Ene", kSpacing);
     WriteFile(dir.File("Error.lst"), std::string(500, 'x'));
-    DrainageCase c;
-    EXPECT_FALSE(CheckSpacingInput(c, WriteCase(dir.File("s.inp"), "Spa", "Ene", kSpacing),
-                                   dir.File("Error.lst")));
-    EXPECT_EQ(ReadFile(dir.File("Error.lst")), ExpectedErrorList({}));
+    EXPECT_EQ(CheckFile(dir, "refused.inp").Outcome.End, CaseEnd::Refused);
+    EXPECT_EQ(ReadFile(dir.File("Error.lst")), ExpectedErrorList({kR}));
+    EXPECT_TRUE(CheckFile(dir, "accepted.inp").Outcome.Cancelled());
+    EXPECT_FALSE(test::fs::exists(dir.File("Error.lst")));
 }
 
 }  // namespace

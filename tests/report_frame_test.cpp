@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "CaseFiles.h"
 #include "DrainageCase.h"
 #include "Engines.h"
 #include "ReportFrame.h"
@@ -272,13 +273,11 @@ std::vector<std::string> FolderContents(const test::fs::path& folder) {
     return names;
 }
 
-RunRequest RequestFor(const TempDir& dir, const std::string& input, CalcMethod method) {
-    RunRequest request;
-    request.InputFile = input;
-    request.Aim = CalcAim::Spacing;
-    request.Method = method;
-    request.ErrorListFile = dir.File("Error.lst");
-    return request;
+// Runs the input file as the programs do, its error list in the test's folder.
+FileRun RunFile(const TempDir& dir, const std::string& input, RunSink& sink) {
+    FileRunOptions options;
+    options.ErrorListFile = dir.File("Error.lst");
+    return RunInputFile(input, sink, options);
 }
 
 // A method as a test parameter, named in the test list.
@@ -289,21 +288,22 @@ struct MethodCase {
 std::ostream& operator<<(std::ostream& out, const MethodCase& k) { return out << k.name; }
 const MethodCase kMethods[] = {{CalcMethod::Darcy, "Darcy"},
                                {CalcMethod::EnergyBalance, "EnergyBalance"}};
-class ReportOnDisk : public ::testing::TestWithParam<MethodCase> {};
+class ReportOnDisk : public ::testing::TestWithParam<MethodCase> {
+  protected:
+    // The method code the input file gives the run.
+    static const char* Method() { return GetParam().method == CalcMethod::Darcy ? "Dar" : "Ene"; }
+};
 
 TEST_P(ReportOnDisk, AFaultLeavesThePreviousReportAsItWas) {
     TempDir dir;
-    const std::string input = WriteCase(dir.File("case.inp"), "Spa", "Dar", kFaulting);
+    const std::string input = WriteCase(dir.File("case.inp"), "Spa", Method(), kFaulting);
     const std::string previous = "an earlier report\r\nof this case\r\n";
     WriteFile(dir.File("case.out"), previous);
     RecordingSink sink;
-    try {
-        RunCalculation(RequestFor(dir, input, GetParam().method), sink);
-        ADD_FAILURE() << "the run ended normally";
-    } catch (const RunError& error) {
-        EXPECT_EQ(error.Kind(), Fault::DivisionByZero);
-        EXPECT_STREQ(error.what(), "Floating point division by zero");
-    }
+    const CaseOutcome outcome = RunFile(dir, input, sink).Outcome;
+    ASSERT_EQ(outcome.End, CaseEnd::Failed) << "the run ended normally";
+    EXPECT_EQ(outcome.FailureKind, Fault::DivisionByZero);
+    EXPECT_EQ(outcome.FailureMessage, "Floating point division by zero");
     EXPECT_EQ(ReadFile(dir.File("case.out")), previous);
     EXPECT_EQ(FolderContents(dir.Path()), (std::vector<std::string>{"case.inp", "case.out"}))
         << "a temporary file or the error list was left behind";
@@ -311,12 +311,12 @@ TEST_P(ReportOnDisk, AFaultLeavesThePreviousReportAsItWas) {
 
 TEST_P(ReportOnDisk, ASuccessfulRunReplacesTheReportWhole) {
     TempDir dir;
-    const std::string input = WriteCase(dir.File("case.inp"), "Spa", "Dar", kGood);
+    const std::string input = WriteCase(dir.File("case.inp"), "Spa", Method(), kGood);
     WriteFile(dir.File("case.out"), std::string(10000, '~'));
     RecordingSink sink;
-    const RunOutcome outcome = RunCalculation(RequestFor(dir, input, GetParam().method), sink);
-    EXPECT_FALSE(outcome.Refused);
-    EXPECT_EQ(outcome.ReportFile, dir.File("case.out"));
+    const FileRun run = RunFile(dir, input, sink);
+    EXPECT_EQ(run.Outcome.End, CaseEnd::Reported);
+    EXPECT_EQ(run.ReportPath, dir.File("case.out"));
     const std::string report = ReadFile(dir.File("case.out"));
     const std::vector<std::string> lines = SplitCrLf(report);
     ASSERT_GT(lines.size(), 40u);
@@ -332,37 +332,32 @@ TEST_P(ReportOnDisk, ASuccessfulRunReplacesTheReportWhole) {
 // and the report that is there stays.
 TEST_P(ReportOnDisk, AnUnwritableReportStopsTheRunAndKeepsThePreviousReport) {
     TempDir dir;
-    const std::string input = WriteCase(dir.File("case.inp"), "Spa", "Dar", kGood);
+    const std::string input = WriteCase(dir.File("case.inp"), "Spa", Method(), kGood);
     // the report's name is taken by a folder, with a file in it
     test::fs::create_directory(dir.File("case.out"));
     WriteFile(dir.File("case.out/previous"), "previous\r\n");
     RecordingSink sink;
-    try {
-        RunCalculation(RequestFor(dir, input, GetParam().method), sink);
-        ADD_FAILURE() << "the run ended normally";
-    } catch (const RunError& error) {
-        EXPECT_STREQ(error.what(), "Invalid filename");
-    }
+    const CaseOutcome outcome = RunFile(dir, input, sink).Outcome;
+    ASSERT_EQ(outcome.End, CaseEnd::Failed) << "the run ended normally";
+    EXPECT_EQ(outcome.FailureMessage, "Invalid filename");
     EXPECT_EQ(ReadFile(dir.File("case.out/previous")), "previous\r\n");
     EXPECT_TRUE(sink.lines.empty()) << "the engine ran: " << sink.lines;
 }
 
 TEST_P(ReportOnDisk, AReportInAMissingFolderIsFileNotFound) {
     TempDir dir;
-    DrainageCase c;
-    c.InputFileName = dir.File("gone/case.inp");
-    c.R = 0.01;
-    c.Dw = 1.0;
-    c.Dm = 0.5;
-    c.TargetHead = 0.5;
+    CaseInput input;
+    input.Aim = CalcAim::Spacing;
+    input.Method = GetParam().method;
+    std::copy(kGood.begin(), kGood.end(), input.Numbers.begin());
+    input.InputFileName = dir.File("gone/case.inp");
+    FileRunOptions options;
+    options.ErrorListFile = dir.File("Error.lst");
     RecordingSink sink;
-    try {
-        RunEngine(CalcAim::Spacing, GetParam().method, c, sink);
-        ADD_FAILURE() << "the run ended normally";
-    } catch (const RunError& error) {
-        EXPECT_EQ(error.Kind(), Fault::FileNotFound);
-        EXPECT_STREQ(error.what(), "File not found");
-    }
+    const CaseOutcome outcome = RunCaseFile(input, sink, options).Outcome;
+    ASSERT_EQ(outcome.End, CaseEnd::Failed) << "the run ended normally";
+    EXPECT_EQ(outcome.FailureKind, Fault::FileNotFound);
+    EXPECT_EQ(outcome.FailureMessage, "File not found");
     EXPECT_TRUE(FolderContents(dir.Path()).empty());
 }
 
@@ -370,19 +365,14 @@ TEST_P(ReportOnDisk, AReportInAMissingFolderIsFileNotFound) {
 TEST_P(ReportOnDisk, AReadOnlyFolderIsFileAccessDenied) {
     if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the super-user";
     TempDir dir;
-    const std::string input = WriteCase(dir.File("case.inp"), "Spa", "Dar", kGood);
+    const std::string input = WriteCase(dir.File("case.inp"), "Spa", Method(), kGood);
     WriteFile(dir.File("case.out"), "previous\r\n");
     WriteFile(dir.File("Error.lst"), "");
     chmod(dir.Path().c_str(), 0555);
     RecordingSink sink;
-    DrainageCase c;
-    c.InputFileName = input;
-    try {
-        RunEngine(CalcAim::Spacing, GetParam().method, c, sink);
-        ADD_FAILURE() << "the run ended normally";
-    } catch (const RunError& error) {
-        EXPECT_EQ(error.Kind(), Fault::FileAccessDenied);
-    }
+    const CaseOutcome outcome = RunFile(dir, input, sink).Outcome;
+    EXPECT_EQ(outcome.End, CaseEnd::Failed) << "the run ended normally";
+    EXPECT_EQ(outcome.FailureKind, Fault::FileAccessDenied);
     chmod(dir.Path().c_str(), 0755);
     EXPECT_EQ(ReadFile(dir.File("case.out")), "previous\r\n");
     EXPECT_FALSE(exists(dir.File("case.out.part")));
@@ -394,14 +384,11 @@ TEST_P(ReportOnDisk, AProfileWithoutRowsKeepsTheLandmarks) {
     TempDir dir;
     // Dw − Dm = 0.00005 is met by the very first trial (head 0), at a half
     // spacing of 0.01 m inside a ditch 2 m wide.
-    WriteFile(dir.File("tiny.inp"),
-              "Tiny target\r\nDitch\r\nFile Name: x\r\nSpa Dar\r\n"
-              "0.005 3 4 1 1.5 0 2 0.5 1 0.5 1 0.5 0.99995\r\n");
+    WriteFile(dir.File("tiny.inp"), std::string("Tiny target\r\nDitch\r\nFile Name: x\r\nSpa ") +
+                                        Method() +
+                                        "\r\n0.005 3 4 1 1.5 0 2 0.5 1 0.5 1 0.5 0.99995\r\n");
     RecordingSink sink;
-    RunRequest request = RequestFor(dir, dir.File("tiny.inp"), GetParam().method);
-    request.Title1 = "Tiny target";
-    request.Title2 = "Ditch";
-    RunCalculation(request, sink);
+    RunFile(dir, dir.File("tiny.inp"), sink);
     const std::vector<std::string> lines = SplitCrLf(ReadFile(dir.File("tiny.out")));
     ASSERT_GE(lines.size(), 36u);
     EXPECT_EQ(lines[34], " Output data:");

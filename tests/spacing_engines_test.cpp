@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "CaseFiles.h"
 #include "DrainageCase.h"
 #include "Engines.h"
 #include "InputChecks.h"
@@ -37,7 +38,7 @@ struct SpacingInput {
 };
 
 struct SpacingRun {
-    RunOutcome outcome;
+    CaseOutcome outcome;
     std::string report;
     RecordingSink sink;
 };
@@ -47,13 +48,10 @@ struct SpacingRun {
 void RunSpacing(const SpacingInput& in, CalcMethod method, const TempDir& dir, SpacingRun& run) {
     const std::string input = WriteCase(dir.File("case.inp"), "Spa",
                                         method == CalcMethod::Darcy ? "Dar" : "Ene", in.Values());
-    RunRequest request;
-    request.InputFile = input;
-    request.Aim = CalcAim::Spacing;
-    request.Method = method;
-    request.ErrorListFile = dir.File("Error.lst");
-    run.outcome = RunCalculation(request, run.sink);
-    ASSERT_FALSE(run.outcome.Refused) << in.name;
+    FileRunOptions options;
+    options.ErrorListFile = dir.File("Error.lst");
+    run.outcome = RunInputFile(input, run.sink, options).Outcome;
+    ASSERT_EQ(run.outcome.End, CaseEnd::Reported) << in.name << run.outcome.FailureMessage;
     run.report = ReadFile(dir.File("case.out"));
 }
 
@@ -144,10 +142,9 @@ SearchEnd LiteralEnergySearch(const DrainageCase& checked) {
 
 // The case as the spacing check leaves it, before any engine touched it.
 DrainageCase Checked(const SpacingInput& in) {
-    TempDir dir;
     DrainageCase c;
-    const std::string input = WriteCase(dir.File("c.inp"), "Spa", "Dar", in.Values());
-    EXPECT_FALSE(CheckInput(CalcAim::Spacing, c, input, dir.File("Error.lst")));
+    c.Method = CalcMethod::Darcy;
+    EXPECT_TRUE(test::LoadAndCheck(CalcAim::Spacing, in.Values(), c).empty());
     return c;
 }
 
@@ -425,24 +422,20 @@ class ImpossibleSpacing : public ::testing::TestWithParam<MethodCase> {};
 
 TEST_P(ImpossibleSpacing, EndsWithASearchFaultAndKeepsTheReport) {
     TempDir dir;
-    const std::string input = WriteCase(dir.File("case.inp"), "Spa", "Dar", kTooPermeable.Values());
+    const bool darcy = GetParam().method == CalcMethod::Darcy;
+    const std::string input =
+        WriteCase(dir.File("case.inp"), "Spa", darcy ? "Dar" : "Ene", kTooPermeable.Values());
     WriteFile(dir.File("case.out"), "the report of an earlier run\r\n");
-    RunRequest request;
-    request.InputFile = input;
-    request.Aim = CalcAim::Spacing;
-    request.Method = GetParam().method;
-    request.ErrorListFile = dir.File("Error.lst");
+    FileRunOptions options;
+    options.ErrorListFile = dir.File("Error.lst");
     RecordingSink sink;
     const auto start = std::chrono::steady_clock::now();
-    try {
-        RunCalculation(request, sink);
-        ADD_FAILURE() << "the run ended normally";
-    } catch (const RunError& error) {
-        EXPECT_EQ(error.Kind(), Fault::SearchFailed);
-        const std::string message = error.what();
-        EXPECT_EQ(message.rfind(" The drain spacing could not be found:", 0), 0u) << message;
-        EXPECT_NE(message.find("2000 m"), std::string::npos) << message;
-    }
+    const CaseOutcome outcome = RunInputFile(input, sink, options).Outcome;
+    ASSERT_EQ(outcome.End, CaseEnd::Failed) << "the run ended normally";
+    EXPECT_EQ(outcome.FailureKind, Fault::SearchFailed);
+    const std::string& message = outcome.FailureMessage;
+    EXPECT_EQ(message.rfind(" The drain spacing could not be found:", 0), 0u) << message;
+    EXPECT_NE(message.find("2000 m"), std::string::npos) << message;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
     EXPECT_EQ(ReadFile(dir.File("case.out")), "the report of an earlier run\r\n");
     EXPECT_FALSE(test::fs::exists(dir.File("case.out.part")));

@@ -1,8 +1,8 @@
-// The page's door to the engine. The page puts an input file into the
-// module's in-memory file system and runs it through the one dispatcher, as
-// pelorin-cli does with a file on disk; the report is then read back from
-// there byte for byte. Input files are written and read by the data module's
-// own writer and reader, and a report's graph is laid out by the graph scales.
+// The page's door to the engine. The page hands over the bytes of an input
+// file; they are read by the programs' own input-file reader and calculated in
+// memory, as pelorin-cli calculates a file on disk, and the report's bytes
+// come back. No file system is involved. Input files are written by the
+// programs' own writer, and a report's graph is laid out by the graph scales.
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "Engines.h"
+#include "Calculate.h"
+#include "CaseFiles.h"
 #include "GraphScales.h"
 #include "InputFile.h"
 #include "ReportReaders.h"
@@ -101,41 +102,49 @@ val Failed(const std::vector<std::string>& messages) {
     return result;
 }
 
-// Runs the input file `inputFile` (a name in the current folder of the
-// in-memory file system) on one thread: "report" with the report's name,
-// "refused" with the lines of the error list, or "failed" with the messages.
-val RunInputFile(const std::string& inputFile, val onProgress, val onMessage) {
-    if (const std::string refusal = InputNameRefusal(inputFile); !refusal.empty())
-        return Failed({refusal});
-    const InputReadResult input = ReadInputFile(inputFile);
-    if (input.Status != FileStatus::Ok) return Failed(input.Messages);
-    RunRequest request;
-    request.InputFile = inputFile;
-    request.Title1 = input.Case.Title1;
-    request.Title2 = input.Case.Title2;
-    request.Aim = *AimFromCode(input.Case.AimCode);
-    request.Method = MethodFromCode(input.Case.MethodCode);
-    request.Threads = 1;
-    PageSink sink(std::move(onProgress), std::move(onMessage));
-    try {
-        const RunOutcome outcome = RunCalculation(request, sink);
-        if (outcome.Refused) {
-            val result = Outcome("refused");
-            result.set("errorList", TextArray(outcome.ErrorList));
-            return result;
-        }
-        val result = Outcome("report");
-        result.set("reportFile", val(outcome.ReportFile));
-        return result;
-    } catch (const RunError& error) {
-        return Failed({error.what()});
-    }
+// Bytes for the page: a Uint8Array of their own.
+val Bytes(const std::string& bytes) {
+    return val::global("Uint8Array")
+        .new_(emscripten::typed_memory_view(bytes.size(),
+                                            reinterpret_cast<const unsigned char*>(bytes.data())));
 }
 
-// The titles, codes and 13 numbers of an input file, or the messages of a
-// file that cannot be used.
-val ReadInput(const std::string& inputFile) {
-    const InputReadResult input = ReadInputFile(inputFile);
+val GraphOfReport(const std::string& reportFile, const std::string& reportBytes);
+
+// Runs the input file `inputFile` with the content `bytes` on one thread:
+// "report" with the report's name, bytes and graph, "refused" with the lines of
+// the error list, or "failed" with the messages.
+val RunInputFile(const std::string& inputFile, const std::string& bytes, val onProgress,
+                 val onMessage) {
+    if (const std::string refusal = InputNameRefusal(inputFile); !refusal.empty())
+        return Failed({refusal});
+    const InputReadResult input = ParseInputFile(bytes, inputFile);
+    if (input.Status != FileStatus::Ok) return Failed(input.Messages);
+    PageSink sink(std::move(onProgress), std::move(onMessage));
+    const std::string reportFile = ReportNameFor(inputFile);
+    const CaseOutcome outcome = Calculate(CaseInputOf(input.Case, inputFile, reportFile), sink, 1);
+    switch (outcome.End) {
+        case CaseEnd::Refused: {
+            val result = Outcome("refused");
+            result.set("errorList", TextArray(outcome.ErrorLines));
+            return result;
+        }
+        case CaseEnd::Reported: {
+            val result = Outcome("report");
+            result.set("reportFile", val(reportFile));
+            result.set("report", Bytes(outcome.Report));
+            result.set("graph", GraphOfReport(reportFile, outcome.Report));
+            return result;
+        }
+        case CaseEnd::Failed: break;
+    }
+    return Failed({outcome.FailureMessage});
+}
+
+// The titles, codes and 13 numbers of an input file's bytes, or the messages of
+// a file that cannot be used.
+val ReadInput(const std::string& inputFile, const std::string& bytes) {
+    const InputReadResult input = ParseInputFile(bytes, inputFile);
     val result = val::object();
     result.set("ok", val(input.Status == FileStatus::Ok));
     result.set("messages", TextArray(input.Messages));
@@ -148,15 +157,23 @@ val ReadInput(const std::string& inputFile) {
     return result;
 }
 
-// Writes an input file in the fixed layout; the empty text when written, or
-// what went wrong.
-std::string WriteInput(const std::string& inputFile, const std::string& title1,
-                       const std::string& title2, const std::string& aimCode,
-                       const std::string& methodCode, val values) {
-    const InputCase inputCase{Utf8ToLatin1(title1), Utf8ToLatin1(title2), aimCode, methodCode,
-                              emscripten::vecFromJSArray<double>(values)};
-    const FileWriteResult written = WriteInputFile(inputFile, inputCase);
-    return written.Status == FileStatus::Ok ? std::string() : Latin1ToUtf8(written.Message);
+// The bytes of an input file in the fixed layout ({bytes}), or what went wrong
+// ({error}).
+val WriteInput(const std::string& inputFile, const std::string& title1, const std::string& title2,
+               const std::string& aimCode, const std::string& methodCode, val values) {
+    InputCase inputCase;
+    inputCase.Title1 = Utf8ToLatin1(title1);
+    inputCase.Title2 = Utf8ToLatin1(title2);
+    inputCase.AimCode = aimCode;
+    inputCase.MethodCode = methodCode;
+    inputCase.Values = emscripten::vecFromJSArray<double>(values);
+    const InputFileText formatted = FormatInputFile(inputFile, inputCase);
+    val result = val::object();
+    if (formatted.Result.Status != FileStatus::Ok)
+        result.set("error", val(Latin1ToUtf8(formatted.Result.Message)));
+    else
+        result.set("bytes", Bytes(formatted.Text));
+    return result;
 }
 
 val Ticks(const std::vector<graph::AxisTick>& ticks) {
@@ -193,9 +210,9 @@ val Range(graph::RowRange range) {
 // graph does: titles, captions, legends, ticks, the pixel of every marker and
 // which rows carry markers and the requested line. "refusal" says why a
 // report gives no graph.
-val GraphOfReport(const std::string& reportFile) {
+val GraphOfReport(const std::string& reportFile, const std::string& reportBytes) {
     val result = val::object();
-    const ReportProfileResult report = ReadReportProfile(reportFile);
+    const ReportProfileResult report = ParseReportProfile(reportBytes, reportFile);
     if (report.Status != FileStatus::Ok || report.X.empty()) {
         result.set("refusal",
                    Text(report.Message.empty() ? "The report has no profile." : report.Message));

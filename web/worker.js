@@ -5,64 +5,27 @@
 
 let modulePromise = null;
 
-// Every request works in a folder of its own in the module's in-memory file
-// system, removed afterwards: no file of one request is seen by the next.
-let requestCount = 0;
-function inFreshFolder(M, work) {
-  const folder = '/r' + ++requestCount;
-  M.FS.mkdir(folder);
-  M.FS.chdir(folder);
-  try {
-    return work();
-  } finally {
-    M.FS.chdir('/');
-    for (const name of M.FS.readdir(folder)) {
-      if (name !== '.' && name !== '..') M.FS.unlink(folder + '/' + name);
-    }
-    M.FS.rmdir(folder);
-  }
-}
-
-function readIfThere(M, name) {
-  try {
-    return M.FS.readFile(name);
-  } catch (error) {
-    return null;
-  }
-}
-
+// Every request hands its bytes to the module and gets bytes back: the module
+// has no file system, so nothing of one request is seen by the next.
 const handlers = {
-  // {name, bytes}: the input file as it is; the report's bytes, the error
-  // list or the messages, and the graph of the report.
+  // {name, bytes}: the input file as it is; the report's bytes and its graph,
+  // the error list or the messages.
   run(M, request, post) {
-    return inFreshFolder(M, () => {
-      M.FS.writeFile(request.name, request.bytes);
-      const result = M.runInputFile(
-        request.name,
-        (line) => post({ type: 'progress', line }),
-        (text) => post({ type: 'message', text })
-      );
-      if (result.outcome === 'report') {
-        result.report = readIfThere(M, result.reportFile);
-        result.graph = M.graphOfReport(result.reportFile);
-      }
-      return result;
-    });
+    return M.runInputFile(
+      request.name,
+      request.bytes,
+      (line) => post({ type: 'progress', line }),
+      (text) => post({ type: 'message', text })
+    );
   },
   // {name, title1, title2, aim, method, values}: the bytes of the input file.
   write(M, request) {
-    return inFreshFolder(M, () => {
-      const error = M.writeInput(request.name, request.title1, request.title2, request.aim,
-        request.method, request.values);
-      return error ? { error } : { bytes: M.FS.readFile(request.name) };
-    });
+    return M.writeInput(request.name, request.title1, request.title2, request.aim,
+      request.method, request.values);
   },
   // {name, bytes}: titles, codes and numbers, or the messages.
   read(M, request) {
-    return inFreshFolder(M, () => {
-      M.FS.writeFile(request.name, request.bytes);
-      return M.readInput(request.name);
-    });
+    return M.readInput(request.name, request.bytes);
   },
 };
 

@@ -9,8 +9,8 @@
 
 #include <set>
 
+#include "CaseFiles.h"
 #include "DesignStudyWindow.h"
-#include "Engines.h"
 #include "GuiTestSupport.h"
 #include "InputFile.h"
 #include "QtText.h"
@@ -70,17 +70,12 @@ QString SingleRunResult(const QString& folder, const InputCase& input, int index
     const std::string name =
         FileNameToStd(QDir(folder).filePath(QStringLiteral("single-%1.inp").arg(index)));
     if (WriteInputFile(name, input).Status != FileStatus::Ok) return QStringLiteral("unwritten");
-    RunRequest request;
-    request.InputFile = name;
-    request.Title1 = input.Title1;
-    request.Title2 = input.Title2;
-    request.Aim = *AimFromCode(input.AimCode);
-    request.Method = MethodFromCode(input.MethodCode);
-    request.ErrorListFile = FileNameToStd(QDir(folder).filePath(QStringLiteral("single.lst")));
+    FileRunOptions options;
+    options.ErrorListFile = FileNameToStd(QDir(folder).filePath(QStringLiteral("single.lst")));
     SilentSink sink;
-    const RunOutcome outcome = RunCalculation(request, sink);
-    if (outcome.Refused) return QStringLiteral("refused");
-    const ReportContents report = ReadReportContents(outcome.ReportFile);
+    const FileRun run = RunInputFile(name, sink, options);
+    if (run.Outcome.End != CaseEnd::Reported) return QStringLiteral("refused");
+    const ReportContents report = ReadReportContents(run.ReportPath);
     return QString::fromStdString(report.ResultGroups.front().front().Value);
 }
 

@@ -311,10 +311,10 @@ void ProgramTest::cancelInEachAimAndMethod() {
 }
 
 void ProgramTest::saveRunEnabledAfterFailure() {
-    // An error list that cannot be written makes the run fail.
+    // A report that cannot be written (its name is a folder's) makes the run fail.
     const QString input = Path(QStringLiteral("case.inp"));
     WriteCase(input, QStringLiteral("spacing-darcy-pipe.inp"), {});
-    QVERIFY(QDir().mkdir(QStringLiteral("Error.lst")));
+    QVERIFY(QDir().mkdir(Path(QStringLiteral("case.out"))));
     Robot robot;
     bool enabledAfterFailure = false;
     OpenInput(robot, input);
@@ -323,7 +323,7 @@ void ProgramTest::saveRunEnabledAfterFailure() {
     robot.Then(QStringLiteral("the run over"), NoDialogOpen, [&] {
         enabledAfterFailure = Input().Filesave_Button->isEnabled() &&
                               Main()->InputSave->isEnabled() && Input().WaitMemo->isHidden();
-        QDir().rmdir(QStringLiteral("Error.lst"));
+        QDir().rmdir(Path(QStringLiteral("case.out")));
     });
     // The next Save/Run, by the button, calculates the case.
     SaveRunOver(robot, input, true);

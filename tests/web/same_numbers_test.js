@@ -26,18 +26,12 @@ function pelorin() {
   return modulePromise;
 }
 
-// Runs an input file's bytes under `name` in a fresh folder of the module.
-let runCount = 0;
+// Runs an input file's bytes under `name` in the module, as the page's worker does.
 function runInModule(M, name, bytes) {
-  const folder = '/run' + ++runCount;
-  M.FS.mkdir(folder);
-  M.FS.chdir(folder);
-  M.FS.writeFile(name, bytes);
   const lines = [];
-  const result = M.runInputFile(name, (line) => lines.push(line), (text) => lines.push(text));
+  const result = M.runInputFile(name, bytes, (line) => lines.push(line), (text) => lines.push(text));
   result.stderrLines = lines;
-  if (result.outcome === 'report') result.report = Buffer.from(M.FS.readFile(result.reportFile));
-  M.FS.chdir('/');
+  if (result.outcome === 'report') result.report = Buffer.from(result.report);
   return result;
 }
 
@@ -62,12 +56,9 @@ function runWithCli(name, bytes) {
 
 // An input file written by the module's writer (the data module's own).
 function inputFile(M, name, aim, method, values) {
-  M.FS.chdir('/');
-  const error = M.writeInput(name, 'Test case', 'Second title', aim, method, values);
-  assert.strictEqual(error, '');
-  const bytes = Buffer.from(M.FS.readFile(name));
-  M.FS.unlink(name);
-  return bytes;
+  const written = M.writeInput(name, 'Test case', 'Second title', aim, method, values);
+  assert.strictEqual(written.error, undefined);
+  return Buffer.from(written.bytes);
 }
 
 test('every example of Data/ gives its golden report byte for byte', async () => {
@@ -76,7 +67,6 @@ test('every example of Data/ gives its golden report byte for byte', async () =>
   assert.ok(inputs.length >= 19, 'the examples are there');
   for (const name of inputs) {
     const result = runInModule(M, name, fs.readFileSync(path.join(root, 'Data', name)));
-    M.FS.chdir('/');
     assert.strictEqual(result.outcome, 'report', name);
     const golden = fs.readFileSync(path.join(root, 'Data', name.replace(/\.inp$/, '.out')));
     assert.ok(result.report.equals(golden), name + ': the report differs from the golden one');
@@ -165,10 +155,7 @@ test('the graph of every example has the markers, line, ticks and legends its sc
   const count = (range) => Math.max(0, range.last - range.first + 1);
   const reports = fs.readdirSync(path.join(root, 'Data')).filter((f) => f.endsWith('.out')).sort();
   for (const name of reports) {
-    M.FS.chdir('/');
-    M.FS.writeFile(name, fs.readFileSync(path.join(root, 'Data', name)));
-    const graph = M.graphOfReport(name);
-    M.FS.unlink(name);
+    const graph = M.graphOfReport(name, fs.readFileSync(path.join(root, 'Data', name)));
     assert.strictEqual(graph.refusal, undefined, name);
     const svg = graphSvg(graph, {});
     const texts = [...svg.matchAll(/<text [^>]*>([^<]*)<\/text>/g)].map((m) => m[1]);

@@ -15,7 +15,11 @@ TextReader::TextReader(const std::string& path) : buffer_(64 * 1024) {
     if (const int error = file_.Open(path); error != 0) throw FileFault(error);
 }
 
+TextReader::TextReader(TextBytes text)
+    : inMemory_(true), buffer_(text.bytes.begin(), text.bytes.end()), filled_(buffer_.size()) {}
+
 bool TextReader::Fill() {
+    if (inMemory_) ended_ = true;
     if (ended_) return false;
     int error = 0;
     const long count = file_.Read(buffer_.data(), buffer_.size(), error);
@@ -49,12 +53,16 @@ int TextReader::Get() {
 bool TextReader::AtEnd() { return Peek() == EOF; }
 
 void TextReader::Rewind() {
-    if (const int error = file_.Rewind(); error != 0) throw FileFault(error);
-    next_ = filled_ = 0;
-    ended_ = false;
+    next_ = 0;
+    if (!inMemory_) {
+        if (const int error = file_.Rewind(); error != 0) throw FileFault(error);
+        filled_ = 0;
+        ended_ = false;
+    }
     lineLength_ = 0;
     line_ = 1;
     afterCr_ = false;
+    realsFound_ = 0;
 }
 
 std::string TextReader::ReadLine() {
@@ -107,6 +115,7 @@ double TextReader::ReadReal() {
     if (ch != EOF && !IsSeparator(ch)) throw RunError(Fault::NumberTooLong);
     const std::optional<double> value = ParseReal(token);
     if (!value) throw RunError(Fault::InvalidNumericInput);
+    ++realsFound_;
     return *value;
 }
 

@@ -2,9 +2,12 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "Calculate.h"
 #include "DrainageCase.h"
+#include "RunError.h"
 
 namespace pelorin {
 
@@ -16,6 +19,8 @@ struct InputCase {
     std::string AimCode;
     std::string MethodCode;
     std::vector<double> Values;
+    // How many numbers the file held (the missing ones at the end read as 0).
+    int NumbersRead = 0;
 };
 
 inline constexpr int kInputValueCount = 13;
@@ -36,8 +41,9 @@ enum class FileStatus {
 
 struct InputReadResult {
     FileStatus Status = FileStatus::Ok;
-    std::vector<std::string> Messages;  // the texts to show, in order
-    InputCase Case;                     // what was read (complete only when Ok)
+    std::vector<std::string> Messages;      // the texts to show, in order
+    Fault OpenFault = Fault::FileNotFound;  // the file layer's fault (CannotOpen)
+    InputCase Case;                         // what was read (complete only when Ok)
 };
 
 struct FileWriteResult {
@@ -49,6 +55,22 @@ struct FileWriteResult {
 // line 4 holds the codes, then 13 numbers in free format follow; missing
 // numbers at the end read as 0.
 InputReadResult ReadInputFile(const std::string& fileName);
+// The same reading of the bytes of an input file already in memory; the name
+// is the one the messages give the file.
+InputReadResult ParseInputFile(std::string_view bytes, const std::string& fileName);
+
+// The text an input file of this name holds: the layout below. Fails (Corrupt)
+// only on a number too long to be read back.
+struct InputFileText {
+    FileWriteResult Result;
+    std::string Text;
+};
+InputFileText FormatInputFile(const std::string& fileName, const InputCase& inputCase);
+
+// The case of an input file as the calculation takes it, with the names its
+// report prints. The aim code must be known (a read that was Ok).
+CaseInput CaseInputOf(const InputCase& file, const std::string& inputFileName,
+                      const std::string& reportFileName);
 
 // Writes an input file in the fixed layout: each number right-aligned in ten
 // characters with the decimals of its position. A number too wide for its field

@@ -83,25 +83,16 @@ void ReadNumbers(TextReader& reader, InputCase& data, const std::string& fileNam
     }
 }
 
-}  // namespace
-
-InputReadResult ReadInputFile(const std::string& fileName) {
-    InputReadResult result;
-    std::optional<TextReader> reader;
-    try {
-        reader.emplace(fileName);
-    } catch (const RunError&) {
-        result.Status = FileStatus::CannotOpen;
-        result.Messages = {CannotOpenMessage(fileName, "in use by another program,  or the")};
-        return result;
-    }
+// The whole reading of an input file, from a reader that is open.
+void ReadInputText(TextReader& reader, const std::string& fileName, InputReadResult& result) {
     InputCase& data = result.Case;
     try {
-        data.Title1 = reader->ReadLine();
-        data.Title2 = reader->ReadLine();
-        reader->SkipLine();
-        ReadCodes(*reader, data, fileName, result);
-        ReadNumbers(*reader, data, fileName, result);
+        data.Title1 = reader.ReadLine();
+        data.Title2 = reader.ReadLine();
+        reader.SkipLine();
+        ReadCodes(reader, data, fileName, result);
+        ReadNumbers(reader, data, fileName, result);
+        data.NumbersRead = reader.RealsFound();
     } catch (const RunError& error) {
         if (error.Kind() == Fault::LineTooLong) {
             result.Status = FileStatus::Corrupt;
@@ -112,12 +103,50 @@ InputReadResult ReadInputFile(const std::string& fileName) {
             result.Messages.push_back(error.what());
         }
     }
+}
+
+}  // namespace
+
+InputReadResult ReadInputFile(const std::string& fileName) {
+    InputReadResult result;
+    std::optional<TextReader> reader;
+    try {
+        reader.emplace(fileName);
+    } catch (const RunError& error) {
+        result.Status = FileStatus::CannotOpen;
+        result.OpenFault = error.Kind();
+        result.Messages = {CannotOpenMessage(fileName, "in use by another program,  or the")};
+        return result;
+    }
+    ReadInputText(*reader, fileName, result);
     return result;
 }
 
-FileWriteResult WriteInputFile(const std::string& fileName, const InputCase& inputCase,
-                               const std::string& folder) {
-    std::string text;
+InputReadResult ParseInputFile(std::string_view bytes, const std::string& fileName) {
+    InputReadResult result;
+    TextReader reader(TextBytes{bytes});
+    ReadInputText(reader, fileName, result);
+    return result;
+}
+
+CaseInput CaseInputOf(const InputCase& file, const std::string& inputFileName,
+                      const std::string& reportFileName) {
+    CaseInput input;
+    input.Title1 = file.Title1;
+    input.Title2 = file.Title2;
+    input.Aim = AimFromCode(file.AimCode).value_or(CalcAim::Spacing);
+    input.Method = MethodFromCode(file.MethodCode);
+    for (std::size_t k = 0; k < input.Numbers.size() && k < file.Values.size(); ++k)
+        input.Numbers[k] = file.Values[k];
+    input.NumbersRead = file.NumbersRead;
+    input.InputFileName = inputFileName;
+    input.ReportFileName = reportFileName;
+    return input;
+}
+
+InputFileText FormatInputFile(const std::string& fileName, const InputCase& inputCase) {
+    InputFileText formatted;
+    std::string& text = formatted.Text;
     text += inputCase.Title1 + "\r\n";
     text += inputCase.Title2 + "\r\n";
     text += "File Name: " + fileName + "\r\n";
@@ -132,14 +161,24 @@ FileWriteResult WriteInputFile(const std::string& fileName, const InputCase& inp
         // A number too long for the reader would make a file that cannot be
         // opened again: nothing is written.
         if (number.size() > kMaxNumberLength) {
-            return {FileStatus::Corrupt,
-                    std::string(kProgramErrorText) + "Real numbers in the inputfile \"" + fileName +
-                        "\" are corrupt (number " + std::to_string(position) + " is too long)"};
+            formatted.Result = {
+                FileStatus::Corrupt,
+                std::string(kProgramErrorText) + "Real numbers in the inputfile \"" + fileName +
+                    "\" are corrupt (number " + std::to_string(position) + " is too long)"};
+            return formatted;
         }
         number.insert(0, number.size() >= 10 ? 1 : 10 - number.size(), ' ');
         text += number;
     }
     text += "\r\n";
+    return formatted;
+}
+
+FileWriteResult WriteInputFile(const std::string& fileName, const InputCase& inputCase,
+                               const std::string& folder) {
+    const InputFileText formatted = FormatInputFile(fileName, inputCase);
+    if (formatted.Result.Status != FileStatus::Ok) return formatted.Result;
+    const std::string& text = formatted.Text;
     // Through the one writer: a write that fails part-way (a full disk) leaves
     // the earlier file whole, and a link at the name is replaced, not followed.
     bool opened = false;
