@@ -1,7 +1,9 @@
 """The example notebook runs from start to end in a kernel, headless."""
 
+import json
+import sys
+
 import nbformat
-import pytest
 from nbclient import NotebookClient
 
 from conftest import CHECKOUT
@@ -9,9 +11,18 @@ from conftest import CHECKOUT
 NOTEBOOK = CHECKOUT / "examples" / "drain-design.ipynb"
 
 
-def test_the_drain_design_notebook_runs(tmp_path):
+def test_the_drain_design_notebook_runs(tmp_path, monkeypatch):
+    # A kernel of this interpreter (the one pelorin is installed for), not the
+    # system's python3 kernel.
+    spec = tmp_path / "jupyter" / "kernels" / "pelorin-test"
+    spec.mkdir(parents=True)
+    (spec / "kernel.json").write_text(json.dumps({
+        "argv": [sys.executable, "-m", "ipykernel_launcher", "-f", "{connection_file}"],
+        "display_name": "pelorin tests", "language": "python"}))
+    monkeypatch.setenv("JUPYTER_PATH", str(tmp_path / "jupyter"))
+    monkeypatch.setenv("PYDEVD_DISABLE_FILE_VALIDATION", "1")  # the debugger's warning
     notebook = nbformat.read(NOTEBOOK, as_version=4)
-    client = NotebookClient(notebook, timeout=600, kernel_name="python3",
+    client = NotebookClient(notebook, timeout=600, kernel_name="pelorin-test",
                             resources={"metadata": {"path": str(tmp_path)}})
     client.execute()  # raises CellExecutionError on the first error of a cell
     outputs = [output for cell in notebook.cells if cell.cell_type == "code"
