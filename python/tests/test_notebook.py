@@ -14,9 +14,9 @@ NOTEBOOK = CHECKOUT / "examples" / "drain-design.ipynb"
 def test_the_drain_design_notebook_runs(tmp_path, monkeypatch):
     # A kernel of this interpreter (the one pelorin is installed for), not the
     # system's python3 kernel.
-    spec = tmp_path / "jupyter" / "kernels" / "pelorin-test"
-    spec.mkdir(parents=True)
-    (spec / "kernel.json").write_text(json.dumps({
+    kernel = tmp_path / "jupyter" / "kernels" / "pelorin-test"
+    kernel.mkdir(parents=True)
+    (kernel / "kernel.json").write_text(json.dumps({
         "argv": [sys.executable, "-m", "ipykernel_launcher", "-f", "{connection_file}"],
         "display_name": "pelorin tests", "language": "python"}))
     monkeypatch.setenv("JUPYTER_PATH", str(tmp_path / "jupyter"))

@@ -71,14 +71,14 @@ def test_study_rows_are_the_cases_run_alone(table, batch):
     for row in result.itertuples():
         if row.status != "ok":
             continue
-        spec = table.iloc[row.row - 1]
-        case = pelorin.Case(spec["aim"], spec["method"], title1=spec["title1"],
-                            title2=spec["title2"], file_name=f"{spec['name']}.inp",
-                            **{q: spec[q] for q in pelorin.QUANTITIES if not pd.isna(spec[q])})
+        wanted = table.iloc[row.row - 1]
+        case = pelorin.Case(wanted["aim"], wanted["method"], title1=wanted["title1"],
+                            title2=wanted["title2"], file_name=f"{wanted['name']}.inp",
+                            **{q: wanted[q] for q in pelorin.QUANTITIES if not pd.isna(wanted[q])})
         # The program's writer makes the file batch ran, and the case gives its report.
-        assert case.input_text() == (folder / "reports" / f"{spec['name']}.inp").read_bytes()
+        assert case.input_text() == (folder / "reports" / f"{wanted['name']}.inp").read_bytes()
         alone = case.run(threads=1)
-        assert alone.report.encode("latin-1") == (folder / "reports" / f"{spec['name']}.out").read_bytes()
+        assert alone.report.encode("latin-1") == (folder / "reports" / f"{wanted['name']}.out").read_bytes()
         assert (alone.sought, alone.head_darcy, alone.depth_energy) == (
             row.result, row.head_darcy, row.depth_energy)
 
