@@ -15,7 +15,7 @@
 
 #include "GraphFiles.h"
 #include "GraphScales.h"
-#include "TDMPelorin.h"
+#include "ReportReaders.h"
 
 namespace pelorin::documents {
 namespace {
@@ -318,10 +318,9 @@ DesignSheetRead ReadDesignSheet(const std::string& reportFile) {
         read.Refusal = graph::ReportText(read.Sheet.Report.Message);
         return read;
     }
-    TDMPelorin dataModule;
-    const std::string profileMessage = dataModule.ReadReportProfile(reportFile);
-    read.Sheet.Graph = graph::DrawGraph(graph::GraphRequestFrom(dataModule, false));
-    if (!profileMessage.empty()) read.Sheet.Graph.Refusal = graph::ReportText(profileMessage);
+    const ReportProfileResult profile = ReadReportProfile(reportFile);
+    read.Sheet.Graph = graph::DrawGraph(graph::GraphRequestFrom(profile, false));
+    if (!profile.Message.empty()) read.Sheet.Graph.Refusal = graph::ReportText(profile.Message);
     return read;
 }
 

@@ -7,7 +7,7 @@
 #include "GraphDrawing.h"
 #include "GraphFiles.h"
 #include "HeadlessGui.h"
-#include "TDMPelorin.h"
+#include "ReportReaders.h"
 
 namespace pelorin::graph {
 namespace {
@@ -22,12 +22,11 @@ int Fail(const std::string& fileName, const std::string& message) {
 int RunGraphCommand(const GraphArguments& parsed) {
     const std::string refusal = PictureOverReportRefusal(parsed.Image, parsed.Report);
     if (!refusal.empty()) return Fail(parsed.Image, refusal);
-    TDMPelorin dataModule;
-    const std::string readMessage = dataModule.ReadReportProfile(parsed.Report);
-    if (!readMessage.empty()) return Fail(parsed.Report, readMessage);
+    const ReportProfileResult report = ReadReportProfile(parsed.Report);
+    if (!report.Message.empty()) return Fail(parsed.Report, report.Message);
 
     const auto application = StartHeadlessGui();
-    const GraphPicture picture = DrawGraph(GraphRequestFrom(dataModule, parsed.InColour));
+    const GraphPicture picture = DrawGraph(GraphRequestFrom(report, parsed.InColour));
     if (!picture.Drawn()) return Fail(parsed.Report, picture.Refusal.toStdString());
     const QString saveError = SaveGraphFile(picture, parsed.Image);
     if (!saveError.isEmpty()) return Fail(parsed.Image, saveError.toStdString());

@@ -254,6 +254,25 @@ GraphRequest GraphRequestFrom(const TDMPelorin& dataModule, bool inColour) {
     return request;
 }
 
+GraphRequest GraphRequestFrom(const ReportProfileResult& report, bool inColour) {
+    const std::size_t rows =
+        std::min({report.X.size(), report.HeadDarcy.size(), report.HeadEnergy.size()});
+    const auto firstRows = [rows](const std::vector<double>& column) {
+        return std::vector<double>(column.begin(), column.begin() + static_cast<long>(rows));
+    };
+    GraphRequest request;
+    request.Profile.X = firstRows(report.X);
+    request.Profile.HeadDarcy = firstRows(report.HeadDarcy);
+    request.Profile.HeadEnergy = firstRows(report.HeadEnergy);
+    if (report.TitlesRead) {
+        request.Title1 = ReportText(report.Title1);
+        request.Title2 = ReportText(report.Title2);
+        request.MethodTag = report.MethodTag;
+    }
+    request.InColour = inColour;
+    return request;
+}
+
 QFont GraphFont(bool large) {
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(large ? 13 : 11);

@@ -21,7 +21,8 @@
 
 namespace pelorin {
 class TDMPelorin;
-}
+struct ReportProfileResult;
+}  // namespace pelorin
 
 namespace pelorin::graph {
 
@@ -62,6 +63,9 @@ struct GraphRequest {
 
 // The profile, titles and tag last read from a report by the data module.
 GraphRequest GraphRequestFrom(const TDMPelorin& dataModule, bool inColour);
+// The profile, titles and tag of a report as the report reader gives them
+// (the titles and the tag only when they were reached).
+GraphRequest GraphRequestFrom(const ReportProfileResult& report, bool inColour);
 
 // Reports are single-byte text: a title that is not valid UTF-8 is read as Latin-1.
 QString ReportText(const std::string& text);

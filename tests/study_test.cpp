@@ -193,6 +193,26 @@ std::map<std::string, std::string> WithoutSeconds(const std::vector<Row>& rows) 
     return byRow;
 }
 
+// Without --reports every row is calculated in memory: the results are those
+// of the rows run from their files, and no file or temporary folder is made
+// (here there is no temporary folder to be had at all).
+TEST(Batch, WithoutReportsTheRowsWriteNoFileAndGiveTheSameResults) {
+    TempDir dir;
+    WriteFile(dir.File("cases.csv"), ExamplesTable());
+    fs::create_directory(dir.Path() / "reports");
+    const test::CliResult withFiles =
+        RunCli({"batch", "cases.csv", "--reports", "reports", "-j", "2"}, dir.Path());
+    ASSERT_EQ(withFiles.exitCode, 0) << withFiles.err;
+    fs::create_directory(dir.Path() / "empty");
+    const test::CliResult inMemory =
+        test::RunProgram(PELORIN_CLI, {"batch", "../cases.csv", "-j", "2"}, dir.Path() / "empty",
+                         {"TMPDIR=" + dir.File("no-such-folder")});
+    ASSERT_EQ(inMemory.exitCode, 0) << inMemory.err;
+    EXPECT_EQ(WithoutSeconds(ResultRows(inMemory.out)), WithoutSeconds(ResultRows(withFiles.out)));
+    EXPECT_TRUE(fs::is_empty(dir.Path() / "empty"));
+    EXPECT_FALSE(fs::exists(dir.File("no-such-folder")));
+}
+
 TEST(Batch, ThreeShardsTogetherGiveTheWhole) {
     TempDir dir;
     WriteFile(dir.File("cases.csv"), ExamplesTable());
