@@ -137,12 +137,13 @@ constexpr const char* kProgramFooter =
 
 constexpr const char* kRunFooter =
     "Each case is checked first; a refused case leaves its error list in Error.lst\n"
-    "(current folder) and prints it. Each report's path is printed on standard\n"
-    "output; progress lines and messages go to standard error.\n"
+    "(current folder) and prints it, and an accepted one removes an earlier list.\n"
+    "Each report's path is printed on standard output; progress lines and messages\n"
+    "go to standard error.\n"
     "\n"
     "Exit status: 0 every file gave its report; 1 a case was refused and none failed;\n"
-    "2 a file could not be read, a run ended with an error, or the command line was\n"
-    "wrong.";
+    "2 a file could not be read, an error list could not be written, a run ended with\n"
+    "an error, or the command line was wrong.";
 
 struct RunArguments {
     std::string Threads;
