@@ -309,9 +309,9 @@ class TableParser {
 
 }  // namespace
 
-CaseTable ParseCaseTable(std::string_view text) {
+CaseTable ParseCaseTable(std::string_view text, long shardIndex, long shardCount) {
     CaseTable table;
-    TableParser parser(table, 1, 1);
+    TableParser parser(table, shardIndex, shardCount);
     parser.Feed(text);
     parser.Finish();
     return table;

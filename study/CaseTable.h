@@ -38,8 +38,9 @@ char SeparatorOf(std::string_view firstLine);
 
 // Takes a table apart. A UTF-8 byte-order mark is skipped; header names are
 // matched without regard to case and surrounding blanks; columns the table
-// has beyond the known ones are left alone.
-CaseTable ParseCaseTable(std::string_view text);
+// has beyond the known ones are left alone. Only the rows of shard
+// `shardIndex` of `shardCount` are kept, as ReadCaseTable keeps them.
+CaseTable ParseCaseTable(std::string_view text, long shardIndex = 1, long shardCount = 1);
 
 // Reads the file and takes it apart, piece by piece, keeping only the rows of
 // shard `shardIndex` of `shardCount` (1 ≤ k ≤ n): those whose number minus one

@@ -161,9 +161,16 @@ py::list QuantitySymbols() {
     return symbols;
 }
 
+// Messages as pelorin-cli gives them (a blank after the sentence that opens a
+// program error).
+std::vector<std::string> Spaced(std::vector<std::string> messages) {
+    for (std::string& message : messages) message = SpacedMessage(message);
+    return messages;
+}
+
 py::tuple ParseInput(const py::bytes& text, const std::string& fileName) {
     const InputReadResult read = ParseInputFile(std::string(text), fileName);
-    return py::make_tuple(StatusName(read.Status), BytesList(read.Messages),
+    return py::make_tuple(StatusName(read.Status), BytesList(Spaced(read.Messages)),
                           InputCaseTuple(read.Case));
 }
 
@@ -195,7 +202,7 @@ py::dict Calculation(const py::bytes& title1, const py::bytes& title2, const std
     result["end"] = EndName(outcome.End);
     result["cancelled"] = outcome.Cancelled();
     result["error_lines"] = BytesList(outcome.ErrorLines);
-    result["failure"] = Bytes(outcome.FailureMessage);
+    result["failure"] = Bytes(SpacedMessage(outcome.FailureMessage));
     result["report"] = Bytes(outcome.Report);
     result["messages"] = BytesList(outcome.Messages);
     return result;
@@ -247,12 +254,12 @@ py::list RunRows(const std::vector<study::CaseRow>& rows, int jobs) {
 
 // The rows of a table (of shard k of n, as --shard K/N takes them, when n > 0).
 py::list RunTable(const py::bytes& casesCsv, int jobs, long shardIndex, long shardCount) {
-    study::CaseTable table = study::ParseCaseTable(std::string(casesCsv));
+    if (shardCount > 0 && (shardIndex < 1 || shardIndex > shardCount))
+        throw py::value_error("no such shard");
+    const study::CaseTable table =
+        shardCount > 0 ? study::ParseCaseTable(std::string(casesCsv), shardIndex, shardCount)
+                       : study::ParseCaseTable(std::string(casesCsv));
     if (!table.Ok) throw py::value_error(table.Message);
-    if (shardCount > 0) {
-        if (shardIndex < 1 || shardIndex > shardCount) throw py::value_error("no such shard");
-        table.Rows = study::ShardOf(std::move(table.Rows), shardIndex, shardCount);
-    }
     return RunRows(table.Rows, jobs);
 }
 
@@ -261,7 +268,7 @@ py::list RunSweep(const py::bytes& inputText, const std::string& fileName, const
     const InputReadResult input = ParseInputFile(std::string(inputText), fileName);
     if (input.Status != FileStatus::Ok) {
         std::string message;
-        for (const std::string& line : input.Messages) message += line + "\n";
+        for (const std::string& line : Spaced(input.Messages)) message += line + "\n";
         throw py::value_error(message);
     }
     std::vector<study::Variation> variations;
