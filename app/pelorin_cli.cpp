@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <map>
@@ -19,6 +20,7 @@
 #include "InputFile.h"
 #include "LaneLevel.h"
 #include "RunError.h"
+#include "SoilTexture.h"
 #include "StudyCommands.h"
 #include "Units.h"
 #ifdef PELORIN_WITH_GRAPH
@@ -388,6 +390,21 @@ CLI::Validator JobsValidator() {
         "");
 }
 
+// The soil-texture presets for the batch's help: each class with its
+// typical conductivity in ft/day and m/day, and the table's source.
+std::string TexturePresetsHelp() {
+    std::string help =
+        "Typical saturated conductivities of the USDA soil-texture classes, for a first "
+        "sketch when no measurement exists (ft/day = m/day), not measured:";
+    for (const pelorin::TextureClass& texture : pelorin::kTextureClasses) {
+        char values[64];
+        std::snprintf(values, sizeof values, " %g = %.4f", texture.ftPerDay, texture.metresPerDay);
+        help += std::string(texture.name == pelorin::kTextureClasses.front().name ? " " : "; ") +
+                texture.name + values;
+    }
+    return help + ". Source: " + pelorin::kTextureSource;
+}
+
 struct BatchArguments {
     pelorin::cli::BatchOptions Options;
     std::string Jobs;
@@ -410,7 +427,9 @@ CLI::App* AddBatchCommand(CLI::App& cli, UsageFormatter& formatter, BatchArgumen
         "number in metres and days its input file holds. RESULTS.csv then shows the\n"
         "numbers in US units, those of the files with the decimals that give them\n"
         "again, and its header names the units; reports and input files stay in SI.\n"
-        "\n"
+        "\n" +
+        TexturePresetsHelp() +
+        "\n\n"
         "Exit status: 0 every row ok; 1 some refused and none failed; 2 some failed,\n"
         "or the table could not be read or the results written.");
     formatter.SetUsage(command,

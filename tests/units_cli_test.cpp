@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -14,6 +15,7 @@
 #include "CaseLayout.h"
 #include "InputFile.h"
 #include "NumberFormat.h"
+#include "SoilTexture.h"
 #include "TestSupport.h"
 #include "Units.h"
 
@@ -243,6 +245,23 @@ TEST(UnitsCli, AnUnknownUnitSystemIsAUsageErrorNamingSiAndUs) {
     }
     EXPECT_FALSE(fs::exists(dir.File("case.png")));
     EXPECT_FALSE(fs::exists(dir.File("case.pdf")));
+}
+
+// The batch's help gives every texture preset, in both units, and its source.
+TEST(UnitsCli, TheBatchHelpListsTheTexturePresetsAndTheirSource) {
+    const TempDir dir;
+    const auto help = RunCli({"batch", "--help"}, dir.Path());
+    ASSERT_EQ(help.exitCode, 0);
+    std::string text;  // the help's words, its lines joined by blanks
+    for (const char ch : help.out) text += ch == '\n' ? ' ' : ch;
+    for (const TextureClass& texture : kTextureClasses) {
+        char values[64];
+        std::snprintf(values, sizeof values, " %g = %.4f", texture.ftPerDay, texture.metresPerDay);
+        EXPECT_NE(text.find(std::string(texture.name) + values), std::string::npos) << texture.name;
+    }
+    EXPECT_NE(text.find("silt loam 2.04 = 0.6218"), std::string::npos);
+    EXPECT_NE(text.find("Source: Clapp, R.B. and G.M. Hornberger (1978)."), std::string::npos);
+    EXPECT_NE(text.find("Water Resources Research 14: 601-604."), std::string::npos);
 }
 
 #ifdef PELORIN_WITH_DOCUMENTS
