@@ -34,3 +34,6 @@ def typical_note(texture: str) -> str:
     not measured"."""
     texture_k(texture)
     return _pelorin.typical_note(str(texture))
+
+
+texture_k.__doc__ += f"\n    Source: {TEXTURE_SOURCE}\n"
