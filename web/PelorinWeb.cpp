@@ -115,7 +115,8 @@ val Bytes(const std::string& bytes) {
 val GraphOfReport(const std::string& reportFile, const std::string& reportBytes);
 
 // Runs the input file `inputFile` with the content `bytes` on one thread:
-// "report" with the report's name, bytes and graph, "refused" with the lines of
+// "report" with the report's name, bytes, graph and the run's messages,
+// "refused" with the lines of
 // the error list, or "failed" with the messages.
 val RunInputFile(const std::string& inputFile, const std::string& bytes, val onProgress,
                  val onMessage) {
@@ -137,6 +138,9 @@ val RunInputFile(const std::string& inputFile, const std::string& bytes, val onP
             result.set("reportFile", val(reportFile));
             result.set("report", Bytes(outcome.Report));
             result.set("graph", GraphOfReport(reportFile, outcome.Report));
+            // The run's warnings, which the report does not keep, for the box
+            // beside it.
+            result.set("messages", TextArray(outcome.Messages));
             return result;
         }
         case CaseEnd::Failed: break;
