@@ -36,7 +36,7 @@ QPlainTextEdit* TextBox(QWidget* parent, const QStringList& lines, const QRect& 
 
 }  // namespace
 
-TCloseForm::TCloseForm(QWidget* parent) : TBaseForm(parent) {
+ExitWindow::ExitWindow(QWidget* parent) : StatusLineWindow(parent) {
     setWindowTitle(QStringLiteral("Pelorin exit"));
     auto* client = new QWidget(this);
     setCentralWidget(client);
@@ -56,35 +56,35 @@ TCloseForm::TCloseForm(QWidget* parent) : TBaseForm(parent) {
     Finish_Button = new QPushButton(QStringLiteral("Finish"), client);
     Finish_Button->setObjectName(QStringLiteral("Finish_Button"));
     Finish_Button->setGeometry(176, 168, 57, 25);
-    connect(Finish_Button, &QPushButton::clicked, this, &TCloseForm::Finish_ButtonClick);
+    connect(Finish_Button, &QPushButton::clicked, this, &ExitWindow::Finish_ButtonClick);
     PlaceByOuterSize(this, 300, 200, 287, 259);
 }
 
-void TCloseForm::showEvent(QShowEvent* event) {
-    TBaseForm::showEvent(event);
+void ExitWindow::showEvent(QShowEvent* event) {
+    StatusLineWindow::showEvent(event);
     ShowStatus(QStringLiteral("Click on Finish button to end program."));
 }
 
-void TCloseForm::closeEvent(QCloseEvent* event) {
+void ExitWindow::closeEvent(QCloseEvent* event) {
     // The window stays until the program really ends: the user may still
     // choose to let a running calculation go on.
     event->ignore();
     emit EndRequested();
 }
 
-TFigureForm::TFigureForm(QWidget* parent) : QWidget(parent, Qt::Window) {
+FigureWindow::FigureWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("Pelorin figure"));
     Figure_Image = PictureLabel(this, ExplanatoryFigure(), QRect(8, 8, 665, 409), "FigureImage2");
     PlaceByOuterSize(this, 421, 4, 695, 464);
 }
 
-THelpForm::THelpForm(QWidget* parent) : QWidget(parent, Qt::Window) {
+HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("Entrance resistance"));
     HelpImage = PictureLabel(this, EntranceResistancePicture(), QRect(8, 8, 553, 353), "HelpImage");
     CloseButton = new QPushButton(QStringLiteral("Close"), this);
     CloseButton->setObjectName(QStringLiteral("CloseButton"));
     CloseButton->setGeometry(496, 321, 59, 25);
-    connect(CloseButton, &QPushButton::clicked, this, &THelpForm::CloseButtonClick);
+    connect(CloseButton, &QPushButton::clicked, this, &HelpWindow::CloseButtonClick);
     PlaceByOuterSize(this, 507, 52, 577, 403);
 }
 
@@ -126,7 +126,7 @@ QStringList RechargeHelpLines() {
     };
 }
 
-TRechargeForm::TRechargeForm(QWidget* parent) : QWidget(parent, Qt::Window) {
+RechargeWindow::RechargeWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("Recharge Help"));
     RechargeMemo = TextBox(this, RechargeHelpLines(), QRect(8, 8, 385, 385), "RechargeMemo");
     RechargeMemo->setFont(DesignFont(QStringLiteral("Tahoma"), 11));

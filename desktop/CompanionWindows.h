@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "BaseForm.h"
+#include "StatusLineWindow.h"
 
 namespace pelorin {
 
@@ -18,10 +18,10 @@ inline constexpr int kNominalFrameHeight = 39;
 // The exit window: a greeting and the Finish button that ends the program.
 // Finish and the window's close box ask the main window to end the program;
 // it decides (a run under way is cancelled first, on the user's yes).
-class TCloseForm : public TBaseForm {
+class ExitWindow : public StatusLineWindow {
     Q_OBJECT
   public:
-    explicit TCloseForm(QWidget* parent = nullptr);
+    explicit ExitWindow(QWidget* parent = nullptr);
 
     QPlainTextEdit* Finish_MemoMemo;
     QPushButton* Finish_Button;
@@ -37,28 +37,28 @@ class TCloseForm : public TBaseForm {
 };
 
 // The explanatory figure in a window of its own.
-class TFigureForm : public QWidget {
+class FigureWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit TFigureForm(QWidget* parent = nullptr);
+    explicit FigureWindow(QWidget* parent = nullptr);
     QLabel* Figure_Image;
 };
 
 // The picture that explains the entrance resistance.
-class THelpForm : public QWidget {
+class HelpWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit THelpForm(QWidget* parent = nullptr);
+    explicit HelpWindow(QWidget* parent = nullptr);
     QLabel* HelpImage;
     QPushButton* CloseButton;
     void CloseButtonClick() { close(); }
 };
 
 // How to find the time-average recharge.
-class TRechargeForm : public QWidget {
+class RechargeWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit TRechargeForm(QWidget* parent = nullptr);
+    explicit RechargeWindow(QWidget* parent = nullptr);
     QPlainTextEdit* RechargeMemo;
 };
 

@@ -96,7 +96,7 @@ std::unique_ptr<UserDialogs> DialogsOnWindow(UserDialogs& dialogs, QWidget* wind
 
 }  // namespace
 
-TDesignStudyWindow::TDesignStudyWindow(UserDialogs& dialogs, QWidget* parent)
+DesignStudyWindow::DesignStudyWindow(UserDialogs& dialogs, QWidget* parent)
     : QWidget(parent, Qt::Window),
       ownDialogs_(DialogsOnWindow(dialogs, this)),
       dialogs_(ownDialogs_ ? *ownDialogs_ : dialogs) {
@@ -104,13 +104,13 @@ TDesignStudyWindow::TDesignStudyWindow(UserDialogs& dialogs, QWidget* parent)
     setWindowTitle(QStringLiteral("Design study"));
     BuildControls();
     progressTimer_.setInterval(200);
-    connect(&progressTimer_, &QTimer::timeout, this, &TDesignStudyWindow::ShowProgress);
+    connect(&progressTimer_, &QTimer::timeout, this, &DesignStudyWindow::ShowProgress);
     resize(1050, 720);
 }
 
-TDesignStudyWindow::~TDesignStudyWindow() { StopAndWait(); }
+DesignStudyWindow::~DesignStudyWindow() { StopAndWait(); }
 
-void TDesignStudyWindow::BuildControls() {
+void DesignStudyWindow::BuildControls() {
     Case_Label = new QLabel(this);
     Case_Label->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
@@ -123,7 +123,7 @@ void TDesignStudyWindow::BuildControls() {
 }
 
 // The two quantities with their ranges, and the method.
-QGridLayout* TDesignStudyWindow::BuildChoices() {
+QGridLayout* DesignStudyWindow::BuildChoices() {
     auto* choices = new QGridLayout;
     for (int i = 0; i < 2; ++i) {
         Quantity_Boxes[i] = new QComboBox(this);
@@ -151,7 +151,7 @@ QGridLayout* TDesignStudyWindow::BuildChoices() {
 }
 
 // A quantity chosen in box i gets a range around the case's own value.
-void TDesignStudyWindow::QuantityChosen(int i) {
+void DesignStudyWindow::QuantityChosen(int i) {
     const int data = Quantity_Boxes[i]->currentData().toInt();
     const std::optional<CalcAim> aim = AimFromCode(base_.AimCode);
     if (data == kNoQuantity || !aim) {
@@ -164,17 +164,17 @@ void TDesignStudyWindow::QuantityChosen(int i) {
 }
 
 // Run, Cancel, the progress bar and the two saves; the status line below them.
-QHBoxLayout* TDesignStudyWindow::BuildButtons() {
+QHBoxLayout* DesignStudyWindow::BuildButtons() {
     Run_Button = new QPushButton(QStringLiteral("&Run"), this);
     Cancel_Button = new QPushButton(QStringLiteral("Cancel"), this);
     SaveTable_Button = new QPushButton(QStringLiteral("Save table (CSV)\u2026"), this);
     SaveChart_Button = new QPushButton(QStringLiteral("Save chart (PNG/SVG)\u2026"), this);
     Progress_Bar = new QProgressBar(this);
     Status_Label = new QLabel(this);
-    connect(Run_Button, &QPushButton::clicked, this, &TDesignStudyWindow::RunExecute);
-    connect(Cancel_Button, &QPushButton::clicked, this, &TDesignStudyWindow::CancelExecute);
-    connect(SaveTable_Button, &QPushButton::clicked, this, &TDesignStudyWindow::SaveTableExecute);
-    connect(SaveChart_Button, &QPushButton::clicked, this, &TDesignStudyWindow::SaveChartExecute);
+    connect(Run_Button, &QPushButton::clicked, this, &DesignStudyWindow::RunExecute);
+    connect(Cancel_Button, &QPushButton::clicked, this, &DesignStudyWindow::CancelExecute);
+    connect(SaveTable_Button, &QPushButton::clicked, this, &DesignStudyWindow::SaveTableExecute);
+    connect(SaveChart_Button, &QPushButton::clicked, this, &DesignStudyWindow::SaveChartExecute);
     auto* buttons = new QHBoxLayout;
     for (QWidget* w : std::initializer_list<QWidget*>{Run_Button, Cancel_Button, Progress_Bar,
                                                       SaveTable_Button, SaveChart_Button})
@@ -184,12 +184,12 @@ QHBoxLayout* TDesignStudyWindow::BuildButtons() {
 }
 
 // The table of results beside the chart.
-QSplitter* TDesignStudyWindow::BuildResults() {
+QSplitter* DesignStudyWindow::BuildResults() {
     Results_Table = new QTableWidget(this);
     Results_Table->setObjectName(QStringLiteral("Results_Table"));
     Results_Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Results_Table->verticalHeader()->hide();
-    Chart = new TStudyChartView(this);
+    Chart = new StudyChartView(this);
     auto* split = new QSplitter(Qt::Horizontal, this);
     split->addWidget(Results_Table);
     split->addWidget(Chart);
@@ -197,7 +197,7 @@ QSplitter* TDesignStudyWindow::BuildResults() {
     return split;
 }
 
-void TDesignStudyWindow::SetCase(const InputCase& base) {
+void DesignStudyWindow::SetCase(const InputCase& base) {
     // The same case again keeps the choices and results shown.
     if (Running() || SameCase(base, base_)) return;
     base_ = base;
@@ -220,7 +220,7 @@ void TDesignStudyWindow::SetCase(const InputCase& base) {
     FillQuantities();
 }
 
-void TDesignStudyWindow::FillQuantities() {
+void DesignStudyWindow::FillQuantities() {
     const std::optional<CalcAim> aim = AimFromCode(base_.AimCode);
     for (QComboBox* box : Quantity_Boxes) box->clear();
     Quantity_Boxes[1]->addItem(QStringLiteral("(none)"), kNoQuantity);
@@ -238,7 +238,7 @@ void TDesignStudyWindow::FillQuantities() {
     Range_Edits[1]->clear();
 }
 
-std::optional<std::vector<study::Variation>> TDesignStudyWindow::ReadVariations() {
+std::optional<std::vector<study::Variation>> DesignStudyWindow::ReadVariations() {
     std::vector<study::Variation> variations;
     for (int i = 0; i < 2; ++i) {
         const int data = Quantity_Boxes[i]->currentData().toInt();
@@ -267,7 +267,7 @@ std::optional<std::vector<study::Variation>> TDesignStudyWindow::ReadVariations(
     return variations;
 }
 
-void TDesignStudyWindow::RunExecute() {
+void DesignStudyWindow::RunExecute() {
     if (Running()) return;
     const std::optional<std::vector<study::Variation>> variations = ReadVariations();
     if (!variations) return;
@@ -286,7 +286,7 @@ void TDesignStudyWindow::RunExecute() {
     StartStudy(std::move(plan.Rows));
 }
 
-void TDesignStudyWindow::StartStudy(std::vector<study::CaseRow> rows) {
+void DesignStudyWindow::StartStudy(std::vector<study::CaseRow> rows) {
     results_.clear();
     SetUpTable();
     Chart->SetChart(chart_);
@@ -322,25 +322,25 @@ void TDesignStudyWindow::StartStudy(std::vector<study::CaseRow> rows) {
     });
 }
 
-void TDesignStudyWindow::CancelExecute() {
+void DesignStudyWindow::CancelExecute() {
     if (!Running()) return;
     control_->Stop = true;
     Cancel_Button->setEnabled(false);
     Status_Label->setText(QStringLiteral("Cancelling ....."));
 }
 
-void TDesignStudyWindow::StopAndWait() {
+void DesignStudyWindow::StopAndWait() {
     if (!Running()) return;
     control_->Stop = true;
     worker_.join();
 }
 
-void TDesignStudyWindow::closeEvent(QCloseEvent* event) {
+void DesignStudyWindow::closeEvent(QCloseEvent* event) {
     StopAndWait();
     event->accept();
 }
 
-void TDesignStudyWindow::SetUpTable() {
+void DesignStudyWindow::SetUpTable() {
     QStringList headers{QStringLiteral("row")};
     for (Quantity q : varied_) headers << QString::fromLatin1(TextsOf(q).symbol);
     for (const char* column : kResultColumns) headers << QString::fromLatin1(column);
@@ -350,7 +350,7 @@ void TDesignStudyWindow::SetUpTable() {
     Results_Table->setHorizontalHeaderLabels(headers);
 }
 
-void TDesignStudyWindow::AddResult(const study::CaseResult& result) {
+void DesignStudyWindow::AddResult(const study::CaseResult& result) {
     results_.push_back(result);
     study::AddToChart(chart_, result);
     QStringList cells{QString::number(result.Row)};
@@ -366,7 +366,7 @@ void TDesignStudyWindow::AddResult(const study::CaseResult& result) {
         Results_Table->setItem(row, column, new QTableWidgetItem(cells[column]));
 }
 
-void TDesignStudyWindow::FinishStudy(const study::StudyOutcome& outcome) {
+void DesignStudyWindow::FinishStudy(const study::StudyOutcome& outcome) {
     if (worker_.joinable()) worker_.join();
     progressTimer_.stop();
     const long total = control_->Total;
@@ -391,7 +391,7 @@ void TDesignStudyWindow::FinishStudy(const study::StudyOutcome& outcome) {
     emit StudyEnded();
 }
 
-void TDesignStudyWindow::ShowProgress() {
+void DesignStudyWindow::ShowProgress() {
     if (!control_) return;
     const long finished = control_->Finished;
     Progress_Bar->setValue(static_cast<int>(finished));
@@ -401,7 +401,7 @@ void TDesignStudyWindow::ShowProgress() {
     Chart->SetChart(chart_);
 }
 
-void TDesignStudyWindow::SetRunning(bool running) {
+void DesignStudyWindow::SetRunning(bool running) {
     Run_Button->setEnabled(!running);
     Cancel_Button->setEnabled(running);
     for (QWidget* w : std::initializer_list<QWidget*>{Quantity_Boxes[0], Quantity_Boxes[1],
@@ -412,7 +412,7 @@ void TDesignStudyWindow::SetRunning(bool running) {
     SaveChart_Button->setEnabled(!running && !results_.empty());
 }
 
-void TDesignStudyWindow::SaveTableExecute() {
+void DesignStudyWindow::SaveTableExecute() {
     if (results_.empty()) return;
     const QString name = dialogs_.SaveFileName(
         {QStringLiteral("Save the study's table"), QStringLiteral("CSV tables (*.csv)"),
@@ -424,7 +424,7 @@ void TDesignStudyWindow::SaveTableExecute() {
         dialogs_.ShowMessage(QStringLiteral("The table was not saved: ") + fault);
 }
 
-void TDesignStudyWindow::SaveChartExecute() {
+void DesignStudyWindow::SaveChartExecute() {
     if (results_.empty()) return;
     const QString name =
         dialogs_.SaveFileName({QStringLiteral("Save the study's chart"),

@@ -31,11 +31,11 @@ namespace pelorin {
 // The design study: the current case run over a grid of one or two of its
 // quantities, by one method or both, in the background. The window shows the
 // cases' results as a table and a chart and saves them as CSV and PNG or SVG.
-class TDesignStudyWindow : public QWidget {
+class DesignStudyWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit TDesignStudyWindow(UserDialogs& dialogs, QWidget* parent = nullptr);
-    ~TDesignStudyWindow() override;
+    explicit DesignStudyWindow(UserDialogs& dialogs, QWidget* parent = nullptr);
+    ~DesignStudyWindow() override;
 
     // The case the study starts from: the Input sheet's case, checked. Not
     // while a study runs.
@@ -54,7 +54,7 @@ class TDesignStudyWindow : public QWidget {
     QProgressBar* Progress_Bar;
     QLabel* Status_Label;
     QTableWidget* Results_Table;
-    TStudyChartView* Chart;
+    StudyChartView* Chart;
 
     void RunExecute();
     void CancelExecute();

@@ -2,9 +2,9 @@
 
 #include <QApplication>
 
-#include "BaseForm.h"
-#include "Program.h"
+#include "ProgramObjects.h"
 #include "QtUserDialogs.h"
+#include "StatusLineWindow.h"
 
 namespace pelorin {
 
@@ -14,9 +14,9 @@ int RunDesktopProgram() {
     InstallFontSubstitutes();
 
     QtUserDialogs dialogs;
-    TProgram program(dialogs);
-    dialogs.SetParent(&program.MainForm);
-    program.MainForm.show();
+    ProgramObjects program(dialogs);
+    dialogs.SetParent(&program.Main);
+    program.Main.show();
     return QApplication::exec();
 }
 

@@ -15,11 +15,11 @@
 #include <QResizeEvent>
 #include <algorithm>
 
+#include "DesktopSession.h"
 #include "GraphDrawing.h"
 #include "GraphFiles.h"
 #include "PictureFiles.h"
 #include "QtText.h"
-#include "TDMPelorin.h"
 #include "UserDialogs.h"
 
 namespace pelorin {
@@ -90,13 +90,31 @@ void Call(const std::function<void()>& hook) {
 
 }  // namespace
 
-TGraphicsSheet::TGraphicsSheet(TDMPelorin& dm, UserDialogs& dialogs,
-                               std::function<void(const QString&)> showStatus, QWidget* parent)
-    : QWidget(parent), dm_(dm), dialogs_(dialogs), showStatus_(std::move(showStatus)) {
+graph::GraphRequest GraphRequestOf(const DesktopSession& session, bool inColour) {
+    const std::size_t rows = std::min(
+        {static_cast<std::size_t>(std::max(session.ProfileRowCount, 0)), session.ProfileX.size(),
+         session.ProfileHeadDarcy.size(), session.ProfileHeadEnergy.size()});
+    const auto firstRows = [rows](const std::vector<double>& column) {
+        return std::vector<double>(column.begin(), column.begin() + static_cast<long>(rows));
+    };
+    graph::GraphRequest request;
+    request.Profile.X = firstRows(session.ProfileX);
+    request.Profile.HeadDarcy = firstRows(session.ProfileHeadDarcy);
+    request.Profile.HeadEnergy = firstRows(session.ProfileHeadEnergy);
+    request.Title1 = graph::ReportText(session.Input.Title1);
+    request.Title2 = graph::ReportText(session.Input.Title2);
+    request.MethodTag = session.ReportMethodTag;
+    request.InColour = inColour;
+    return request;
+}
+
+GraphicsSheet::GraphicsSheet(DesktopSession& session, UserDialogs& dialogs,
+                             std::function<void(const QString&)> showStatus, QWidget* parent)
+    : QWidget(parent), session_(session), dialogs_(dialogs), showStatus_(std::move(showStatus)) {
     CreateComponents();
 }
 
-void TGraphicsSheet::CreateComponents() {
+void GraphicsSheet::CreateComponents() {
     GraphImage = NewImage(this, "GraphImage", {0, 0, 623, 465});
     GraphImage->hide();
     PictureImage = NewImage(this, "PictureImage", {8, 0, 625, 465});
@@ -122,7 +140,7 @@ void TGraphicsSheet::CreateComponents() {
     connect(GraphOpen, &QAction::triggered, this, [this] { GraphOpenExecute(); });
 }
 
-void TGraphicsSheet::resizeEvent(QResizeEvent* event) {
+void GraphicsSheet::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int wider = std::max(0, width() - kDesignWidth);
     const int taller = std::max(0, height() - kDesignHeight);
@@ -138,7 +156,7 @@ void TGraphicsSheet::resizeEvent(QResizeEvent* event) {
 
 // The graph is drawn at its one size (the size it is saved at); a larger area
 // shows it enlarged.
-void TGraphicsSheet::ShowGraphPicture() {
+void GraphicsSheet::ShowGraphPicture() {
     if (drawn_.Image.isNull()) return;
     const bool enlarged =
         GraphImage->width() > drawn_.Image.width() && GraphImage->height() > drawn_.Image.height();
@@ -148,33 +166,32 @@ void TGraphicsSheet::ShowGraphPicture() {
             : drawn_.Image));
 }
 
-void TGraphicsSheet::ShowSaveButtonsWithGraph() {
+void GraphicsSheet::ShowSaveButtonsWithGraph() {
     const bool drawnGraphShown = !GraphImage->isHidden() && !drawn_.Image.isNull();
     SaveGraphButton->setVisible(drawnGraphShown);
     BlWhButton->setVisible(drawnGraphShown);
 }
 
-FileDialogSpec TGraphicsSheet::GraphDialog(const QString& title) const {
+FileDialogSpec GraphicsSheet::GraphDialog(const QString& title) const {
     return FileDialogSpec{title, QString::fromLatin1(kGraphFilter), QStringLiteral("bmp"),
                           graphFolder_, QString()};
 }
 
-void TGraphicsSheet::SetHooks(Hooks newHooks) { hooks_ = std::move(newHooks); }
+void GraphicsSheet::SetHooks(Hooks newHooks) { hooks_ = std::move(newHooks); }
 
-void TGraphicsSheet::SetJoulePicture(const QPixmap& picture) { Joule_Image->setPixmap(picture); }
+void GraphicsSheet::SetJoulePicture(const QPixmap& picture) { Joule_Image->setPixmap(picture); }
 
-void TGraphicsSheet::ShowMessage(const QString& text) { dialogs_.ShowMessage(text); }
+void GraphicsSheet::ShowMessage(const QString& text) { dialogs_.ShowMessage(text); }
 
-void TGraphicsSheet::Graphics_TabSheetShow() {
+void GraphicsSheet::Graphics_TabSheetShow() {
     if (showStatus_) showStatus_(QString::fromLatin1(kSheetHint));
     Call(hooks_.HideFigureWindow);
     if (!graphShown_) Joule_Image->show();
     graphInColour_ = true;
 }
 
-bool TGraphicsSheet::DrawGraph() {
-    const graph::GraphPicture picture =
-        graph::DrawGraph(graph::GraphRequestFrom(dm_, graphInColour_));
+bool GraphicsSheet::DrawGraph() {
+    const graph::GraphPicture picture = graph::DrawGraph(GraphRequestOf(session_, graphInColour_));
     if (!picture.Drawn()) {
         ShowMessage(picture.Refusal);
         return false;
@@ -183,49 +200,49 @@ bool TGraphicsSheet::DrawGraph() {
     Joule_Image->hide();
     PictureImage->hide();
     drawn_ = picture;
-    shownSource_ = QStringLiteral("the graph of ") + FileNameFromStd(dm_.CurrentFileName);
+    shownSource_ = QStringLiteral("the graph of ") + FileNameFromStd(session_.CurrentFileName);
     ShowGraphPicture();
     GraphImage->show();
     ShowSaveButtonsWithGraph();
     return true;
 }
 
-void TGraphicsSheet::ViewGraphButtonClick() {
+void GraphicsSheet::ViewGraphButtonClick() {
     Call(hooks_.MarkOutputShown);
     GraphImage->show();
     graphShown_ = true;
     PictureImage->hide();
     Joule_Image->hide();
     ShowSaveButtonsWithGraph();
-    const std::string readMessage = dm_.ReadReportProfile(dm_.CurrentFileName);
+    const std::string readMessage = session_.ReadReportProfile(session_.CurrentFileName);
     if (!readMessage.empty()) ShowMessage(graph::ReportText(readMessage));
-    if (dm_.ProfileRowCount < kRowsForSeeGraph) {
+    if (session_.ProfileRowCount < kRowsForSeeGraph) {
         ShowMessage(QString::fromLatin1(kTooFewRows));
         return;
     }
     if (DrawGraph()) Call(hooks_.BringToFront);
 }
 
-QString TGraphicsSheet::ChooseReport() {
+QString GraphicsSheet::ChooseReport() {
     if (hooks_.ChooseOutputFile) return hooks_.ChooseOutputFile();
     return dialogs_.OpenFileName(FileDialogSpec{QStringLiteral("Open output file"),
                                                 QStringLiteral("Output files (*.out)"),
                                                 QStringLiteral("out"), QString(), QString()});
 }
 
-void TGraphicsSheet::MakeGraphics_ButtonClick() {
+void GraphicsSheet::MakeGraphics_ButtonClick() {
     Call(hooks_.HideOutputMemos);
     const QString fileName = ChooseReport();
     if (fileName.isEmpty()) {
         ShowMessage(QString::fromLatin1(kNoOutputFile));
         return;
     }
-    dm_.CurrentFileName = fileName.toStdString();
+    session_.CurrentFileName = fileName.toStdString();
     if (!QFileInfo::exists(fileName)) {
         ShowMessage(QString::fromLatin1(kFileMissing));
         return;
     }
-    const std::string readMessage = dm_.ReadReportProfile(dm_.CurrentFileName);
+    const std::string readMessage = session_.ReadReportProfile(session_.CurrentFileName);
     if (!readMessage.empty()) ShowMessage(graph::ReportText(readMessage));
     GraphImage->show();
     PictureImage->hide();
@@ -233,13 +250,13 @@ void TGraphicsSheet::MakeGraphics_ButtonClick() {
     DrawGraph();
 }
 
-void TGraphicsSheet::SaveGraphButtonClick() { SaveGraph(true); }
+void GraphicsSheet::SaveGraphButtonClick() { SaveGraph(true); }
 
-void TGraphicsSheet::BlWhButtonClick() { SaveGraph(false); }
+void GraphicsSheet::BlWhButtonClick() { SaveGraph(false); }
 
 // Both saves redraw first, so the file always holds the profile in memory in
 // the palette asked for, whatever the screen showed before.
-void TGraphicsSheet::SaveGraph(bool inColour) {
+void GraphicsSheet::SaveGraph(bool inColour) {
     graphInColour_ = inColour;
     if (!DrawGraph()) return;
     FileDialogSpec spec = GraphDialog(QStringLiteral("Save graph"));
@@ -250,7 +267,7 @@ void TGraphicsSheet::SaveGraph(bool inColour) {
         return;
     }
     const std::string refusal = graph::PictureOverReportRefusal(
-        QFile::encodeName(fileName).toStdString(), dm_.CurrentFileName);
+        QFile::encodeName(fileName).toStdString(), session_.CurrentFileName);
     if (!refusal.empty()) {
         ShowMessage(QString::fromLocal8Bit(refusal));
         return;
@@ -261,7 +278,7 @@ void TGraphicsSheet::SaveGraph(bool inColour) {
     ShowMessage(error.isEmpty() ? QString::fromLatin1(kSavedIn) + fileName : error);
 }
 
-void TGraphicsSheet::GraphOpenExecute() {
+void GraphicsSheet::GraphOpenExecute() {
     const QString fileName = dialogs_.OpenFileName(GraphDialog(QStringLiteral("Open graph")));
     if (fileName.isEmpty()) {
         ShowMessage(QString::fromLatin1(kNoGraphicsFile));

@@ -14,13 +14,16 @@ class QPushButton;
 
 namespace pelorin {
 
-class TDMPelorin;
+class DesktopSession;
 class UserDialogs;
 struct FileDialogSpec;
 
+// The profile, titles and tag last read from a report into the session.
+graph::GraphRequest GraphRequestOf(const DesktopSession& session, bool inColour);
+
 // The Graphics sheet: draws the water table of a report, saves it in colour or
 // in black and white, and shows a graph picture opened from a file.
-class TGraphicsSheet : public QWidget {
+class GraphicsSheet : public QWidget {
   public:
     // What the sheet asks of the main window around it. Every hook may be left
     // empty; the sheet then does without.
@@ -35,8 +38,8 @@ class TGraphicsSheet : public QWidget {
         std::function<QString()> ChooseOutputFile;
     };
 
-    TGraphicsSheet(pelorin::TDMPelorin& dm, pelorin::UserDialogs& dialogs,
-                   std::function<void(const QString&)> showStatus, QWidget* parent = nullptr);
+    GraphicsSheet(pelorin::DesktopSession& session, pelorin::UserDialogs& dialogs,
+                  std::function<void(const QString&)> showStatus, QWidget* parent = nullptr);
 
     void SetHooks(Hooks hooks);
     // The decorative picture shown while no graph has been shown.
@@ -50,7 +53,7 @@ class TGraphicsSheet : public QWidget {
     void MakeGraphics_ButtonClick();
     void SaveGraphButtonClick();
     void BlWhButtonClick();
-    // Draws the profile of the data module in the palette of GraphInColour;
+    // Draws the profile of the session in the palette of GraphInColour;
     // false (after a message) when the profile cannot be drawn.
     bool DrawGraph();
 
@@ -75,7 +78,7 @@ class TGraphicsSheet : public QWidget {
     void SaveGraph(bool inColour);
     void ShowMessage(const QString& text);
 
-    pelorin::TDMPelorin& dm_;
+    pelorin::DesktopSession& session_;
     pelorin::UserDialogs& dialogs_;
     std::function<void(const QString&)> showStatus_;
     Hooks hooks_;

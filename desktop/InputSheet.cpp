@@ -8,10 +8,10 @@
 #include <QFocusEvent>
 #include <QSignalBlocker>
 
-#include "BaseForm.h"
 #include "Calculate.h"
 #include "PelorinUtils.h"
 #include "QtText.h"
+#include "StatusLineWindow.h"
 
 namespace pelorin {
 
@@ -65,9 +65,13 @@ QPushButton* Button(QWidget* parent, const QString& caption, const QRect& place,
 
 }  // namespace
 
-TInputSheet::TInputSheet(TDMPelorin& dm, UserDialogs& dialogs, TSheetHost& host,
-                         char decimalSeparator, QWidget* parent)
-    : QWidget(parent), dm_(dm), dialogs_(dialogs), host_(host), separator_(decimalSeparator) {
+InputSheet::InputSheet(DesktopSession& session, UserDialogs& dialogs, SheetHost& host,
+                       char decimalSeparator, QWidget* parent)
+    : QWidget(parent),
+      session_(session),
+      dialogs_(dialogs),
+      host_(host),
+      separator_(decimalSeparator) {
     setFont(DesignFont(QStringLiteral("Courier New"), 13, true));
     BuildHeader();
     BuildRows();
@@ -79,7 +83,7 @@ TInputSheet::TInputSheet(TDMPelorin& dm, UserDialogs& dialogs, TSheetHost& host,
 
 // Tab goes from the titles through the choices and down the rows to
 // Save/Run, then to the other buttons. The file name is shown, not typed.
-void TInputSheet::SetTabOrder() {
+void InputSheet::SetTabOrder() {
     FileName_Edit->setFocusPolicy(Qt::ClickFocus);
     QList<QWidget*> order{Title1_Edit, Title2_Edit, CalcAim_Combobox, Method_ComboBox};
     for (QLineEdit* field : ValueEdits) order << field;
@@ -88,7 +92,7 @@ void TInputSheet::SetTabOrder() {
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
-void TInputSheet::BuildHeader() {
+void InputSheet::BuildHeader() {
     Filename_Label = Caption(this, QStringLiteral("File"), 32, 14, "Filename_Label");
     FileName_Edit = Edit(this, 112, 10, 577, "FileName_Edit");
     FileName_Edit->setReadOnly(true);
@@ -104,12 +108,12 @@ void TInputSheet::BuildHeader() {
     Method_Label->setToolTip(QStringLiteral("Select calculation method"));
     Method_ComboBox = SelectionBox(this, Choices(kMethodChoices), 97, "Method_ComboBox");
     connect(CalcAim_Combobox, &QComboBox::currentIndexChanged, this,
-            &TInputSheet::CalcAim_ComboboxChange);
+            &InputSheet::CalcAim_ComboboxChange);
     connect(Method_ComboBox, &QComboBox::currentIndexChanged, this,
-            &TInputSheet::Method_ComboBoxChange);
+            &InputSheet::Method_ComboBoxChange);
 }
 
-void TInputSheet::BuildRows() {
+void InputSheet::BuildRows() {
     for (int i = 0; i < kRowCount; ++i) {
         const QByteArray labelName = "Label" + QByteArray::number(i + 1);
         RowLabels[i] =
@@ -142,7 +146,7 @@ void TInputSheet::BuildRows() {
     });
 }
 
-void TInputSheet::BuildButtons() {
+void InputSheet::BuildButtons() {
     RechargeButton =
         Button(this, QStringLiteral("Help (R)"), QRect(208, 472, 75, 25), "RechargeButton");
     HelpButton = Button(this, QStringLiteral("Help (E)"), QRect(296, 470, 75, 25), "HelpButton");
@@ -155,12 +159,12 @@ void TInputSheet::BuildButtons() {
     DesignStudy_Button =
         Button(this, QStringLiteral("Design study"), QRect(96, 470, 100, 25), "DesignStudy_Button");
     DesignStudy_Button->setToolTip(QStringLiteral("Run this case over ranges of its quantities"));
-    connect(RechargeButton, &QPushButton::clicked, this, &TInputSheet::RechargeButtonClick);
-    connect(HelpButton, &QPushButton::clicked, this, &TInputSheet::HelpButtonClick);
-    connect(FigureButton1, &QPushButton::clicked, this, &TInputSheet::FigureButton1Click);
+    connect(RechargeButton, &QPushButton::clicked, this, &InputSheet::RechargeButtonClick);
+    connect(HelpButton, &QPushButton::clicked, this, &InputSheet::HelpButtonClick);
+    connect(FigureButton1, &QPushButton::clicked, this, &InputSheet::FigureButton1Click);
 }
 
-void TInputSheet::AttachActions(QAction* inputSave, QAction* inputOpen) {
+void InputSheet::AttachActions(QAction* inputSave, QAction* inputOpen) {
     inputSave_ = inputSave;
     connect(Filesave_Button, &QPushButton::clicked, inputSave, &QAction::trigger);
     connect(Fileopen_Button, &QPushButton::clicked, inputOpen, &QAction::trigger);
@@ -169,43 +173,43 @@ void TInputSheet::AttachActions(QAction* inputSave, QAction* inputOpen) {
     Filesave_Button->setEnabled(inputSave->isEnabled());
 }
 
-CalcAim TInputSheet::SelectedAim() const {
+CalcAim InputSheet::SelectedAim() const {
     return static_cast<CalcAim>(std::max(0, CalcAim_Combobox->currentIndex()));
 }
 
-CalcMethod TInputSheet::RunMethod() const {
+CalcMethod InputSheet::RunMethod() const {
     return Method_ComboBox->currentIndex() == 1 ? CalcMethod::Darcy : CalcMethod::EnergyBalance;
 }
 
-std::array<std::string, kRowCount> TInputSheet::RowTexts() const {
+std::array<std::string, kRowCount> InputSheet::RowTexts() const {
     std::array<std::string, kRowCount> texts;
     for (int i = 0; i < kRowCount; ++i) texts[i] = ValueEdits[i]->text().toStdString();
     return texts;
 }
 
-void TInputSheet::Input_TabSheetShow() {
+void InputSheet::Input_TabSheetShow() {
     host_.ShowStatus(QStringLiteral(
         "Enter data or use \"Open\" to see examples under \"Data\" or to edit existing files. "
         "Thereafter use \"Save/Run\"."));
     host_.SetInputSaveEnabled(true);
     // The starting values of the case follow the boxes, whatever they show.
-    dm_.Input.AimCode = AimCodeOf(SelectedAim());
-    dm_.Input.MethodCode = MethodCodeOf(RunMethod());
+    session_.Input.AimCode = AimCodeOf(SelectedAim());
+    session_.Input.MethodCode = MethodCodeOf(RunMethod());
 }
 
-void TInputSheet::Input_TabSheetExit() { host_.SetInputSaveEnabled(false); }
+void InputSheet::Input_TabSheetExit() { host_.SetInputSaveEnabled(false); }
 
-void TInputSheet::CalcAim_ComboboxChange() {
+void InputSheet::CalcAim_ComboboxChange() {
     rows_.CurrentAim = SelectedAim();
     LayoutRows();
-    dm_.Input.AimCode = AimCodeOf(rows_.CurrentAim);
+    session_.Input.AimCode = AimCodeOf(rows_.CurrentAim);
     FillRowsForAim();
     RechargeButton->setEnabled(rows_.CurrentAim != CalcAim::Discharge);
 }
 
-void TInputSheet::Method_ComboBoxChange() { dm_.Input.MethodCode = MethodCodeOf(RunMethod()); }
+void InputSheet::Method_ComboBoxChange() { session_.Input.MethodCode = MethodCodeOf(RunMethod()); }
 
-void TInputSheet::LayoutRows() {
+void InputSheet::LayoutRows() {
     const RowLayout layout = pelorin::LayoutRows(rows_.CurrentAim);
     for (int i = 0; i < kRowCount; ++i) {
         RowLabels[i]->setText(QString::fromLatin1(layout.Captions[i]));
@@ -216,26 +220,26 @@ void TInputSheet::LayoutRows() {
     Footnote_Label->setVisible(layout.FootnoteVisible);
 }
 
-void TInputSheet::CopyRowsFromFields() { rows_.Rows = RowTexts(); }
+void InputSheet::CopyRowsFromFields() { rows_.Rows = RowTexts(); }
 
-void TInputSheet::CopyRowsToFields() {
+void InputSheet::CopyRowsToFields() {
     for (int i = 0; i < kRowCount; ++i)
         ValueEdits[i]->setText(QString::fromStdString(rows_.Rows[i]));
 }
 
-void TInputSheet::FillRowsForAim() {
+void InputSheet::FillRowsForAim() {
     CopyRowsFromFields();
     pelorin::FillRowsForAim(rows_);
     CopyRowsToFields();
 }
 
-void TInputSheet::RememberFieldTexts() {
+void InputSheet::RememberFieldTexts() {
     CopyRowsFromFields();
     pelorin::RememberFieldTexts(rows_);
     CopyRowsToFields();
 }
 
-bool TInputSheet::NormaliseField(int row) {
+bool InputSheet::NormaliseField(int row) {
     QLineEdit* field = ValueEdits[row - 1];
     try {
         const double value = StringToFloat(field->text().toStdString(), separator_);
@@ -248,14 +252,14 @@ bool TInputSheet::NormaliseField(int row) {
     }
 }
 
-void TInputSheet::MaskEdit1Exit(int row) { NormaliseField(row); }
+void InputSheet::MaskEdit1Exit(int row) { NormaliseField(row); }
 
-void TInputSheet::MaskEdit2Exit(int row) {
+void InputSheet::MaskEdit2Exit(int row) {
     if (!NormaliseField(row)) return;
     try {
         const double d1 = StringToFloat(ValueEdits[1]->text().toStdString(), separator_);
         const double d2 = StringToFloat(ValueEdits[2]->text().toStdString(), separator_);
-        if (dm_.Input.AimCode != "Con" && d1 == d2 && d2 > 0) {
+        if (session_.Input.AimCode != "Con" && d1 == d2 && d2 > 0) {
             dialogs_.ShowMessage(QStringLiteral(
                 "When D1 and D2 are equal, there is only one layer. The values of Kb2 and Kv2 "
                 "are immaterial."));
@@ -265,7 +269,7 @@ void TInputSheet::MaskEdit2Exit(int row) {
     }
 }
 
-bool TInputSheet::eventFilter(QObject* watched, QEvent* event) {
+bool InputSheet::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && !runLocked_) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         // Switching windows or opening a menu does not leave the field.
@@ -284,7 +288,7 @@ bool TInputSheet::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void TInputSheet::InputOpenExecute() {
+void InputSheet::InputOpenExecute() {
     const QString chosen = host_.ChooseFile(MainDialog::InputOpen);
     if (chosen.isEmpty()) {
         dialogs_.ShowMessage(QStringLiteral("No input file was selected"));
@@ -294,13 +298,13 @@ void TInputSheet::InputOpenExecute() {
         dialogs_.ShowMessage(QStringLiteral("File does not exist, please select another one,"));
         return;
     }
-    const std::string previousFileName = dm_.CurrentFileName;
-    dm_.CurrentFileName = FileNameToStd(chosen);
-    const InputReadResult read = dm_.ReadInputFile();
+    const std::string previousFileName = session_.CurrentFileName;
+    session_.CurrentFileName = FileNameToStd(chosen);
+    const InputReadResult read = session_.ReadInputFile();
     for (const std::string& message : read.Messages) dialogs_.ShowMessage(FromFileText(message));
     if (read.Status != FileStatus::Ok) {
         // A file that cannot be used changes neither the sheet nor the case.
-        dm_.CurrentFileName = previousFileName;
+        session_.CurrentFileName = previousFileName;
         return;
     }
     if (const std::string missing = MissingNumbersMessage(read.Case.NumbersRead); !missing.empty())
@@ -314,11 +318,11 @@ void TInputSheet::InputOpenExecute() {
     host_.BringToFront(Sheet::Input);
 }
 
-void TInputSheet::ShowOpenedCase() {
-    FileName_Edit->setText(FileNameFromStd(dm_.CurrentFileName));
+void InputSheet::ShowOpenedCase() {
+    FileName_Edit->setText(FileNameFromStd(session_.CurrentFileName));
     FileName_Edit->show();
     Filename_Label->show();
-    const CalcAim aim = AimFromCode(dm_.Input.AimCode).value_or(CalcAim::Spacing);
+    const CalcAim aim = AimFromCode(session_.Input.AimCode).value_or(CalcAim::Spacing);
     {
         const QSignalBlocker quiet(CalcAim_Combobox);
         CalcAim_Combobox->setCurrentIndex(static_cast<int>(aim));
@@ -328,37 +332,37 @@ void TInputSheet::ShowOpenedCase() {
     {
         const QSignalBlocker quiet(Method_ComboBox);
         Method_ComboBox->setCurrentIndex(
-            MethodFromCode(dm_.Input.MethodCode) == CalcMethod::Darcy ? 1 : 0);
+            MethodFromCode(session_.Input.MethodCode) == CalcMethod::Darcy ? 1 : 0);
     }
     for (int i = 0; i < kRowCount; ++i) {
         const double value =
-            i < static_cast<int>(dm_.Input.Values.size()) ? dm_.Input.Values[i] : 0.0;
+            i < static_cast<int>(session_.Input.Values.size()) ? session_.Input.Values[i] : 0.0;
         ValueEdits[i]->setText(QString::fromStdString(FormatFieldNumber(value, separator_)));
     }
     LayoutRows();
     RememberFieldTexts();
-    Title1_Edit->setText(FromFileText(dm_.Input.Title1));
-    Title2_Edit->setText(FromFileText(dm_.Input.Title2));
+    Title1_Edit->setText(FromFileText(session_.Input.Title1));
+    Title2_Edit->setText(FromFileText(session_.Input.Title2));
 }
 
-void TInputSheet::ShowWaitMemo() {
+void InputSheet::ShowWaitMemo() {
     WaitMemo->clear();
     WaitMemo->show();
     CancelRun_Button->setEnabled(true);
     CancelRun_Button->show();
 }
 
-void TInputSheet::AddWaitLine(const QString& line) {
+void InputSheet::AddWaitLine(const QString& line) {
     WaitMemo->appendPlainText(line);
     WaitMemo->repaint();
 }
 
-void TInputSheet::HideWaitMemo() {
+void InputSheet::HideWaitMemo() {
     WaitMemo->hide();
     CancelRun_Button->hide();
 }
 
-void TInputSheet::SetRunLock(bool locked) {
+void InputSheet::SetRunLock(bool locked) {
     runLocked_ = locked;
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (child == WaitMemo || child == CancelRun_Button) continue;

@@ -10,10 +10,10 @@
 #include <array>
 #include <string>
 
+#include "DesktopSession.h"
 #include "DrainageCase.h"
 #include "InputRows.h"
 #include "SheetHost.h"
-#include "TDMPelorin.h"
 #include "UserDialogs.h"
 
 class QAction;
@@ -23,11 +23,11 @@ namespace pelorin {
 // The case entry: titles, aim, method and the 13 value rows whose meaning
 // follows the aim, the progress box of a run, and the buttons to the help
 // windows, Save/Run and Open input.
-class TInputSheet : public QWidget {
+class InputSheet : public QWidget {
     Q_OBJECT
   public:
-    TInputSheet(TDMPelorin& dm, UserDialogs& dialogs, TSheetHost& host, char decimalSeparator,
-                QWidget* parent = nullptr);
+    InputSheet(DesktopSession& session, UserDialogs& dialogs, SheetHost& host,
+               char decimalSeparator, QWidget* parent = nullptr);
 
     // Save/Run and Open input are actions of the main window; the buttons fire them.
     void AttachActions(QAction* inputSave, QAction* inputOpen);
@@ -106,9 +106,9 @@ class TInputSheet : public QWidget {
     // The field's text written back as a number; false (and "0") when it is none.
     bool NormaliseField(int row);
 
-    TDMPelorin& dm_;
+    DesktopSession& session_;
     UserDialogs& dialogs_;
-    TSheetHost& host_;
+    SheetHost& host_;
     const char separator_;
     InputRows rows_;
     bool inputLoaded_ = false;

@@ -1,7 +1,7 @@
 #include "IntroSheet.h"
 
-#include "BaseForm.h"
 #include "Pictures.h"
+#include "StatusLineWindow.h"
 
 namespace pelorin {
 
@@ -37,7 +37,7 @@ QStringList IntroductionLines() {
     };
 }
 
-TIntroSheet::TIntroSheet(TSheetHost& host, QWidget* parent) : QWidget(parent), host_(host) {
+IntroSheet::IntroSheet(SheetHost& host, QWidget* parent) : QWidget(parent), host_(host) {
     Intro_Memo = new QPlainTextEdit(this);
     Intro_Memo->setObjectName(QStringLiteral("Intro_Memo"));
     Intro_Memo->setGeometry(48, 24, 505, 337);
@@ -51,19 +51,19 @@ TIntroSheet::TIntroSheet(TSheetHost& host, QWidget* parent) : QWidget(parent), h
     LogoImage->setPixmap(LogoPicture());
 }
 
-void TIntroSheet::Intro_TabsheetShow() {
+void IntroSheet::Intro_TabsheetShow() {
     host_.ShowStatus(QStringLiteral("Use the Input tabsheet to continue"));
     host_.HideFigureWindow();
 }
 
-TFigureSheet::TFigureSheet(TSheetHost& host, QWidget* parent) : QWidget(parent), host_(host) {
+FigureSheet::FigureSheet(SheetHost& host, QWidget* parent) : QWidget(parent), host_(host) {
     Figure_Image = new QLabel(this);
     Figure_Image->setObjectName(QStringLiteral("Figure_Image"));
     Figure_Image->setGeometry(16, 16, 667, 413);
     Figure_Image->setPixmap(ExplanatoryFigure());
 }
 
-void TFigureSheet::Figure_TabSheetShow() {
+void FigureSheet::Figure_TabSheetShow() {
     host_.ShowStatus(
         QStringLiteral("The figure gives explanations of symbols used in the input tabsheet"));
     host_.HideFigureWindow();

@@ -9,10 +9,10 @@
 namespace pelorin {
 
 // The introduction: what the program does, with the logo.
-class TIntroSheet : public QWidget {
+class IntroSheet : public QWidget {
     Q_OBJECT
   public:
-    TIntroSheet(TSheetHost& host, QWidget* parent = nullptr);
+    IntroSheet(SheetHost& host, QWidget* parent = nullptr);
 
     QPlainTextEdit* Intro_Memo;
     QLabel* LogoImage;
@@ -20,23 +20,23 @@ class TIntroSheet : public QWidget {
     void Intro_TabsheetShow();
 
   private:
-    TSheetHost& host_;
+    SheetHost& host_;
 };
 
 QStringList IntroductionLines();
 
 // The explanatory figure of the symbols.
-class TFigureSheet : public QWidget {
+class FigureSheet : public QWidget {
     Q_OBJECT
   public:
-    TFigureSheet(TSheetHost& host, QWidget* parent = nullptr);
+    FigureSheet(SheetHost& host, QWidget* parent = nullptr);
 
     QLabel* Figure_Image;
 
     void Figure_TabSheetShow();
 
   private:
-    TSheetHost& host_;
+    SheetHost& host_;
 };
 
 }  // namespace pelorin

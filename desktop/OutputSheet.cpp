@@ -5,12 +5,12 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "BaseForm.h"
 #include "FileSystem.h"
 #include "InputChecks.h"
 #include "PelorinUtils.h"
 #include "Pictures.h"
 #include "QtText.h"
+#include "StatusLineWindow.h"
 #include "SymbolsLegend.h"
 
 namespace pelorin {
@@ -36,9 +36,9 @@ QStringList SymbolsLegendLines() {
     return lines;
 }
 
-TOutputSheet::TOutputSheet(TDMPelorin& dm, UserDialogs& dialogs, TSheetHost& host,
-                           WorkflowFlags& flags, QWidget* parent)
-    : QWidget(parent), dm_(dm), dialogs_(dialogs), host_(host), flags_(flags) {
+OutputSheet::OutputSheet(DesktopSession& session, UserDialogs& dialogs, SheetHost& host,
+                         WorkflowFlags& flags, QWidget* parent)
+    : QWidget(parent), session_(session), dialogs_(dialogs), host_(host), flags_(flags) {
     setFont(DesignFont(QStringLiteral("Tahoma"), 13));
     Output_Memo = new QPlainTextEdit(this);
     Output_Memo->setObjectName(QStringLiteral("Output_Memo"));
@@ -78,23 +78,23 @@ TOutputSheet::TOutputSheet(TDMPelorin& dm, UserDialogs& dialogs, TSheetHost& hos
         Button(this, QStringLiteral("Open output"), QRect(602, 476, 97, 25), "SeeOutput_Button");
     SavePdf_Button = Button(this, QStringLiteral("Save as PDF\u2026"), QRect(170, 476, 105, 25),
                             "SavePdf_Button");
-    connect(FigureButton2, &QPushButton::clicked, this, &TOutputSheet::FigureButton2Click);
-    connect(ViewGraphButton, &QPushButton::clicked, this, &TOutputSheet::ViewGraphButtonClick);
-    connect(Symbols_Button, &QPushButton::clicked, this, &TOutputSheet::Symbols_ButtonClick);
+    connect(FigureButton2, &QPushButton::clicked, this, &OutputSheet::FigureButton2Click);
+    connect(ViewGraphButton, &QPushButton::clicked, this, &OutputSheet::ViewGraphButtonClick);
+    connect(Symbols_Button, &QPushButton::clicked, this, &OutputSheet::Symbols_ButtonClick);
     ShowNothingLoaded();
 }
 
-void TOutputSheet::AttachOutputOpen(QAction* outputOpen) {
+void OutputSheet::AttachOutputOpen(QAction* outputOpen) {
     connect(SeeOutput_Button, &QPushButton::clicked, outputOpen, &QAction::trigger);
 }
 
-void TOutputSheet::AttachSaveAsPdf(QAction* saveAsPdf) {
+void OutputSheet::AttachSaveAsPdf(QAction* saveAsPdf) {
     connect(SavePdf_Button, &QPushButton::clicked, saveAsPdf, &QAction::trigger);
 }
 
 // Enlarged, the memo takes the extra room and what stands below and beside it
 // moves along; below the designed size the page scrolls instead.
-void TOutputSheet::resizeEvent(QResizeEvent* event) {
+void OutputSheet::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int wider = std::max(0, width() - kDesignWidth);
     const int taller = std::max(0, height() - kDesignHeight);
@@ -108,7 +108,7 @@ void TOutputSheet::resizeEvent(QResizeEvent* event) {
     SeeOutput_Button->move(602, 476 + taller);
 }
 
-void TOutputSheet::ShowNothingLoaded() {
+void OutputSheet::ShowNothingLoaded() {
     shownReport_.clear();
     SavePdf_Button->hide();
     Output_Memo->hide();
@@ -119,12 +119,12 @@ void TOutputSheet::ShowNothingLoaded() {
     Joule_Image->show();
 }
 
-void TOutputSheet::ShowPicture() {
+void OutputSheet::ShowPicture() {
     Output_Memo->hide();
     Joule_Image->show();
 }
 
-void TOutputSheet::Output_TabSheetShow() {
+void OutputSheet::Output_TabSheetShow() {
     host_.ShowStatus(QStringLiteral(
         "The output file can be inspected. Use \"See output\" to see examples under \"Data\" or "
         "to inspect any other output file."));
@@ -141,11 +141,11 @@ void TOutputSheet::Output_TabSheetShow() {
     if (!flags_.RunDone) return;
     Output_Memo->hide();
     Joule_Image->hide();
-    dm_.CurrentFileName = ChangeFileExt(dm_.CurrentFileName, ".out");
+    session_.CurrentFileName = ChangeFileExt(session_.CurrentFileName, ".out");
     if (flags_.CheckFailed) {
         ShowErrorList();
     } else {
-        ShowReport(dm_.CurrentFileName);
+        ShowReport(session_.CurrentFileName);
         flags_.OutputShown = true;
     }
     Output_Memo->show();
@@ -153,10 +153,10 @@ void TOutputSheet::Output_TabSheetShow() {
 
 // The case saved last has not been calculated since: its report, when there is
 // one, is shown as an older one, and no other case's report stands in for it.
-void TOutputSheet::ShowSavedCase() {
+void OutputSheet::ShowSavedCase() {
     Joule_Image->hide();
-    dm_.CurrentFileName = ChangeFileExt(flags_.SavedInputFile, ".out");
-    if (!QFileInfo::exists(FileNameFromStd(dm_.CurrentFileName))) {
+    session_.CurrentFileName = ChangeFileExt(flags_.SavedInputFile, ".out");
+    if (!QFileInfo::exists(FileNameFromStd(session_.CurrentFileName))) {
         FillMemo({QStringLiteral(" No report has been calculated for this case yet.")});
         shownReport_.clear();
         SavePdf_Button->hide();
@@ -167,66 +167,66 @@ void TOutputSheet::ShowSavedCase() {
         Symbols_Button->setText(QStringLiteral("Symbols"));
         flags_.OutputShown = false;
     } else {
-        const std::string problem = dm_.ReadReportLines(dm_.CurrentFileName);
+        const std::string problem = session_.ReadReportLines(session_.CurrentFileName);
         if (!problem.empty()) dialogs_.ShowMessage(FromFileText(problem));
         FillMemo(QStringList{QStringLiteral(
                      " This report was calculated before the case was last saved.")} +
                  ReportLinesRead());
-        shownReport_ = dm_.CurrentFileName;
+        shownReport_ = session_.CurrentFileName;
         ShowReportButtons();
         flags_.OutputShown = true;
     }
     Output_Memo->show();
 }
 
-QStringList TOutputSheet::ReportLinesRead() const {
+QStringList OutputSheet::ReportLinesRead() const {
     QStringList lines;
-    for (int i = 0; i < dm_.ReportLineCount; ++i)
-        lines << ReportLineForDisplay(i + 1, dm_.ReportLines[i]);
+    for (int i = 0; i < session_.ReportLineCount; ++i)
+        lines << ReportLineForDisplay(i + 1, session_.ReportLines[i]);
     return lines;
 }
 
-void TOutputSheet::ShowErrorList() {
+void OutputSheet::ShowErrorList() {
     // The list of the latest refusal is shown once, and its file removed.
-    if (!dm_.ErrorLines.empty()) {
+    if (!session_.ErrorLines.empty()) {
         errorList_.clear();
-        for (const std::string& line : dm_.ErrorLines) errorList_ << FromFileText(line);
+        for (const std::string& line : session_.ErrorLines) errorList_ << FromFileText(line);
         errorList_ << QString();
-        dm_.ErrorLines.clear();
-        RemoveEntry(dm_.ErrorListFile);
+        session_.ErrorLines.clear();
+        RemoveEntry(session_.ErrorListFile);
     }
     FillMemo(errorList_);
     shownReport_.clear();
     SavePdf_Button->hide();
 }
 
-void TOutputSheet::ShowReport(const std::string& fileName) {
-    const std::string problem = dm_.ReadReportLines(fileName);
+void OutputSheet::ShowReport(const std::string& fileName) {
+    const std::string problem = session_.ReadReportLines(fileName);
     if (!problem.empty()) dialogs_.ShowMessage(FromFileText(problem));
     FillMemo(ReportLinesRead());
     shownReport_ = fileName;
     ShowReportButtons();
 }
 
-void TOutputSheet::FillMemo(const QStringList& lines) {
+void OutputSheet::FillMemo(const QStringList& lines) {
     Output_Memo->clear();
     Output_Memo->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
-void TOutputSheet::ShowReportButtons() {
+void OutputSheet::ShowReportButtons() {
     SavePdf_Button->show();
     ViewGraphButton->show();
     Symbols_Button->show();
     FigureButton2->show();
 }
 
-void TOutputSheet::Symbols_ButtonClick() {
+void OutputSheet::Symbols_ButtonClick() {
     const bool show = !Symbols_Memo->isVisible();
     Symbols_Memo->setVisible(show);
     Symbols_Button->setText(show ? QStringLiteral("Close symbols") : QStringLiteral("Symbols"));
 }
 
-void TOutputSheet::OutputOpenExecute() {
+void OutputSheet::OutputOpenExecute() {
     Output_Memo->hide();
     host_.SetGraphInColour(true);
     const QString chosen = host_.ChooseFile(MainDialog::OutputOpen);
@@ -234,16 +234,16 @@ void TOutputSheet::OutputOpenExecute() {
         dialogs_.ShowMessage(QStringLiteral("No output file was selected"));
         return;
     }
-    dm_.CurrentFileName = FileNameToStd(chosen);
+    session_.CurrentFileName = FileNameToStd(chosen);
     if (!QFileInfo::exists(chosen)) {
         dialogs_.ShowMessage(QStringLiteral("File does not exist, please select another one,"));
         return;
     }
-    const std::string problem = dm_.ReadReportLines(dm_.CurrentFileName);
+    const std::string problem = session_.ReadReportLines(session_.CurrentFileName);
     if (!problem.empty()) dialogs_.ShowMessage(FromFileText(problem));
     host_.ShowStatus(QStringLiteral("The output file can be imported into spreadsheets"));
     FillMemo(ReportLinesRead());
-    shownReport_ = dm_.CurrentFileName;
+    shownReport_ = session_.CurrentFileName;
     // The report chosen is the one to show from now on.
     flags_.CaseSavedWithoutRun = false;
     host_.SetDialogFolders(QDir::currentPath());

@@ -6,8 +6,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "DesktopSession.h"
 #include "SheetHost.h"
-#include "TDMPelorin.h"
 #include "UserDialogs.h"
 
 class QAction;
@@ -16,11 +16,11 @@ namespace pelorin {
 
 // The report viewer: the report of the last run, an opened report, or the
 // error list of a refused case, with the legend of the report's symbols.
-class TOutputSheet : public QWidget {
+class OutputSheet : public QWidget {
     Q_OBJECT
   public:
-    TOutputSheet(TDMPelorin& dm, UserDialogs& dialogs, TSheetHost& host, WorkflowFlags& flags,
-                 QWidget* parent = nullptr);
+    OutputSheet(DesktopSession& session, UserDialogs& dialogs, SheetHost& host,
+                WorkflowFlags& flags, QWidget* parent = nullptr);
 
     void AttachOutputOpen(QAction* outputOpen);
     // "Save as PDF…" runs the window's action of that name.
@@ -61,9 +61,9 @@ class TOutputSheet : public QWidget {
     void FillMemo(const QStringList& lines);
     void ShowReportButtons();
 
-    TDMPelorin& dm_;
+    DesktopSession& session_;
     UserDialogs& dialogs_;
-    TSheetHost& host_;
+    SheetHost& host_;
     WorkflowFlags& flags_;
     // The error list last shown: the file is deleted once it has been read,
     // so showing the sheet again shows these lines.

@@ -11,11 +11,11 @@
 
 namespace pelorin {
 
-TRunChannel::TRunChannel(QObject* window, UserDialogs& dialogs,
-                         std::function<void(const QString&)> addLine)
+RunChannel::RunChannel(QObject* window, UserDialogs& dialogs,
+                       std::function<void(const QString&)> addLine)
     : window_(window), dialogs_(dialogs), addLine_(std::move(addLine)) {}
 
-void TRunChannel::AddProgressLine(const std::string& line) {
+void RunChannel::AddProgressLine(const std::string& line) {
     QMetaObject::invokeMethod(
         window_, [this, text = FromFileText(line)] { addLine_(text); }, Qt::QueuedConnection);
 }
@@ -23,7 +23,7 @@ void TRunChannel::AddProgressLine(const std::string& line) {
 // A run that is being stopped shows no more messages: the user has asked for
 // it to end, and a message box coming up after that would hold the end (and
 // the end of the program) until it was answered.
-void TRunChannel::ShowMessage(const std::string& message) {
+void RunChannel::ShowMessage(const std::string& message) {
     if (stop_.load()) return;
     QMetaObject::invokeMethod(
         window_,
@@ -33,12 +33,12 @@ void TRunChannel::ShowMessage(const std::string& message) {
         Qt::BlockingQueuedConnection);
 }
 
-void TRunChannel::Pause(std::chrono::milliseconds length) {
+void RunChannel::Pause(std::chrono::milliseconds length) {
     std::unique_lock lock(mutex_);
     wake_.wait_for(lock, length, [this] { return stop_.load(); });
 }
 
-void TRunChannel::RequestStop() {
+void RunChannel::RequestStop() {
     {
         const std::lock_guard lock(mutex_);
         stop_ = true;
@@ -46,12 +46,12 @@ void TRunChannel::RequestStop() {
     wake_.notify_all();
 }
 
-TRunController::TRunController(UserDialogs& dialogs, std::function<void(const QString&)> addLine,
-                               QObject* parent)
+RunController::RunController(UserDialogs& dialogs, std::function<void(const QString&)> addLine,
+                             QObject* parent)
     : QObject(parent), dialogs_(dialogs), addLine_(std::move(addLine)) {}
 
-void TRunController::Run(const std::function<void(TRunChannel&)>& work) {
-    TRunChannel channel(this, dialogs_, addLine_);
+void RunController::Run(const std::function<void(RunChannel&)>& work) {
+    RunChannel channel(this, dialogs_, addLine_);
     channel_ = &channel;
     QEventLoop loop;
     std::exception_ptr failure;
@@ -83,7 +83,7 @@ void TRunController::Run(const std::function<void(TRunChannel&)>& work) {
     if (failure) std::rethrow_exception(failure);
 }
 
-void TRunController::RequestStop() {
+void RunController::RequestStop() {
     if (channel_ != nullptr) channel_->RequestStop();
 }
 

@@ -17,9 +17,9 @@ namespace pelorin {
 // The worker's side of a run: progress lines go to the window as they come, a
 // message waits until the user has acknowledged it, pauses sleep on the worker
 // (ending early when a stop is asked), and the stop request is polled.
-class TRunChannel : public RunSink {
+class RunChannel : public RunSink {
   public:
-    TRunChannel(QObject* window, UserDialogs& dialogs, std::function<void(const QString&)> addLine);
+    RunChannel(QObject* window, UserDialogs& dialogs, std::function<void(const QString&)> addLine);
 
     void AddProgressLine(const std::string& line) override;
     void ShowMessage(const std::string& message) override;
@@ -40,13 +40,13 @@ class TRunChannel : public RunSink {
 // Runs a piece of work on a worker thread while the window goes on painting.
 // Run returns when the work is done; an exception of the work is thrown again
 // in the window's thread.
-class TRunController : public QObject {
+class RunController : public QObject {
     Q_OBJECT
   public:
-    TRunController(UserDialogs& dialogs, std::function<void(const QString&)> addLine,
-                   QObject* parent = nullptr);
+    RunController(UserDialogs& dialogs, std::function<void(const QString&)> addLine,
+                  QObject* parent = nullptr);
 
-    void Run(const std::function<void(TRunChannel&)>& work);
+    void Run(const std::function<void(RunChannel&)>& work);
     bool Running() const { return channel_ != nullptr; }
     // Asks the running work to stop; it ends with Fault::Cancelled.
     void RequestStop();
@@ -54,7 +54,7 @@ class TRunController : public QObject {
   private:
     UserDialogs& dialogs_;
     std::function<void(const QString&)> addLine_;
-    TRunChannel* channel_ = nullptr;
+    RunChannel* channel_ = nullptr;
 };
 
 }  // namespace pelorin

@@ -29,9 +29,9 @@ struct WorkflowFlags {
 };
 
 // What a sheet asks of the main window that holds it.
-class TSheetHost {
+class SheetHost {
   public:
-    virtual ~TSheetHost() = default;
+    virtual ~SheetHost() = default;
     virtual void ShowStatus(const QString& text) = 0;
     virtual void BringToFront(Sheet sheet) = 0;
     virtual void ShowFigureWindow() = 0;

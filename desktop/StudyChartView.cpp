@@ -18,17 +18,17 @@ QString PointValue(double value) { return QString::number(value, 'g', 6); }
 
 }  // namespace
 
-TStudyChartView::TStudyChartView(QWidget* parent) : QWidget(parent) {
+StudyChartView::StudyChartView(QWidget* parent) : QWidget(parent) {
     setMinimumSize(400, 300);
     setMouseTracking(true);
 }
 
-void TStudyChartView::SetChart(study::SweepChart chart) {
+void StudyChartView::SetChart(study::SweepChart chart) {
     chart_ = std::move(chart);
     update();
 }
 
-QString TStudyChartView::PointTextAt(const QPointF& position) const {
+QString StudyChartView::PointTextAt(const QPointF& position) const {
     double nearest = kHoverDistance;
     QString text;
     for (const study::ChartLine& line : chart_.Lines)
@@ -46,12 +46,12 @@ QString TStudyChartView::PointTextAt(const QPointF& position) const {
     return text;
 }
 
-void TStudyChartView::paintEvent(QPaintEvent*) {
+void StudyChartView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     study::PaintSweepChart(painter, chart_, size());
 }
 
-bool TStudyChartView::event(QEvent* event) {
+bool StudyChartView::event(QEvent* event) {
     if (event->type() != QEvent::ToolTip) return QWidget::event(event);
     const auto* help = static_cast<QHelpEvent*>(event);
     const QString text = PointTextAt(help->pos());

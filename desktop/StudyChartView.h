@@ -11,10 +11,10 @@ namespace pelorin {
 // A design study's chart in its window, drawn as the sweep's chart files are:
 // redrawn at every size, and a point's values shown as a tooltip when the
 // pointer rests on it.
-class TStudyChartView : public QWidget {
+class StudyChartView : public QWidget {
     Q_OBJECT
   public:
-    explicit TStudyChartView(QWidget* parent = nullptr);
+    explicit StudyChartView(QWidget* parent = nullptr);
 
     void SetChart(study::SweepChart chart);
     const study::SweepChart& Chart() const { return chart_; }

@@ -21,7 +21,6 @@
 #include "GraphScales.h"
 
 namespace pelorin {
-class TDMPelorin;
 struct ReportProfileResult;
 }  // namespace pelorin
 
@@ -50,8 +49,6 @@ struct GraphRequest {
     bool InColour = true;
 };
 
-// The profile, titles and tag last read from a report by the data module.
-GraphRequest GraphRequestFrom(const TDMPelorin& dataModule, bool inColour);
 // The profile, titles and tag of a report as the report reader gives them
 // (the titles and the tag only when they were reached).
 GraphRequest GraphRequestFrom(const ReportProfileResult& report, bool inColour);

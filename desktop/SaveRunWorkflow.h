@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "DesktopSession.h"
 #include "DrainageCase.h"
 #include "InputChecks.h"
 #include "InputSheet.h"
 #include "OutputSheet.h"
 #include "RunController.h"
 #include "SheetHost.h"
-#include "TDMPelorin.h"
 #include "UserDialogs.h"
 
 namespace pelorin {
@@ -21,12 +21,13 @@ namespace pelorin {
 // Save/Run: from the Input sheet to an input file, and on the user's yes to
 // the input check and the engine of the case's aim and method, which run on a
 // worker thread while the window shows their progress.
-class TSaveRun : public QObject {
+class SaveRunWorkflow : public QObject {
     Q_OBJECT
   public:
-    TSaveRun(TDMPelorin& dm, UserDialogs& dialogs, TSheetHost& host, WorkflowFlags& flags,
-             TInputSheet& input, TOutputSheet& output, char decimalSeparator,
-             std::function<void(bool)> setRunLock, QObject* parent = nullptr);
+    SaveRunWorkflow(DesktopSession& session, UserDialogs& dialogs, SheetHost& host,
+                    WorkflowFlags& flags, InputSheet& input, OutputSheet& output,
+                    char decimalSeparator, std::function<void(bool)> setRunLock,
+                    QObject* parent = nullptr);
 
     void InputSaveExecute();
     bool AskInputFileName();
@@ -53,16 +54,16 @@ class TSaveRun : public QObject {
     bool GatherCase(const QString& title1, const QString& title2);
     bool WriteCase();
 
-    TDMPelorin& dm_;
+    DesktopSession& session_;
     UserDialogs& dialogs_;
-    TSheetHost& host_;
+    SheetHost& host_;
     WorkflowFlags& flags_;
-    TInputSheet& input_;
-    TOutputSheet& output_;
+    InputSheet& input_;
+    OutputSheet& output_;
     const char separator_;
     bool endAfterRun_ = false;
     std::function<void(bool)> setRunLock_;
-    TRunController controller_;
+    RunController controller_;
 };
 
 // What the worker is given: the input file just saved, and where its error
@@ -89,9 +90,9 @@ std::string ErrorListBeside(const std::string& inputFile);
 // The dispatcher's work on the worker: progress lines, the input check and,
 // for an accepted case, the announcement and the engine. A stop request or a
 // fault ends it with RunError.
-void DispatchOnWorker(const DispatchJob& job, DispatchState& state, TRunChannel& channel);
+void DispatchOnWorker(const DispatchJob& job, DispatchState& state, RunChannel& channel);
 // Between the check and the engine: the stale error list goes, and the user
 // is told the calculation starts.
-void AnnounceCalculation(const DispatchJob& job, TRunChannel& channel);
+void AnnounceCalculation(const DispatchJob& job, RunChannel& channel);
 
 }  // namespace pelorin

@@ -8,11 +8,11 @@
 
 namespace pelorin {
 
-// The data module: the case being edited, the current file name, and what was
-// last read back from a report. It holds file state only; showing messages is
-// the caller's business, so every operation returns what it has to say (an
-// empty text when all went well).
-class TDMPelorin {
+// The desktop's session: the case being edited, the current file name, and
+// what was last read back from a report. It holds file state only; showing
+// messages is the caller's business, so every operation returns what it has to
+// say (an empty text when all went well).
+class DesktopSession {
   public:
     InputCase Input;
     std::string CurrentFileName;

@@ -1,4 +1,4 @@
-#include "SaveRun.h"
+#include "SaveRunWorkflow.h"
 
 #include <algorithm>
 #include <optional>
@@ -19,7 +19,7 @@ namespace pelorin {
 
 namespace {
 
-void StopIfRequested(TRunChannel& channel) {
+void StopIfRequested(RunChannel& channel) {
     if (channel.StopRequested()) throw RunError(Fault::Cancelled);
 }
 
@@ -45,7 +45,7 @@ std::string ErrorListBeside(const std::string& inputFile) {
     return inputFile.substr(0, slash + 1) + kErrorListFile;
 }
 
-void AnnounceCalculation(const DispatchJob& job, TRunChannel& channel) {
+void AnnounceCalculation(const DispatchJob& job, RunChannel& channel) {
     channel.AddProgressLine(" Calculating .....");
     channel.Pause(job.Pause);
     channel.AddProgressLine(" Please wait .....");
@@ -59,7 +59,7 @@ namespace {
 // case is announced with the desktop's own lines and pauses.
 class DesktopRun : public RunSink {
   public:
-    DesktopRun(const DispatchJob& job, DispatchState& state, TRunChannel& channel)
+    DesktopRun(const DispatchJob& job, DispatchState& state, RunChannel& channel)
         : job_(job), state_(state), channel_(channel) {}
 
     void AddProgressLine(const std::string& line) override { channel_.AddProgressLine(line); }
@@ -74,7 +74,7 @@ class DesktopRun : public RunSink {
   private:
     const DispatchJob& job_;
     DispatchState& state_;
-    TRunChannel& channel_;
+    RunChannel& channel_;
 };
 
 }  // namespace
@@ -90,7 +90,7 @@ namespace {
 
 }  // namespace
 
-void DispatchOnWorker(const DispatchJob& job, DispatchState& state, TRunChannel& channel) {
+void DispatchOnWorker(const DispatchJob& job, DispatchState& state, RunChannel& channel) {
     channel.AddProgressLine(" Saving input ....");
     channel.Pause(job.Pause);
     StopIfRequested(channel);
@@ -120,11 +120,12 @@ void DispatchOnWorker(const DispatchJob& job, DispatchState& state, TRunChannel&
     state.Outcome = DispatchState::End::Completed;
 }
 
-TSaveRun::TSaveRun(TDMPelorin& dm, UserDialogs& dialogs, TSheetHost& host, WorkflowFlags& flags,
-                   TInputSheet& input, TOutputSheet& output, char decimalSeparator,
-                   std::function<void(bool)> setRunLock, QObject* parent)
+SaveRunWorkflow::SaveRunWorkflow(DesktopSession& session, UserDialogs& dialogs, SheetHost& host,
+                                 WorkflowFlags& flags, InputSheet& input, OutputSheet& output,
+                                 char decimalSeparator, std::function<void(bool)> setRunLock,
+                                 QObject* parent)
     : QObject(parent),
-      dm_(dm),
+      session_(session),
       dialogs_(dialogs),
       host_(host),
       flags_(flags),
@@ -133,28 +134,28 @@ TSaveRun::TSaveRun(TDMPelorin& dm, UserDialogs& dialogs, TSheetHost& host, Workf
       separator_(decimalSeparator),
       setRunLock_(std::move(setRunLock)),
       controller_(dialogs, [this](const QString& line) { input_.AddWaitLine(line); }) {
-    connect(&input_, &TInputSheet::CancelRunRequested, this, &TSaveRun::CancelRun);
+    connect(&input_, &InputSheet::CancelRunRequested, this, &SaveRunWorkflow::CancelRun);
 }
 
-bool TSaveRun::AskInputFileName() {
+bool SaveRunWorkflow::AskInputFileName() {
     flags_.SaveCancelled = false;
     const QString chosen = host_.ChooseFile(MainDialog::InputSave);
     if (chosen.isEmpty()) {
         flags_.SaveCancelled = true;
         return false;
     }
-    dm_.CurrentFileName = FileNameToStd(chosen);
+    session_.CurrentFileName = FileNameToStd(chosen);
     if (QFileInfo::exists(chosen))
         return dialogs_.AskYesNo(QStringLiteral("The file already exists, overwrite?"));
     return true;
 }
 
-void TSaveRun::CancelRunToEnd() {
+void SaveRunWorkflow::CancelRunToEnd() {
     endAfterRun_ = true;
     controller_.RequestStop();
 }
 
-void TSaveRun::InputSaveExecute() {
+void SaveRunWorkflow::InputSaveExecute() {
     const QString title1 = input_.Title1_Edit->text().normalized(QString::NormalizationForm_C);
     const QString title2 = input_.Title2_Edit->text().normalized(QString::NormalizationForm_C);
     if (!TitlesFitTheFile(title1 + title2) || !ChooseInputName() || !GatherCase(title1, title2) ||
@@ -163,10 +164,10 @@ void TSaveRun::InputSaveExecute() {
     // Until this case has been calculated, the Output sheet must not pass
     // off an earlier report as its own.
     flags_.CaseSavedWithoutRun = true;
-    flags_.SavedInputFile = dm_.CurrentFileName;
-    input_.SetCurrentInputFile(FileNameFromStd(dm_.CurrentFileName));
+    flags_.SavedInputFile = session_.CurrentFileName;
+    input_.SetCurrentInputFile(FileNameFromStd(session_.CurrentFileName));
     if (!dialogs_.AskYesNo(QStringLiteral("The input data were saved in  ") +
-                           FileNameFromStd(dm_.CurrentFileName) +
+                           FileNameFromStd(session_.CurrentFileName) +
                            QStringLiteral(" . Do you wish to do the calculations?"))) {
         dialogs_.ShowMessage(
             QStringLiteral("The calculations were not made, output is not available"));
@@ -180,7 +181,7 @@ void TSaveRun::InputSaveExecute() {
     }
     if (!completed) return;
     dialogs_.ShowMessage(QStringLiteral("The calculations were made and the output is found in ") +
-                         FileNameFromStd(ChangeFileExt(dm_.CurrentFileName, ".out")) +
+                         FileNameFromStd(ChangeFileExt(session_.CurrentFileName, ".out")) +
                          QStringLiteral(" . Proceed to the output tabsheet to see the results"));
     input_.HideWaitMemo();
     host_.SetGraphInColour(true);
@@ -189,7 +190,7 @@ void TSaveRun::InputSaveExecute() {
 
 // Input files are single-byte text: a title the file cannot hold is refused
 // before anything is asked or written.
-bool TSaveRun::TitlesFitTheFile(const QString& titles) {
+bool SaveRunWorkflow::TitlesFitTheFile(const QString& titles) {
     const QString foreign = CharactersOutsideLatin1(titles);
     if (foreign.isEmpty()) return true;
     dialogs_.ShowMessage(QString::fromLatin1(kForeignTitlesLead) + foreign +
@@ -198,27 +199,28 @@ bool TSaveRun::TitlesFitTheFile(const QString& titles) {
 }
 
 // Asks for the input file's name until it has at most one dot.
-bool TSaveRun::ChooseInputName() {
+bool SaveRunWorkflow::ChooseInputName() {
     for (;;) {
         if (!AskInputFileName() || flags_.SaveCancelled) {
             dialogs_.ShowMessage(QStringLiteral("The input data were not saved"));
             return false;
         }
-        if (const std::string refusal = InputNameRefusal(dm_.CurrentFileName); !refusal.empty()) {
+        if (const std::string refusal = InputNameRefusal(session_.CurrentFileName);
+            !refusal.empty()) {
             dialogs_.ShowMessage(FromFileText(refusal));
             return false;
         }
-        if (DotsInFileName(dm_.CurrentFileName) <= 1) return true;
+        if (DotsInFileName(session_.CurrentFileName) <= 1) return true;
         dialogs_.ShowMessage(
             QStringLiteral("The number of dots (.) in the file name should not be greater than 1. "
                            "Please adjust."));
     }
 }
 
-// The case of the sheet into the data module, if its numbers are numbers and
+// The case of the sheet into the session, if its numbers are numbers and
 // pass the plausibility checks.
-bool TSaveRun::GatherCase(const QString& title1, const QString& title2) {
-    InputCase& input = dm_.Input;
+bool SaveRunWorkflow::GatherCase(const QString& title1, const QString& title2) {
+    InputCase& input = session_.Input;
     input.Title1 = ToFileText(title1);
     input.Title2 = ToFileText(title2);
     input.AimCode = AimCodeOf(input_.SelectedAim());
@@ -238,11 +240,11 @@ bool TSaveRun::GatherCase(const QString& title1, const QString& title2) {
 
 // The case goes to the name with ".inp" and, when the chosen name has another
 // extension, to the chosen name as well: that is the file the run reads.
-bool TSaveRun::WriteCase() {
-    std::vector<std::string> names = {ChangeFileExt(dm_.CurrentFileName, ".inp")};
-    if (names.front() != dm_.CurrentFileName) names.push_back(dm_.CurrentFileName);
+bool SaveRunWorkflow::WriteCase() {
+    std::vector<std::string> names = {ChangeFileExt(session_.CurrentFileName, ".inp")};
+    if (names.front() != session_.CurrentFileName) names.push_back(session_.CurrentFileName);
     for (const std::string& name : names) {
-        const FileWriteResult written = dm_.WriteInputFile(name);
+        const FileWriteResult written = session_.WriteInputFile(name);
         if (written.Status != FileStatus::Ok) {
             dialogs_.ShowMessage(FromFileText(written.Message));
             return false;
@@ -251,19 +253,19 @@ bool TSaveRun::WriteCase() {
     return true;
 }
 
-bool TSaveRun::RunCase() {
+bool SaveRunWorkflow::RunCase() {
     input_.ShowWaitMemo();
     flags_.CheckFailed = false;
     DispatchJob job;
-    job.AimCode = dm_.Input.AimCode;
+    job.AimCode = session_.Input.AimCode;
     job.Pause = PauseLength;
-    job.InputFile = dm_.CurrentFileName;
-    job.ErrorListFile = ErrorListBeside(dm_.CurrentFileName);
+    job.InputFile = session_.CurrentFileName;
+    job.ErrorListFile = ErrorListBeside(session_.CurrentFileName);
     DispatchState state;
     std::optional<QString> failure;
     try {
         const RunLock lock(setRunLock_);
-        controller_.Run([&](TRunChannel& channel) { DispatchOnWorker(job, state, channel); });
+        controller_.Run([&](RunChannel& channel) { DispatchOnWorker(job, state, channel); });
     } catch (const RunError& error) {
         failure = error.Kind() == Fault::Cancelled
                       ? QStringLiteral("The calculations were cancelled, output is not available")
@@ -290,8 +292,8 @@ bool TSaveRun::RunCase() {
             return false;
         case DispatchState::End::Refused:
             flags_.CaseSavedWithoutRun = false;
-            dm_.ErrorLines = state.ErrorLines;
-            dm_.ErrorListFile = job.ErrorListFile;
+            session_.ErrorLines = state.ErrorLines;
+            session_.ErrorListFile = job.ErrorListFile;
             ShowCheckFailure();
             return false;
         case DispatchState::End::Completed: flags_.CaseSavedWithoutRun = false; return true;
@@ -299,7 +301,7 @@ bool TSaveRun::RunCase() {
     return false;
 }
 
-void TSaveRun::ShowCheckFailure() {
+void SaveRunWorkflow::ShowCheckFailure() {
     flags_.OutputShown = false;
     host_.HideFigureWindow();
     output_.HideFigureButton();

@@ -1,4 +1,4 @@
-#include "BaseForm.h"
+#include "StatusLineWindow.h"
 
 #include <QFont>
 #include <QFontDatabase>
@@ -6,18 +6,18 @@
 
 namespace pelorin {
 
-TBaseForm::TBaseForm(QWidget* parent) : QMainWindow(parent) {
+StatusLineWindow::StatusLineWindow(QWidget* parent) : QMainWindow(parent) {
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->setFont(DesignFont(QStringLiteral("Tahoma"), 13));
     statusBar()->setSizeGripEnabled(false);
 }
 
-void TBaseForm::ShowStatus(const QString& text) {
+void StatusLineWindow::ShowStatus(const QString& text) {
     statusBar()->showMessage(text);
     statusBar()->repaint();
 }
 
-QString TBaseForm::StatusText() const { return statusBar()->currentMessage(); }
+QString StatusLineWindow::StatusText() const { return statusBar()->currentMessage(); }
 
 QFont DesignFont(const QString& family, int pixelSize, bool bold) {
     QFont font(family);

@@ -4,48 +4,48 @@
 #include <QMenu>
 #include <QTabWidget>
 
-#include "BaseForm.h"
 #include "CompanionWindows.h"
-#include "DesignSheetOutput.h"
+#include "DesignSheetActions.h"
 #include "DesignStudyWindow.h"
+#include "DesktopSession.h"
 #include "GraphicsSheet.h"
 #include "InputSheet.h"
 #include "IntroSheet.h"
 #include "OutputSheet.h"
-#include "SaveRun.h"
+#include "SaveRunWorkflow.h"
 #include "SheetHost.h"
-#include "TDMPelorin.h"
+#include "StatusLineWindow.h"
 #include "UserDialogs.h"
 
 namespace pelorin {
 
 // The companion windows, created after the main window.
 struct CompanionWindows {
-    TCloseForm* CloseForm = nullptr;
-    TFigureForm* FigureForm = nullptr;
-    THelpForm* HelpForm = nullptr;
-    TRechargeForm* RechargeForm = nullptr;
+    ExitWindow* Exit = nullptr;
+    FigureWindow* Figure = nullptr;
+    HelpWindow* Help = nullptr;
+    RechargeWindow* Recharge = nullptr;
 };
 
 // The tabbed main window. Each sheet is a class of its own; the window holds
 // the menus and actions, the file dialogs, the flags the sheets share, and
 // passes between the sheets what one asks of another.
-class TMainForm : public TBaseForm, public TSheetHost {
+class MainWindow : public StatusLineWindow, public SheetHost {
     Q_OBJECT
   public:
-    TMainForm(TDMPelorin& dm, UserDialogs& dialogs, QWidget* parent = nullptr);
+    MainWindow(DesktopSession& session, UserDialogs& dialogs, QWidget* parent = nullptr);
 
     void SetCompanions(const CompanionWindows& companions);
 
     QTabWidget* SheetTabs;
-    TIntroSheet* Intro_Tabsheet;
-    TFigureSheet* Figure_TabSheet;
-    TInputSheet* Input_TabSheet;
-    TOutputSheet* Output_TabSheet;
-    TGraphicsSheet* Graphics_TabSheet;
-    TSaveRun* SaveRun;
-    TDesignSheetOutput* DesignSheetOutput;
-    TDesignStudyWindow* DesignStudy_Window;
+    IntroSheet* Intro_Tabsheet;
+    FigureSheet* Figure_TabSheet;
+    InputSheet* Input_TabSheet;
+    OutputSheet* Output_TabSheet;
+    GraphicsSheet* Graphics_TabSheet;
+    SaveRunWorkflow* SaveRun;
+    DesignSheetActions* DesignSheetOutput;
+    DesignStudyWindow* DesignStudy_Window;
 
     QAction* InputOpen;
     QAction* InputSave;
@@ -70,8 +70,8 @@ class TMainForm : public TBaseForm, public TSheetHost {
     bool GraphInColour() const;
     bool GraphShown() const;
 
-    // TSheetHost
-    void ShowStatus(const QString& text) override { TBaseForm::ShowStatus(text); }
+    // SheetHost
+    void ShowStatus(const QString& text) override { StatusLineWindow::ShowStatus(text); }
     void BringToFront(Sheet sheet) override;
     void ShowFigureWindow() override;
     void HideFigureWindow() override;
@@ -108,7 +108,7 @@ class TMainForm : public TBaseForm, public TSheetHost {
     void LeaveEventLoop();
     void EditOnFocusedField(void (*onLine)(QLineEdit*), void (*onMemo)(QPlainTextEdit*));
 
-    TDMPelorin& dm_;
+    DesktopSession& session_;
     UserDialogs& dialogs_;
     CompanionWindows companions_;
     int previousPage_ = 0;

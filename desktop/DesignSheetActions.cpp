@@ -1,4 +1,4 @@
-#include "DesignSheetOutput.h"
+#include "DesignSheetActions.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -21,7 +21,7 @@ const char* const kSavedIn = "The design sheet was saved in ";
 
 }  // namespace
 
-TDesignSheetOutput::TDesignSheetOutput(UserDialogs& dialogs,
+DesignSheetActions::DesignSheetActions(UserDialogs& dialogs,
                                        std::function<std::string()> shownReport, QWidget* window)
     : QObject(window),
       dialogs_(dialogs),
@@ -33,7 +33,7 @@ TDesignSheetOutput::TDesignSheetOutput(UserDialogs& dialogs,
                                        QMarginsF(18, 18, 18, 18), QPageLayout::Millimeter));
 }
 
-bool TDesignSheetOutput::ReadShownReport(documents::DesignSheetRead& read) {
+bool DesignSheetActions::ReadShownReport(documents::DesignSheetRead& read) {
     const std::string report = shownReport_ ? shownReport_() : std::string();
     if (report.empty()) {
         dialogs_.ShowMessage(QString::fromLatin1(kNoReport));
@@ -44,7 +44,7 @@ bool TDesignSheetOutput::ReadShownReport(documents::DesignSheetRead& read) {
     return read.Read();
 }
 
-void TDesignSheetOutput::SaveAsPdfExecute() {
+void DesignSheetActions::SaveAsPdfExecute() {
     documents::DesignSheetRead read;
     if (!ReadShownReport(read)) return;
     const QFileInfo report(FileNameFromStd(read.Sheet.ReportFile));
@@ -68,7 +68,7 @@ void TDesignSheetOutput::SaveAsPdfExecute() {
     dialogs_.ShowMessage(error.isEmpty() ? QString::fromLatin1(kSavedIn) + fileName : error);
 }
 
-void TDesignSheetOutput::PrintExecute() {
+void DesignSheetActions::PrintExecute() {
     documents::DesignSheetRead read;
     if (!ReadShownReport(read)) return;
     printer_.setDocName(FileNameFromStd(read.Sheet.ReportFile));

@@ -1,4 +1,4 @@
-#include "MainForm.h"
+#include "MainWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -64,10 +64,10 @@ void DeleteSelection(QPlainTextEdit* memo) {
 
 }  // namespace
 
-TMainForm::TMainForm(TDMPelorin& dm, UserDialogs& dialogs, QWidget* parent)
-    : TBaseForm(parent),
+MainWindow::MainWindow(DesktopSession& session, UserDialogs& dialogs, QWidget* parent)
+    : StatusLineWindow(parent),
       SavedDecimalSeparator(SystemDecimalSeparator()),
-      dm_(dm),
+      session_(session),
       dialogs_(dialogs) {
     setWindowTitle(QStringLiteral("Pelorin, groundwater drainage by pipes and ditches"));
     BuildActions();
@@ -80,7 +80,7 @@ TMainForm::TMainForm(TDMPelorin& dm, UserDialogs& dialogs, QWidget* parent)
     Intro_Tabsheet->Intro_TabsheetShow();
 }
 
-void TMainForm::BuildActions() {
+void MainWindow::BuildActions() {
     InputOpen = MakeAction(this, "InputOpen", QStringLiteral("&InputOpen"),
                            QKeySequence(QStringLiteral("Ctrl+I")),
                            QStringLiteral("Open an existing datafile"));
@@ -131,14 +131,14 @@ void TMainForm::BuildActions() {
             [this] { EditOnFocusedField([](QLineEdit* e) { e->del(); }, DeleteSelection); });
 }
 
-void TMainForm::BuildSheets() {
+void MainWindow::BuildSheets() {
     SheetTabs = new QTabWidget(this);
     SheetTabs->setObjectName(QStringLiteral("PageControl1"));
     setCentralWidget(SheetTabs);
-    Intro_Tabsheet = new TIntroSheet(*this);
-    Figure_TabSheet = new TFigureSheet(*this);
-    Input_TabSheet = new TInputSheet(dm_, dialogs_, *this, SavedDecimalSeparator);
-    Output_TabSheet = new TOutputSheet(dm_, dialogs_, *this, Flags);
+    Intro_Tabsheet = new IntroSheet(*this);
+    Figure_TabSheet = new FigureSheet(*this);
+    Input_TabSheet = new InputSheet(session_, dialogs_, *this, SavedDecimalSeparator);
+    Output_TabSheet = new OutputSheet(session_, dialogs_, *this, Flags);
     BuildGraphicsSheet();
     const std::tuple<QWidget*, const char*, const char*> sheets[] = {
         {Intro_Tabsheet, "Intro_Tabsheet", " Intro "},
@@ -153,36 +153,36 @@ void TMainForm::BuildSheets() {
     Input_TabSheet->AttachActions(InputSave, InputOpen);
     Output_TabSheet->AttachOutputOpen(OutputOpen);
     Output_TabSheet->AttachSaveAsPdf(SaveAsPdf);
-    DesignSheetOutput = new TDesignSheetOutput(
+    DesignSheetOutput = new DesignSheetActions(
         dialogs_, [this] { return Output_TabSheet->ShownReport(); }, this);
     connect(SaveAsPdf, &QAction::triggered, DesignSheetOutput,
             [this] { DesignSheetOutput->SaveAsPdfExecute(); });
     connect(FilePrint, &QAction::triggered, DesignSheetOutput,
             [this] { DesignSheetOutput->PrintExecute(); });
-    SaveRun = new TSaveRun(
-        dm_, dialogs_, *this, Flags, *Input_TabSheet, *Output_TabSheet, SavedDecimalSeparator,
+    SaveRun = new SaveRunWorkflow(
+        session_, dialogs_, *this, Flags, *Input_TabSheet, *Output_TabSheet, SavedDecimalSeparator,
         [this](bool locked) { SetRunLock(locked); }, this);
-    connect(InputOpen, &QAction::triggered, Input_TabSheet, &TInputSheet::InputOpenExecute);
-    DesignStudy_Window = new TDesignStudyWindow(dialogs_, this);
-    connect(DesignStudy, &QAction::triggered, this, &TMainForm::DesignStudyExecute);
+    connect(InputOpen, &QAction::triggered, Input_TabSheet, &InputSheet::InputOpenExecute);
+    DesignStudy_Window = new DesignStudyWindow(dialogs_, this);
+    connect(DesignStudy, &QAction::triggered, this, &MainWindow::DesignStudyExecute);
     connect(Input_TabSheet->DesignStudy_Button, &QPushButton::clicked, DesignStudy,
             &QAction::trigger);
-    connect(InputSave, &QAction::triggered, SaveRun, &TSaveRun::InputSaveExecute);
-    connect(OutputOpen, &QAction::triggered, Output_TabSheet, &TOutputSheet::OutputOpenExecute);
-    connect(SheetTabs, &QTabWidget::currentChanged, this, &TMainForm::SheetTabsChange);
-    connect(SaveRun, &TSaveRun::StoppedToEnd, this, &TMainForm::LeaveEventLoop);
+    connect(InputSave, &QAction::triggered, SaveRun, &SaveRunWorkflow::InputSaveExecute);
+    connect(OutputOpen, &QAction::triggered, Output_TabSheet, &OutputSheet::OutputOpenExecute);
+    connect(SheetTabs, &QTabWidget::currentChanged, this, &MainWindow::SheetTabsChange);
+    connect(SaveRun, &SaveRunWorkflow::StoppedToEnd, this, &MainWindow::LeaveEventLoop);
     // Another case is current now: its own report, if any, is what the Output
     // sheet shows.
-    connect(Input_TabSheet, &TInputSheet::CaseOpened, this,
+    connect(Input_TabSheet, &InputSheet::CaseOpened, this,
             [this] { Flags.CaseSavedWithoutRun = false; });
 }
 
 // The Graphics sheet and its action.
-void TMainForm::BuildGraphicsSheet() {
+void MainWindow::BuildGraphicsSheet() {
     Graphics_TabSheet =
-        new TGraphicsSheet(dm_, dialogs_, [this](const QString& text) { ShowStatus(text); });
+        new GraphicsSheet(session_, dialogs_, [this](const QString& text) { ShowStatus(text); });
     Graphics_TabSheet->SetJoulePicture(CartoonPicture());
-    TGraphicsSheet::Hooks hooks;
+    GraphicsSheet::Hooks hooks;
     hooks.BringToFront = [this] { BringToFront(Sheet::Graphics); };
     hooks.MarkOutputShown = [this] { Flags.OutputShown = true; };
     hooks.HideFigureWindow = [this] { HideFigureWindow(); };
@@ -197,7 +197,7 @@ void TMainForm::BuildGraphicsSheet() {
     GraphOpen->setToolTip(QStringLiteral("Open a graphics file"));
 }
 
-void TMainForm::BuildMenus() {
+void MainWindow::BuildMenus() {
     // Alt+S belongs to Save/Run: the Study menu answers Alt+U.
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addActions({InputOpen, InputSave, OutputOpen, GraphOpen, SaveAsPdf, FilePrint, FileExit});
@@ -207,7 +207,7 @@ void TMainForm::BuildMenus() {
     study->addAction(DesignStudy);
 }
 
-void TMainForm::PlaceWindow() {
+void MainWindow::PlaceWindow() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const int screenWidth = screen != nullptr ? screen->geometry().width() : 1024;
     const WindowPlacement placement =
@@ -229,13 +229,13 @@ void TMainForm::PlaceWindow() {
     resize(clientWidth, clientHeight);
 }
 
-void TMainForm::SetCompanions(const CompanionWindows& companions) {
+void MainWindow::SetCompanions(const CompanionWindows& companions) {
     companions_ = companions;
-    if (companions_.CloseForm != nullptr)
-        connect(companions_.CloseForm, &TCloseForm::EndRequested, this, [this] { EndProgram(); });
+    if (companions_.Exit != nullptr)
+        connect(companions_.Exit, &ExitWindow::EndRequested, this, [this] { EndProgram(); });
 }
 
-void TMainForm::EndProgram(bool askAboutRun) {
+void MainWindow::EndProgram(bool askAboutRun) {
     if (ending_) return;
     if (SaveRun->Running()) {
         if (askAboutRun && !dialogs_.AskYesNo(QStringLiteral(
@@ -254,9 +254,9 @@ void TMainForm::EndProgram(bool askAboutRun) {
 
 // The study starts from the sheet's case as Save/Run would take it: numbers
 // that are numbers and pass the plausibility checks.
-void TMainForm::DesignStudyExecute() {
+void MainWindow::DesignStudyExecute() {
     if (!DesignStudy_Window->Running()) {
-        const TInputSheet& sheet = *Input_TabSheet;
+        const InputSheet& sheet = *Input_TabSheet;
         InputCase base;
         base.Title1 =
             ToFileText(sheet.Title1_Edit->text().normalized(QString::NormalizationForm_C));
@@ -284,12 +284,12 @@ void TMainForm::DesignStudyExecute() {
 
 // QCoreApplication::exit and not quit: quit would first ask every window to
 // close, and the main window answers a close request with the exit window.
-void TMainForm::LeaveEventLoop() {
+void MainWindow::LeaveEventLoop() {
     ending_ = true;
     QCoreApplication::exit(0);
 }
 
-void TMainForm::SheetTabsChange(int index) {
+void MainWindow::SheetTabsChange(int index) {
     if (previousPage_ == static_cast<int>(Sheet::Input)) Input_TabSheet->Input_TabSheetExit();
     previousPage_ = index;
     switch (static_cast<Sheet>(index)) {
@@ -301,31 +301,31 @@ void TMainForm::SheetTabsChange(int index) {
     }
 }
 
-void TMainForm::BringToFront(Sheet sheet) { SheetTabs->setCurrentIndex(static_cast<int>(sheet)); }
+void MainWindow::BringToFront(Sheet sheet) { SheetTabs->setCurrentIndex(static_cast<int>(sheet)); }
 
-void TMainForm::ShowFigureWindow() {
-    if (companions_.FigureForm == nullptr) return;
-    companions_.FigureForm->show();
-    companions_.FigureForm->raise();
+void MainWindow::ShowFigureWindow() {
+    if (companions_.Figure == nullptr) return;
+    companions_.Figure->show();
+    companions_.Figure->raise();
 }
 
-void TMainForm::HideFigureWindow() {
-    if (companions_.FigureForm != nullptr) companions_.FigureForm->hide();
+void MainWindow::HideFigureWindow() {
+    if (companions_.Figure != nullptr) companions_.Figure->hide();
 }
 
-void TMainForm::ShowHelpWindow() {
-    if (companions_.HelpForm == nullptr) return;
-    companions_.HelpForm->show();
-    companions_.HelpForm->raise();
+void MainWindow::ShowHelpWindow() {
+    if (companions_.Help == nullptr) return;
+    companions_.Help->show();
+    companions_.Help->raise();
 }
 
-void TMainForm::ShowRechargeWindow() {
-    if (companions_.RechargeForm == nullptr) return;
-    companions_.RechargeForm->show();
-    companions_.RechargeForm->raise();
+void MainWindow::ShowRechargeWindow() {
+    if (companions_.Recharge == nullptr) return;
+    companions_.Recharge->show();
+    companions_.Recharge->raise();
 }
 
-QString TMainForm::ChooseFile(MainDialog dialog) {
+QString MainWindow::ChooseFile(MainDialog dialog) {
     switch (dialog) {
         case MainDialog::InputOpen: return ChooseFileToOpen(dialogs_, InputOpen_Dialog);
         case MainDialog::InputSave: {
@@ -343,7 +343,7 @@ QString TMainForm::ChooseFile(MainDialog dialog) {
     return {};
 }
 
-void TMainForm::SetDialogFolders(const QString& folder) {
+void MainWindow::SetDialogFolders(const QString& folder) {
     const QString inputFilter = QStringLiteral("Input files (*.inp)");
     InputOpen_Dialog = {QStringLiteral("Open input file"), inputFilter, QStringLiteral("inp"),
                         folder, QString()};
@@ -353,15 +353,15 @@ void TMainForm::SetDialogFolders(const QString& folder) {
                          QStringLiteral("out"), folder, QString()};
 }
 
-void TMainForm::SetGraphInColour(bool inColour) { Graphics_TabSheet->SetGraphInColour(inColour); }
+void MainWindow::SetGraphInColour(bool inColour) { Graphics_TabSheet->SetGraphInColour(inColour); }
 
-bool TMainForm::GraphInColour() const { return Graphics_TabSheet->GraphInColour(); }
+bool MainWindow::GraphInColour() const { return Graphics_TabSheet->GraphInColour(); }
 
-bool TMainForm::GraphShown() const { return Graphics_TabSheet->GraphShown(); }
+bool MainWindow::GraphShown() const { return Graphics_TabSheet->GraphShown(); }
 
-void TMainForm::ViewGraph() { Graphics_TabSheet->ViewGraphButtonClick(); }
+void MainWindow::ViewGraph() { Graphics_TabSheet->ViewGraphButtonClick(); }
 
-void TMainForm::EditOnFocusedField(void (*onLine)(QLineEdit*), void (*onMemo)(QPlainTextEdit*)) {
+void MainWindow::EditOnFocusedField(void (*onLine)(QLineEdit*), void (*onMemo)(QPlainTextEdit*)) {
     QWidget* focused = QApplication::focusWidget();
     if (auto* line = qobject_cast<QLineEdit*>(focused)) {
         onLine(line);
@@ -370,7 +370,7 @@ void TMainForm::EditOnFocusedField(void (*onLine)(QLineEdit*), void (*onMemo)(QP
     }
 }
 
-void TMainForm::SetRunLock(bool locked) {
+void MainWindow::SetRunLock(bool locked) {
     // Unlocked, every control is as a showing of the sheet leaves it; the
     // actions are enabled everywhere but Save/Run, which belongs to the Input
     // sheet. ProgramExit is never locked: ending asks about the run.
@@ -383,24 +383,23 @@ void TMainForm::SetRunLock(bool locked) {
     Input_TabSheet->SetRunLock(locked);
 }
 
-void TMainForm::showEvent(QShowEvent* event) {
-    TBaseForm::showEvent(event);
+void MainWindow::showEvent(QShowEvent* event) {
+    StatusLineWindow::showEvent(event);
     // Shown by the program (not restored by the window system) while the
     // exit window is up: the program ends.
-    if (!event->spontaneous() && companions_.CloseForm != nullptr &&
-        companions_.CloseForm->isVisible())
+    if (!event->spontaneous() && companions_.Exit != nullptr && companions_.Exit->isVisible())
         EndProgram();
 }
 
-void TMainForm::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     // The program ends only through the exit window, also during a run.
     if (ending_) {
         event->accept();
         return;
     }
     event->ignore();
-    if (companions_.CloseForm == nullptr) return;
-    TCloseForm* exitWindow = companions_.CloseForm;
+    if (companions_.Exit == nullptr) return;
+    ExitWindow* exitWindow = companions_.Exit;
     exitWindow->move(geometry().center() - exitWindow->rect().center());
     exitWindow->show();
     exitWindow->raise();

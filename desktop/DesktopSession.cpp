@@ -1,20 +1,20 @@
-#include "TDMPelorin.h"
+#include "DesktopSession.h"
 
 #include <utility>
 
 namespace pelorin {
 
-InputReadResult TDMPelorin::ReadInputFile() {
+InputReadResult DesktopSession::ReadInputFile() {
     InputReadResult result = pelorin::ReadInputFile(CurrentFileName);
     if (result.Status == FileStatus::Ok) Input = result.Case;
     return result;
 }
 
-FileWriteResult TDMPelorin::WriteInputFile(const std::string& fileName) const {
+FileWriteResult DesktopSession::WriteInputFile(const std::string& fileName) const {
     return pelorin::WriteInputFile(fileName, Input);
 }
 
-std::string TDMPelorin::ReadReportLines(const std::string& fileName) {
+std::string DesktopSession::ReadReportLines(const std::string& fileName) {
     ReportLinesResult result = pelorin::ReadReportLines(fileName);
     if (result.Status == FileStatus::CannotOpen) return result.Message;
     ReportLines = std::move(result.Lines);
@@ -22,7 +22,7 @@ std::string TDMPelorin::ReadReportLines(const std::string& fileName) {
     return result.Message;
 }
 
-std::string TDMPelorin::ReadReportProfile(const std::string& fileName) {
+std::string DesktopSession::ReadReportProfile(const std::string& fileName) {
     ReportProfileResult result = pelorin::ReadReportProfile(fileName);
     if (result.Status == FileStatus::CannotOpen) return result.Message;
     if (result.TitlesRead) {

@@ -7,10 +7,10 @@ namespace pelorin {
 
 // A window with a one-panel status line, in which each sheet puts its hint;
 // the long hints of actions and menu items show there too.
-class TBaseForm : public QMainWindow {
+class StatusLineWindow : public QMainWindow {
     Q_OBJECT
   public:
-    explicit TBaseForm(QWidget* parent = nullptr);
+    explicit StatusLineWindow(QWidget* parent = nullptr);
 
     // Puts the text in the status line and repaints at once.
     void ShowStatus(const QString& text);

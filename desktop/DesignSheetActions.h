@@ -19,10 +19,10 @@ struct DesignSheetRead;
 // Save as PDF… and Print…: the design sheet of the report the Output sheet
 // shows, as a PDF file or printed after a preview. The page set-up chosen in
 // the preview is kept for the rest of the session.
-class TDesignSheetOutput : public QObject {
+class DesignSheetActions : public QObject {
   public:
     // `shownReport` gives the report on the Output sheet (empty: none).
-    TDesignSheetOutput(UserDialogs& dialogs, std::function<std::string()> shownReport,
+    DesignSheetActions(UserDialogs& dialogs, std::function<std::string()> shownReport,
                        QWidget* window);
 
     void SaveAsPdfExecute();
