@@ -141,7 +141,7 @@ void OutputSheet::Output_TabSheetShow() {
     if (!flags_.RunDone) return;
     Output_Memo->hide();
     Joule_Image->hide();
-    session_.CurrentFileName = ChangeFileExt(session_.CurrentFileName, ".out");
+    session_.CurrentFileName = WithExtension(session_.CurrentFileName, ".out");
     if (flags_.CheckFailed) {
         ShowErrorList();
     } else {
@@ -155,7 +155,7 @@ void OutputSheet::Output_TabSheetShow() {
 // one, is shown as an older one, and no other case's report stands in for it.
 void OutputSheet::ShowSavedCase() {
     Joule_Image->hide();
-    session_.CurrentFileName = ChangeFileExt(flags_.SavedInputFile, ".out");
+    session_.CurrentFileName = WithExtension(flags_.SavedInputFile, ".out");
     if (!QFileInfo::exists(FileNameFromStd(session_.CurrentFileName))) {
         FillMemo({QStringLiteral(" No report has been calculated for this case yet.")});
         shownReport_.clear();

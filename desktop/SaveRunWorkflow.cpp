@@ -181,7 +181,7 @@ void SaveRunWorkflow::InputSaveExecute() {
     }
     if (!completed) return;
     dialogs_.ShowMessage(QStringLiteral("The calculations were made and the output is found in ") +
-                         FileNameFromStd(ChangeFileExt(session_.CurrentFileName, ".out")) +
+                         FileNameFromStd(WithExtension(session_.CurrentFileName, ".out")) +
                          QStringLiteral(" . Proceed to the output tabsheet to see the results"));
     input_.HideWaitMemo();
     host_.SetGraphInColour(true);
@@ -241,7 +241,7 @@ bool SaveRunWorkflow::GatherCase(const QString& title1, const QString& title2) {
 // The case goes to the name with ".inp" and, when the chosen name has another
 // extension, to the chosen name as well: that is the file the run reads.
 bool SaveRunWorkflow::WriteCase() {
-    std::vector<std::string> names = {ChangeFileExt(session_.CurrentFileName, ".inp")};
+    std::vector<std::string> names = {WithExtension(session_.CurrentFileName, ".inp")};
     if (names.front() != session_.CurrentFileName) names.push_back(session_.CurrentFileName);
     for (const std::string& name : names) {
         const FileWriteResult written = session_.WriteInputFile(name);

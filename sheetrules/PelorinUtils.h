@@ -11,7 +11,7 @@
 
 #include "DrainageCase.h"
 #include "InputFile.h"
-#include "ReportNames.h"  // ChangeFileExt
+#include "ReportNames.h"  // WithExtension
 
 namespace pelorin {
 
