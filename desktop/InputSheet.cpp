@@ -9,7 +9,7 @@
 #include <QSignalBlocker>
 
 #include "Calculate.h"
-#include "PelorinUtils.h"
+#include "FieldNumbers.h"
 #include "QtText.h"
 #include "StatusLineWindow.h"
 

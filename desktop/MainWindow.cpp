@@ -14,11 +14,12 @@
 #include <algorithm>
 #include <tuple>
 
-#include "PelorinUtils.h"
+#include "FieldNumbers.h"
 #include "Pictures.h"
 #include "PlausibilityRules.h"
 #include "QtText.h"
 #include "QtUserDialogs.h"
+#include "WindowPlacement.h"
 
 namespace pelorin {
 

@@ -7,9 +7,9 @@
 
 #include "FileSystem.h"
 #include "InputChecks.h"
-#include "PelorinUtils.h"
 #include "Pictures.h"
 #include "QtText.h"
+#include "ReportNames.h"
 #include "StatusLineWindow.h"
 #include "SymbolsLegend.h"
 

@@ -9,10 +9,12 @@
 
 #include "Calculate.h"
 #include "CaseFiles.h"
+#include "FieldNumbers.h"
+#include "FileNameRules.h"
 #include "InputChecks.h"
-#include "PelorinUtils.h"
 #include "PlausibilityRules.h"
 #include "QtText.h"
+#include "ReportNames.h"
 #include "RunError.h"
 
 namespace pelorin {

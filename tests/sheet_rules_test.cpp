@@ -7,9 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "FieldNumbers.h"
+#include "FileNameRules.h"
 #include "InputRows.h"
-#include "PelorinUtils.h"
 #include "PlausibilityRules.h"
+#include "ReportNames.h"
+#include "WindowPlacement.h"
 
 using namespace pelorin;
 

@@ -8,9 +8,9 @@
 #include <QTabBar>
 #include <QTest>
 
+#include "FieldNumbers.h"
 #include "GuiTestSupport.h"
 #include "InputRows.h"
-#include "PelorinUtils.h"
 
 using namespace pelorin;
 using pelorin::test::Harness;

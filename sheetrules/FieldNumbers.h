@@ -1,17 +1,10 @@
 #pragma once
 
-// The window-free rules of the Input sheet and of Save/Run: number texts,
-// file-name rules and the placement of the main window (the plausibility
-// rules are in PlausibilityRules.h).
+// The numbers of the Input sheet's fields: how a field's text is read as a
+// number (either decimal separator) and how a number is shown in a field.
 
-#include <optional>
 #include <stdexcept>
 #include <string>
-#include <vector>
-
-#include "DrainageCase.h"
-#include "InputFile.h"
-#include "ReportNames.h"  // WithExtension
 
 namespace pelorin {
 
@@ -39,25 +32,5 @@ double StringToFloat(const std::string& text, char systemSeparator);
 // The shortest general form with up to 15 significant digits: fixed notation
 // from 0.00001 upwards, scientific (1E-6) below it and from 1E15 on.
 std::string FormatFieldNumber(double value, char systemSeparator);
-
-// What Save/Run says of titles that hold characters an input file (single-byte
-// text) cannot store: the lead, each such character once, joined by ", ", and
-// the end.
-inline constexpr const char* kForeignTitlesLead =
-    " The titles hold characters that an input file cannot store: ";
-inline constexpr const char* kForeignTitlesEnd = ". Please replace them.";
-
-// The number of '.' in the name part of a path (folders do not count).
-int DotsInFileName(const std::string& path);
-
-// Where the main window opens on a screen of this width, given its designed
-// outer width: left edge 50 and width 760 on screens wider than 860 pixels;
-// the designed width when it fits; otherwise from left edge 5 to the screen's
-// right edge.
-struct WindowPlacement {
-    int Left = 50;
-    int Width = 0;
-};
-WindowPlacement PlaceMainWindow(int screenWidth, int designedWidth);
 
 }  // namespace pelorin

@@ -1,10 +1,11 @@
-#include "PelorinUtils.h"
+#include "FieldNumbers.h"
 
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <regex>
 
 namespace pelorin {
@@ -84,20 +85,6 @@ std::string FormatFieldNumber(double value, char systemSeparator) {
         text += withSeparator(integerDigits);
     }
     return text;
-}
-
-int DotsInFileName(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    int dots = 0;
-    for (char c : name) dots += c == '.' ? 1 : 0;
-    return dots;
-}
-
-WindowPlacement PlaceMainWindow(int screenWidth, int designedWidth) {
-    if (screenWidth > 860) return {50, 760};
-    if (screenWidth < designedWidth) return {5, screenWidth - 5};
-    return {50, designedWidth};
 }
 
 }  // namespace pelorin
