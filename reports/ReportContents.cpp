@@ -3,16 +3,13 @@
 #include <algorithm>
 #include <sstream>
 
+#include "ReportMarkers.h"
 #include "ReportReaders.h"
 
 namespace pelorin {
 namespace {
 
-constexpr std::size_t kHeaderLines = 10;  // then the two titles
-constexpr const char* kInputTableHead = "input data:";
-constexpr const char* kFileNameLine = " Name of";
-constexpr const char* kTableStart = " Output data:";
-constexpr const char* kTableEnd = " #";
+constexpr auto kHeaderLines = static_cast<std::size_t>(kReportHeaderLines);  // then the two titles
 
 std::string Trimmed(const std::string& text) {
     const std::size_t first = text.find_first_not_of(" \t");
@@ -67,7 +64,8 @@ ReportInputRow SplitInputRow(const std::string& line) {
     return row;
 }
 
-std::size_t FindLine(const std::vector<std::string>& lines, std::size_t from, const char* line) {
+std::size_t FindLine(const std::vector<std::string>& lines, std::size_t from,
+                     std::string_view line) {
     for (std::size_t i = from; i < lines.size(); ++i)
         if (lines[i] == line) return i;
     return lines.size();
@@ -82,15 +80,17 @@ void ReadHeader(const std::vector<std::string>& lines, ReportContents& contents)
 
 // The file names and the input table; the index of the line after the table.
 std::size_t ReadInputTable(const std::vector<std::string>& lines, ReportContents& contents) {
+    // The heading trimmed as the lines are: "DarSpac input data:".
+    const std::string headingEnd = Trimmed(std::string(kInputHeadingEnd));
     std::size_t i = std::min(kHeaderLines + 2, lines.size());
-    for (; i < lines.size() && !EndsWith(Trimmed(lines[i]), kInputTableHead); ++i)
-        if (lines[i].rfind(kFileNameLine, 0) == 0)
+    for (; i < lines.size() && !EndsWith(Trimmed(lines[i]), headingEnd); ++i)
+        if (lines[i].rfind(kFileNameLineLead, 0) == 0)
             contents.FileNames.push_back(SplitLabelled(lines[i]));
     if (i == lines.size()) return i;
     contents.Module = Words(lines[i]).front();
     ++i;
     while (i < lines.size() && Blank(lines[i])) ++i;
-    for (; i < lines.size() && !Blank(lines[i]) && lines[i] != kTableStart; ++i)
+    for (; i < lines.size() && !Blank(lines[i]) && lines[i] != kProfileStart; ++i)
         contents.Inputs.push_back(SplitInputRow(lines[i]));
     return i;
 }
@@ -98,8 +98,8 @@ std::size_t ReadInputTable(const std::vector<std::string>& lines, ReportContents
 // The rows between the table start and its end marker; false when either is missing.
 bool ReadProfile(const std::vector<std::string>& lines, std::size_t from, std::size_t& end,
                  ReportContents& contents) {
-    const std::size_t start = FindLine(lines, from, kTableStart);
-    end = FindLine(lines, start, kTableEnd);
+    const std::size_t start = FindLine(lines, from, kProfileStart);
+    end = FindLine(lines, start, kSectionEnd);
     if (end == lines.size()) return false;
     for (std::size_t head = start; head > from; --head)
         if (!Blank(lines[head - 1])) {
@@ -118,9 +118,9 @@ bool ReadResults(const std::vector<std::string>& lines, std::size_t from,
     std::vector<ReportLabelledValue> group;
     bool closed = false;
     for (std::size_t i = from; i <= lines.size(); ++i) {
-        if (i == lines.size() || Blank(lines[i]) || lines[i] == kTableEnd) {
+        if (i == lines.size() || Blank(lines[i]) || lines[i] == kSectionEnd) {
             if (!group.empty()) contents.ResultGroups.push_back(std::move(group));
-            if (i < lines.size() && lines[i] == kTableEnd) closed = true;
+            if (i < lines.size() && lines[i] == kSectionEnd) closed = true;
             group.clear();
             continue;
         }

@@ -2,18 +2,16 @@
 
 #include <optional>
 
+#include "ReportMarkers.h"
 #include "RunError.h"
 #include "TextReader.h"
 
 namespace pelorin {
 namespace {
 
-constexpr const char* kTableStart = " Output data:";
-constexpr const char* kTableEnd = " #";
-
 // Reads lines up to and including the first that equals `marker`; false when
 // the file ends first.
-bool SkipPast(TextReader& reader, const char* marker) {
+bool SkipPast(TextReader& reader, std::string_view marker) {
     while (!reader.AtEnd())
         if (reader.ReadLine() == marker) return true;
     return false;
@@ -24,18 +22,18 @@ bool SkipPast(TextReader& reader, const char* marker) {
 std::optional<int> CountRows(TextReader& reader) {
     int rows = 0;
     while (!reader.AtEnd()) {
-        if (reader.ReadLine() == kTableEnd) return rows;
+        if (reader.ReadLine() == kSectionEnd) return rows;
         ++rows;
     }
     return std::nullopt;
 }
 
 void ReadTitles(TextReader& reader, ReportProfileResult& result) {
-    for (int line = 0; line < 10; ++line) reader.SkipLine();
+    for (int line = 0; line < kReportHeaderLines; ++line) reader.SkipLine();
     result.Title1 = CollapseBlanks(reader.ReadLine());
     result.Title2 = CollapseBlanks(reader.ReadLine());
-    for (int line = 0; line < 4; ++line) reader.SkipLine();
-    result.MethodTag = reader.ReadChars(4);
+    for (int line = 0; line < kLinesBeforeInputHeading; ++line) reader.SkipLine();
+    result.MethodTag = reader.ReadChars(kMethodTagLength);
     reader.SkipLine();
     result.TitlesRead = true;
 }
@@ -101,7 +99,7 @@ void ReadProfile(TextReader& reader, const std::string& fileName, ReportProfileR
     try {
         ReadTitles(reader, result);
         std::optional<int> rows;
-        if (SkipPast(reader, kTableStart)) rows = CountRows(reader);
+        if (SkipPast(reader, kProfileStart)) rows = CountRows(reader);
         if (!rows) {
             result.Status = FileStatus::Corrupt;
             result.Message = "The file \"" + fileName +
@@ -110,7 +108,7 @@ void ReadProfile(TextReader& reader, const std::string& fileName, ReportProfileR
             return;
         }
         reader.Rewind();
-        SkipPast(reader, kTableStart);
+        SkipPast(reader, kProfileStart);
         ReadRows(reader, *rows, result);
     } catch (const RunError& error) {
         ReadFailure(fileName, error, result.Status, result.Message);

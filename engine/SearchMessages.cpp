@@ -1,4 +1,4 @@
-#include "EngineSupport.h"
+#include "SearchMessages.h"
 
 #include "NumberFormat.h"
 
