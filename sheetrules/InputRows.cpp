@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "PelorinUtils.h"
+#include "FieldNumbers.h"
 
 namespace pelorin {
 
