@@ -19,7 +19,9 @@ OuterTrial MidHeadTrial(TrialSetter prepare, double start, double upper,
                         DirectionRule answerAbove) {
     return {std::move(prepare),
             [start, upper](DrainageCase& c, const RunContext& run) {
-                return SolveEnergyMidHead(c, c.HalfSpacing, start, upper, {}, run);
+                // The case still holds the assumed midway head of the trial
+                // before (0 before the first): this one's ends near it.
+                return SolveEnergyMidHead(c, c.HalfSpacing, start, upper, {}, run, c.EnergyMidHead);
             },
             [](const DrainageCase& c, double) { return c.EnergyMidHead; }, std::move(answerAbove),
             kMarchesPerBisection};
