@@ -1,9 +1,12 @@
+#include <cstdint>
+
 #include "Engines.h"
 #include "ProfileRoutine.h"
 #include "ProgressLines.h"
 #include "ReportFrame.h"
 #include "ReportWriter.h"
 #include "ResultBlock.h"
+#include "RunError.h"
 #include "RunMessages.h"
 #include "SearchMessages.h"
 #include "Speculation.h"
@@ -37,13 +40,36 @@ void PrepareHeadRun(DrainageCase& c) {
     c.MarchHead = 0;
 }
 
+// Marches at least this long are worth a coarse bisection first.
+constexpr std::int64_t kCoarseGuideMinSteps = 1000000;
+
+// The answer of the bisection with a step ten times coarser, in about a tenth
+// of the time: the fine bisection ends near it, and guesses from it which of
+// its marches to run in the vector lanes. Only a guide: a fault met there says
+// nothing of the fine marches, which meet their own. 0 (no guide) for shorter
+// marches, where it would not pay.
+double CoarseMidwayHead(const DrainageCase& c, const RunContext& run) {
+    if (c.LastStep - c.FirstStep < kCoarseGuideMinSteps) return 0.0;
+    DrainageCase coarse = c;
+    coarse.p = c.p * 10.0;
+    coarse.FirstStep = FirstStepFor(c.HalfWidth, coarse.p);
+    try {
+        SolveEnergyMidHead(coarse, c.HalfSpacing, c.EnergyMidHead, c.EnergyMidHigh, {}, run);
+    } catch (const RunError& error) {
+        if (error.Kind() == Fault::Cancelled) throw;
+        return 0.0;
+    }
+    return coarse.EnergyMidHead;
+}
+
 // The midway-head bisection with the progress lines between its marches;
 // returns the head of its last march.
 double SolveMidwayHead(DrainageCase& c, RunSink& sink, const RunContext& run) {
     SpacingClassProgress progress(sink, c.HalfSpacing, c.Tolerance);
+    const double expected = CoarseMidwayHead(c, run);
     return SolveEnergyMidHead(
         c, c.HalfSpacing, c.EnergyMidHead, c.EnergyMidHigh,
-        [&](double change) { progress.Report(change); }, run);
+        [&](double change) { progress.Report(change); }, run, expected);
 }
 
 }  // namespace

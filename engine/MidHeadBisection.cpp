@@ -66,9 +66,17 @@ double SolveOnOneThread(DrainageCase& c, double L, const BisectionProgress& prog
 // while the search has only gone down it keeps going down; later the last two
 // marches that ran to the end without overshooting give a straight line for
 // head − Hm.
+//
+// A bisection may be given the answer it is expected to end near (an outer
+// search's bisections end near one another's): a march then overshoots when
+// its assumed head lies below that answer, until one march disagrees, which
+// shows that the answer lies nearer than the bracket's halving has come.
 class OutcomeGuess {
   public:
+    explicit OutcomeGuess(double expected) : expected_(expected), hinted_(expected > 0.0) {}
+
     bool Overshoots(double Hm) const {
+        if (hinted_) return Hm < expected_;
         if (!everUp_) return false;
         // The flags this may raise do not matter: every march clears them first.
         if (below_.known && above_.known) {
@@ -83,8 +91,12 @@ class OutcomeGuess {
         return root > Hm;
     }
 
+    // Whether the guesses still come from the expected answer.
+    bool Hinted() const { return hinted_; }
+
     void Record(const DrainageCase& c, double Hm, double head) {
         lastUp_ = head > Hm;
+        if (hinted_ && lastUp_ != (Hm < expected_)) hinted_ = false;
         everUp_ = everUp_ || lastUp_;
         const double stoppedShort = static_cast<double>(c.LastStep - c.MarchStoppedAt);
         if (lastUp_) {
@@ -109,6 +121,8 @@ class OutcomeGuess {
         bool known = false;
     };
 
+    double expected_;
+    bool hinted_;
     bool everUp_ = false;
     bool lastUp_ = false;
     BracketEnd below_;
@@ -126,11 +140,12 @@ class OutcomeGuess {
 class SpeculativeBisection {
   public:
     SpeculativeBisection(DrainageCase& c, double L, const BisectionProgress& progress,
-                         const RunContext& run)
+                         const RunContext& run, double expected)
         : c_(c),
           L_(L),
           progress_(progress),
           stop_(run.stop),
+          guess_(expected),
           ahead_(run, run.threads >= 3 ? 2 : 1) {}
 
     double Solve() {
@@ -224,23 +239,30 @@ bool EndsSearch(const BisectionState& s, double tolerance) {
     return std::fabs(s.prev - s.head) < tolerance;
 }
 
+// The chance taken for a guessed outcome: one from an expected answer fails
+// only once the bracket has come nearer than the answer's distance from it,
+// and is taken as almost sure; the others as no better than even, which
+// spreads the lanes over whole levels of the tree.
+inline constexpr double kHintedChance = 0.95;
+inline constexpr double kUnhintedChance = 0.5;
+
 // The bisection with the next levels of its trial tree marched together, one
 // trial in each vector lane: node k of the tree is followed by node 2k + 1
 // when its march overshoots and by 2k + 2 when it does not, node 0 being the
-// current trial. A round marches as many trials as its groups have lanes (the
-// whole levels below the current trial, then the guessed path below them),
-// the first group here and the others on workers, then the search walks down
-// the tree: it keeps the march of each trial it makes and the rest are discarded,
-// so trials, progress calls, faults and the case are exactly those of the
-// one-lane search. A lane's march whose group raised a status flag, or whose
-// result is not finite, is made again by MarchEnergy, which finds its fault
-// as the one-lane search does.
+// current trial. A round marches as many trials as its groups have lanes (those
+// the search is most likely to make: whole levels, or deep along the guessed
+// path while an expected answer guides it), the first group here and the others on workers, then
+// the search walks down the tree: it keeps the march of each trial it makes and the rest are
+// discarded, so trials, progress calls, faults and the case are exactly those of the one-lane
+// search. A lane's march whose group raised a status flag, or whose result is not finite, is made
+// again by MarchEnergy, which finds its fault as the one-lane search does.
 class LaneBisection {
   public:
     static constexpr int kMaxGroups = 4;
 
     LaneBisection(DrainageCase& c, double L, std::int32_t lastStep,
-                  const BisectionProgress& progress, const RunContext& run, LaneLevel level)
+                  const BisectionProgress& progress, const RunContext& run, LaneLevel level,
+                  double expected)
         : c_(c),
           L_(L),
           lastStep_(lastStep),
@@ -249,6 +271,7 @@ class LaneBisection {
           level_(level),
           width_(LanesOf(level)),
           groups_(GroupsFor(c, L, run.threads)),
+          guess_(expected),
           ahead_(run, groups_ - 1) {}
 
     double Solve() {
@@ -260,6 +283,19 @@ class LaneBisection {
     }
 
   private:
+    // A trial of the round: its node in the tree (children 2k + 1 after an
+    // overshoot, 2k + 2 else), where the bisection stands at it, the chance
+    // that the search makes it, its guessed outcome and which of its children
+    // are planned (bit 1 after an overshoot, bit 2 else).
+    struct PlannedTrial {
+        std::uint64_t node;
+        BisectionState state;
+        double chance;
+        bool guessUp;
+        double guessRight;  // the chance that guessUp is right
+        unsigned childrenPlanned;
+    };
+
     static int GroupsFor(const DrainageCase& c, double L, int threads) {
         if (!WorthSpeculating(c, L, threads)) return 1;
         return threads < kMaxGroups ? threads : kMaxGroups;
@@ -267,35 +303,54 @@ class LaneBisection {
 
     int Slots() const { return groups_ * width_; }
 
-    // The trials of a round: the whole levels of the tree below the current
-    // trial that the lanes hold, then, in the lanes left over, the trials on
-    // the path the outcomes are guessed to take below them. A node below one
-    // that ends the search repeats its parent's trial, which makes its lane no
-    // longer.
+    // The trials of a round: the current one, then again and again the child
+    // of a planned trial most likely to be made, until the lanes are full. A
+    // child is made with the chance of its parent times the chance that the
+    // guessed outcome is right (for the guessed child) or wrong (for the other):
+    // the lanes follow the guessed path deep while the guesses hold, and
+    // spread over whole levels while they fail. A node below one that ends the
+    // search is never made; it repeats its parent's trial, which makes its lane
+    // no longer.
     void PlanRound() {
-        int wholeLevelNodes = 1;
-        while (2 * wholeLevelNodes + 1 <= Slots()) wholeLevelNodes = 2 * wholeLevelNodes + 1;
         planned_ = 0;
-        Plan(0, StateOf(c_));
-        // Breadth first, the slot of a node is its index in the tree.
-        for (int k = 1; k < wholeLevelNodes; ++k)
-            Plan(k, Child(trials_[(k - 1) / 2].state, k % 2 == 1));
-        std::uint64_t node = 0;
-        BisectionState state = trials_[0].state;
+        Plan(0, StateOf(c_), 1.0);
         while (planned_ < Slots()) {
-            const bool overshoots = guess_.Overshoots(state.head);
-            node = 2 * node + (overshoots ? 1 : 2);
-            state = Child(state, overshoots);
-            if (SlotOf(node) < 0) Plan(node, state);
+            int parent = 0;
+            bool overshoots = false;
+            double best = -1.0;
+            for (int k = 0; k < planned_; ++k) {
+                const PlannedTrial& t = trials_[k];
+                for (const bool up : {t.guessUp, !t.guessUp}) {
+                    if ((t.childrenPlanned & ChildBit(up)) != 0) continue;
+                    const double chance = ChanceOfChild(t, up);
+                    if (chance > best) {
+                        best = chance;
+                        parent = k;
+                        overshoots = up;
+                    }
+                }
+            }
+            trials_[parent].childrenPlanned |= ChildBit(overshoots);
+            const PlannedTrial& t = trials_[parent];
+            Plan(2 * t.node + (overshoots ? 1 : 2), Child(t.state, overshoots), best);
         }
+    }
+
+    static unsigned ChildBit(bool overshoots) { return overshoots ? 1u : 2u; }
+
+    double ChanceOfChild(const PlannedTrial& parent, bool overshoots) const {
+        if (EndsSearch(parent.state, c_.Tolerance)) return 0.0;
+        const double right = parent.guessRight;
+        return parent.chance * (overshoots == parent.guessUp ? right : 1.0 - right);
     }
 
     BisectionState Child(const BisectionState& parent, bool overshoots) const {
         return EndsSearch(parent, c_.Tolerance) ? parent : StateAfter(parent, overshoots);
     }
 
-    void Plan(std::uint64_t node, const BisectionState& state) {
-        trials_[planned_++] = {node, state};
+    void Plan(std::uint64_t node, const BisectionState& state, double chance) {
+        const double right = guess_.Hinted() ? kHintedChance : kUnhintedChance;
+        trials_[planned_++] = {node, state, chance, guess_.Overshoots(state.head), right, 0u};
     }
 
     int SlotOf(std::uint64_t node) const {
@@ -380,12 +435,6 @@ class LaneBisection {
     LaneLevel level_;
     int width_;
     int groups_;
-    // A trial of the round: its node in the tree (children 2k + 1 after an
-    // overshoot, 2k + 2 else) and where the bisection stands at it.
-    struct PlannedTrial {
-        std::uint64_t node;
-        BisectionState state;
-    };
     PlannedTrial trials_[kMaxGroups * kMaxLanes] = {};
     int planned_ = 0;
     OutcomeGuess guess_;
@@ -398,7 +447,8 @@ class LaneBisection {
 }  // namespace
 
 double SolveEnergyMidHead(DrainageCase& c, double L, double start, double upper,
-                          const BisectionProgress& progress, const RunContext& run) {
+                          const BisectionProgress& progress, const RunContext& run,
+                          double expected) {
     c.EnergyMidHead = start;
     c.EnergyMidHigh = upper;
     c.EnergyMidLow = 0;
@@ -408,10 +458,10 @@ double SolveEnergyMidHead(DrainageCase& c, double L, double start, double upper,
         // The step count of every march, with the fault the first march would meet.
         const std::int32_t lastStep = RoundStep(Guarded(L) / c.p);
         if (lastStep >= c.FirstStep)
-            return LaneBisection(c, L, lastStep, progress, run, level).Solve();
+            return LaneBisection(c, L, lastStep, progress, run, level, expected).Solve();
     }
     if (!WorthSpeculating(c, L, run.threads)) return SolveOnOneThread(c, L, progress, run.stop);
-    return SpeculativeBisection(c, L, progress, run).Solve();
+    return SpeculativeBisection(c, L, progress, run, expected).Solve();
 }
 
 }  // namespace pelorin

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 #include "Bisection.h"
@@ -9,7 +10,7 @@
 namespace pelorin {
 OuterTrial DarcyMarchTrial(TrialSetter prepare, DirectionRule answerAbove) {
     return {std::move(prepare),
-            [](DrainageCase& c, const RunContext& run) {
+            [](DrainageCase& c, const RunContext& run, double) {
                 return MarchDarcy(c, c.HalfSpacing, run.stop);
             },
             [](const DrainageCase&, double head) { return head; }, std::move(answerAbove)};
@@ -18,8 +19,8 @@ OuterTrial DarcyMarchTrial(TrialSetter prepare, DirectionRule answerAbove) {
 OuterTrial MidHeadTrial(TrialSetter prepare, double start, double upper,
                         DirectionRule answerAbove) {
     return {std::move(prepare),
-            [start, upper](DrainageCase& c, const RunContext& run) {
-                return SolveEnergyMidHead(c, c.HalfSpacing, start, upper, {}, run);
+            [start, upper](DrainageCase& c, const RunContext& run, double expected) {
+                return SolveEnergyMidHead(c, c.HalfSpacing, start, upper, {}, run, expected);
             },
             [](const DrainageCase& c, double) { return c.EnergyMidHead; }, std::move(answerAbove),
             kMarchesPerBisection};
@@ -51,7 +52,7 @@ double SearchAhead::Run(double trial, const SearchBracket& bracket) {
 double SearchAhead::RunHere(double trial, const SearchBracket& bracket) {
     trial_.prepare(c_, trial);
     StartAhead(bracket, trial);
-    const double head = trial_.evaluate(c_, trialRun_);
+    const double head = trial_.evaluate(c_, trialRun_, ExpectedJudged(trial));
     Remember(trial, head);
     return head;
 }
@@ -84,21 +85,35 @@ void SearchAhead::StartAhead(const SearchBracket& bracket, double trial) {
 void SearchAhead::StartRun(int slot, double trial) {
     ahead_.Start(
         slot, c_, trial, [&](DrainageCase& copy) { trial_.prepare(copy, trial); },
-        [this](DrainageCase& copy, const StopToken& stop) {
-            return trial_.evaluate(copy, {stop, trialRun_.threads, trialRun_.workers});
+        [this, expected = ExpectedJudged(trial)](DrainageCase& copy, const StopToken& stop) {
+            return trial_.evaluate(copy, {stop, trialRun_.threads, trialRun_.workers}, expected);
         });
 }
 
 // From the straight line through the last two trials' judged values, else
 // towards the middle of the bracket.
 bool SearchAhead::GuessAnswerAbove(double trial, const SearchBracket& bracket) const {
-    // The flags this may raise do not matter: every march clears them first.
-    if (known_ == 2 && trials_[1] != trials_[0]) {
-        const double slope = (judged_[1] - judged_[0]) / (trials_[1] - trials_[0]);
-        const double predicted = judged_[1] + slope * (trial - trials_[1]);
-        if (std::isfinite(predicted)) return trial_.answerAbove(predicted);
-    }
+    if (const std::optional<double> predicted = OnTheLine(trial))
+        return trial_.answerAbove(*predicted);
     return trial - bracket.low < bracket.high - trial;
+}
+
+// The judged value at `trial` on the straight line through the last two
+// trials', when there are two and it gives a finite value. The flags this may
+// raise do not matter: every march clears them first.
+std::optional<double> SearchAhead::OnTheLine(double trial) const {
+    if (known_ < 2 || trials_[1] == trials_[0]) return std::nullopt;
+    const double slope = (judged_[1] - judged_[0]) / (trials_[1] - trials_[0]);
+    const double predicted = judged_[1] + slope * (trial - trials_[1]);
+    if (!std::isfinite(predicted)) return std::nullopt;
+    return predicted;
+}
+
+// The judged value `trial` is likely to give: on the line through the last
+// two trials', else the last one's; 0 before the first trial.
+double SearchAhead::ExpectedJudged(double trial) const {
+    if (known_ == 0) return 0.0;
+    return OnTheLine(trial).value_or(judged_[1]);
 }
 
 void SearchAhead::Remember(double trial, double head) {

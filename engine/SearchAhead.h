@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include "DrainageCase.h"
 #include "ProfileRoutine.h"
@@ -20,8 +21,10 @@ struct OuterTrial {
     // Puts the trial value into the case, with whatever the search resets before a trial.
     std::function<void(DrainageCase&, double trial)> prepare;
     // Runs the trial's march or midway-head bisection and returns its head,
-    // with the stop token and the threads `run` gives it.
-    std::function<double(DrainageCase&, const RunContext& run)> evaluate;
+    // with the stop token and the threads `run` gives it. `expected` is the
+    // judged value the trial is likely to give (0 when unknown): a bisection
+    // guesses its marches' outcomes from it, with the same result.
+    std::function<double(DrainageCase&, const RunContext& run, double expected)> evaluate;
     // The value the direction of the search is taken from (a head), after a trial.
     std::function<double(const DrainageCase&, double head)> judged;
     // Whether the answer lies above the trial, given its judged value.
@@ -67,6 +70,8 @@ class SearchAhead {
     void StartAhead(const SearchBracket& bracket, double trial);
     void StartRun(int slot, double trial);
     bool GuessAnswerAbove(double trial, const SearchBracket& bracket) const;
+    double ExpectedJudged(double trial) const;
+    std::optional<double> OnTheLine(double trial) const;
     void Remember(double trial, double head);
 
     DrainageCase& c_;

@@ -51,7 +51,7 @@ constexpr double kJumpAt = 0.3;
 
 OuterTrial JumpTrial(const JumpCase& jump) {
     return {[](DrainageCase& c, double x) { c.HalfSpacing = x; },
-            [jump](DrainageCase& c, const RunContext&) {
+            [jump](DrainageCase& c, const RunContext&, double) {
                 // Something of the case only this trial leaves behind.
                 c.MarchStoppedAt = static_cast<std::int64_t>(c.HalfSpacing * 1e9);
                 c.MarchHead = c.HalfSpacing < kJumpAt ? kTarget - jump.below : kTarget + jump.above;
@@ -110,10 +110,11 @@ TEST(ClosedInSearch, AStallAtAnEndOfTheBracketStillFails) {
         SearchBracket bracket{0.01, 1.0};
         RecordingSink sink;
         // A head the tolerance never accepts, 0.0002 m off, on one side only.
-        const OuterTrial trial{[](DrainageCase& t, double x) { t.HalfSpacing = x; },
-                               [](DrainageCase&, const RunContext&) { return kTarget + 0.0002; },
-                               [](const DrainageCase&, double) { return 0.0; },
-                               [answerAbove](double) { return answerAbove; }};
+        const OuterTrial trial{
+            [](DrainageCase& t, double x) { t.HalfSpacing = x; },
+            [](DrainageCase&, const RunContext&, double) { return kTarget + 0.0002; },
+            [](const DrainageCase&, double) { return 0.0; },
+            [answerAbove](double) { return answerAbove; }};
         SearchAhead trials(c, trial);
         EXPECT_THROW(RunOuterSearch(c, trials, bracket, c.HalfSpacing, sink,
                                     {{}, [] { return RunError(Fault::SearchFailed, "stuck"); }}),

@@ -37,11 +37,12 @@ struct Stand {
     std::mutex mutex;
     bool ranElsewhere = false;
     std::vector<int> threadsSeen;
+    std::vector<double> expectedSeen;  // what each trial was told to expect
 
     OuterTrial Trial() {
         return {[](DrainageCase& c, double x) { c.HalfSpacing = x; },
-                [this](DrainageCase& c, const RunContext& run) {
-                    Note(run);
+                [this](DrainageCase& c, const RunContext& run, double expected) {
+                    Note(run, expected);
                     const double x = c.HalfSpacing;
                     if (faulty.count(x) != 0) throw RunError(Fault::Overflow);
                     if (noStep.count(x) != 0) {
@@ -56,8 +57,9 @@ struct Stand {
                 [this](double head) { return head < target; }};
     }
 
-    void Note(const RunContext& run) {
+    void Note(const RunContext& run, double expected) {
         std::lock_guard lock(mutex);
+        expectedSeen.push_back(expected);
         if (std::this_thread::get_id() != searchThread) ranElsewhere = true;
         threadsSeen.push_back(run.threads);
     }
@@ -155,6 +157,24 @@ TEST(SearchAhead, SharesTheThreadsBetweenTheTrialsAndTheirBisections) {
         const Trace trace = Search(stand, threads);
         ASSERT_FALSE(trace.threadsSeen.empty());
         for (int seen : trace.threadsSeen) EXPECT_EQ(seen, perTrial);
+    }
+}
+
+// A trial is told to expect the head on the line through the last two trials'
+// (x³ here), the second one the head of the first; the first nothing (0).
+TEST(SearchAhead, TellsEachTrialTheHeadTheLastTwoPointTo) {
+    Stand stand;
+    const Trace trace = Search(stand, 1);
+    ASSERT_GT(trace.trials.size(), 3u);
+    ASSERT_EQ(stand.expectedSeen.size(), trace.trials.size());
+    EXPECT_EQ(stand.expectedSeen[0], 0.0);
+    EXPECT_EQ(stand.expectedSeen[1], trace.heads[0]);
+    for (std::size_t k = 2; k < trace.trials.size(); ++k) {
+        const double slope =
+            (trace.heads[k - 1] - trace.heads[k - 2]) / (trace.trials[k - 1] - trace.trials[k - 2]);
+        EXPECT_EQ(stand.expectedSeen[k],
+                  trace.heads[k - 1] + slope * (trace.trials[k] - trace.trials[k - 1]))
+            << k;
     }
 }
 
