@@ -14,6 +14,7 @@
 #include <cmath>
 #include <string>
 
+#include "Calculate.h"
 #include "CaseLayout.h"
 #include "FileSystem.h"
 #include "QtText.h"
@@ -103,8 +104,6 @@ DesignStudyWindow::DesignStudyWindow(UserDialogs& dialogs, QWidget* parent)
     setObjectName(QStringLiteral("DesignStudyWindow"));
     setWindowTitle(QStringLiteral("Design study"));
     BuildControls();
-    progressTimer_.setInterval(200);
-    connect(&progressTimer_, &QTimer::timeout, this, &DesignStudyWindow::ShowProgress);
     resize(1050, 720);
 }
 
@@ -296,30 +295,27 @@ void DesignStudyWindow::StartStudy(std::vector<study::CaseRow> rows) {
     Progress_Bar->setValue(0);
     SetRunning(true);
     ShowProgress();
-    progressTimer_.start();
     study::StudyControl* control = control_.get();
-    // What a study hands over reaches the window through its event loop; what
-    // arrives from an earlier study (stopped by closing the window) is dropped.
-    const int number = ++studyNumber_;
-    worker_ = std::thread([this, control, number, rows = std::move(rows)] {
-        study::StudyOptions options;
-        options.Jobs = options.Cores = std::max(1u, std::thread::hardware_concurrency());
-        const study::StudyOutcome outcome = study::RunStudy(
-            rows, options, *control, [this, number](const study::CaseResult& result) {
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, number, result] {
-                        if (number == studyNumber_) AddResult(result);
-                    },
-                    Qt::QueuedConnection);
-            });
-        QMetaObject::invokeMethod(
-            this,
-            [this, number, outcome] {
-                if (number == studyNumber_) FinishStudy(outcome);
-            },
-            Qt::QueuedConnection);
-    });
+    progressPosted_ = false;
+    // The results, the progress and the end of the study reach the window
+    // through its event loop, as queued calls.
+    job_.Start(
+        [this, control, rows = std::move(rows)] {
+            study::StudyOptions options;
+            options.Jobs = options.Cores = DefaultThreads();
+            options.CaseFinished = [this](long) {
+                if (!progressPosted_.exchange(true))
+                    job_.Post([this] {
+                        progressPosted_ = false;
+                        ShowProgress();
+                    });
+            };
+            outcome_ =
+                study::RunStudy(rows, options, *control, [this](const study::CaseResult& result) {
+                    job_.Post([this, result] { AddResult(result); });
+                });
+        },
+        [this](std::exception_ptr) { FinishStudy(outcome_); });
 }
 
 void DesignStudyWindow::CancelExecute() {
@@ -332,7 +328,7 @@ void DesignStudyWindow::CancelExecute() {
 void DesignStudyWindow::StopAndWait() {
     if (!Running()) return;
     control_->Stop = true;
-    worker_.join();
+    job_.Wait();
 }
 
 void DesignStudyWindow::closeEvent(QCloseEvent* event) {
@@ -367,8 +363,6 @@ void DesignStudyWindow::AddResult(const study::CaseResult& result) {
 }
 
 void DesignStudyWindow::FinishStudy(const study::StudyOutcome& outcome) {
-    if (worker_.joinable()) worker_.join();
-    progressTimer_.stop();
     const long total = control_->Total;
     Progress_Bar->setValue(static_cast<int>(control_->Finished.load()));
     Results_Table->resizeColumnsToContents();

@@ -6,15 +6,15 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTimer>
 #include <QWidget>
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <optional>
-#include <thread>
 #include <vector>
 
+#include "BackgroundJob.h"
 #include "InputFile.h"
 #include "StudyChartView.h"
 #include "StudyRunner.h"
@@ -40,7 +40,7 @@ class DesignStudyWindow : public QWidget {
     // The case the study starts from: the Input sheet's case, checked. Not
     // while a study runs.
     void SetCase(const InputCase& base);
-    bool Running() const { return worker_.joinable(); }
+    bool Running() const { return job_.Running(); }
     const std::vector<study::CaseResult>& Results() const { return results_; }
 
     QLabel* Case_Label;
@@ -95,9 +95,11 @@ class DesignStudyWindow : public QWidget {
     std::vector<study::CaseResult> results_;
     study::SweepChart chart_;  // the results so far as the chart draws them
     std::unique_ptr<study::StudyControl> control_;
-    std::thread worker_;
-    int studyNumber_ = 0;  // of the study under way or last run
-    QTimer progressTimer_;
+    study::StudyOutcome outcome_;  // of the study under way, set by its worker
+    // A showing of the progress is waiting in the event loop: the cases that
+    // finish meanwhile need no other.
+    std::atomic<bool> progressPosted_{false};
+    BackgroundJob job_;
 };
 
 }  // namespace pelorin

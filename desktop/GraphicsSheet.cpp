@@ -309,7 +309,7 @@ void GraphicsSheet::GraphOpenExecute() {
     PictureImage->show();
     ShowSaveButtonsWithGraph();
     graphShown_ = true;
-    if (hooks_.SetDialogFolders) hooks_.SetDialogFolders(QDir::currentPath());
+    Call(hooks_.FollowChosenFolder);
     Call(hooks_.BringToFront);
 }
 

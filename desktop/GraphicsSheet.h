@@ -32,7 +32,8 @@ class GraphicsSheet : public QWidget {
         std::function<void()> MarkOutputShown;   // "See graph" counts as a shown report
         std::function<void()> HideFigureWindow;  // the companion window of the figure
         std::function<void()> HideOutputMemos;   // the report and the symbol legend
-        std::function<void(const QString&)> SetDialogFolders;
+        // The main window's dialogs open in the folder of the file last chosen in them.
+        std::function<void()> FollowChosenFolder;
         // Runs the main window's dialog for output files (empty when cancelled);
         // without it the sheet asks through its own dialogs.
         std::function<QString()> ChooseOutputFile;

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFocusEvent>
@@ -314,7 +313,7 @@ void InputSheet::InputOpenExecute() {
     currentInputFile_ = chosen;
     emit CaseOpened();
     host_.ShowOutputPicture();
-    host_.SetDialogFolders(QDir::currentPath());
+    host_.FollowChosenFolder();
     host_.BringToFront(Sheet::Input);
 }
 

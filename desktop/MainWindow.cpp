@@ -74,7 +74,8 @@ MainWindow::MainWindow(DesktopSession& session, UserDialogs& dialogs, QWidget* p
     BuildActions();
     BuildSheets();
     BuildMenus();
-    SetDialogFolders(QDir::currentPath());
+    chosenFolder_ = QDir::currentPath();
+    SetDialogFolders(chosenFolder_);
     InputSave->setEnabled(false);
     PlaceWindow();
     SheetTabs->setCurrentIndex(static_cast<int>(Sheet::Intro));
@@ -193,7 +194,7 @@ void MainWindow::BuildGraphicsSheet() {
         Output_TabSheet->Symbols_Memo->hide();
         Output_TabSheet->Output_Memo->hide();
     };
-    hooks.SetDialogFolders = [this](const QString& folder) { SetDialogFolders(folder); };
+    hooks.FollowChosenFolder = [this] { FollowChosenFolder(); };
     hooks.ChooseOutputFile = [this] { return ChooseFile(MainDialog::OutputOpen); };
     Graphics_TabSheet->SetHooks(hooks);
     GraphOpen = Graphics_TabSheet->GraphOpenAction();
@@ -329,8 +330,14 @@ void MainWindow::ShowRechargeWindow() {
 }
 
 QString MainWindow::ChooseFile(MainDialog dialog) {
+    const QString chosen = RunMainDialog(dialog);
+    if (!chosen.isEmpty()) chosenFolder_ = QFileInfo(chosen).absolutePath();
+    return chosen;
+}
+
+QString MainWindow::RunMainDialog(MainDialog dialog) {
     switch (dialog) {
-        case MainDialog::InputOpen: return ChooseFileToOpen(dialogs_, InputOpen_Dialog);
+        case MainDialog::InputOpen: return dialogs_.OpenFileName(InputOpen_Dialog);
         case MainDialog::InputSave: {
             // For the session, the save dialog opens on the current input file.
             FileDialogSpec spec = InputSave_Dialog;
@@ -339,9 +346,9 @@ QString MainWindow::ChooseFile(MainDialog dialog) {
                 spec.InitialFolder = current.absolutePath();
                 spec.InitialName = current.fileName();
             }
-            return ChooseFileToSave(dialogs_, spec);
+            return dialogs_.SaveFileName(spec);
         }
-        case MainDialog::OutputOpen: return ChooseFileToOpen(dialogs_, OutputOpen_Dialog);
+        case MainDialog::OutputOpen: return dialogs_.OpenFileName(OutputOpen_Dialog);
     }
     return {};
 }

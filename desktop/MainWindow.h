@@ -78,7 +78,7 @@ class MainWindow : public StatusLineWindow, public SheetHost {
     void ShowHelpWindow() override;
     void ShowRechargeWindow() override;
     QString ChooseFile(MainDialog dialog) override;
-    void SetDialogFolders(const QString& folder) override;
+    void FollowChosenFolder() override { SetDialogFolders(chosenFolder_); }
     void SetInputSaveEnabled(bool enabled) override { InputSave->setEnabled(enabled); }
     void ShowOutputPicture() override { Output_TabSheet->ShowPicture(); }
     void SetGraphInColour(bool inColour) override;
@@ -98,6 +98,8 @@ class MainWindow : public StatusLineWindow, public SheetHost {
     void closeEvent(QCloseEvent* event) override;  // FormClose
 
   private:
+    void SetDialogFolders(const QString& folder);
+    QString RunMainDialog(MainDialog dialog);
     void BuildSheets();
     void BuildGraphicsSheet();
     void BuildActions();
@@ -112,6 +114,8 @@ class MainWindow : public StatusLineWindow, public SheetHost {
     UserDialogs& dialogs_;
     CompanionWindows companions_;
     int previousPage_ = 0;
+    // The folder of the file last chosen in a main dialog (see FollowChosenFolder).
+    QString chosenFolder_;
     // Set once the program is ending: the main window may close then.
     bool ending_ = false;
 };

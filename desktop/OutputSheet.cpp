@@ -1,7 +1,6 @@
 #include "OutputSheet.h"
 
 #include <QAction>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -246,7 +245,7 @@ void OutputSheet::OutputOpenExecute() {
     shownReport_ = session_.CurrentFileName;
     // The report chosen is the one to show from now on.
     flags_.CaseSavedWithoutRun = false;
-    host_.SetDialogFolders(QDir::currentPath());
+    host_.FollowChosenFolder();
     Output_Memo->show();
     Joule_Image->hide();
     ShowReportButtons();

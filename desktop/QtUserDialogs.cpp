@@ -1,9 +1,7 @@
 #include "QtUserDialogs.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QRegularExpression>
 
@@ -48,11 +46,6 @@ QString RunDialog(QWidget* parent, const FileDialogSpec& spec, QFileDialog::Acce
     return dialog.selectedFiles().constFirst();
 }
 
-QString MoveToFolderOf(const QString& fileName) {
-    if (!fileName.isEmpty()) QDir::setCurrent(QFileInfo(fileName).absolutePath());
-    return fileName;
-}
-
 }  // namespace
 
 QString QtUserDialogs::OpenFileName(const FileDialogSpec& spec) {
@@ -61,14 +54,6 @@ QString QtUserDialogs::OpenFileName(const FileDialogSpec& spec) {
 
 QString QtUserDialogs::SaveFileName(const FileDialogSpec& spec) {
     return RunDialog(parent_, spec, QFileDialog::AcceptSave);
-}
-
-QString ChooseFileToOpen(UserDialogs& dialogs, const FileDialogSpec& spec) {
-    return MoveToFolderOf(dialogs.OpenFileName(spec));
-}
-
-QString ChooseFileToSave(UserDialogs& dialogs, const FileDialogSpec& spec) {
-    return MoveToFolderOf(dialogs.SaveFileName(spec));
 }
 
 }  // namespace pelorin

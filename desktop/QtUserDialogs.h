@@ -21,9 +21,4 @@ class QtUserDialogs : public UserDialogs {
     QWidget* parent_;
 };
 
-// Runs an open or save dialog and, when a file was chosen, makes its folder the
-// process's current folder, where relative names such as "Error.lst" live.
-QString ChooseFileToOpen(UserDialogs& dialogs, const FileDialogSpec& spec);
-QString ChooseFileToSave(UserDialogs& dialogs, const FileDialogSpec& spec);
-
 }  // namespace pelorin

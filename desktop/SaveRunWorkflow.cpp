@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include <QFileInfo>
@@ -24,20 +23,6 @@ namespace {
 void StopIfRequested(RunChannel& channel) {
     if (channel.StopRequested()) throw RunError(Fault::Cancelled);
 }
-
-// Locks the window for the length of a run.
-class RunLock {
-  public:
-    explicit RunLock(const std::function<void(bool)>& setLock) : setLock_(setLock) {
-        setLock_(true);
-    }
-    ~RunLock() { setLock_(false); }
-    RunLock(const RunLock&) = delete;
-    RunLock& operator=(const RunLock&) = delete;
-
-  private:
-    const std::function<void(bool)>& setLock_;
-};
 
 }  // namespace
 
@@ -138,8 +123,13 @@ SaveRunWorkflow::SaveRunWorkflow(DesktopSession& session, UserDialogs& dialogs, 
       output_(output),
       separator_(decimalSeparator),
       setRunLock_(std::move(setRunLock)),
-      controller_(dialogs, [this](const QString& line) { input_.AddWaitLine(line); }) {
+      channel_(job_, dialogs, [this](const QString& line) { input_.AddWaitLine(line); }) {
     connect(&input_, &InputSheet::CancelRunRequested, this, &SaveRunWorkflow::CancelRun);
+}
+
+SaveRunWorkflow::~SaveRunWorkflow() {
+    channel_.RequestStop();
+    job_.Wait();
 }
 
 bool SaveRunWorkflow::AskInputFileName() {
@@ -157,10 +147,11 @@ bool SaveRunWorkflow::AskInputFileName() {
 
 void SaveRunWorkflow::CancelRunToEnd() {
     endAfterRun_ = true;
-    controller_.RequestStop();
+    channel_.RequestStop();
 }
 
 void SaveRunWorkflow::InputSaveExecute() {
+    if (Running()) return;
     const QString title1 = input_.Title1_Edit->text().normalized(QString::NormalizationForm_C);
     const QString title2 = input_.Title2_Edit->text().normalized(QString::NormalizationForm_C);
     if (!TitlesFitTheFile(title1 + title2) || !ChooseInputName() || !GatherCase(title1, title2) ||
@@ -178,13 +169,10 @@ void SaveRunWorkflow::InputSaveExecute() {
             QStringLiteral("The calculations were not made, output is not available"));
         return;
     }
-    const bool completed = RunCase();
-    if (endAfterRun_) {
-        endAfterRun_ = false;
-        emit StoppedToEnd();
-        return;
-    }
-    if (!completed) return;
+    StartRun();
+}
+
+void SaveRunWorkflow::ShowReportMade() {
     dialogs_.ShowMessage(QStringLiteral("The calculations were made and the output is found in ") +
                          FileNameFromStd(WithExtension(session_.CurrentFileName, ".out")) +
                          QStringLiteral(" . Proceed to the output tabsheet to see the results"));
@@ -258,28 +246,54 @@ bool SaveRunWorkflow::WriteCase() {
     return true;
 }
 
-bool SaveRunWorkflow::RunCase() {
+void SaveRunWorkflow::StartRun() {
     input_.ShowWaitMemo();
     flags_.CheckFailed = false;
-    DispatchJob job;
-    job.AimCode = session_.Input.AimCode;
-    job.Pause = PauseLength;
-    job.InputFile = session_.CurrentFileName;
-    job.ErrorListFile = ErrorListBeside(session_.CurrentFileName);
-    DispatchState state;
-    std::optional<QString> failure;
+    dispatch_ = DispatchJob();
+    dispatch_.AimCode = session_.Input.AimCode;
+    dispatch_.Pause = PauseLength;
+    dispatch_.InputFile = session_.CurrentFileName;
+    dispatch_.ErrorListFile = ErrorListBeside(session_.CurrentFileName);
+    state_ = DispatchState();
+    channel_.Reset();
+    setRunLock_(true);
+    job_.Start([this] { DispatchOnWorker(dispatch_, state_, channel_); },
+               [this](std::exception_ptr failure) { FinishRun(failure); });
+}
+
+namespace {
+
+// What the user is told of a run that ended with a fault or was cancelled.
+std::optional<QString> FailureText(std::exception_ptr failure) {
+    if (!failure) return std::nullopt;
     try {
-        const RunLock lock(setRunLock_);
-        controller_.Run([&](RunChannel& channel) { DispatchOnWorker(job, state, channel); });
+        std::rethrow_exception(failure);
     } catch (const RunError& error) {
-        failure = error.Kind() == Fault::Cancelled
-                      ? QStringLiteral("The calculations were cancelled, output is not available")
-                      : FromFileText(error.what());
+        return error.Kind() == Fault::Cancelled
+                   ? QStringLiteral("The calculations were cancelled, output is not available")
+                   : FromFileText(error.what());
     } catch (const std::exception& error) {
-        failure = QString::fromLocal8Bit(error.what());
+        return QString::fromLocal8Bit(error.what());
     }
-    flags_.RunDone = flags_.RunDone || state.CheckReached;
-    for (const std::string& note : state.Notes) dialogs_.ShowMessage(FromFileText(note));
+}
+
+}  // namespace
+
+void SaveRunWorkflow::FinishRun(std::exception_ptr failure) {
+    setRunLock_(false);
+    const bool completed = ShowRunOutcome(FailureText(failure));
+    if (endAfterRun_) {
+        endAfterRun_ = false;
+        emit StoppedToEnd();
+    } else if (completed) {
+        ShowReportMade();
+    }
+    emit RunEnded();
+}
+
+bool SaveRunWorkflow::ShowRunOutcome(const std::optional<QString>& failure) {
+    flags_.RunDone = flags_.RunDone || state_.CheckReached;
+    for (const std::string& note : state_.Notes) dialogs_.ShowMessage(FromFileText(note));
     // The program is ending: nothing more is shown.
     if (endAfterRun_) return false;
     if (failure) {
@@ -289,7 +303,7 @@ bool SaveRunWorkflow::RunCase() {
         dialogs_.ShowMessage(*failure);
         return false;
     }
-    switch (state.Outcome) {
+    switch (state_.Outcome) {
         case DispatchState::End::UnknownAim:
             input_.HideWaitMemo();
             dialogs_.ShowMessage(QStringLiteral(
@@ -297,13 +311,13 @@ bool SaveRunWorkflow::RunCase() {
             return false;
         case DispatchState::End::Refused:
             flags_.CaseSavedWithoutRun = false;
-            session_.ErrorLines = state.ErrorLines;
-            session_.ErrorListFile = job.ErrorListFile;
+            session_.ErrorLines = state_.ErrorLines;
+            session_.ErrorListFile = dispatch_.ErrorListFile;
             ShowCheckFailure();
             return false;
         case DispatchState::End::Completed:
             flags_.CaseSavedWithoutRun = false;
-            emit ReportWritten(state.ReportFile, state.Report, state.Messages);
+            emit ReportWritten(state_.ReportFile, state_.Report, state_.Messages);
             return true;
     }
     return false;

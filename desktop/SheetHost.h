@@ -38,9 +38,12 @@ class SheetHost {
     virtual void HideFigureWindow() = 0;
     virtual void ShowHelpWindow() = 0;
     virtual void ShowRechargeWindow() = 0;
-    // Runs the dialog; a chosen file's folder becomes the current folder.
+    // Runs the dialog; a chosen file's folder becomes the chosen folder.
     virtual QString ChooseFile(MainDialog dialog) = 0;
-    virtual void SetDialogFolders(const QString& folder) = 0;
+    // The main window's dialogs open from now on in the chosen folder: that
+    // of the file last chosen in one of them, or at first the folder the
+    // program was started in. The process's current folder never changes.
+    virtual void FollowChosenFolder() = 0;
     virtual void SetInputSaveEnabled(bool enabled) = 0;
     // The Output sheet shows its picture instead of a report.
     virtual void ShowOutputPicture() = 0;

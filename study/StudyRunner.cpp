@@ -72,7 +72,8 @@ StudyOutcome RunStudy(const std::vector<CaseRow>& rows, const StudyOptions& opti
             // A case the stop cut short never arrives: the rows after it wait
             // for it, and so are never handed over.
             if (!RunCase(rows[index], caseOptions, control.Stop, result)) return;
-            ++control.Finished;
+            const long finished = ++control.Finished;
+            if (options.CaseFinished) options.CaseFinished(finished);
             delivery.Finished(index, std::move(result));
         }
     };

@@ -22,6 +22,10 @@ struct StudyOptions {
     std::string ReportsFolder;  // keep NAME.inp/.out/.lst there (each case's set put in
                                 // place whole, from a private folder inside it); empty:
                                 // the cases run in memory and write no file
+    // Called on a study thread each time a case has finished, with the count
+    // of finished cases, for a watcher that shows progress as it comes; may
+    // be empty.
+    std::function<void(long finished)> CaseFinished;
 };
 
 // What the study and its watchers share: the stop request (set from any thread,

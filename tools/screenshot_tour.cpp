@@ -133,6 +133,7 @@ int RunScreenshotTour(const ScreenshotTour& tour) {
     QTimer::singleShot(1300, &window,
                        [&] { camera.Take(window, QStringLiteral("input-running.png")); });
     window.InputSave->trigger();
+    while (window.SaveRun->Running()) Settle(50);
     window.Output_TabSheet->Symbols_ButtonClick();
     camera.Take(window, QStringLiteral("output.png"));
     window.Output_TabSheet->ViewGraphButton->click();

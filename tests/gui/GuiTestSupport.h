@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -50,13 +51,16 @@ class Harness {
     }
 
     // Save/Run into `path`, answering the questions (overwrite when asked, and
-    // whether to calculate).
+    // whether to calculate), and the event loop served until the run has
+    // ended and the workflow has done with it.
     void SaveRun(const QString& path, bool calculate = true) {
         Window().BringToFront(Sheet::Input);
         Dialogs.FileAnswers << path;
         if (QFile::exists(path)) Dialogs.YesNoAnswers << true;
         Dialogs.YesNoAnswers << calculate;
+        QSignalSpy ended(Window().SaveRun, &SaveRunWorkflow::RunEnded);
         Window().InputSave->trigger();
+        if (Window().SaveRun->Running()) QVERIFY(ended.wait(120000));
     }
 
     void SetRow(int row, const QString& text) { Input().ValueEdits[row - 1]->setText(text); }

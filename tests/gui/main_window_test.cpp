@@ -3,6 +3,7 @@
 // input file, the Output sheet's buttons and the way out of the program.
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTabBar>
@@ -21,7 +22,7 @@ class MainWindowTest : public QObject {
     void initTestCase() { InstallFontSubstitutes(); }
     void startUpState();
     void actionsAndMenus();
-    void fileDialogsFollowTheCurrentFolder();
+    void fileDialogsFollowTheChosenFolder();
     void sheetsShowTheirStatusTexts_data();
     void sheetsShowTheirStatusTexts();
     void saveRunOnlyOnTheInputSheet();
@@ -142,7 +143,7 @@ void MainWindowTest::actionsAndMenus() {
     QCOMPARE(bound, 1);
 }
 
-void MainWindowTest::fileDialogsFollowTheCurrentFolder() {
+void MainWindowTest::fileDialogsFollowTheChosenFolder() {
     Harness h;
     MainWindow& w = h.Window();
     const QString start = QDir::currentPath();
@@ -154,16 +155,19 @@ void MainWindowTest::fileDialogsFollowTheCurrentFolder() {
     QCOMPARE(w.OutputOpen_Dialog.Filter, QStringLiteral("Output files (*.out)"));
     QCOMPARE(w.OutputOpen_Dialog.DefaultSuffix, QStringLiteral("out"));
 
-    // Opening a file in another folder moves the current folder and the dialogs there.
+    // Opening a file in another folder moves the dialogs there; the process's
+    // current folder stays where it was.
     QDir(start).mkdir(QStringLiteral("elsewhere"));
     const QString moved =
         h.CopyExample(QStringLiteral("depth-pipe.inp"), QStringLiteral("elsewhere/d.inp"));
     QDir::setCurrent(QDir::tempPath());
+    const QString current = QDir::currentPath();
     h.OpenInput(moved);
-    QCOMPARE(QDir::currentPath(), QDir(start).filePath(QStringLiteral("elsewhere")));
+    QCOMPARE(QDir::currentPath(), current);
     QCOMPARE(h.Dialogs.FileDialogs.last().InitialFolder, start);
-    QCOMPARE(w.InputOpen_Dialog.InitialFolder, QDir::currentPath());
-    QCOMPARE(w.OutputOpen_Dialog.InitialFolder, QDir::currentPath());
+    const QString elsewhere = QFileInfo(moved).absolutePath();
+    QCOMPARE(w.InputOpen_Dialog.InitialFolder, elsewhere);
+    QCOMPARE(w.OutputOpen_Dialog.InitialFolder, elsewhere);
 }
 
 void MainWindowTest::sheetsShowTheirStatusTexts_data() {

@@ -13,7 +13,7 @@
 
 #include "GuiTestSupport.h"
 #include "InputRows.h"
-#include "RunController.h"
+#include "RunChannel.h"
 #include "ScriptedUserDialogs.h"
 
 using namespace pelorin;
@@ -48,6 +48,7 @@ class SaveRunTest : public QObject {
     void runKeepsTheWindowPaintingAndLocked();
     void cancelLeavesThePreviousReport();
     void aRunBeingStoppedShowsNoMoreMessages();
+    void runEndsThroughTheEventLoop();
 };
 
 void SaveRunTest::cancelledDialogSavesNothing() {
@@ -367,8 +368,8 @@ void SaveRunTest::cancelLeavesThePreviousReport() {
 // answered.
 void SaveRunTest::aRunBeingStoppedShowsNoMoreMessages() {
     ScriptedUserDialogs dialogs;
-    QObject window;
-    RunChannel channel(&window, dialogs, [](const QString&) {});
+    BackgroundJob job;
+    RunChannel channel(job, dialogs, [](const QString&) {});
     std::atomic<bool> shown{false};
     std::thread before([&] {
         channel.ShowMessage(" A message before the stop.");
@@ -385,6 +386,38 @@ void SaveRunTest::aRunBeingStoppedShowsNoMoreMessages() {
     QTRY_VERIFY(returned.load());
     after.join();
     QCOMPARE(dialogs.Messages, QStringList({" A message before the stop."}));
+}
+
+// Save/Run returns once the run has started: the run's end reaches the window
+// through its own event loop, and a second Save/Run while the run is under
+// way asks nothing and starts nothing.
+void SaveRunTest::runEndsThroughTheEventLoop() {
+    Harness h;
+    h.OpenInput(
+        h.CopyExample(QStringLiteral("spacing-darcy-pipe.inp"), QStringLiteral("source.inp")));
+    h.Window().BringToFront(Sheet::Input);
+    h.Dialogs.FileAnswers << h.Path(QStringLiteral("case.inp"));
+    h.Dialogs.YesNoAnswers << true;
+    QSignalSpy ended(h.Window().SaveRun, &SaveRunWorkflow::RunEnded);
+    h.Window().InputSave->trigger();
+    QVERIFY(h.Window().SaveRun->Running());
+    QVERIFY(h.Dialogs.Messages.isEmpty());
+    QVERIFY(!h.Window().InputSave->isEnabled());
+
+    const qsizetype fileDialogs = h.Dialogs.FileDialogs.size();
+    const qsizetype questions = h.Dialogs.Questions.size();
+    h.Window().SaveRun->InputSaveExecute();
+    QCOMPARE(h.Dialogs.FileDialogs.size(), fileDialogs);
+    QCOMPARE(h.Dialogs.Questions.size(), questions);
+
+    QVERIFY(ended.wait(120000));
+    QCOMPARE(ended.size(), 1);
+    QVERIFY(!h.Window().SaveRun->Running());
+    QCOMPARE(h.Dialogs.Messages,
+             QStringList({kMadeMessage.arg(h.Path(QStringLiteral("case.out")))}));
+    QVERIFY(test::ReadText(h.Path(QStringLiteral("case.out")))
+                .contains(QStringLiteral(" Output data:")));
+    QCOMPARE(h.Window().ActiveSheet(), Sheet::Output);
 }
 
 QTEST_MAIN(SaveRunTest)
