@@ -148,4 +148,23 @@ std::vector<double> ValuesFromRows(CalcAim aim, const std::array<std::string, kR
     return values;
 }
 
+std::vector<double> ValuesFromRows(CalcAim aim, const std::array<std::string, kRowCount>& rows,
+                                   char systemSeparator, UnitSystem units) {
+    std::vector<double> values = ValuesFromRows(aim, rows, systemSeparator);
+    if (units == UnitSystem::SI) return values;
+    const AimLayout& layout = LayoutOf(aim);
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        if (const std::optional<Quantity> q = layout.file[k])
+            values[k] = StoredSiValue(values[k], *q, units, layout.fileDecimals[k]);
+    }
+    return values;
+}
+
+std::string StoredFieldText(double storedSi, Quantity q, UnitSystem units, CalcAim aim,
+                            char systemSeparator) {
+    std::string text = ShowStoredValue(storedSi, q, units, FileDecimals(aim, q));
+    std::replace(text.begin(), text.end(), '.', systemSeparator);
+    return text;
+}
+
 }  // namespace pelorin

@@ -73,5 +73,14 @@ void RememberFieldTexts(InputRows& rows);
 // Throws ConversionError for a text that is no number.
 std::vector<double> ValuesFromRows(CalcAim aim, const std::array<std::string, kRowCount>& rows,
                                    char systemSeparator);
+// The same rows typed in `units`: each number becomes the one the input file
+// holds for it (its SI value rounded to the file's decimals).
+std::vector<double> ValuesFromRows(CalcAim aim, const std::array<std::string, kRowCount>& rows,
+                                   char systemSeparator, UnitSystem units);
+
+// The text a field of the aim shows for a number its input file holds, in
+// `units`, with the decimals that give that number again.
+std::string StoredFieldText(double storedSi, Quantity q, UnitSystem units, CalcAim aim,
+                            char systemSeparator);
 
 }  // namespace pelorin
