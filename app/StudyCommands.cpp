@@ -161,9 +161,9 @@ class ResultsOutput {
   public:
     explicit ResultsOutput(const std::string& fileName) : fileName_(fileName) {}
 
-    bool Open() {
+    bool Open(UnitSystem units) {
         if (!fileName_.empty()) error_ = file_.Begin(fileName_);
-        return Write(study::ResultsHeaderLine());
+        return Write(study::ResultsHeaderLine(units));
     }
 
     bool Write(const std::string& line) {
@@ -200,10 +200,10 @@ int JobsOrCores(int jobs) { return jobs > 0 ? jobs : DefaultThreads(); }
 
 // Runs the rows, writes their results in order and gives the exit status.
 int RunRowsToResults(const std::vector<study::CaseRow>& rows, int jobs,
-                     const std::string& reportsFolder, const std::string& outFile,
+                     const std::string& reportsFolder, const std::string& outFile, UnitSystem units,
                      const study::ResultHandler& alsoDeliver = {}) {
     ResultsOutput output(outFile);
-    if (!output.Open()) return 2;
+    if (!output.Open(units)) return 2;
     study::StudyControl control;
     study::StudyOptions options;
     options.Jobs = JobsOrCores(jobs);
@@ -321,7 +321,9 @@ int RunBatchCommand(const BatchOptions& options) {
     std::vector<study::CaseRow> rows = std::move(table.Rows);
     if (Refused("batch", BatchClash(options, rows))) return 2;
     if (!options.ReportsFolder.empty()) RefuseNamesTooLong(rows, options.ReportsFolder);
-    return RunRowsToResults(rows, options.Jobs, options.ReportsFolder, options.OutFile);
+    for (study::CaseRow& row : rows) row.Units = options.Units;
+    return RunRowsToResults(rows, options.Jobs, options.ReportsFolder, options.OutFile,
+                            options.Units);
 }
 
 int RunSweepCommand(const SweepOptions& options) {
@@ -348,8 +350,8 @@ int RunSweepCommand(const SweepOptions& options) {
         }
         variations.push_back(std::move(*variation));
     }
-    const study::SweepPlan plan =
-        study::PlanSweep(input.Case, StemOf(options.InputFile), variations, options.BothMethods);
+    const study::SweepPlan plan = study::PlanSweep(input.Case, StemOf(options.InputFile),
+                                                   variations, options.BothMethods, options.Units);
     if (!plan.Problem.empty()) {
         std::cerr << "pelorin-cli sweep: " << plan.Problem << '\n';
         return 2;
@@ -360,9 +362,10 @@ int RunSweepCommand(const SweepOptions& options) {
         return 2;
     }
 #endif
-    study::SweepChart chart = study::ChartFor(input.Case, plan, variations, options.BothMethods);
+    study::SweepChart chart =
+        study::ChartFor(input.Case, plan, variations, options.BothMethods, options.Units);
     int status =
-        RunRowsToResults(plan.Rows, options.Jobs, {}, options.OutFile,
+        RunRowsToResults(plan.Rows, options.Jobs, {}, options.OutFile, options.Units,
                          [&](const CaseResult& result) { study::AddToChart(chart, result); });
 #ifdef PELORIN_WITH_STUDY_CHART
     if (options.ChartGiven) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "Units.h"
+
 namespace pelorin::cli {
 
 struct BatchOptions {
@@ -15,6 +17,7 @@ struct BatchOptions {
     int Jobs = 0;               // 0: every core
     long ShardIndex = 1;        // run shard ShardIndex of ShardCount
     long ShardCount = 1;
+    UnitSystem Units = UnitSystem::SI;  // of the table's numbers and the results
 };
 
 struct SweepOptions {
@@ -25,6 +28,7 @@ struct SweepOptions {
     std::string ChartFile;    // .png, .svg or .pdf
     bool ChartGiven = false;  // --chart was given (an empty name is refused)
     int Jobs = 0;
+    UnitSystem Units = UnitSystem::SI;  // of the varied values, the table and the chart
 };
 
 // Reads "K/N" with 1 ≤ K ≤ N; false when the text is not such a shard.

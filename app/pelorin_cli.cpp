@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <map>
@@ -19,7 +20,9 @@
 #include "InputFile.h"
 #include "LaneLevel.h"
 #include "RunError.h"
+#include "SoilTexture.h"
 #include "StudyCommands.h"
+#include "Units.h"
 #ifdef PELORIN_WITH_GRAPH
 #include "GraphCommand.h"
 #endif
@@ -301,6 +304,25 @@ int RunCommand(const RunArguments& arguments) {
     return status;
 }
 
+// "--units si|us": metres and days (the default), or feet, inches per day
+// and feet per day. Another word is a usage error naming both.
+void AddUnitsOption(CLI::App* command, pelorin::UnitSystem& units, const std::string& what) {
+    command
+        ->add_option_function<std::string>(
+            "--units",
+            [&units](const std::string& name) { units = *pelorin::UnitSystemFromName(name); }, what)
+        ->type_name("si|us")
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                return pelorin::UnitSystemFromName(text)
+                           ? std::string()
+                           : "UNITS must be si (metres and days) or us (feet, in/day, ft/day), "
+                             "not \"" +
+                                 text + "\"";
+            },
+            ""));
+}
+
 #ifdef PELORIN_WITH_GRAPH
 CLI::App* AddGraphCommand(CLI::App& cli, UsageFormatter& formatter,
                           pelorin::graph::GraphArguments& arguments) {
@@ -310,10 +332,14 @@ CLI::App* AddGraphCommand(CLI::App& cli, UsageFormatter& formatter,
         "The picture is 623 x 465, a Windows bitmap, or PNG when IMAGE ends in .png;\n"
         "a drawing of the same picture in SVG or PDF when IMAGE ends in .svg or .pdf.\n"
         "\n"
+        "With --units us the distances and heights are in feet (ft, 0.1 ft or 0.01 ft\n"
+        "by the size of the values, as m, dm or cm are chosen).\n"
+        "\n"
         "Exit status: 0 when the picture is written, else 2.");
-    formatter.SetUsage(command, {"pelorin-cli graph [--bw] REPORT IMAGE"});
+    formatter.SetUsage(command, {"pelorin-cli graph [--bw] [--units si|us] REPORT IMAGE"});
     command->add_flag_callback(
         "--bw", [&arguments] { arguments.InColour = false; }, "Draw in black and white");
+    AddUnitsOption(command, arguments.Units, "Draw the axes in metres (si) or feet (us)");
     command->add_option("REPORT", arguments.Report, "A report written by run")
         ->required()
         ->type_name("");
@@ -329,16 +355,20 @@ CLI::App* AddGraphCommand(CLI::App& cli, UsageFormatter& formatter,
 struct PdfArguments {
     std::string Report;
     std::string Pdf;
+    pelorin::UnitSystem Units = pelorin::UnitSystem::SI;
 };
 
 CLI::App* AddPdfCommand(CLI::App& cli, UsageFormatter& formatter, PdfArguments& arguments) {
     CLI::App* command = cli.add_subcommand("pdf", "Make the design sheet of a report as PDF");
     command->footer(
         "The design sheet puts the report on A4 pages: the titles, the input table,\n"
-        "the results, the water-table graph and the profile table.\n"
+        "the results, the water-table graph and the profile table. With --units us the\n"
+        "inputs and results are in US units with the report's SI values beside them,\n"
+        "and the graph and the profile's lengths are in feet.\n"
         "\n"
         "Exit status: 0 when the document is written, else 2.");
-    formatter.SetUsage(command, {"pelorin-cli pdf REPORT OUT.pdf"});
+    formatter.SetUsage(command, {"pelorin-cli pdf [--units si|us] REPORT OUT.pdf"});
+    AddUnitsOption(command, arguments.Units, "The sheet in metres and days (si) or US units (us)");
     command->add_option("REPORT", arguments.Report, "A report written by run")
         ->required()
         ->type_name("");
@@ -360,6 +390,21 @@ CLI::Validator JobsValidator() {
         "");
 }
 
+// The soil-texture presets for the batch's help: each class with its
+// typical conductivity in ft/day and m/day, and the table's source.
+std::string TexturePresetsHelp() {
+    std::string help =
+        "Typical saturated conductivities of the USDA soil-texture classes, for a first "
+        "sketch when no measurement exists (ft/day = m/day), not measured:";
+    for (const pelorin::TextureClass& texture : pelorin::kTextureClasses) {
+        char values[64];
+        std::snprintf(values, sizeof values, " %g = %.4f", texture.ftPerDay, texture.metresPerDay);
+        help += std::string(texture.name == pelorin::kTextureClasses.front().name ? " " : "; ") +
+                texture.name + values;
+    }
+    return help + ". Source: " + pelorin::kTextureSource;
+}
+
 struct BatchArguments {
     pelorin::cli::BatchOptions Options;
     std::string Jobs;
@@ -377,11 +422,19 @@ CLI::App* AddBatchCommand(CLI::App& cli, UsageFormatter& formatter, BatchArgumen
         "';' table). RESULTS.csv has one line a row, in the order of the table; progress\n"
         "goes to standard error. Ctrl+C writes the rows finished so far and ends.\n"
         "\n"
+        "With --units us the table's numbers are in feet (depths, W, S), inches per day\n"
+        "(R), feet per day (the conductivities) and days per foot (E): each becomes the\n"
+        "number in metres and days its input file holds. RESULTS.csv then shows the\n"
+        "numbers in US units, those of the files with the decimals that give them\n"
+        "again, and its header names the units; reports and input files stay in SI.\n"
+        "\n" +
+        TexturePresetsHelp() +
+        "\n\n"
         "Exit status: 0 every row ok; 1 some refused and none failed; 2 some failed,\n"
         "or the table could not be read or the results written.");
     formatter.SetUsage(command,
                        {"pelorin-cli batch CASES.csv [--out RESULTS.csv] [--reports DIR] "
-                        "[--jobs N] [--shard K/N]"},
+                        "[--jobs N] [--shard K/N] [--units si|us]"},
                        "pelorin-cli batch CASES.csv [OPTIONS]");
     command
         ->add_option("--out", arguments.Options.OutFile,
@@ -406,6 +459,9 @@ CLI::App* AddBatchCommand(CLI::App& cli, UsageFormatter& formatter, BatchArgumen
                            : "a shard is K/N with 1 <= K <= N, not \"" + text + "\"";
             },
             ""));
+    AddUnitsOption(command, arguments.Options.Units,
+                   "The table's numbers and the results in metres and days (si, the default) "
+                   "or US units (us)");
     command->add_option("CASES.csv", arguments.Options.CasesFile, "The table of cases")
         ->required()
         ->type_name("");
@@ -435,14 +491,15 @@ CLI::App* AddSweepCommand(CLI::App& cli, UsageFormatter& formatter, SweepArgumen
         "FROM:TO:STEP includes TO when it lies on the grid (within a millionth of a\n"
         "step). The table has the layout of the batch's results; the chart plots the\n"
         "sought quantity against the first varied quantity, one line per method and\n"
-        "per value of the second.\n"
+        "per value of the second. With --units us the varied values are in US units\n"
+        "(as for batch), and the table and the chart show US units.\n"
         "\n"
         "Exit status: 0 every case ok; 1 some refused and none failed; 2 some failed,\n"
         "or the file could not be read, a variation was wrong or a file not written.");
     formatter.SetUsage(command,
                        {"pelorin-cli sweep FILE --vary Q=FROM:TO:STEP [--vary "
                         "Q2=V1,V2,...] [--methods both] [--out T.csv] [--chart C.png|C.svg|C.pdf] "
-                        "[--jobs N]"},
+                        "[--jobs N] [--units si|us]"},
                        "pelorin-cli sweep FILE --vary Q=FROM:TO:STEP [OPTIONS]");
     command
         ->add_option("--vary", arguments.Options.Variations,
@@ -468,6 +525,9 @@ CLI::App* AddSweepCommand(CLI::App& cli, UsageFormatter& formatter, SweepArgumen
     command->add_option("-j,--jobs", arguments.Jobs, "Run N cases at once (default: every core)")
         ->type_name("N")
         ->check(JobsValidator());
+    AddUnitsOption(command, arguments.Options.Units,
+                   "The varied values, the table and the chart in metres and days (si, the "
+                   "default) or US units (us)");
     command->add_option("FILE", arguments.Options.InputFile, "The input file (.inp)")
         ->required()
         ->type_name("");
@@ -588,7 +648,8 @@ int main(int argc, char** argv) {
 #endif
 #ifdef PELORIN_WITH_DOCUMENTS
     if (pdf->parsed())
-        return pelorin::documents::RunPdfCommand(pdfArguments.Report, pdfArguments.Pdf);
+        return pelorin::documents::RunPdfCommand(pdfArguments.Report, pdfArguments.Pdf,
+                                                 pdfArguments.Units);
 #endif
     return 2;
 }

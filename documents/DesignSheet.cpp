@@ -12,12 +12,15 @@
 #include <QPdfWriter>
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "GraphFiles.h"
 #include "GraphScales.h"
 #include "ReportFrame.h"
 #include "ReportReaders.h"
+#include "TextReader.h"
 
 namespace pelorin::documents {
 namespace {
@@ -61,9 +64,14 @@ QFont SheetFont(int points, bool bold = false) {
     return font;
 }
 
-QString UnitOfColumn(const std::string& name) {
-    for (const ProfileColumn& column : kProfileColumns)
-        if (name == column.Name) return QString::fromLatin1(column.Unit);
+// A column's unit; lengths in feet in US units (the gradients are ratios).
+QString UnitOfColumn(const std::string& name, UnitSystem units = UnitSystem::SI) {
+    for (const ProfileColumn& column : kProfileColumns) {
+        if (name != column.Name) continue;
+        if (std::string_view(column.Unit) == "m")
+            return QString::fromLatin1(UnitName(Dimension::Length, units));
+        return QString::fromLatin1(column.Unit);
+    }
     return {};
 }
 
@@ -85,6 +93,59 @@ QString SheetDate() {
     const QDateTime made =
         given ? QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC) : QDateTime::currentDateTimeUtc();
     return made.date().toString(Qt::ISODate);
+}
+
+// The decimals a number of the report is printed with.
+int DecimalsOf(const std::string& number) {
+    const std::size_t point = number.find('.');
+    return point == std::string::npos ? 0 : static_cast<int>(number.size() - point - 1);
+}
+
+std::optional<Quantity> QuantityOfSymbol(const std::string& symbol) {
+    for (int q = 0; q < kQuantityCount; ++q)
+        if (symbol == TextsOf(static_cast<Quantity>(q)).symbol) return static_cast<Quantity>(q);
+    return std::nullopt;
+}
+
+// An echoed input in the user's units: the value that gives the report's
+// number again, and its unit. Nothing for a row that is not a known quantity.
+std::optional<std::pair<std::string, std::string>> InputInUnits(const ReportInputRow& input,
+                                                                UnitSystem units) {
+    const std::optional<Quantity> q = QuantityOfSymbol(input.Symbol);
+    const std::optional<double> si = ParseReal(input.Value);
+    if (!q || !si) return std::nullopt;
+    return std::make_pair(ShowStoredValue(*si, *q, units, DecimalsOf(input.Value)),
+                          std::string(UnitName(*q, units)));
+}
+
+// The unit a result line names inside its brackets: "m" in "(Darcy,  m)".
+std::string UnitInLabel(const std::string& label) {
+    const std::size_t close = label.rfind(')');
+    const std::size_t open = label.rfind(' ', close);
+    if (close == std::string::npos || open == std::string::npos) return {};
+    return label.substr(open + 1, close - open - 1);
+}
+
+// What a result measures, by the unit of its line: a rate per day is the
+// sought conductivity of a conductivity report, else a discharge.
+std::optional<Dimension> DimensionOfResult(const std::string& unit, const std::string& module) {
+    if (unit == "m") return Dimension::Length;
+    if (unit == "m/day" || unit == "m/d")
+        return module.ends_with("Cond") ? Dimension::Conductivity : Dimension::Recharge;
+    return std::nullopt;
+}
+
+// A result line in the user's units: its label with the unit replaced, and
+// the value converted from the report's figure with the report's decimals.
+std::optional<ReportLabelledValue> ResultInUnits(const ReportLabelledValue& result,
+                                                 const std::string& module, UnitSystem units) {
+    const std::string unit = UnitInLabel(result.Label);
+    const std::optional<Dimension> dimension = DimensionOfResult(unit, module);
+    const std::optional<double> si = ParseReal(result.Value);
+    if (!dimension || !si) return std::nullopt;
+    std::string label = result.Label;
+    label.replace(label.rfind(')') - unit.size(), unit.size(), UnitName(*dimension, units));
+    return ReportLabelledValue{label, ShowResult(*si, *dimension, units, DecimalsOf(result.Value))};
 }
 
 // Paints the sheet page after page, moving down as it goes. Laid out twice:
@@ -245,6 +306,7 @@ class SheetPainter {
                                           {quantityWidth + 4, symbolWidth, false},
                                           {quantityWidth + symbolWidth + 8, unitWidth, false},
                                           {width_ - valueWidth, valueWidth, true}};
+        if (sheet_.Units != UnitSystem::SI) return PaintInputsBesideSi(font, bold, height);
         Row(columns,
             {QStringLiteral("Quantity"), QStringLiteral("Symbol"), QStringLiteral("Unit"),
              QStringLiteral("Value")},
@@ -254,6 +316,34 @@ class SheetPainter {
             Room(height);
             Row(columns,
                 {Text(input.Quantity), Text(input.Symbol), Text(input.Unit), Text(input.Value)},
+                font, height);
+            Rule(y_, 0, width_, 0.3);
+        }
+    }
+
+    // The inputs in the chosen units, each with the report's own value and unit
+    // beside it: the report, and the input file it came from, are SI.
+    void PaintInputsBesideSi(const QFont& font, const QFont& bold, double height) {
+        const double siWidth = 90, valueWidth = 60, unitWidth = 45, symbolWidth = 35;
+        const double quantityWidth = width_ - siWidth - valueWidth - unitWidth - symbolWidth - 16;
+        const double unitLeft = quantityWidth + symbolWidth + 8;
+        const std::vector<Column> columns{{0, quantityWidth, false},
+                                          {quantityWidth + 4, symbolWidth, false},
+                                          {unitLeft, unitWidth, false},
+                                          {unitLeft + unitWidth + 4, valueWidth, true},
+                                          {width_ - siWidth, siWidth, true}};
+        Row(columns,
+            {QStringLiteral("Quantity"), QStringLiteral("Symbol"), QStringLiteral("Unit"),
+             QStringLiteral("Value"), QStringLiteral("Report (SI)")},
+            bold, height);
+        Rule(y_, 0, width_, 0.8);
+        for (const ReportInputRow& input : Report().Inputs) {
+            Room(height);
+            const auto shown = InputInUnits(input, sheet_.Units);
+            const std::string si = input.Value + " " + input.Unit;
+            Row(columns,
+                {Text(input.Quantity), Text(input.Symbol), Text(shown ? shown->second : input.Unit),
+                 Text(shown ? shown->first : input.Value), Text(si)},
                 font, height);
             Rule(y_, 0, width_, 0.3);
         }
@@ -272,10 +362,22 @@ class SheetPainter {
             if (group > 0) y_ += height / 2;
             for (const ReportLabelledValue& result : Report().ResultGroups[group]) {
                 Room(height);
+                const std::optional<ReportLabelledValue> shown =
+                    sheet_.Units == UnitSystem::SI
+                        ? std::nullopt
+                        : ResultInUnits(result, Report().Module, sheet_.Units);
+                const ReportLabelledValue& line = shown ? *shown : result;
                 Draw(QRectF(columns[0].Left, y_, columns[0].Width, height),
-                     Qt::AlignLeft | Qt::AlignVCenter, Text(result.Label), font);
+                     Qt::AlignLeft | Qt::AlignVCenter, Text(line.Label), font);
                 Draw(QRectF(columns[1].Left, y_, columns[1].Width, height),
-                     Qt::AlignRight | Qt::AlignVCenter, Text(result.Value), bold);
+                     Qt::AlignRight | Qt::AlignVCenter, Text(line.Value), bold);
+                if (shown) {
+                    // The report's own figure and unit beside the converted one.
+                    Draw(QRectF(columns[1].Left + columns[1].Width + 10, y_, 110, height),
+                         Qt::AlignLeft | Qt::AlignVCenter,
+                         Text("(" + result.Value + " " + UnitInLabel(result.Label) + ")"), font,
+                         kQuiet);
+                }
                 y_ += height;
             }
         }
@@ -310,7 +412,7 @@ class SheetPainter {
         QStringList units;
         for (const std::string& name : Report().ProfileColumns) {
             names << Text(name);
-            const QString unit = UnitOfColumn(name);
+            const QString unit = UnitOfColumn(name, sheet_.Units);
             units << (unit.isEmpty() ? QString() : QLatin1Char('(') + unit + QLatin1Char(')'));
         }
         Row(columns, names, bold, height);
@@ -333,9 +435,7 @@ class SheetPainter {
                 NewPage();
                 ProfileHead(columns, bold, font, height);
             }
-            QStringList cells;
-            for (const std::string& cell : row) cells << Text(cell);
-            Row(columns, cells, font, height);
+            Row(columns, ProfileCells(row), font, height);
         }
         Rule(y_, 0, width_, 0.8);
         y_ += 4;
@@ -343,6 +443,20 @@ class SheetPainter {
         // Which results are the table's and which the search's.
         if (const std::string_view source = MidwayHeadSource(Report().Module); !source.empty())
             Paragraph(Text(std::string(source)), SheetFont(8), kQuiet);
+    }
+
+    // A profile row; its distances and heads in feet when US units are asked.
+    QStringList ProfileCells(const std::vector<std::string>& row) const {
+        QStringList cells;
+        for (std::size_t k = 0; k < row.size(); ++k) {
+            const bool length = k < Report().ProfileColumns.size() &&
+                                UnitOfColumn(Report().ProfileColumns[k]) == QStringLiteral("m");
+            const std::optional<double> si = ParseReal(row[k]);
+            cells << Text(sheet_.Units != UnitSystem::SI && length && si
+                              ? ShowResult(*si, Dimension::Length, sheet_.Units, DecimalsOf(row[k]))
+                              : row[k]);
+        }
+        return cells;
     }
 
     QPagedPaintDevice& device_;
@@ -359,16 +473,19 @@ class SheetPainter {
 
 }  // namespace
 
-DesignSheetRead ReadDesignSheet(const std::string& reportFile) {
+DesignSheetRead ReadDesignSheet(const std::string& reportFile, UnitSystem units) {
     DesignSheetRead read;
     read.Sheet.ReportFile = reportFile;
+    read.Sheet.Units = units;
     read.Sheet.Report = ReadReportContents(reportFile);
     if (read.Sheet.Report.Status != FileStatus::Ok) {
         read.Refusal = graph::ReportText(read.Sheet.Report.Message);
         return read;
     }
     const ReportProfileResult profile = ReadReportProfile(reportFile);
-    read.Sheet.Graph = graph::DrawGraph(graph::GraphRequestFrom(profile, false));
+    graph::GraphRequest request = graph::GraphRequestFrom(profile, false);
+    request.Units = units;
+    read.Sheet.Graph = graph::DrawGraph(request);
     if (!profile.Message.empty()) read.Sheet.Graph.Refusal = graph::ReportText(profile.Message);
     return read;
 }

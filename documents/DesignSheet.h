@@ -13,6 +13,7 @@
 
 #include "GraphDrawing.h"
 #include "ReportContents.h"
+#include "Units.h"
 
 class QPagedPaintDevice;
 
@@ -22,6 +23,10 @@ struct DesignSheet {
     ReportContents Report;
     std::string ReportFile;     // as it was named
     graph::GraphPicture Graph;  // its Refusal is shown when the profile cannot be drawn
+    // In US units the inputs and results are converted from the report's texts
+    // and shown with those texts (SI) beside them; the profile's lengths and
+    // the graph are in feet.
+    UnitSystem Units = UnitSystem::SI;
 };
 
 struct DesignSheetRead {
@@ -32,7 +37,7 @@ struct DesignSheetRead {
 };
 
 // Reads the report and draws its graph. Needs a QGuiApplication.
-DesignSheetRead ReadDesignSheet(const std::string& reportFile);
+DesignSheetRead ReadDesignSheet(const std::string& reportFile, UnitSystem units = UnitSystem::SI);
 
 // Paints the pages on the device (a PDF writer, a printer, a print preview)
 // within its page layout; begins and ends its own painter. False when the

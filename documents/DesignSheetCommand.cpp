@@ -16,13 +16,13 @@ int Fail(const std::string& fileName, const std::string& message) {
 
 }  // namespace
 
-int RunPdfCommand(const std::string& reportFile, const std::string& pdfFile) {
+int RunPdfCommand(const std::string& reportFile, const std::string& pdfFile, UnitSystem units) {
     const std::string refusal = DesignSheetOverReportRefusal(pdfFile, reportFile);
     if (!refusal.empty()) return Fail(pdfFile, refusal);
     if (const std::string unread = NamedFileRefusal(reportFile); !unread.empty())
         return Fail(reportFile, unread);
     const auto application = graph::StartHeadlessGui();
-    const DesignSheetRead read = ReadDesignSheet(reportFile);
+    const DesignSheetRead read = ReadDesignSheet(reportFile, units);
     if (!read.Read()) return Fail(reportFile, read.Refusal.toStdString());
     const QString error = SaveDesignSheetPdf(read.Sheet, pdfFile);
     if (!error.isEmpty()) return Fail(pdfFile, error.toStdString());

@@ -29,7 +29,9 @@ int RunGraphCommand(const GraphArguments& parsed) {
     if (!report.Message.empty()) return Fail(parsed.Report, report.Message);
 
     const auto application = StartHeadlessGui();
-    const GraphPicture picture = DrawGraph(GraphRequestFrom(report, parsed.InColour));
+    GraphRequest request = GraphRequestFrom(report, parsed.InColour);
+    request.Units = parsed.Units;
+    const GraphPicture picture = DrawGraph(request);
     if (!picture.Drawn()) return Fail(parsed.Report, picture.Refusal.toStdString());
     const QString saveError = SaveGraphFile(picture, parsed.Image);
     if (!saveError.isEmpty()) return Fail(parsed.Image, saveError.toStdString());

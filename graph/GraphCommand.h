@@ -2,11 +2,14 @@
 
 #include <string>
 
+#include "Units.h"
+
 namespace pelorin::graph {
 
 // What "pelorin-cli graph [--bw] REPORT IMAGE" asks for.
 struct GraphArguments {
     bool InColour = true;
+    UnitSystem Units = UnitSystem::SI;  // the axes in m or in ft
     std::string Report;
     std::string Image;
 };

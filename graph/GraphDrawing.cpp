@@ -279,9 +279,22 @@ QFont GraphFont(bool large) {
     return font;
 }
 
+namespace {
+
+// The profile's distances and heads in the chosen length unit.
+GraphProfile ProfileInUnits(GraphProfile profile, UnitSystem units) {
+    if (units == UnitSystem::SI) return profile;
+    for (std::vector<double>* column : {&profile.X, &profile.HeadDarcy, &profile.HeadEnergy})
+        for (double& value : *column) value = FromSi(value, Dimension::Length, units);
+    return profile;
+}
+
+}  // namespace
+
 GraphScene BuildGraphScene(const GraphRequest& request) {
     GraphScene scene;
-    PreparedGraph graph = PrepareGraph(request.Profile);
+    PreparedGraph graph = PrepareGraph(ProfileInUnits(request.Profile, request.Units),
+                                       UnitName(Dimension::Length, request.Units));
     if (!graph.Drawable()) {
         scene.Refusal = QString::fromStdString(graph.Refusal);
         return scene;

@@ -19,6 +19,7 @@
 
 #include "GraphFrame.h"
 #include "GraphScales.h"
+#include "Units.h"
 
 namespace pelorin {
 class TDMPelorin;
@@ -48,6 +49,7 @@ struct GraphRequest {
     QString Title2;
     std::string MethodTag;  // " Dar", " Ene" or " Hyd"
     bool InColour = true;
+    UnitSystem Units = UnitSystem::SI;  // the axes in metres or in feet
 };
 
 // The profile, titles and tag last read from a report by the data module.

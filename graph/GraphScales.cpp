@@ -210,11 +210,12 @@ void ComputePixelPositions(const GraphProfile& profile, GraphScale& scale) {
     }
 }
 
-void SetGraphCaptions(GraphScale& scale) {
-    const auto unit = [](Int factor) {
-        if (factor == 100) return "cm";
-        if (factor == 10) return "dm";
-        return "m";
+void SetGraphCaptions(GraphScale& scale, std::string_view lengthUnit) {
+    const bool metres = lengthUnit == "m";
+    const auto unit = [metres, lengthUnit](Int factor) {
+        if (factor == 100) return metres ? std::string("cm") : "0.01 " + std::string(lengthUnit);
+        if (factor == 10) return metres ? std::string("dm") : "0.1 " + std::string(lengthUnit);
+        return std::string(lengthUnit);
     };
     scale.HeightCaption =
         std::string("Watertable height above drain (") + unit(scale.HeightUnitFactor) + ")";
@@ -225,7 +226,7 @@ void SetGraphCaptions(GraphScale& scale) {
     scale.LegendRequested = "- requested line";
 }
 
-PreparedGraph PrepareGraph(GraphProfile profileInMetres) {
+PreparedGraph PrepareGraph(GraphProfile profileInMetres, std::string_view lengthUnit) {
     PreparedGraph graph;
     graph.Refusal = RefusalOf(profileInMetres);
     if (!graph.Drawable()) return graph;
@@ -234,7 +235,7 @@ PreparedGraph PrepareGraph(GraphProfile profileInMetres) {
         FindProfileExtremes(graph.DisplayProfile, graph.Scale);
         ChooseGraphScales(graph.DisplayProfile, graph.Scale);
         ComputePixelPositions(graph.DisplayProfile, graph.Scale);
-        SetGraphCaptions(graph.Scale);
+        SetGraphCaptions(graph.Scale, lengthUnit);
     } catch (const RunError& error) {
         graph.Refusal = error.what();
     }

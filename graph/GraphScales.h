@@ -66,7 +66,9 @@ struct GraphScale {
 void FindProfileExtremes(const GraphProfile& profile, GraphScale& scale);
 void ChooseGraphScales(GraphProfile& profile, GraphScale& scale);
 void ComputePixelPositions(const GraphProfile& profile, GraphScale& scale);
-void SetGraphCaptions(GraphScale& scale);
+// `lengthUnit` is the unit the profile was given in: "m" (the display units m,
+// dm and cm) or another, such as "ft" (ft, 0.1 ft and 0.01 ft).
+void SetGraphCaptions(GraphScale& scale, std::string_view lengthUnit = "m");
 
 // A profile ready to draw: the profile in display units with its scale, or the
 // text that says why it cannot be drawn.
@@ -78,9 +80,11 @@ struct PreparedGraph {
     bool Drawable() const { return Refusal.empty(); }
 };
 
-// Runs the four steps on a copy of the profile (in metres), so that the
-// caller's profile never changes and a redraw gives the same graph.
-PreparedGraph PrepareGraph(GraphProfile profileInMetres);
+// Runs the four steps on a copy of the profile (in metres, or in the
+// `lengthUnit` it was converted to: the same rules then choose the scales of
+// the converted values), so that the caller's profile never changes and a
+// redraw gives the same graph.
+PreparedGraph PrepareGraph(GraphProfile profileInMetres, std::string_view lengthUnit = "m");
 
 // Rows i (0-based) of a run first..last, inclusive; empty when first > last.
 struct RowRange {

@@ -54,6 +54,14 @@ Dimension DimensionOf(Quantity q) {
     }
 }
 
+Dimension SoughtDimension(CalcAim aim) {
+    switch (aim) {
+        case CalcAim::Discharge: return Dimension::Recharge;
+        case CalcAim::Conductivity: return Dimension::Conductivity;
+        default: return Dimension::Length;
+    }
+}
+
 const char* UnitName(Dimension d, UnitSystem units) {
     const bool us = units == UnitSystem::US;
     switch (d) {

@@ -32,6 +32,9 @@ enum class Dimension {
     Resistance,            // day/m | day/ft
 };
 Dimension DimensionOf(Quantity q);
+// What the result an aim seeks measures: a spacing or a depth, a discharge, a
+// conductivity.
+Dimension SoughtDimension(CalcAim aim);
 
 // "m", "ft", "m/day", "in/day", "ft/day", "day/m", "day/ft".
 const char* UnitName(Dimension d, UnitSystem units);

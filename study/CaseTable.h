@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CaseLayout.h"
+#include "Units.h"
 
 namespace pelorin::study {
 
@@ -23,6 +24,9 @@ struct CaseRow {
     std::string Method;
     std::array<std::string, kQuantityCount> Values;  // by Quantity; empty when absent
     bool CommaDecimals = false;                      // a ';' table: "0,5" is a number
+    // The units its numbers are typed in and its results shown in; US numbers
+    // become the SI numbers of the input file when the row is prepared.
+    UnitSystem Units = UnitSystem::SI;
     std::string Defect;  // why the row cannot run though its fields might
 };
 

@@ -70,15 +70,17 @@ class CaseSink : public RunSink {
     const std::atomic<bool>& stop_;
 };
 
-std::string ResultText(double value, int decimals) { return FormatFixed(value, 0, decimals); }
-
-// The results as the report prints them, from the figures the run kept.
-void TakeResults(const CaseResults& figures, CaseResult& result) {
-    result.Result = ResultText(figures.Sought, figures.SoughtDecimals);
-    result.HeadDarcy = ResultText(figures.HeadDarcy, 3);
-    result.HeadEnergy = ResultText(figures.HeadEnergy, 3);
-    result.DepthDarcy = ResultText(figures.DepthDarcy, 3);
-    result.DepthEnergy = ResultText(figures.DepthEnergy, 3);
+// The results as the report prints them, from the figures the run kept; in
+// US units converted from those figures, not from their rounded texts.
+void TakeResults(const CaseResults& figures, CalcAim aim, UnitSystem units, CaseResult& result) {
+    const auto length = [units](double metres) {
+        return ShowResult(metres, Dimension::Length, units, 3);
+    };
+    result.Result = ShowResult(figures.Sought, SoughtDimension(aim), units, figures.SoughtDecimals);
+    result.HeadDarcy = length(figures.HeadDarcy);
+    result.HeadEnergy = length(figures.HeadEnergy);
+    result.DepthDarcy = length(figures.DepthDarcy);
+    result.DepthEnergy = length(figures.DepthEnergy);
 }
 
 // The case as its input file would hold it: the row's numbers written by the
@@ -194,13 +196,16 @@ PreparedCase PrepareCase(const CaseRow& row) {
         if (text.empty()) return {std::string("missing value of ") + symbol, {}};
         const std::optional<double> value = NumberOfText(text, row.CommaDecimals);
         if (!value) return {std::string("value of ") + symbol + " is not a number: " + text, {}};
+        const int decimals = layout.fileDecimals[static_cast<std::size_t>(position)];
+        // A US number becomes here, once, the SI number the input file holds.
+        const double si =
+            row.Units == UnitSystem::SI ? *value : StoredSiValue(*value, *q, row.Units, decimals);
         // The input file holds a number of at most kMaxNumberLength characters.
-        if (FormatFixed(*value, 0, layout.fileDecimals[static_cast<std::size_t>(position)]).size() >
-            kMaxNumberLength)
+        if (FormatFixed(si, 0, decimals).size() > kMaxNumberLength)
             return {std::string("value of ") + symbol + " in row " + std::to_string(row.Row) +
                         " is too large for an input file: " + text,
                     {}};
-        input.Values[static_cast<std::size_t>(position)] = *value;
+        input.Values[static_cast<std::size_t>(position)] = si;
     }
     return prepared;
 }
@@ -232,9 +237,11 @@ bool RunCase(const CaseRow& row, const CaseRunOptions& options, const std::atomi
     const AimLayout& layout = LayoutOf(aim);
     for (int position = 0; position < kFilePositions; ++position) {
         if (const std::optional<Quantity> q = layout.file[static_cast<std::size_t>(position)]) {
+            const double value = input.Values[static_cast<std::size_t>(position)];
+            const int decimals = InputDecimals(position + 1, input.AimCode);
             result.Values[static_cast<std::size_t>(*q)] =
-                FormatFixed(input.Values[static_cast<std::size_t>(position)], 0,
-                            InputDecimals(position + 1, input.AimCode));
+                row.Units == UnitSystem::SI ? FormatFixed(value, 0, decimals)
+                                            : ShowStoredValue(value, *q, row.Units, decimals);
         }
     }
 
@@ -254,7 +261,7 @@ bool RunCase(const CaseRow& row, const CaseRunOptions& options, const std::atomi
             break;
         }
         case CaseEnd::Reported:
-            TakeResults(outcome.Results, result);
+            TakeResults(outcome.Results, aim, row.Units, result);
             finish(CaseStatus::Ok, Joined(outcome.Messages));
             break;
         case CaseEnd::Failed:
@@ -279,12 +286,26 @@ const char* StatusText(CaseStatus status) {
     return "failed";
 }
 
-std::string ResultsHeaderLine() {
+std::string ResultsHeaderLine(UnitSystem units) {
     std::string line = "row,name,aim,method";
-    for (int q = 0; q < kQuantityCount; ++q)
-        line += std::string(",") + TextsOf(static_cast<Quantity>(q)).symbol;
-    return line +
-           ",status,result,head_darcy,head_energy,depth_darcy,depth_energy,message,seconds\n";
+    // ",R (in/day)"; an SI header keeps the bare names it always had.
+    const auto add = [units, &line](const char* name, const char* unit) {
+        line += ',';
+        line += name;
+        if (units == UnitSystem::SI) return;
+        line += " (";
+        line += unit;
+        line += ')';
+    };
+    for (int q = 0; q < kQuantityCount; ++q) {
+        const Quantity quantity = static_cast<Quantity>(q);
+        add(TextsOf(quantity).symbol, UnitName(quantity, units));
+    }
+    line += ",status";
+    add("result", "ft for Spa and Hyd; in/day for Dis; ft/day for Con");
+    for (const char* name : {"head_darcy", "head_energy", "depth_darcy", "depth_energy"})
+        add(name, UnitName(Dimension::Length, units));
+    return line + ",message,seconds\n";
 }
 
 std::string ResultLine(const CaseResult& result) {

@@ -17,14 +17,16 @@ namespace pelorin::study {
 
 enum class CaseStatus { Ok, Refused, Failed };
 
-// The result of one case, the fields of its line of RESULTS.csv as texts.
+// The result of one case, the fields of its line of RESULTS.csv as texts, in
+// the units of its row.
 struct CaseResult {
     long Row = 0;
     std::string Name;
     std::string Aim;     // the aim code ("Spa"), or the row's text when it was not understood
     std::string Method;  // the method code ("Ene")
-    // The numbers the input file holds (with its decimals), by Quantity; empty
-    // for a quantity the aim does not use.
+    // The numbers the input file holds (with its decimals; in US units shown
+    // back with the decimals that give them again), by Quantity; empty for a
+    // quantity the aim does not use.
     std::array<std::string, kQuantityCount> Values;
     CaseStatus Status = CaseStatus::Failed;
     std::string Result;  // the sought quantity by the chosen method, as the report prints it
@@ -68,8 +70,9 @@ bool RunCase(const CaseRow& row, const CaseRunOptions& options, const std::atomi
              CaseResult& result);
 
 // RESULTS.csv: its header line and a result's line (comma-separated, '.'
-// decimals, fields quoted as RFC 4180 wants, lines ended by LF).
-std::string ResultsHeaderLine();
+// decimals, fields quoted as RFC 4180 wants, lines ended by LF). In US units
+// the header names the unit of every column of numbers; an SI header names none.
+std::string ResultsHeaderLine(UnitSystem units = UnitSystem::SI);
 std::string ResultLine(const CaseResult& result);
 
 const char* StatusText(CaseStatus status);

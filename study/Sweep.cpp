@@ -60,12 +60,15 @@ std::optional<std::vector<double>> RangeValues(double from, double to, double st
 // Why the variation's values cannot all be run: two of them are the same
 // number once written with the decimals the aim's input file gives the
 // quantity (a run reads its case from that file). Empty when they differ.
-std::string RepeatAfterRounding(CalcAim aim, const Variation& variation) {
+std::string RepeatAfterRounding(CalcAim aim, const Variation& variation, UnitSystem units) {
     const int position = PositionOf(aim, variation.quantity);
     const int decimals = LayoutOf(aim).fileDecimals[static_cast<std::size_t>(position - 1)];
     std::map<std::string, double> written;
     for (double value : variation.values) {
-        std::string text = FormatFixed(value, 0, decimals);
+        const double si = units == UnitSystem::SI
+                              ? value
+                              : StoredSiValue(value, variation.quantity, units, decimals);
+        std::string text = FormatFixed(si, 0, decimals);
         const auto [earlier, added] = written.emplace(text, value);
         if (added) continue;
         const std::string symbol = TextsOf(variation.quantity).symbol;
@@ -118,7 +121,7 @@ std::optional<Variation> ParseVariation(const std::string& text, std::string& pr
 }
 
 SweepPlan PlanSweep(const InputCase& base, const std::string& stem,
-                    const std::vector<Variation>& variations, bool bothMethods) {
+                    const std::vector<Variation>& variations, bool bothMethods, UnitSystem units) {
     SweepPlan plan;
     const std::optional<CalcAim> aim = AimFromCode(base.AimCode);
     if (!aim) return {"the input file has an unknown aim " + base.AimCode, {}};
@@ -134,7 +137,7 @@ SweepPlan PlanSweep(const InputCase& base, const std::string& stem,
         }
     }
     for (const Variation& variation : variations)
-        if (std::string repeat = RepeatAfterRounding(*aim, variation); !repeat.empty())
+        if (std::string repeat = RepeatAfterRounding(*aim, variation, units); !repeat.empty())
             return {repeat, {}};
     std::vector<std::string> methods{MethodCodeOf(MethodFromCode(base.MethodCode))};
     if (bothMethods && *aim != CalcAim::WaterTableDepth) methods = {"Ene", "Dar"};
@@ -147,11 +150,16 @@ SweepPlan PlanSweep(const InputCase& base, const std::string& stem,
     model.Title1 = base.Title1;
     model.Title2 = base.Title2;
     model.Aim = base.AimCode;
+    model.Units = units;
     for (int position = 1; position <= kFilePositions; ++position) {
         const std::optional<Quantity> q =
             LayoutOf(*aim).file[static_cast<std::size_t>(position - 1)];
-        if (q && position <= static_cast<int>(base.Values.size()))
-            model.Values[static_cast<std::size_t>(*q)] = ExactText(base.Values[position - 1]);
+        if (!q || position > static_cast<int>(base.Values.size())) continue;
+        const double value = base.Values[static_cast<std::size_t>(position - 1)];
+        model.Values[static_cast<std::size_t>(*q)] =
+            units == UnitSystem::SI
+                ? ExactText(value)
+                : ShowStoredValue(value, *q, units, InputDecimals(position, base.AimCode));
     }
     for (const std::string& method : methods) {
         for (double second : seconds) {

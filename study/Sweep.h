@@ -34,8 +34,12 @@ struct SweepPlan {
 
 // The cases of the sweep: the base case with the varied quantities replaced,
 // once per method (the water-table depth has one engine, so one method), named
-// `stem`-1, `stem`-2, ... A varied quantity must be one the aim uses.
+// `stem`-1, `stem`-2, ... A varied quantity must be one the aim uses. With US
+// units the varied values are in US units, and the rows show the base case's
+// numbers in US units too (with the decimals that give the file's numbers
+// again), so that every number of a row is typed in the same units.
 SweepPlan PlanSweep(const InputCase& base, const std::string& stem,
-                    const std::vector<Variation>& variations, bool bothMethods);
+                    const std::vector<Variation>& variations, bool bothMethods,
+                    UnitSystem units = UnitSystem::SI);
 
 }  // namespace pelorin::study

@@ -8,12 +8,13 @@ namespace pelorin::study {
 
 namespace {
 
-const char* SoughtCaption(CalcAim aim) {
+std::string SoughtCaption(CalcAim aim, UnitSystem units) {
+    const std::string unit = std::string(" (") + UnitName(SoughtDimension(aim), units) + ")";
     switch (aim) {
-        case CalcAim::Spacing: return "Drain spacing (m)";
-        case CalcAim::Discharge: return "Drain discharge (m/day)";
-        case CalcAim::WaterTableDepth: return "Midway water-table depth (m)";
-        case CalcAim::Conductivity: return "Hydraulic conductivity (m/day)";
+        case CalcAim::Spacing: return "Drain spacing" + unit;
+        case CalcAim::Discharge: return "Drain discharge" + unit;
+        case CalcAim::WaterTableDepth: return "Midway water-table depth" + unit;
+        case CalcAim::Conductivity: return "Hydraulic conductivity" + unit;
     }
     return "";
 }
@@ -33,14 +34,15 @@ bool ReadNumber(const std::string& text, double& value) {
 }  // namespace
 
 SweepChart ChartFor(const InputCase& base, const SweepPlan& plan,
-                    const std::vector<Variation>& variations, bool bothMethods) {
+                    const std::vector<Variation>& variations, bool bothMethods, UnitSystem units) {
     SweepChart chart;
     const CalcAim aim = AimFromCode(base.AimCode).value_or(CalcAim::Spacing);
     chart.Title = base.Title1;
     chart.XQuantity = variations.front().quantity;
     const QuantityTexts& x = TextsOf(chart.XQuantity);
-    chart.XLabel = std::string(x.symbol) + " (" + x.unit + ")";
-    chart.YLabel = SoughtCaption(aim);
+    chart.XLabel = std::string(x.symbol) + " (" +
+                   (units == UnitSystem::SI ? x.unit : UnitName(chart.XQuantity, units)) + ")";
+    chart.YLabel = SoughtCaption(aim, units);
     chart.PointsPerLine = std::max<std::size_t>(1, variations.front().values.size());
     for (std::size_t first = 0; first < plan.Rows.size(); first += chart.PointsPerLine) {
         const CaseRow& row = plan.Rows[first];

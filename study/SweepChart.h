@@ -21,8 +21,8 @@ struct ChartLine {
 
 struct SweepChart {
     std::string Title;   // the base case's first title
-    std::string XLabel;  // "R (m/day)"
-    std::string YLabel;  // "Drain spacing (m)"
+    std::string XLabel;  // "R (m/day)", "R (in/day)"
+    std::string YLabel;  // "Drain spacing (m)", "Drain spacing (ft)"
     std::vector<ChartLine> Lines;
     // Where a result belongs: rows come method by method, then value by value
     // of the second quantity, the first varying fastest.
@@ -30,9 +30,10 @@ struct SweepChart {
     std::size_t PointsPerLine = 1;
 };
 
-// The empty lines of a planned sweep.
+// The empty lines of a planned sweep, labelled in the units of its rows.
 SweepChart ChartFor(const InputCase& base, const SweepPlan& plan,
-                    const std::vector<Variation>& variations, bool bothMethods);
+                    const std::vector<Variation>& variations, bool bothMethods,
+                    UnitSystem units = UnitSystem::SI);
 
 enum class ChartFormat { Png, Svg, Pdf };
 

@@ -231,8 +231,8 @@ TEST_F(Cli, EachCommandHasItsOwnHelp) {
         {{"--help"}, {"Commands:\n  run ", "Exit status:", "pelorin-cli COMMAND --help"}},
     };
 #ifdef PELORIN_WITH_GRAPH
-    cases.push_back(
-        {{"graph", "--help"}, {"Usage: pelorin-cli graph [--bw] REPORT IMAGE\n", "--bw"}});
+    cases.push_back({{"graph", "--help"},
+                     {"Usage: pelorin-cli graph [--bw] [--units si|us] REPORT IMAGE\n", "--bw"}});
     cases.push_back({{"--help"}, {"\n  graph "}});
 #endif
     for (const Case& c : cases) {

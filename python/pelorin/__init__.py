@@ -11,12 +11,25 @@ programs (the same report, byte for byte).
 Case, Result, Refused, RunFailed, read_report; study and sweep run tables of
 cases as pelorin-cli batch and sweep do; pelorin.dask.study spreads a study
 over a dask.distributed cluster.
+
+US customary units: Case(..., units="us") takes depths, W and S in ft, R in
+in/day, conductivities in ft/day and E in day/ft, runs the SI input file
+they give, and returns its Result in US units:
+
+    case = pelorin.Case("depth", R=0.375, Dw=3.5, S=40, ..., units="us")
+    case.shown()["R"]       # '0.374': the 0.0095 m/day the file holds
+    case.run().depth        # the midway water-table depth in ft
+
+texture_k("silt loam") is the typical conductivity of a soil-texture class
+(m/day; units="us" for ft/day), from the table TEXTURE_SOURCE cites.
 """
 
-from ._case import AIMS, METHODS, QUANTITIES, Case, Refused, RunFailed
+from ._case import AIMS, METHODS, QUANTITIES, UNITS, Case, Refused, RunFailed
 from ._result import ReportError, Result, read_report
 from ._study import study, sweep
+from ._texture import TEXTURE_CLASSES, TEXTURE_SOURCE, texture_k, typical_note
 
-__all__ = ["AIMS", "METHODS", "QUANTITIES", "Case", "Refused", "ReportError", "Result",
-           "RunFailed", "read_report", "study", "sweep"]
+__all__ = ["AIMS", "METHODS", "QUANTITIES", "TEXTURE_CLASSES", "TEXTURE_SOURCE", "UNITS", "Case",
+           "Refused", "ReportError", "Result", "RunFailed", "read_report", "study", "sweep",
+           "texture_k", "typical_note"]
 __version__ = "0.1.0"

@@ -13,6 +13,7 @@ from ._texts import decoded, latin1
 AIMS = {"spacing": "Spa", "discharge": "Dis", "depth": "Hyd", "conductivity": "Con"}
 METHODS = {"energy": "Ene", "darcy": "Dar"}
 QUANTITIES = tuple(_pelorin.quantity_symbols())
+UNITS = ("si", "us")
 _MOST_THREADS = 1024
 
 
@@ -65,6 +66,15 @@ def _title(name: str, value) -> str:
     return value
 
 
+def _units(value) -> str:
+    """"si" or "us" (any case); a ValueError naming both for another word."""
+    text = str(value).strip().lower()
+    if text not in UNITS:
+        raise ValueError(f"unknown units {value!r}: \"si\" (metres and days) or \"us\" "
+                         "(ft, in/day, ft/day, day/ft)")
+    return text
+
+
 def _threads(threads: Optional[int]) -> int:
     if threads is None:
         return _pelorin.default_threads()
@@ -100,14 +110,25 @@ class Case:
     pelorin-cli run path): its numbers pass through the file's decimals. A
     case read with Case.from_file and left unchanged runs the file's numbers
     as they were read.
+
+    units="us": the quantities are given (and kept) in US customary units:
+    depths, W and S in ft, R in in/day, the conductivities in ft/day, E in
+    day/ft (unit(symbol) names each). Each becomes, once, the SI number its
+    input file holds (stored()); what runs, write() and the report stay in
+    metres and days, byte for byte those of the same case given in SI.
+    shown() gives the file's numbers back in US units, with the decimals
+    that give them again (3/8 in/day is stored as 0.0095 m/day and shown as
+    0.374 in/day). The Result of run() gives its numbers in US units too.
     """
 
     def __init__(self, aim: str = "spacing", method: str = "energy", *, title1: str = "",
-                 title2: str = "", file_name: str = "case.inp", **quantities: float):
+                 title2: str = "", file_name: str = "case.inp", units: str = "si",
+                 **quantities: float):
         unknown = sorted(set(quantities) - set(QUANTITIES))
         if unknown:
             raise TypeError(f"unknown quantities {unknown}: the quantities are {list(QUANTITIES)}")
         object.__setattr__(self, "_origin", None)
+        self.units = units
         self.aim = aim
         self.method = method
         self.title1 = title1
@@ -125,6 +146,8 @@ class Case:
             value = _title(name, value)
         elif name in QUANTITIES:
             value = _finite(name, value)
+        elif name == "units":
+            value = _units(value)
         elif name == "file_name":
             value = os.fspath(value)
             latin1(value, "file_name")
@@ -135,8 +158,8 @@ class Case:
         object.__setattr__(self, name, value)
 
     def _fields(self) -> tuple:
-        return (self.aim, self.method, self.title1, self.title2, self.file_name) + tuple(
-            getattr(self, symbol) for symbol in QUANTITIES)
+        return (self.aim, self.method, self.title1, self.title2, self.file_name,
+                self.units) + tuple(getattr(self, symbol) for symbol in QUANTITIES)
 
     def __eq__(self, other):
         return isinstance(other, Case) and self._fields() == other._fields()
@@ -144,8 +167,32 @@ class Case:
     def __repr__(self) -> str:
         used = [symbol for symbol, _ in _pelorin.layout(self.aim_code) if symbol]
         numbers = ", ".join(f"{symbol}={getattr(self, symbol)!r}" for symbol in used)
+        units = f", units={self.units!r}" if self.units != "si" else ""
         return (f"Case(aim={self.aim!r}, method={self.method!r}, {numbers}, "
-                f"title1={self.title1!r}, title2={self.title2!r})")
+                f"title1={self.title1!r}, title2={self.title2!r}{units})")
+
+    def _used(self) -> List[str]:
+        return [symbol for symbol, _ in _pelorin.layout(self.aim_code) if symbol]
+
+    def unit(self, symbol: str) -> str:
+        """The unit a quantity is given in: "m", "m/day", "day/m" in SI; "ft",
+        "in/day", "ft/day", "day/ft" in US units."""
+        if symbol not in QUANTITIES:
+            raise ValueError(f"unknown quantity {symbol!r}: the quantities are {list(QUANTITIES)}")
+        return _pelorin.unit_of(symbol, self.units)
+
+    def stored(self) -> dict:
+        """The SI numbers the input file holds, by symbol, for the quantities
+        the aim uses (metres and days, with the file's decimals)."""
+        image = self._image()
+        return {symbol: value for (symbol, _), value in
+                zip(_pelorin.layout(self.aim_code), image[4]) if symbol}
+
+    def shown(self) -> dict:
+        """The numbers the input file holds as texts in the case's units, by
+        symbol: typed again, each gives the same file number."""
+        return {symbol: _pelorin.shown_value(value, symbol, self.aim_code, self.units)
+                for symbol, value in self.stored().items()}
 
     @property
     def aim_code(self) -> str:
@@ -158,8 +205,10 @@ class Case:
         return METHODS[self.method]
 
     @classmethod
-    def from_file(cls, path) -> "Case":
-        """Reads an input file (.inp) with the program's own reader."""
+    def from_file(cls, path, units: str = "si") -> "Case":
+        """Reads an input file (.inp) with the program's own reader; with
+        units="us" its numbers are given in US units, as shown() shows them."""
+        units = _units(units)
         with open(path, "rb") as file:
             data = file.read()
         name = os.path.basename(os.fspath(path))
@@ -168,19 +217,29 @@ class Case:
             raise ValueError("\n".join(decoded(line) for line in messages))
         title1, title2, aim_code, method_code, values, _ = image
         case = cls(aim_code, method_code, title1=decoded(title1), title2=decoded(title2),
-                   file_name=name)
+                   file_name=name, units=units)
         for (symbol, _), value in zip(_pelorin.layout(aim_code), values):
             if symbol:
+                if units != "si":
+                    value = float(_pelorin.shown_value(value, symbol, aim_code, units))
                 setattr(case, symbol, value)
         object.__setattr__(case, "_origin", (case._fields(), data))
         return case
 
     def _image(self) -> tuple:
         """The input file's image: titles, codes, the 13 numbers, how many were read."""
-        values = [getattr(self, symbol) if symbol else 0.0
+        values = [self._stored_value(symbol) if symbol else 0.0
                   for symbol, _ in _pelorin.layout(self.aim_code)]
         return (latin1(self.title1, "title1"), latin1(self.title2, "title2"), self.aim_code,
                 self.method_code, values, len(values))
+
+    def _stored_value(self, symbol: str) -> float:
+        """A quantity as the writer gets it: an SI number as given (the writer
+        rounds it), a US one as the SI number the file will hold."""
+        value = getattr(self, symbol)
+        if self.units == "si":
+            return value
+        return _pelorin.stored_value(value, symbol, self.aim_code, self.units)
 
     def input_text(self) -> bytes:
         """The bytes of this case's input file, as the program's writer writes them."""
@@ -236,4 +295,4 @@ class Case:
             raise RunFailed(decoded(outcome["failure"]), outcome["cancelled"])
         return _result_of_report(outcome["report"], self.file_name,
                                  messages=[decoded(m) for m in outcome["messages"]],
-                                 method=self.method, case=self)
+                                 method=self.method, case=self, units=self.units)

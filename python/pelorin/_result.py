@@ -42,10 +42,16 @@ class Result:
     profile: the profile table as a DataFrame (X, F*, G*/p, F, G/p, T1, T2).
     inputs: the numbers the report echoes, by symbol.
     case: the Case that was run (None for a report read from a file).
+    units: "si", or "us" for a Case given in US units: then sought, the heads
+    and depths are in ft (a discharge in in/day, a conductivity in ft/day),
+    converted from the report's figures and rounded as the report rounds
+    them (in/day one decimal fewer); the profile's X, F* and F are in ft and
+    the inputs in US units, unrounded. The report stays in SI.
     """
 
     def __init__(self, *, aim, method, module, title1, title2, sought, head_darcy, head_energy,
-                 depth_darcy, depth_energy, messages, report, profile, inputs, case):
+                 depth_darcy, depth_energy, messages, report, profile, inputs, case,
+                 units="si"):
         self.aim = aim
         self.method = method
         self.module = module
@@ -61,28 +67,29 @@ class Result:
         self.profile = profile
         self.inputs = inputs
         self.case = case
+        self.units = units
 
     def _named(self, aim: str) -> Optional[float]:
         return self.sought if self.aim == aim else None
 
     @property
     def spacing(self) -> Optional[float]:
-        """The drain spacing (m) when it was sought."""
+        """The drain spacing (m, or ft) when it was sought."""
         return self._named("spacing")
 
     @property
     def discharge(self) -> Optional[float]:
-        """The drain discharge (m/day) when it was sought."""
+        """The drain discharge (m/day, or in/day) when it was sought."""
         return self._named("discharge")
 
     @property
     def conductivity(self) -> Optional[float]:
-        """The hydraulic conductivity (m/day) when it was sought."""
+        """The hydraulic conductivity (m/day, or ft/day) when it was sought."""
         return self._named("conductivity")
 
     @property
     def depth(self) -> Optional[float]:
-        """The midway water-table depth (m) by the case's method."""
+        """The midway water-table depth (m, or ft) by the case's method."""
         if self.method == "darcy":
             return self.depth_darcy
         if self.method == "energy":
@@ -110,8 +117,22 @@ def _label_says(label: str, what: str, method: str) -> bool:
     return what in label and method in label
 
 
+# What the sought quantity of each aim measures, and the profile's lengths.
+_SOUGHT_MEASURES = {"spacing": "length", "discharge": "recharge", "depth": "length",
+                    "conductivity": "conductivity"}
+_PROFILE_LENGTHS = ("X", "F*", "F")
+
+
+def _in_units(text: str, measures: str, units: str) -> float:
+    """A figure the report prints, in units, rounded as the report rounds it."""
+    if units == "si":
+        return _number(text)
+    decimals = len(text) - text.index(".") - 1 if "." in text else 0
+    return _number(_pelorin.shown_result(_number(text), measures, units, decimals))
+
+
 def _result_of_report(data: bytes, file_name: str, *, messages: List[str], method: Optional[str],
-                      case) -> Result:
+                      case, units: str = "si") -> Result:
     lines = data.split(b"\r\n")
     if lines and lines[-1] == b"":
         lines.pop()
@@ -132,22 +153,29 @@ def _result_of_report(data: bytes, file_name: str, *, messages: List[str], metho
                                   ("depth_darcy", "W.T. depth", "(Darcy"),
                                   ("depth_energy", "W.T. depth", "(energy")):
                 if _label_says(label, what, by):
-                    figures[key] = _number(value)
+                    figures[key] = _in_units(value, "length", units)
     if aim == "depth":
         sought = {"darcy": figures.get("depth_darcy"),
                   "energy": figures.get("depth_energy")}.get(method)
     else:
-        sought = _number(parts["result_groups"][0][0][1])
+        sought = _in_units(parts["result_groups"][0][0][1], _SOUGHT_MEASURES[aim], units)
     columns = list(parts["profile_columns"])
     profile = pd.DataFrame([[_number(v) for v in row] for row in parts["profile_rows"]],
                            columns=columns, dtype=float)
     inputs = {symbol: _number(value) for symbol, value in parts["inputs"]}
+    if units != "si":
+        for column in _PROFILE_LENGTHS:
+            if column in profile:
+                profile[column] = [_pelorin.to_units(v, "length", units) for v in profile[column]]
+        inputs = {symbol: _pelorin.to_units(value, symbol, units)
+                  for symbol, value in inputs.items()}
     return Result(aim=aim, method=method, module=module, title1=decoded(parts["title1"]),
                   title2=decoded(parts["title2"]), sought=sought,
                   head_darcy=figures.get("head_darcy"), head_energy=figures.get("head_energy"),
                   depth_darcy=figures.get("depth_darcy"),
                   depth_energy=figures.get("depth_energy"), messages=messages,
-                  report=decoded(data), profile=profile, inputs=inputs, case=case)
+                  report=decoded(data), profile=profile, inputs=inputs, case=case,
+                  units=units)
 
 
 def read_report(path, method: Optional[str] = None) -> Result:

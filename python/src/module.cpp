@@ -27,9 +27,11 @@
 #include "CaseTable.h"
 #include "InputFile.h"
 #include "ReportContents.h"
+#include "SoilTexture.h"
 #include "StudyCase.h"
 #include "StudyRunner.h"
 #include "Sweep.h"
+#include "Units.h"
 
 namespace py = pybind11;
 
@@ -283,6 +285,72 @@ py::list RunSweep(const py::bytes& inputText, const std::string& fileName, const
     return RunRows(plan.Rows, jobs);
 }
 
+// "si" or "us" as a unit system; a ValueError naming both for another word.
+UnitSystem UnitsNamed(const std::string& name) {
+    const std::optional<UnitSystem> units = UnitSystemFromName(name);
+    if (!units) throw py::value_error("units must be \"si\" or \"us\", not \"" + name + "\"");
+    return *units;
+}
+
+Quantity QuantityNamed(const std::string& symbol) {
+    for (int q = 0; q < kQuantityCount; ++q)
+        if (symbol == TextsOf(static_cast<Quantity>(q)).symbol) return static_cast<Quantity>(q);
+    throw py::value_error("no quantity " + symbol);
+}
+
+CalcAim AimCoded(const std::string& code) {
+    const std::optional<CalcAim> aim = AimFromCode(code);
+    if (!aim) throw py::value_error("no aim " + code);
+    return *aim;
+}
+
+// A value typed in `units` as the SI number the aim's input file holds.
+double StoredValue(double typed, const std::string& symbol, const std::string& aimCode,
+                   const std::string& units) {
+    const Quantity q = QuantityNamed(symbol);
+    return StoredSiValue(typed, q, UnitsNamed(units), FileDecimals(AimCoded(aimCode), q));
+}
+
+// The number a file holds, as the user sees it in `units`.
+std::string ShownValue(double storedSi, const std::string& symbol, const std::string& aimCode,
+                       const std::string& units) {
+    const Quantity q = QuantityNamed(symbol);
+    return ShowStoredValue(storedSi, q, UnitsNamed(units), FileDecimals(AimCoded(aimCode), q));
+}
+
+// What a number measures: a quantity's symbol ("Kv1"), or "length",
+// "recharge", "conductivity" for a result.
+Dimension DimensionNamed(const std::string& measures) {
+    if (measures == "length") return Dimension::Length;
+    if (measures == "recharge") return Dimension::Recharge;
+    if (measures == "conductivity") return Dimension::Conductivity;
+    return DimensionOf(QuantityNamed(measures));
+}
+
+// A figure the report prints with `decimals` decimals, in `units`.
+std::string ShownResult(double si, const std::string& measures, const std::string& units,
+                        int decimals) {
+    return ShowResult(si, DimensionNamed(measures), UnitsNamed(units), decimals);
+}
+
+double ToUnits(double si, const std::string& measures, const std::string& units) {
+    return FromSi(si, DimensionNamed(measures), UnitsNamed(units));
+}
+
+std::string UnitOf(const std::string& symbol, const std::string& units) {
+    return UnitName(QuantityNamed(symbol), UnitsNamed(units));
+}
+
+std::vector<std::string> TextureNames() {
+    std::vector<std::string> names;
+    for (const TextureClass& texture : kTextureClasses) names.emplace_back(texture.name);
+    return names;
+}
+
+std::optional<double> TextureK(const std::string& name, const std::string& units) {
+    return TextureConductivity(name, UnitsNamed(units));
+}
+
 }  // namespace
 
 }  // namespace pelorin::python
@@ -306,8 +374,34 @@ PYBIND11_MODULE(_pelorin, module) {
                py::arg("check_only"), "Runs one case in memory (or only its input check).");
     module.def("report_parts", &ReportParts, py::arg("lines"), py::arg("file_name"),
                "A report's lines taken apart.");
-    module.def("results_header", &pelorin::study::ResultsHeaderLine,
-               "The header line of RESULTS.csv.");
+    module.def(
+        "results_header", [] { return pelorin::study::ResultsHeaderLine(); },
+        "The header line of RESULTS.csv.");
+    module.def("stored_value", &StoredValue, py::arg("typed"), py::arg("symbol"),
+               py::arg("aim_code"), py::arg("units"),
+               "A value typed in units (\"si\", \"us\") as the SI number the input file holds.");
+    module.def("shown_value", &ShownValue, py::arg("stored"), py::arg("symbol"),
+               py::arg("aim_code"), py::arg("units"),
+               "The number an input file holds as shown in units, giving it again when typed.");
+    module.def("shown_result", &ShownResult, py::arg("si"), py::arg("measures"), py::arg("units"),
+               py::arg("decimals"), "A figure of a report in units, as a text.");
+    module.def("to_units", &ToUnits, py::arg("si"), py::arg("measures"), py::arg("units"),
+               "An SI number in units, unrounded.");
+    module.def("unit_of", &UnitOf, py::arg("symbol"), py::arg("units"),
+               "The unit of a quantity in a unit system: \"m\", \"ft\", \"in/day\", ...");
+    module.def("texture_names", &TextureNames, "The soil-texture classes of the presets.");
+    module.def("texture_k", &TextureK, py::arg("name"), py::arg("units"),
+               "The typical conductivity of a texture class; None for an unknown class.");
+    module.def(
+        "texture_source", [] { return std::string(pelorin::kTextureSource); },
+        "The publication the texture conductivities come from.");
+    module.def(
+        "typical_note",
+        [](const std::string& name) {
+            const pelorin::TextureClass* texture = pelorin::FindTextureClass(name);
+            return texture ? pelorin::TypicalNote(*texture) : std::string();
+        },
+        py::arg("name"), "\"typical for <class>, not measured\"; empty for an unknown class.");
     module.def("run_table", &RunTable, py::arg("cases_csv"), py::arg("jobs"),
                py::arg("shard_index") = 0, py::arg("shard_count") = 0,
                "Runs a table of cases as pelorin-cli batch does: RESULTS.csv's lines.");

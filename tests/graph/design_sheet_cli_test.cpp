@@ -106,7 +106,7 @@ TEST(DesignSheetCommandReads, ExitsWith2AndAMessageWhenNoSheetCanBeWritten) {
         {{"pdf", "cut.out", "s.pdf"}, "is not a whole report: the line \" Output data:\""},
         {{"pdf", "case.out", "no-such-folder/s.pdf"}, "no-such-folder/s.pdf: "},
         {{"pdf", "case.out", "./case.out"}, "which it would replace"},
-        {{"pdf", "case.out"}, "Usage: pelorin-cli pdf REPORT OUT.pdf"},
+        {{"pdf", "case.out"}, "Usage: pelorin-cli pdf [--units si|us] REPORT OUT.pdf"},
     };
     for (const Case& c : cases) {
         const auto result = RunCli(c.args, folder.Path());
@@ -117,7 +117,7 @@ TEST(DesignSheetCommandReads, ExitsWith2AndAMessageWhenNoSheetCanBeWritten) {
     EXPECT_FALSE(std::filesystem::exists(folder.File("s.pdf")));
     EXPECT_EQ(test::ReadFile(folder.File("case.out")), reportText);
     const auto help = RunCli({"--help"}, folder.Path());
-    EXPECT_NE(help.out.find("pelorin-cli pdf REPORT OUT.pdf"), std::string::npos);
+    EXPECT_NE(help.out.find("pelorin-cli pdf [--units si|us] REPORT OUT.pdf"), std::string::npos);
 }
 
 // An example report with its profile replaced by one of `rows` rows.

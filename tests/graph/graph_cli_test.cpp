@@ -76,7 +76,7 @@ TEST(GraphCommand, ExitsWith2AndAMessageWhenNoPictureCanBeWritten) {
         {{"graph", "missing.out", "g.bmp"}, "missing.out: No such file\n"},
         {{"graph", "empty.out", "g.bmp"}, "holds no watertable profile"},
         {{"graph", "case.out", "no-such-folder/g.bmp"}, "no-such-folder/g.bmp: "},
-        {{"graph", "case.out"}, "Usage: pelorin-cli graph [--bw] REPORT IMAGE"},
+        {{"graph", "case.out"}, "Usage: pelorin-cli graph [--bw] [--units si|us] REPORT IMAGE"},
     };
     for (const Case& c : cases) {
         const auto result = RunCli(c.args, folder.Path());
@@ -90,7 +90,8 @@ TEST(GraphCommand, HelpNamesTheGraphCommand) {
     TempDir folder;
     const auto result = RunCli({"--help"}, folder.Path());
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_NE(result.out.find("pelorin-cli graph [--bw] REPORT IMAGE"), std::string::npos);
+    EXPECT_NE(result.out.find("pelorin-cli graph [--bw] [--units si|us] REPORT IMAGE"),
+              std::string::npos);
 }
 
 }  // namespace

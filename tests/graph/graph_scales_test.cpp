@@ -14,8 +14,9 @@ namespace {
 using test::MakeProfile;
 using test::ProfileRow;
 
-PreparedGraph Prepare(const std::vector<ProfileRow>& rows) {
-    return PrepareGraph(MakeProfile(rows));
+// `lengthUnit`: the unit the rows are in ("m", or "ft" for a profile in feet).
+PreparedGraph Prepare(const std::vector<ProfileRow>& rows, std::string_view lengthUnit = "m") {
+    return PrepareGraph(MakeProfile(rows), lengthUnit);
 }
 
 TEST(GraphScales, HalfSpacingOf20mShowsHeightsInDmAndDistancesInM) {
@@ -61,16 +62,21 @@ TEST(GraphScales, HeightUnitFollowsTheLargestDarcyHead) {
         double largestHead;
         int factor;
         const char* caption;
+        const char* unit = "m";
     };
+    // A profile in feet takes its units by the same thresholds.
     const std::vector<Case> cases{
         {0.0833, 100, "Watertable height above drain (cm)"},
         {0.0834, 10, "Watertable height above drain (dm)"},
         {0.833, 10, "Watertable height above drain (dm)"},
         {0.834, 1, "Watertable height above drain (m)"},
+        {0.0833, 100, "Watertable height above drain (0.01 ft)", "ft"},
+        {0.833, 10, "Watertable height above drain (0.1 ft)", "ft"},
+        {0.834, 1, "Watertable height above drain (ft)", "ft"},
     };
     for (const Case& c : cases) {
         const PreparedGraph graph =
-            Prepare({{0.1, 0.0001, 0.0001}, {5, c.largestHead, c.largestHead}});
+            Prepare({{0.1, 0.0001, 0.0001}, {5, c.largestHead, c.largestHead}}, c.unit);
         ASSERT_TRUE(graph.Drawable()) << graph.Refusal;
         EXPECT_EQ(graph.Scale.HeightUnitFactor, c.factor) << c.largestHead;
         EXPECT_EQ(graph.Scale.HeightCaption, c.caption) << c.largestHead;
@@ -82,15 +88,20 @@ TEST(GraphScales, DistanceUnitFollowsTheLargestX) {
         double largestX;
         int factor;
         const char* caption;
+        const char* unit = "m";
     };
     const std::vector<Case> cases{
         {0.09, 100, "Distance from drain (cm)"},
         {0.5, 10, "Distance from drain (dm)"},
         {0.99, 10, "Distance from drain (dm)"},
         {1.0, 1, "Distance from drain (m)"},
+        {0.09, 100, "Distance from drain (0.01 ft)", "ft"},
+        {0.99, 10, "Distance from drain (0.1 ft)", "ft"},
+        {1.0, 1, "Distance from drain (ft)", "ft"},
     };
     for (const Case& c : cases) {
-        const PreparedGraph graph = Prepare({{0.0, 0.0001, 0.0001}, {c.largestX, 1.0, 0.8}});
+        const PreparedGraph graph =
+            Prepare({{0.0, 0.0001, 0.0001}, {c.largestX, 1.0, 0.8}}, c.unit);
         ASSERT_TRUE(graph.Drawable()) << graph.Refusal;
         EXPECT_EQ(graph.Scale.DistanceUnitFactor, c.factor) << c.largestX;
         EXPECT_EQ(graph.Scale.DistanceCaption, c.caption) << c.largestX;
