@@ -322,19 +322,6 @@ val Range(graph::RowRange range) {
 // which rows carry markers and the requested line. "refusal" says why a
 // report gives no graph. In US units the profile is converted to feet first
 // and the scales are chosen on the feet by the same rules.
-// A caption of the graph in feet: a tenth or a hundredth of a foot where the
-// scales chose a tenth or a hundredth of their unit.
-std::string CaptionInUnits(std::string caption, UnitSystem units) {
-    if (units == UnitSystem::SI) return caption;
-    for (const auto& [si, us] : {std::pair<const char*, const char*>{"(m)", "(ft)"},
-                                 {"(dm)", "(0.1 ft)"},
-                                 {"(cm)", "(0.01 ft)"}}) {
-        const std::size_t at = caption.rfind(si);
-        if (at != std::string::npos) return caption.replace(at, std::string(si).size(), us);
-    }
-    return caption;
-}
-
 val GraphOfReportInUnits(const std::string& reportFile, const std::string& reportBytes,
                          const std::string& units) {
     val result = val::object();
@@ -348,7 +335,8 @@ val GraphOfReportInUnits(const std::string& reportFile, const std::string& repor
     graph::GraphProfile profile{report.X, report.HeadDarcy, report.HeadEnergy};
     for (std::vector<double>* column : {&profile.X, &profile.HeadDarcy, &profile.HeadEnergy})
         for (double& value : *column) value = FromSi(value, Dimension::Length, shownUnits);
-    const graph::PreparedGraph prepared = graph::PrepareGraph(std::move(profile));
+    const graph::PreparedGraph prepared =
+        graph::PrepareGraph(std::move(profile), UnitName(Dimension::Length, shownUnits));
     if (!prepared.Drawable()) {
         result.set("refusal", Text(prepared.Refusal));
         return result;
@@ -360,8 +348,8 @@ val GraphOfReportInUnits(const std::string& reportFile, const std::string& repor
         result.set("title1", Text(report.Title1));
         result.set("title2", Text(report.Title2));
         result.set("methodTag", val(report.MethodTag));
-        result.set("heightCaption", Text(CaptionInUnits(scale.HeightCaption, shownUnits)));
-        result.set("distanceCaption", Text(CaptionInUnits(scale.DistanceCaption, shownUnits)));
+        result.set("heightCaption", Text(scale.HeightCaption));
+        result.set("distanceCaption", Text(scale.DistanceCaption));
         result.set("legendDarcy", Text(scale.LegendDarcy));
         result.set("legendEnergy", Text(scale.LegendEnergy));
         result.set("legendRequested", Text(scale.LegendRequested));
