@@ -188,6 +188,7 @@ class SheetPainter {
     void PaintSections() {
         PaintFooter();
         PaintTitles();
+        PaintWarnings();
         PaintInputs();
         PaintResults();
         PaintGraph();
@@ -272,6 +273,52 @@ class SheetPainter {
         y_ += 6;
         for (const ReportLabelledValue& name : Report().FileNames)
             Paragraph(Text(name.Label) + QLatin1Char(' ') + Text(name.Value), SheetFont(9), kQuiet);
+    }
+
+    double WrappedHeight(const QString& text, const QFont& font, double width) const {
+        return QFontMetricsF(font, &device_)
+            .boundingRect(QRectF(0, 0, width, 1e6), Qt::TextWordWrap, text)
+            .height();
+    }
+
+    // The warnings in a framed box under the titles, kept whole on one page:
+    // its heading, what its lines are, then each warning.
+    void PaintWarnings() {
+        const SheetWarnings& warnings = sheet_.Warnings;
+        if (!warnings.Any()) return;
+        constexpr double kPadding = 7;
+        constexpr double kLineGap = 3;
+        const double inner = width_ - 2 * kPadding;
+        struct BoxLine {
+            QString Text;
+            QFont Font;
+            QColor Colour;
+            double Height;
+        };
+        std::vector<BoxLine> lines;
+        const auto add = [&](const QString& text, const QFont& font, const QColor& colour) {
+            lines.push_back({text, font, colour, WrappedHeight(text, font, inner)});
+        };
+        add(QString::fromLatin1(warnings.Heading()), SheetFont(12, true), kInk);
+        add(QString::fromLatin1(warnings.Note()), SheetFont(8), kQuiet);
+        for (const std::string& text : warnings.Texts) add(Text(text), SheetFont(10), kInk);
+        double height = 2 * kPadding;
+        for (const BoxLine& line : lines) height += line.Height + kLineGap;
+        height -= kLineGap;
+        y_ += kSectionGap;
+        Room(height);
+        if (Painting()) {
+            painter_.setPen(QPen(kInk, 1.2));
+            painter_.setBrush(Qt::NoBrush);
+            painter_.drawRect(QRectF(0, y_, width_, height));
+        }
+        double at = y_ + kPadding;
+        for (const BoxLine& line : lines) {
+            Draw(QRectF(kPadding, at, inner, line.Height + 1), Qt::TextWordWrap, line.Text,
+                 line.Font, line.Colour);
+            at += line.Height + kLineGap;
+        }
+        y_ += height;
     }
 
     // A table row: cells left to right, each in its column, right-aligned
@@ -473,7 +520,9 @@ class SheetPainter {
 
 }  // namespace
 
-DesignSheetRead ReadDesignSheet(const std::string& reportFile, UnitSystem units) {
+DesignSheetRead ReadDesignSheet(const std::string& reportFile,
+                                std::optional<std::vector<std::string>> runMessages,
+                                UnitSystem units) {
     DesignSheetRead read;
     read.Sheet.ReportFile = reportFile;
     read.Sheet.Units = units;
@@ -482,6 +531,8 @@ DesignSheetRead ReadDesignSheet(const std::string& reportFile, UnitSystem units)
         read.Refusal = graph::ReportText(read.Sheet.Report.Message);
         return read;
     }
+    read.Sheet.Warnings =
+        runMessages ? WarningsOfRun(std::move(*runMessages)) : WarningsOfReport(read.Sheet.Report);
     const ReportProfileResult profile = ReadReportProfile(reportFile);
     graph::GraphRequest request = graph::GraphRequestFrom(profile, false);
     request.Units = units;

@@ -5,14 +5,20 @@
 // gives them, the water-table graph as a drawing (the scene of the Graphics
 // sheet, in black and white) and the profile table. Nothing is recomputed:
 // every number is the report's own text. Texts are drawn as texts, so that
-// they can be selected and searched.
+// they can be selected and searched. The warnings of the run stand in a box
+// of their own under the titles: the run's messages where the run is known,
+// otherwise what the report's numbers show (sheetrules/SheetWarnings.h); a
+// sheet without warnings has no box.
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "GraphDrawing.h"
 #include "ReportContents.h"
+#include "SheetWarnings.h"
 #include "Units.h"
 
 class QPagedPaintDevice;
@@ -27,6 +33,7 @@ struct DesignSheet {
     // and shown with those texts (SI) beside them; the profile's lengths and
     // the graph are in feet.
     UnitSystem Units = UnitSystem::SI;
+    SheetWarnings Warnings;
 };
 
 struct DesignSheetRead {
@@ -36,8 +43,12 @@ struct DesignSheetRead {
     bool Read() const { return Refusal.isEmpty(); }
 };
 
-// Reads the report and draws its graph. Needs a QGuiApplication.
-DesignSheetRead ReadDesignSheet(const std::string& reportFile, UnitSystem units = UnitSystem::SI);
+// Reads the report and draws its graph. Needs a QGuiApplication. The
+// warnings are `runMessages`, the messages of the run that made the report,
+// when they are known; otherwise they are read from the report.
+DesignSheetRead ReadDesignSheet(const std::string& reportFile,
+                                std::optional<std::vector<std::string>> runMessages = std::nullopt,
+                                UnitSystem units = UnitSystem::SI);
 
 // Paints the pages on the device (a PDF writer, a printer, a print preview)
 // within its page layout; begins and ends its own painter. False when the

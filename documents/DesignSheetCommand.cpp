@@ -22,7 +22,7 @@ int RunPdfCommand(const std::string& reportFile, const std::string& pdfFile, Uni
     if (const std::string unread = NamedFileRefusal(reportFile); !unread.empty())
         return Fail(reportFile, unread);
     const auto application = graph::StartHeadlessGui();
-    const DesignSheetRead read = ReadDesignSheet(reportFile, units);
+    const DesignSheetRead read = ReadDesignSheet(reportFile, std::nullopt, units);
     if (!read.Read()) return Fail(reportFile, read.Refusal.toStdString());
     const QString error = SaveDesignSheetPdf(read.Sheet, pdfFile);
     if (!error.isEmpty()) return Fail(pdfFile, error.toStdString());

@@ -3,6 +3,7 @@
 #include "ProfileRoutine.h"
 #include "ReportFrame.h"
 #include "ReportWriter.h"
+#include "RunMessages.h"
 #include "Speculation.h"
 
 namespace pelorin {
@@ -54,7 +55,7 @@ EngineReport HydrHead(DrainageCase& c, RunSink& sink, int threads) {
     const double head = SolveMidwayHead(c, sink, run);
 
     WriteProfile(c, report, run.stop);
-    if (head > c.Dw) sink.ShowMessage(" Watertable above soil surface, adjust the data.");
+    if (head > c.Dw) sink.ShowMessage(kWaterTableAboveSurface);
     report.Line(" #");
     WriteMidwayResults(report, " ", {CalcMethod::EnergyBalance, head, Minus(c.Dw, head)},
                        {CalcMethod::Darcy, c.FStar, Minus(c.Dw, c.FStar)});

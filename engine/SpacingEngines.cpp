@@ -8,6 +8,7 @@
 #include "ProfileRoutine.h"
 #include "ReportFrame.h"
 #include "ReportWriter.h"
+#include "RunMessages.h"
 #include "SearchAhead.h"
 #include "Speculation.h"
 
@@ -29,11 +30,11 @@ SearchBracket PrepareSpacingRun(DrainageCase& c, RunSink& sink) {
     c.p = 0.01;
     const SearchBracket bracket{c.HalfWidth, kWidestHalfSpacing};
     c.HalfSpacing = c.HalfWidth;
-    if (Minus(c.Dw, c.Dm) < 0.2) {
+    if (Minus(c.Dw, c.Dm) < kShortSpacingHead) {
         // A short spacing needs a finer step.
         c.p = 0.0001;
         c.HalfSpacing = 0.01;
-        sink.ShowMessage(" Dw-Dm is less than 0.2. The drain spacing will be short.");
+        sink.ShowMessage(kShortSpacing);
     }
     // The marches start at the edge of the water body in the drain, counted in
     // the step in force: counted in the coarse step, the fine marches of a

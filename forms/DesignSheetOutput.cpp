@@ -5,6 +5,8 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrintPreviewDialog>
+#include <filesystem>
+#include <system_error>
 
 #include "DesignSheet.h"
 #include "QtText.h"
@@ -39,9 +41,28 @@ bool TDesignSheetOutput::ReadShownReport(documents::DesignSheetRead& read) {
         dialogs_.ShowMessage(QString::fromLatin1(kNoReport));
         return false;
     }
-    read = documents::ReadDesignSheet(report);
+    read = documents::ReadDesignSheet(report, RunMessagesOf(report));
     if (!read.Read()) dialogs_.ShowMessage(read.Refusal);
     return read.Read();
+}
+
+void TDesignSheetOutput::RememberRun(const std::string& reportFile, const std::string& report,
+                                     const std::vector<std::string>& messages) {
+    lastRun_ = KnownRun{reportFile, report, messages};
+}
+
+// The same file (by its identity on the disk, whatever the name's form) with
+// the same bytes: opened again on the Output sheet it is still that run's
+// report; written over since, or a copy elsewhere, it is a saved report.
+std::optional<std::vector<std::string>> TDesignSheetOutput::RunMessagesOf(
+    const std::string& reportFile) const {
+    if (!lastRun_) return std::nullopt;
+    std::error_code error;
+    if (!std::filesystem::equivalent(reportFile, lastRun_->ReportFile, error)) return std::nullopt;
+    QFile file(FileNameFromStd(reportFile));
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    if (file.readAll().toStdString() != lastRun_->Report) return std::nullopt;
+    return lastRun_->Messages;
 }
 
 void TDesignSheetOutput::SaveAsPdfExecute() {

@@ -171,6 +171,7 @@ void TMainForm::BuildSheets() {
     connect(OutputOpen, &QAction::triggered, Output_TabSheet, &TOutputSheet::OutputOpenExecute);
     connect(SheetTabs, &QTabWidget::currentChanged, this, &TMainForm::SheetTabsChange);
     connect(SaveRun, &TSaveRun::StoppedToEnd, this, &TMainForm::LeaveEventLoop);
+    connect(SaveRun, &TSaveRun::ReportWritten, DesignSheetOutput, &TDesignSheetOutput::RememberRun);
     // Another case is current now: its own report, if any, is what the Output
     // sheet shows.
     connect(Input_TabSheet, &TInputSheet::CaseOpened, this,

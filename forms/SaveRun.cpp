@@ -117,6 +117,9 @@ void DispatchOnWorker(const DispatchJob& job, DispatchState& state, TRunChannel&
     }
     channel.AddProgressLine(" Writing output ..");
     channel.Pause(job.Pause);
+    state.ReportFile = run.ReportPath;
+    state.Report = std::move(outcome.Report);
+    state.Messages = std::move(outcome.Messages);
     state.Outcome = DispatchState::End::Completed;
 }
 
@@ -294,7 +297,10 @@ bool TSaveRun::RunCase() {
             dm_.ErrorListFile = job.ErrorListFile;
             ShowCheckFailure();
             return false;
-        case DispatchState::End::Completed: flags_.CaseSavedWithoutRun = false; return true;
+        case DispatchState::End::Completed:
+            flags_.CaseSavedWithoutRun = false;
+            emit ReportWritten(state.ReportFile, state.Report, state.Messages);
+            return true;
     }
     return false;
 }

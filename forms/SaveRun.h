@@ -42,6 +42,10 @@ class TSaveRun : public QObject {
 
   signals:
     void StoppedToEnd();
+    // A run wrote its report: where, its bytes, and the messages the run gave,
+    // which the report does not keep (the design sheet shows them).
+    void ReportWritten(const std::string& reportFile, const std::string& report,
+                       const std::vector<std::string>& messages);
 
   public:
     // The pause after each line of the progress box.
@@ -81,6 +85,10 @@ struct DispatchState {
     bool CheckReached = false;
     std::vector<std::string> ErrorLines;  // of a refused case
     std::vector<std::string> Notes;       // of the file layer on the error list
+    // Of a completed case: the report as written, where, and the run's messages.
+    std::string ReportFile;
+    std::string Report;
+    std::vector<std::string> Messages;
 };
 
 // The error list of an input file: Error.lst in the input file's folder.

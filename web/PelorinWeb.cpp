@@ -185,9 +185,10 @@ val ResultsInUnits(CalcAim aim, const CaseResults& results, UnitSystem units) {
 }
 
 // Runs the input file `inputFile` with the content `bytes` on one thread:
-// "report" with the report's name, bytes and graph, and its figures and graph
-// in US units, so that the page shows either without a new run; "refused" with
-// the lines of the error list, or "failed" with the messages.
+// "report" with the report's name, bytes, graph and the run's messages, and
+// its figures and graph in US units, so that the page shows either without a
+// new run; "refused" with the lines of the error list, or "failed" with the
+// messages.
 val RunInputFile(const std::string& inputFile, const std::string& bytes, val onProgress,
                  val onMessage) {
     if (const std::string refusal = InputNameRefusal(inputFile); !refusal.empty())
@@ -211,6 +212,9 @@ val RunInputFile(const std::string& inputFile, const std::string& bytes, val onP
             result.set("resultsUs", ResultsInUnits(aim, outcome.Results, UnitSystem::US));
             result.set("graph", GraphOfReportInUnits(reportFile, outcome.Report, "si"));
             result.set("graphUs", GraphOfReportInUnits(reportFile, outcome.Report, "us"));
+            // The run's warnings, which the report does not keep, for the box
+            // beside it.
+            result.set("messages", TextArray(outcome.Messages));
             return result;
         }
         case CaseEnd::Failed: break;

@@ -1,8 +1,8 @@
 // The page: the Input sheet's rows for the chosen aim, the examples, opening
 // and saving input files, the questions of the plausibility rules, a run on a
 // worker with its progress lines and Cancel, the report with its Symbols
-// legend, its graph and the error list of a refused case; the unit system the
-// user works in and the soil-texture presets.
+// legend and the run's warnings, its graph and the error list of a refused
+// case; the unit system the user works in and the soil-texture presets.
 'use strict';
 
 (function () {
@@ -465,6 +465,19 @@
     return lines.join('\n');
   }
 
+  // The warnings of the run that made the report shown, in a box of their
+  // own above it; no box when the run gave none.
+  function showWarnings(texts) {
+    const list = $('warnings-list');
+    list.textContent = '';
+    for (const text of texts) {
+      const item = document.createElement('li');
+      item.textContent = text;
+      list.append(item);
+    }
+    $('warnings').classList.toggle('hidden', texts.length === 0);
+  }
+
   function showReport(name, bytes) {
     lastReport = { name, bytes };
     $('report').textContent = reportText(bytes);
@@ -539,6 +552,7 @@
     if (result.outcome === 'report') {
       showErrors([], '');
       showReport(result.reportFile, result.report);
+      showWarnings(result.messages);
       lastGraph = { si: result.graph, us: result.graphUs };
       lastResults = result.resultsUs;
       drawGraph();
@@ -580,6 +594,8 @@
   function wire() {
     fillChoices($('aim'), Object.keys(rowsTable), tables.aimChoices);
     fillChoices($('method'), tables.methodCodes, tables.methodChoices);
+    $('warnings-heading').textContent = tables.runWarnings.heading;
+    $('warnings-note').textContent = tables.runWarnings.note;
     $('symbols').textContent = tables.symbolsLegend.join('\n');
     buildRows();
     showRows('Spa');

@@ -75,6 +75,81 @@ INSTANTIATE_TEST_SUITE_P(EveryAimAndMethod, DesignSheetCommand,
                                          "conductivity-energy-ditch.out",
                                          "conductivity-darcy-pipe.out"));
 
+// A saved report does not keep its run's messages: the sheet reads from its
+// numbers a midway depth below 0 (the water table above the surface) and, for
+// a spacing, Dw - Dm below 0.2, and shows them in a box of their own with the
+// run's words. A report that shows neither has no box.
+struct DerivedWarningsCase {
+    const char* name;
+    const char* report;  // in Data/
+    // An edit of one line of the report (empty: as it is).
+    std::string from;
+    std::string to;
+    std::vector<QString> warnings;  // empty: no box
+};
+
+void PrintTo(const DerivedWarningsCase& c, std::ostream* out) { *out << c.name; }
+
+const QString kAboveSurface = QStringLiteral("Watertable above soil surface, adjust the data.");
+const QString kShortSpacing =
+    QStringLiteral("Dw-Dm is less than 0.2. The drain spacing will be short.");
+const QString kReadFromReport = QStringLiteral("Warnings read from the report");
+
+class DesignSheetWarnings : public testing::TestWithParam<DerivedWarningsCase> {};
+
+TEST_P(DesignSheetWarnings, ASavedReportShowsTheWarningsItsNumbersGive) {
+    const DerivedWarningsCase& c = GetParam();
+    TempDir folder;
+    std::string text = test::ReadFile(Example(c.report));
+    if (!c.from.empty()) {
+        const std::size_t at = text.find(c.from);
+        ASSERT_NE(at, std::string::npos) << c.from;
+        text.replace(at, c.from.size(), c.to);
+    }
+    test::WriteFile(folder.File("case.out"), text);
+    const auto result = RunCli({"pdf", "case.out", "sheet.pdf"}, folder.Path());
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const QString sheet = test::PdfText(QString::fromStdString(folder.File("sheet.pdf")));
+    EXPECT_EQ(sheet.contains(kReadFromReport), !c.warnings.empty()) << sheet.toStdString();
+    EXPECT_EQ(sheet.contains(QStringLiteral("A report does not keep the messages of its run")),
+              !c.warnings.empty());
+    for (const QString& warning : {kAboveSurface, kShortSpacing}) {
+        const bool wanted =
+            std::find(c.warnings.begin(), c.warnings.end(), warning) != c.warnings.end();
+        EXPECT_EQ(sheet.count(warning), wanted ? 1 : 0) << warning.toStdString();
+    }
+    // The box stands under the titles, before the input data.
+    if (!c.warnings.empty()) {
+        EXPECT_LT(sheet.indexOf(kReadFromReport), sheet.indexOf(QStringLiteral("Input data (")));
+        EXPECT_GT(sheet.indexOf(kReadFromReport), sheet.indexOf(QStringLiteral("Name of this")));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SavedReports, DesignSheetWarnings,
+    testing::Values(
+        DerivedWarningsCase{
+            "WaterTableAboveTheSurface", "depth-above-surface.out", "", "", {kAboveSurface}},
+        DerivedWarningsCase{"ShortSpacing", "spacing-darcy-short.out", "", "", {kShortSpacing}},
+        DerivedWarningsCase{"ShortSpacingAndDepthRoundedToMinusZero",
+                            "spacing-darcy-short.out",
+                            "(energy, m) is:    1.042",
+                            "(energy, m) is:   -0.000",
+                            {kShortSpacing, kAboveSurface}},
+        DerivedWarningsCase{"DwMinusDmOf0Point21",
+                            "spacing-darcy-short.out",
+                            "(m) :        1.00\r\n\r\n",
+                            "(m) :        0.99\r\n\r\n",
+                            {}},
+        DerivedWarningsCase{"ShallowDmOfADischargeIsNoShortSpacing",
+                            "discharge-energy-ditch.out",
+                            "(m) :        0.80",
+                            "(m) :        1.40",
+                            {}},
+        DerivedWarningsCase{"PlainSpacing", "spacing-darcy-pipe.out", "", "", {}},
+        DerivedWarningsCase{"PlainDepth", "depth-pipe.out", "", "", {}}),
+    [](const testing::TestParamInfo<DerivedWarningsCase>& info) { return info.param.name; });
+
 // A result changed in the report is the result on the sheet: it is read, not
 // calculated again.
 TEST(DesignSheetCommandReads, TheNumbersOfTheReportNotRecomputedOnes) {

@@ -48,6 +48,8 @@ class DesignSheetProgramTest : public QObject {
     Q_OBJECT
   private slots:
     void saveAsPdfAndPrintWithPreview();
+    void runWarningsOnTheSheet_data();
+    void runWarningsOnTheSheet();
     void graphSavedAsADrawingOfTheKindChosen();
 };
 
@@ -134,6 +136,108 @@ void DesignSheetProgramTest::saveAsPdfAndPrintWithPreview() {
     }
     QCOMPARE(PdfInfo(saved, QStringLiteral("Page size")), QStringLiteral("595 x 842 pts (A4)"));
     QCOMPARE(PdfInfo(printed, QStringLiteral("Page size")), QStringLiteral("842 x 595 pts (A4)"));
+    QDir::setCurrent(QDir::tempPath());
+}
+
+// The sheet of the report a Save/Run has just written holds the messages of
+// that run in a box of their own; the same report opened on the Output sheet
+// as a copy is a saved report, whose box holds what its numbers show; a run
+// without messages, and a report whose numbers show nothing, have no box.
+void DesignSheetProgramTest::runWarningsOnTheSheet_data() {
+    QTest::addColumn<QString>("example");  // of Data/, or the text of the input file
+    QTest::addColumn<QStringList>("runMessages");
+    QTest::addColumn<QStringList>("readFromReport");
+    const QString above = QStringLiteral(" Watertable above soil surface, adjust the data.");
+    const QString shortSpacing =
+        QStringLiteral(" Dw-Dm is less than 0.2. The drain spacing will be short.");
+    QTest::newRow("water table above the surface")
+        << QStringLiteral("depth-above-surface.inp") << QStringList{above} << QStringList{above};
+    QTest::newRow("short spacing") << QStringLiteral("spacing-darcy-short.inp")
+                                   << QStringList{shortSpacing} << QStringList{shortSpacing};
+    QTest::newRow("no warning") << QStringLiteral("spacing-darcy-pipe.inp") << QStringList()
+                                << QStringList();
+    // A Darcy spacing whose coarse march misjudged the head: its report
+    // shows nothing of the repeated search.
+    QTest::newRow("searched again")
+        << QStringLiteral(
+               "Coarse march misjudged\r\nKv1 below R\r\nFile Name: case.inp\r\n"
+               "Spa Dar\r\n0.0122 3.740 7.014 1.171 1.827 0.000 0.731 7.492 0.052 "
+               "0.0046 0.153 0.0432 0.452\r\n")
+        << QStringList{QStringLiteral(" The spacing was searched again with a step of 0.001 m: "
+                                      "the coarser step misjudged the midway head by 0.369 m.")}
+        << QStringList();
+}
+
+void DesignSheetProgramTest::runWarningsOnTheSheet() {
+    QFETCH(QString, example);
+    QFETCH(QStringList, runMessages);
+    QFETCH(QStringList, readFromReport);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QDir::setCurrent(folder.path());
+    const QString input = folder.filePath(QStringLiteral("case.inp"));
+    if (example.contains(QStringLiteral("\r\n"))) {
+        QFile file(input);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(example.toLatin1());
+    } else {
+        QVERIFY(QFile::copy(QStringLiteral(PELORIN_SOURCE_DIR "/Data/") + example, input));
+    }
+    const QString report = folder.filePath(QStringLiteral("case.out"));
+    const QString copy = folder.filePath(QStringLiteral("copy.out"));
+    const QString ofRun = folder.filePath(QStringLiteral("run.pdf"));
+    const QString ofCopy = folder.filePath(QStringLiteral("copy.pdf"));
+
+    Robot robot;
+    robot.WaitFor(QStringLiteral("the main window"), MainShown);
+    robot.Do(QStringLiteral("Open input"), [] { Main()->InputOpen->trigger(); });
+    robot.ChooseFile(input);
+    robot.Then(QStringLiteral("Save/Run"), NoDialogOpen,
+               [] { Main()->Input_TabSheet->Filesave_Button->click(); });
+    robot.ChooseFile(input);
+    robot.AnswerQuestion(true);  // overwrite
+    robot.AnswerQuestion(true);  // calculate
+    for (qsizetype i = 0; i < runMessages.size(); ++i) robot.AnswerMessage();
+    robot.AnswerMessage();  // the calculations were made
+    robot.Then(
+        QStringLiteral("the report of the run shown"),
+        [] {
+            return NoDialogOpen() && !Main()->SaveRun->Running() && !Output().ShownReport().empty();
+        },
+        [] { Main()->SaveAsPdf->trigger(); });
+    robot.ChooseFile(ofRun);
+    robot.AnswerMessage();
+    robot.Then(QStringLiteral("the sheet saved"), NoDialogOpen, [&] {
+        QFile::copy(report, copy);
+        Main()->SheetTabs->setCurrentIndex(static_cast<int>(Sheet::Output));
+        Output().SeeOutput_Button->click();
+    });
+    robot.ChooseFile(copy);
+    robot.Then(QStringLiteral("the copy shown"), NoDialogOpen,
+               [] { Main()->SaveAsPdf->trigger(); });
+    robot.ChooseFile(ofCopy);
+    robot.AnswerMessage();
+    robot.Then(QStringLiteral("no dialog"), NoDialogOpen, [] { Main()->close(); });
+    robot.Then(QStringLiteral("the exit window"), ExitWindowShown,
+               [] { ExitWindow()->Finish_Button->click(); });
+    const int status = robot.RunProgram();
+    QVERIFY2(robot.Finished(), qPrintable(robot.Waiting()));
+    QCOMPARE(status, 0);
+    QCOMPARE(robot.Messages.mid(0, runMessages.size()), runMessages);
+    QVERIFY(robot.Messages.value(runMessages.size())
+                .startsWith(QStringLiteral("The calculations were made")));
+
+    const QString sheetOfRun = PdfText(ofRun);
+    const QString sheetOfCopy = PdfText(ofCopy);
+    QVERIFY(sheetOfRun.contains(QStringLiteral("Input data (")));
+    QVERIFY(sheetOfCopy.contains(QStringLiteral("Input data (")));
+    QCOMPARE(sheetOfRun.contains(QStringLiteral("Warnings of the run")), !runMessages.isEmpty());
+    QVERIFY(!sheetOfRun.contains(QStringLiteral("Warnings read from the report")));
+    QCOMPARE(sheetOfCopy.contains(QStringLiteral("Warnings read from the report")),
+             !readFromReport.isEmpty());
+    QVERIFY(!sheetOfCopy.contains(QStringLiteral("Warnings of the run")));
+    for (const QString& message : runMessages) QCOMPARE(sheetOfRun.count(message.trimmed()), 1);
+    for (const QString& message : readFromReport) QCOMPARE(sheetOfCopy.count(message.trimmed()), 1);
     QDir::setCurrent(QDir::tempPath());
 }
 

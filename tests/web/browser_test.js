@@ -5,9 +5,10 @@
 // also by opening another case; a refused case shows the error list
 // pelorin-cli leaves; fields the input file cannot take are named; the
 // plausibility rules are asked as questions; the Symbols legend is the
-// desktop's; the page fits a phone's width with every field labelled; a case
-// typed in US units saves and runs as typed in SI, its results, profile and
-// graph shown in feet; the soil-texture presets fill and mark the fields.
+// desktop's; the run's warnings stand in a box above the report; the page
+// fits a phone's width with every field labelled; a case typed in US units
+// saves and runs as typed in SI, its results, profile and graph shown in
+// feet; the soil-texture presets fill and mark the fields.
 //   node --test tests/web/browser_test.js
 // PELORIN_WEB_DIR: the page (build/web); PELORIN_CLI: the runner;
 // PELORIN_WEB_SCREENSHOT: where to save a picture of the page after a run.
@@ -120,7 +121,9 @@ function runWithCli(name, bytes) {
   fs.writeFileSync(path.join(folder, name), bytes);
   const run = spawnSync(cli, ['run', '--threads', '1', name], { cwd: folder });
   const read = (file) => (fs.existsSync(path.join(folder, file)) ? fs.readFileSync(path.join(folder, file)) : null);
-  return { status: run.status, report: read(name.replace(/\.inp$/, '.out')), errorList: read('Error.lst') };
+  // Its progress lines and messages, a line each on standard error.
+  const stderrLines = run.stderr.toString('latin1').split('\n').filter((line) => line !== '');
+  return { status: run.status, report: read(name.replace(/\.inp$/, '.out')), errorList: read('Error.lst'), stderrLines };
 }
 
 test('an example run from the menu shows and downloads its golden report and draws its graph', async () => {
@@ -179,6 +182,52 @@ test('an opened input file, run from the keyboard, gives pelorin-cli\'s report',
   const native = runWithCli(name, bytes);
   assert.strictEqual(native.status, 0);
   assert.strictEqual(await shownReport(page), native.report.toString('latin1'));
+  await closePage(page);
+});
+
+test('the run\'s warnings stand in a box of their own above its report, as pelorin-cli gives them', async () => {
+  // An input file of Data/, or one cut to 12 numbers (the last taken as 0).
+  const cut = (text) => text.replace(/\s+[^\s]+\s*$/, '\r\n');
+  const cases = [
+    { name: 'depth-above-surface.inp', box: true },
+    { name: 'spacing-pipe.inp', from: 'spacing-darcy-pipe.inp', box: false },
+    { name: 'spacing-darcy-short.inp', box: true },
+    { name: 'twelve-numbers.inp', from: 'spacing-darcy-pipe.inp', edit: cut, box: true },
+    { name: 'depth-pipe.inp', box: false },
+  ];
+  const page = await openPage(baseUrl + 'index.html');
+  const heading = await page.evaluate(() => self.PelorinTables.runWarnings.heading);
+  assert.strictEqual(heading, 'Warnings of the run');
+  for (const c of cases) {
+    let text = golden(c.from || c.name).toString('latin1');
+    if (c.edit) text = c.edit(text);
+    const bytes = Buffer.from(text, 'latin1');
+    const file = path.join(workDir, c.name);
+    fs.writeFileSync(file, bytes);
+    await (await page.$('#open-file')).uploadFile(file);
+    await page.waitForFunction((n) => document.getElementById('file-name').value === n, {}, c.name);
+    await runCase(page);
+    const native = runWithCli(c.name, bytes);
+    assert.strictEqual(native.status, 0, c.name);
+    assert.strictEqual(await shownReport(page), native.report.toString('latin1'), c.name);
+    const box = await page.$eval('#warnings', (e) => ({
+      shown: !e.classList.contains('hidden') && e.offsetHeight > 0,
+      name: document.getElementById(e.getAttribute('aria-labelledby')).textContent,
+      items: [...e.querySelectorAll('li')].map((li) => li.textContent),
+      aboveReport: e.getBoundingClientRect().bottom <= document.getElementById('report').getBoundingClientRect().top,
+    }));
+    assert.strictEqual(box.shown, c.box, c.name + ': the box is shown');
+    // pelorin-cli writes progress lines and messages alike to standard error;
+    // the progress lines are the page's progress box's.
+    const progress = (await page.$eval('#progress', (e) => e.textContent)).split('\n');
+    const messages = native.stderrLines.filter((line) => !progress.includes(line));
+    assert.deepStrictEqual(box.items, messages, c.name + ': the messages of pelorin-cli');
+    assert.strictEqual(box.items.length > 0, c.box, c.name);
+    if (c.box) {
+      assert.strictEqual(box.name, heading);
+      assert.ok(box.aboveReport, c.name + ': the box stands above the report');
+    }
+  }
   await closePage(page);
 });
 

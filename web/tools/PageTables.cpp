@@ -5,7 +5,8 @@
 // sheetrules/InputRows), the number text of a field and the longest number a
 // file holds (sheetrules/PelorinUtils, engine/TextReader), the plausibility
 // rules (sheetrules/PlausibilityRules), the Symbols legend
-// (sheetrules/SymbolsLegend), the lines of a report that name files
+// (sheetrules/SymbolsLegend), the heading and note of the run's warnings
+// (sheetrules/SheetWarnings), the lines of a report that name files
 // (sheetrules/ReportDisplay), the captions and units of US customary units
 // and the soil-texture presets with their source (sheetrules/Units,
 // sheetrules/SoilTexture), and the graph's frame and palettes
@@ -24,6 +25,7 @@
 #include "PelorinUtils.h"
 #include "PlausibilityRules.h"
 #include "ReportDisplay.h"
+#include "SheetWarnings.h"
 #include "SoilTexture.h"
 #include "SymbolsLegend.h"
 #include "TextReader.h"
@@ -223,6 +225,9 @@ int main() {
     for (const pelorin::PlausibilityRule& rule : pelorin::PlausibilityRules()) PrintRule(rule);
     std::printf("  ],\n");
     std::printf("  symbolsLegend: %s,\n", List(pelorin::kSymbolsLegend, Quoted).c_str());
+    std::printf("  runWarnings: { heading: %s, note: %s },\n",
+                Quoted(pelorin::kRunWarningsHeading).c_str(),
+                Quoted(pelorin::kRunWarningsNote).c_str());
     std::printf("  fileNameLines: [%d, %d],\n", pelorin::kFirstFileNameLine,
                 pelorin::kLastFileNameLine);
     PrintTextures();
