@@ -2,7 +2,7 @@
 
 namespace pelorin {
 
-std::string ChangeFileExt(const std::string& path, const std::string& extension) {
+std::string WithExtension(const std::string& path, const std::string& extension) {
     const std::size_t slash = path.find_last_of('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const std::size_t dot = path.find_last_of('.');

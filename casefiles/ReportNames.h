@@ -8,11 +8,11 @@ namespace pelorin {
 
 // The path with the extension of its file-name part (from its last '.')
 // replaced by `extension`, or with `extension` appended when there is none.
-std::string ChangeFileExt(const std::string& path, const std::string& extension);
+std::string WithExtension(const std::string& path, const std::string& extension);
 
 // The report name of an input file: its extension replaced by ".out".
 inline std::string ReportNameFor(const std::string& inputFileName) {
-    return ChangeFileExt(inputFileName, ".out");
+    return WithExtension(inputFileName, ".out");
 }
 
 }  // namespace pelorin

@@ -1,12 +1,15 @@
 #include <string>
 
-#include "EngineSupport.h"
+#include "Bisection.h"
 #include "Engines.h"
 #include "OuterSearch.h"
 #include "ProfileRoutine.h"
+#include "ProgressLines.h"
 #include "ReportFrame.h"
 #include "ReportWriter.h"
+#include "ResultBlock.h"
 #include "SearchAhead.h"
+#include "SearchMessages.h"
 #include "Speculation.h"
 
 namespace pelorin {
@@ -118,7 +121,8 @@ EngineReport DarCond(DrainageCase& c, RunSink& sink, int threads) {
     // The energy bisection only gives the profile its assumed midway head.
     SolveEnergyMidHead(c, c.HalfSpacing, 500, 1000, {}, run);
     WriteProfile(c, report, run.stop);
-    WriteResultBlock(report, {" The average hydraulic conductivity (Darcy, m/d) is: ", K, 3, " #"},
+    WriteResultBlock(report,
+                     {" The average hydraulic conductivity (Darcy, m/d) is: ", K, 3, kSectionEnd},
                      " ", {CalcMethod::Darcy, c.FStar, Minus(c.Dw, c.FStar)},
                      {CalcMethod::EnergyBalance, c.F, Minus(c.Dw, c.F)});
     return FinishReport(report, run);
@@ -133,7 +137,8 @@ EngineReport EneCond(DrainageCase& c, RunSink& sink, int threads) {
     const double K = SearchConductivityEnergy(c, bracket, sink, run);
 
     WriteProfile(c, report, run.stop);
-    WriteResultBlock(report, {" The average hydraulic conductivity (Energy, m/d) is: ", K, 3, " #"},
+    WriteResultBlock(report,
+                     {" The average hydraulic conductivity (Energy, m/d) is: ", K, 3, kSectionEnd},
                      " ", {CalcMethod::EnergyBalance, c.F, Minus(c.Dw, c.F)},
                      {CalcMethod::Darcy, c.FStar, Minus(c.Dw, c.FStar)});
     return FinishReport(report, run);

@@ -1,12 +1,15 @@
 #include <string>
 
-#include "EngineSupport.h"
+#include "Bisection.h"
 #include "Engines.h"
 #include "OuterSearch.h"
 #include "ProfileRoutine.h"
+#include "ProgressLines.h"
 #include "ReportFrame.h"
 #include "ReportWriter.h"
+#include "ResultBlock.h"
 #include "SearchAhead.h"
+#include "SearchMessages.h"
 #include "Speculation.h"
 
 namespace pelorin {

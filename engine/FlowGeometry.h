@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "DrainageCase.h"
+#include "GuardedArithmetic.h"
 
 namespace pelorin {
 
@@ -21,5 +22,10 @@ std::int32_t FirstStepFor(double halfWidth, double p);
 // The flow capacity (m2/day) of the section where the head is h and the
 // transformed depth of the flow zone below drain level is Y.
 double Transmissivity(const DrainageCase& c, double h, double Y);
+
+// The head at the drain edge caused by the entrance resistance: 2·R·L·E.
+inline double EntranceHeadFor(const DrainageCase& c, double L) {
+    return Value(Guarded(2.0) * c.R * L * c.E);
+}
 
 }  // namespace pelorin

@@ -80,6 +80,10 @@ inline std::int32_t RoundStep(double x) {
 }
 inline std::int32_t RoundStep(Guarded x) { return RoundStep(x.v); }
 
+// a − b and |a − b| of plain doubles, with the guards.
+inline double Minus(double a, double b) { return Value(Guarded(a) - b); }
+inline double AbsDiff(double a, double b) { return Value(Abs(Guarded(a) - b)); }
+
 // 32-bit addition with the overflow guard.
 inline std::int32_t AddSteps(std::int32_t a, std::int32_t b) {
     std::int32_t sum = 0;

@@ -1,9 +1,11 @@
-#include "EngineSupport.h"
 #include "Engines.h"
 #include "ProfileRoutine.h"
+#include "ProgressLines.h"
 #include "ReportFrame.h"
 #include "ReportWriter.h"
+#include "ResultBlock.h"
 #include "RunMessages.h"
+#include "SearchMessages.h"
 #include "Speculation.h"
 
 namespace pelorin {
@@ -56,10 +58,10 @@ EngineReport HydrHead(DrainageCase& c, RunSink& sink, int threads) {
 
     WriteProfile(c, report, run.stop);
     if (head > c.Dw) sink.ShowMessage(kWaterTableAboveSurface);
-    report.Line(" #");
+    report.Line(kSectionEnd);
     WriteMidwayResults(report, " ", {CalcMethod::EnergyBalance, head, Minus(c.Dw, head)},
                        {CalcMethod::Darcy, c.FStar, Minus(c.Dw, c.FStar)});
-    report.Line(" #");
+    report.Line(kSectionEnd);
     // The depth is what this aim seeks; the chosen method says by which method.
     CaseResults& results = report.Results();
     results.Sought = c.Method == CalcMethod::Darcy ? results.DepthDarcy : results.DepthEnergy;

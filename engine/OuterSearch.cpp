@@ -3,8 +3,9 @@
 #include <optional>
 #include <utility>
 
-#include "EngineSupport.h"
+#include "Bisection.h"
 #include "SearchAhead.h"
+#include "SearchMessages.h"
 
 namespace pelorin {
 namespace {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "ReportMarkers.h"
+
 namespace pelorin {
 namespace {
 
@@ -47,7 +49,7 @@ void Lines(ReportWriter& report, const std::string_view (&lines)[N]) {
     for (std::string_view line : lines) report.Line(line);
 }
 
-// Lines 1 to 10, always ten of them with the tenth empty.
+// Lines 1 to 10, always ten of them (kReportHeaderLines) with the tenth empty.
 void WriteModuleLines(ReportWriter& report, Module module) {
     switch (module) {
         case Module::DarSpac:
@@ -139,14 +141,14 @@ void WriteReportHeader(ReportWriter& report, const DrainageCase& c, Module modul
     report.Text("  ");
     report.Line(c.Title2);
     report.Line();
-    report.Text(" Name of input file used:  ");
+    report.Text(kInputFileLabel);
     report.Line(c.InputFileName);
-    report.Text(" Name of this output file: ");
+    report.Text(kOutputFileLabel);
     report.Line(c.ReportFileName);
     report.Line();
     report.Text(" ");
     report.Text(ModuleName(module));
-    report.Line(" input data: ");
+    report.Line(kInputHeadingEnd);
     report.Line();
 }
 
@@ -167,7 +169,7 @@ void WriteTableHead(ReportWriter& report, Module module) {
     report.Line(singular ? " Watertable height (see also the Symbols button):"
                          : " Watertable heights (see also the Symbols button):");
     report.Line("   X       F*        G*/p      F         G/p       T1        T2");
-    report.Line(" Output data:");
+    report.Line(kProfileStart);
 }
 
 void WriteResult(ReportWriter& report, std::string_view label, double value, int decimals) {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <utility>
 
-#include "EngineSupport.h"
+#include "Bisection.h"
 
 namespace pelorin {
 OuterTrial DarcyMarchTrial(TrialSetter prepare, DirectionRule answerAbove) {

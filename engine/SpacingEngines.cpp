@@ -2,14 +2,17 @@
 #include <string>
 #include <utility>
 
-#include "EngineSupport.h"
+#include "Bisection.h"
 #include "Engines.h"
 #include "OuterSearch.h"
 #include "ProfileRoutine.h"
+#include "ProgressLines.h"
 #include "ReportFrame.h"
 #include "ReportWriter.h"
+#include "ResultBlock.h"
 #include "RunMessages.h"
 #include "SearchAhead.h"
+#include "SearchMessages.h"
 #include "Speculation.h"
 
 namespace pelorin {

@@ -17,8 +17,8 @@
 #include "FileSystem.h"
 #include "GraphFiles.h"
 #include "GuardedArithmetic.h"
+#include "ReportReaders.h"
 #include "RunError.h"
-#include "TDMPelorin.h"
 
 namespace pelorin::graph {
 namespace {
@@ -227,25 +227,6 @@ QString ReportText(const std::string& text) {
     QString decoded = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
     if (!utf8.hasError()) return decoded;
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-GraphRequest GraphRequestFrom(const TDMPelorin& dataModule, bool inColour) {
-    const std::size_t rows =
-        std::min({static_cast<std::size_t>(std::max(dataModule.ProfileRowCount, 0)),
-                  dataModule.ProfileX.size(), dataModule.ProfileHeadDarcy.size(),
-                  dataModule.ProfileHeadEnergy.size()});
-    const auto firstRows = [rows](const std::vector<double>& column) {
-        return std::vector<double>(column.begin(), column.begin() + static_cast<long>(rows));
-    };
-    GraphRequest request;
-    request.Profile.X = firstRows(dataModule.ProfileX);
-    request.Profile.HeadDarcy = firstRows(dataModule.ProfileHeadDarcy);
-    request.Profile.HeadEnergy = firstRows(dataModule.ProfileHeadEnergy);
-    request.Title1 = ReportText(dataModule.Input.Title1);
-    request.Title2 = ReportText(dataModule.Input.Title2);
-    request.MethodTag = dataModule.ReportMethodTag;
-    request.InColour = inColour;
-    return request;
 }
 
 QString ProgramAndVersion() { return QStringLiteral("Pelorin " PELORIN_VERSION); }

@@ -22,7 +22,6 @@
 #include "Units.h"
 
 namespace pelorin {
-class TDMPelorin;
 struct ReportProfileResult;
 }  // namespace pelorin
 
@@ -52,8 +51,6 @@ struct GraphRequest {
     UnitSystem Units = UnitSystem::SI;  // the axes in metres or in feet
 };
 
-// The profile, titles and tag last read from a report by the data module.
-GraphRequest GraphRequestFrom(const TDMPelorin& dataModule, bool inColour);
 // The profile, titles and tag of a report as the report reader gives them
 // (the titles and the tag only when they were reached).
 GraphRequest GraphRequestFrom(const ReportProfileResult& report, bool inColour);

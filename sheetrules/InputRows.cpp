@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "PelorinUtils.h"
+#include "FieldNumbers.h"
 
 namespace pelorin {
 

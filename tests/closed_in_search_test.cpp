@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "Bisection.h"
 #include "DrainageCase.h"
-#include "EngineSupport.h"
 #include "Engines.h"
 #include "InputChecks.h"
 #include "NumberFormat.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "EngineSupport.h"
+#include "Bisection.h"
 #include "Engines.h"
 #include "InputChecks.h"
 #include "NumberFormat.h"

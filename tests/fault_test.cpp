@@ -1,4 +1,4 @@
-// Faults of files and arithmetic through pelorin-cli and the data module: every
+// Faults of files and arithmetic through pelorin-cli and the report reader: every
 // one ends with a message and a known exit status, in seconds, and leaves the
 // input file and the previous report byte for byte as they were.
 

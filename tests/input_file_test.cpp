@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "InputFile.h"
-#include "TDMPelorin.h"
 #include "TestSupport.h"
 
 namespace pelorin {
@@ -286,28 +285,6 @@ TEST(InputFile, CannotOpenMessagesAreExact) {
     EXPECT_EQ(write.Status, FileStatus::CannotOpen);
     EXPECT_EQ(write.Message, CannotWrite(unwritable));
     EXPECT_FALSE(test::fs::exists(unwritable));
-}
-
-TEST(DataModule, KeepsItsCaseWhenTheFileCannotBeRead) {
-    TempDir dir;
-    TDMPelorin dm;
-    EXPECT_EQ(dm.CurrentFileName, "");
-    dm.Input = {"kept", "as is", "Dis", "Dar", std::vector<double>(13, 2.5)};
-    dm.CurrentFileName = dir.File("missing.inp");
-    const InputReadResult read = dm.ReadInputFile();
-    EXPECT_EQ(read.Messages, std::vector<std::string>{CannotRead(dm.CurrentFileName)});
-    EXPECT_EQ(dm.Input.Title1, "kept");
-    EXPECT_EQ(dm.Input.Values, std::vector<double>(13, 2.5));
-
-    // written and read back through the module
-    const std::string name = dir.File("dm.inp");
-    EXPECT_EQ(dm.WriteInputFile(name).Status, FileStatus::Ok);
-    dm.Input = {};
-    dm.CurrentFileName = name;
-    EXPECT_EQ(dm.ReadInputFile().Status, FileStatus::Ok);
-    EXPECT_EQ(dm.Input.Title2, "as is");
-    EXPECT_EQ(dm.Input.AimCode, "Dis");
-    EXPECT_EQ(dm.Input.Values, std::vector<double>(13, 2.5));
 }
 
 // A number too wide for its field is written so that it still reads back, and

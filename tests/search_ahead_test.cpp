@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "Bisection.h"
 #include "DrainageCase.h"
-#include "EngineSupport.h"
 #include "RunError.h"
 #include "SearchAhead.h"
 

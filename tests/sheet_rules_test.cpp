@@ -11,12 +11,14 @@
 #include <utility>
 #include <vector>
 
+#include "FieldNumbers.h"
+#include "FileNameRules.h"
 #include "InputFile.h"
-#include "NumberFormat.h"
-
 #include "InputRows.h"
-#include "PelorinUtils.h"
+#include "NumberFormat.h"
 #include "PlausibilityRules.h"
+#include "ReportNames.h"
+#include "WindowPlacement.h"
 
 using namespace pelorin;
 
@@ -217,10 +219,10 @@ TEST(FileNames, DotsInTheNameAndTheReportExtension) {
     EXPECT_EQ(DotsInFileName("/my.data/v1.2/case.inp"), 1);  // folders do not count
     EXPECT_EQ(DotsInFileName("/my.data/case"), 0);
 
-    EXPECT_EQ(ChangeFileExt("/d/case.inp", ".out"), "/d/case.out");
-    EXPECT_EQ(ChangeFileExt("/d/case.txt", ".out"), "/d/case.out");
-    EXPECT_EQ(ChangeFileExt("/d.x/case", ".out"), "/d.x/case.out");
-    EXPECT_EQ(ChangeFileExt("case.inp", ".out"), "case.out");
+    EXPECT_EQ(WithExtension("/d/case.inp", ".out"), "/d/case.out");
+    EXPECT_EQ(WithExtension("/d/case.txt", ".out"), "/d/case.out");
+    EXPECT_EQ(WithExtension("/d.x/case", ".out"), "/d.x/case.out");
+    EXPECT_EQ(WithExtension("case.inp", ".out"), "case.out");
 }
 
 TEST(PlaceMainWindow, WideScreensGetTheWideWindowNarrowOnesWhatFits) {

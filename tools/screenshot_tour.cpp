@@ -17,10 +17,10 @@
 
 #include <cstdio>
 
-#include "BaseForm.h"
 #include "FileSystem.h"
-#include "Program.h"
+#include "ProgramObjects.h"
 #include "ScriptedUserDialogs.h"
+#include "StatusLineWindow.h"
 
 namespace pelorin {
 
@@ -81,10 +81,10 @@ void ReportMessages(const ScriptedUserDialogs& dialogs) {
 
 // The design study of the example: R over five values around its own for
 // three drain depths, by both methods, run to its end.
-void TakeDesignStudy(TMainForm& window, Camera& camera) {
+void TakeDesignStudy(MainWindow& window, Camera& camera) {
     window.BringToFront(Sheet::Input);
     window.DesignStudy->trigger();
-    TDesignStudyWindow& study = *window.DesignStudy_Window;
+    DesignStudyWindow& study = *window.DesignStudy_Window;
     study.Quantity_Boxes[1]->setCurrentIndex(
         study.Quantity_Boxes[1]->findData(static_cast<int>(Quantity::D2)));
     study.Range_Edits[1]->setText(QStringLiteral("3.0,4.0,5.0"));
@@ -113,8 +113,8 @@ int RunScreenshotTour(const ScreenshotTour& tour) {
     }
     const QString example = CopyExample(tour.InputFile, work);
     ScriptedUserDialogs dialogs;
-    TProgram program(dialogs);
-    TMainForm& window = program.MainForm;
+    ProgramObjects program(dialogs);
+    MainWindow& window = program.Main;
     window.show();
     Camera camera(tour.OutputFolder);
     camera.Take(window, QStringLiteral("intro.png"));
@@ -140,12 +140,12 @@ int RunScreenshotTour(const ScreenshotTour& tour) {
 
     TakeDesignStudy(window, camera);
 
-    program.HelpForm.show();
-    camera.Take(program.HelpForm, QStringLiteral("entrance-resistance-help.png"));
-    program.RechargeForm.show();
-    camera.Take(program.RechargeForm, QStringLiteral("recharge-help.png"));
-    program.CloseForm.show();
-    camera.Take(program.CloseForm, QStringLiteral("exit.png"));
+    program.Help.show();
+    camera.Take(program.Help, QStringLiteral("entrance-resistance-help.png"));
+    program.Recharge.show();
+    camera.Take(program.Recharge, QStringLiteral("recharge-help.png"));
+    program.Exit.show();
+    camera.Take(program.Exit, QStringLiteral("exit.png"));
     ReportMessages(dialogs);
     return camera.Failed() ? 1 : 0;
 }

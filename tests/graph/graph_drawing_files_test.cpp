@@ -14,10 +14,11 @@
 #include <utility>
 #include <vector>
 
+#include "DesktopSession.h"
 #include "GraphDrawing.h"
+#include "GraphicsSheet.h"
 #include "PdfText.h"
 #include "QStringPrinting.h"
-#include "TDMPelorin.h"
 #include "TestSupport.h"
 
 namespace pelorin::graph {
@@ -30,9 +31,9 @@ std::string Example(const char* name) { return std::string(PELORIN_SOURCE_DIR "/
 
 // The scene the Graphics sheet paints for the report.
 GraphScene SceneOf(const std::string& report) {
-    TDMPelorin dataModule;
-    EXPECT_EQ(dataModule.ReadReportProfile(report), "");
-    return BuildGraphScene(GraphRequestFrom(dataModule, true));
+    DesktopSession session;
+    EXPECT_EQ(session.ReadReportProfile(report), "");
+    return BuildGraphScene(GraphRequestOf(session, true));
 }
 
 // Each text of the picture with its left edge, sorted.

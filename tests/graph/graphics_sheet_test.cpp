@@ -12,12 +12,12 @@
 #include <QTemporaryDir>
 #include <set>
 
+#include "DesktopSession.h"
 #include "GraphDrawing.h"
 #include "GraphTestSupport.h"
 #include "GraphicsSheet.h"
 #include "PictureFiles.h"
 #include "QStringPrinting.h"
-#include "TDMPelorin.h"
 #include "UserDialogs.h"
 
 namespace pelorin {
@@ -51,8 +51,9 @@ class ScriptedDialogs : public UserDialogs {
 
 class GraphicsSheetTest : public testing::Test {
   protected:
-    GraphicsSheetTest() : sheet(dm, dialogs, [this](const QString& text) { statusTexts << text; }) {
-        TGraphicsSheet::Hooks hooks;
+    GraphicsSheetTest()
+        : sheet(session, dialogs, [this](const QString& text) { statusTexts << text; }) {
+        GraphicsSheet::Hooks hooks;
         hooks.BringToFront = [this] { ++broughtToFront; };
         hooks.MarkOutputShown = [this] { outputShown = true; };
         hooks.HideFigureWindow = [this] { ++figureHidden; };
@@ -90,7 +91,7 @@ class GraphicsSheetTest : public testing::Test {
     }
 
     QTemporaryDir folder;
-    TDMPelorin dm;
+    DesktopSession session;
     ScriptedDialogs dialogs;
     QStringList statusTexts;
     int broughtToFront = 0;
@@ -98,7 +99,7 @@ class GraphicsSheetTest : public testing::Test {
     int figureHidden = 0;
     int memosHidden = 0;
     QStringList dialogFolders;
-    TGraphicsSheet sheet;
+    GraphicsSheet sheet;
 };
 
 TEST_F(GraphicsSheetTest, ComponentsStartWherePlacedAndAsShown) {
@@ -142,7 +143,7 @@ TEST_F(GraphicsSheetTest, ShowingTheSheetGivesItsHintAndSwitchesToColour) {
 }
 
 TEST_F(GraphicsSheetTest, SeeGraphDrawsTheReportAndBringsTheSheetToTheFront) {
-    dm.CurrentFileName = Report(graph::test::HalfSpacing20Rows()).toStdString();
+    session.CurrentFileName = Report(graph::test::HalfSpacing20Rows()).toStdString();
     sheet.SetGraphInColour(true);
     sheet.ViewGraphButtonClick();
     EXPECT_TRUE(dialogs.Messages.isEmpty()) << dialogs.Messages.join("|").toStdString();
@@ -159,7 +160,7 @@ TEST_F(GraphicsSheetTest, SeeGraphDrawsTheReportAndBringsTheSheetToTheFront) {
 }
 
 TEST_F(GraphicsSheetTest, SeeGraphRefusesAProfileOfTwoRows) {
-    dm.CurrentFileName = Report(graph::test::TwoRows()).toStdString();
+    session.CurrentFileName = Report(graph::test::TwoRows()).toStdString();
     sheet.ViewGraphButtonClick();
     EXPECT_EQ(dialogs.Messages,
               QStringList{" The drain spacing is very short. Graphs cannot me made."});
@@ -178,7 +179,7 @@ TEST_F(GraphicsSheetTest, MakeGraphNeedsAChosenExistingReport) {
     dialogs.FileAnswers << folder.filePath("missing.out");
     sheet.MakeGraphics_ButtonClick();
     EXPECT_EQ(dialogs.Messages.last(), "File does not exist, please select another one,");
-    EXPECT_EQ(dm.CurrentFileName, folder.filePath("missing.out").toStdString());
+    EXPECT_EQ(session.CurrentFileName, folder.filePath("missing.out").toStdString());
     EXPECT_TRUE(sheet.GraphPicture().isNull());
 }
 
@@ -186,7 +187,7 @@ TEST_F(GraphicsSheetTest, MakeGraphDrawsEvenAShortProfile) {
     dialogs.FileAnswers << Report(graph::test::TwoRows(), "EneSpac");
     sheet.MakeGraphics_ButtonClick();
     EXPECT_TRUE(dialogs.Messages.isEmpty()) << dialogs.Messages.join("|").toStdString();
-    EXPECT_EQ(dm.ReportMethodTag, " Ene");
+    EXPECT_EQ(session.ReportMethodTag, " Ene");
     EXPECT_TRUE(Shown("GraphImage"));
     EXPECT_FALSE(sheet.GraphPicture().isNull());
     EXPECT_TRUE(BlackAndWhite(sheet.GraphPicture()));  // the palette in force: not yet colour

@@ -11,7 +11,7 @@
 #include <chrono>
 #include <memory>
 
-#include "Program.h"
+#include "ProgramObjects.h"
 #include "ScriptedUserDialogs.h"
 
 namespace pelorin::test {
@@ -19,7 +19,7 @@ namespace pelorin::test {
 class Harness {
   public:
     explicit Harness(std::chrono::milliseconds pause = std::chrono::milliseconds(5))
-        : program_((QDir::setCurrent(folder_.path()), std::make_unique<TProgram>(Dialogs))) {
+        : program_((QDir::setCurrent(folder_.path()), std::make_unique<ProgramObjects>(Dialogs))) {
         Window().SaveRun->PauseLength = pause;
         Window().show();
     }
@@ -27,10 +27,10 @@ class Harness {
 
     ScriptedUserDialogs Dialogs;
 
-    TProgram& Program() { return *program_; }
-    TMainForm& Window() { return program_->MainForm; }
-    TInputSheet& Input() { return *Window().Input_TabSheet; }
-    TOutputSheet& Output() { return *Window().Output_TabSheet; }
+    ProgramObjects& Program() { return *program_; }
+    MainWindow& Window() { return program_->Main; }
+    InputSheet& Input() { return *Window().Input_TabSheet; }
+    OutputSheet& Output() { return *Window().Output_TabSheet; }
 
     QString Path(const QString& name) const { return QDir(folder_.path()).filePath(name); }
 
@@ -64,7 +64,7 @@ class Harness {
 
   private:
     QTemporaryDir folder_;
-    std::unique_ptr<TProgram> program_;
+    std::unique_ptr<ProgramObjects> program_;
 };
 
 inline QString ReadText(const QString& path) {

@@ -92,14 +92,14 @@ class DesignStudyTest : public QObject {
     void endingTheProgramStopsTheStudy();
 
   private:
-    TDesignStudyWindow& OpenStudy(Harness& h) {
+    DesignStudyWindow& OpenStudy(Harness& h) {
         h.OpenInput(h.CopyExample(QString::fromLatin1(kExample)));
         h.Window().BringToFront(Sheet::Input);
         QTest::mouseClick(h.Input().DesignStudy_Button, Qt::LeftButton);
         return *h.Window().DesignStudy_Window;
     }
     // A grid of several thousand cases: long enough to be cancelled under way.
-    static void AskForALongStudy(TDesignStudyWindow& window) {
+    static void AskForALongStudy(DesignStudyWindow& window) {
         Choose(window.Quantity_Boxes[0], Quantity::R);
         window.Range_Edits[0]->setText(QStringLiteral("0.001:0.02:0.0001"));
         Choose(window.Quantity_Boxes[1], Quantity::D2);
@@ -110,7 +110,7 @@ class DesignStudyTest : public QObject {
 
 void DesignStudyTest::opensOnTheSheetsCase() {
     Harness h;
-    TDesignStudyWindow& window = OpenStudy(h);
+    DesignStudyWindow& window = OpenStudy(h);
     QVERIFY(window.isVisible());
     QVERIFY(h.Dialogs.Messages.isEmpty());
     // Only quantities of the spacing aim are offered; the first is R, around
@@ -142,13 +142,13 @@ void DesignStudyTest::opensOnTheSheetsCase() {
 
 void DesignStudyTest::completedStudyAgreesWithSingleRunsAndSaves() {
     Harness h;
-    TDesignStudyWindow& window = OpenStudy(h);
+    DesignStudyWindow& window = OpenStudy(h);
     Choose(window.Quantity_Boxes[0], Quantity::R);
     window.Range_Edits[0]->setText(QStringLiteral("0.004:0.008:0.002"));
     Choose(window.Quantity_Boxes[1], Quantity::D2);
     window.Range_Edits[1]->setText(QStringLiteral("3.5,4.5"));
     window.Methods_Box->setCurrentIndex(2);
-    QSignalSpy ended(&window, &TDesignStudyWindow::StudyEnded);
+    QSignalSpy ended(&window, &DesignStudyWindow::StudyEnded);
     QTest::mouseClick(window.Run_Button, Qt::LeftButton);
     QVERIFY(window.Running());
     QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, kStudyTimeout);
@@ -226,9 +226,9 @@ void DesignStudyTest::completedStudyAgreesWithSingleRunsAndSaves() {
 
 void DesignStudyTest::cancelledStudyKeepsItsFirstResultsOnly() {
     Harness h;
-    TDesignStudyWindow& window = OpenStudy(h);
+    DesignStudyWindow& window = OpenStudy(h);
     AskForALongStudy(window);
-    QSignalSpy ended(&window, &TDesignStudyWindow::StudyEnded);
+    QSignalSpy ended(&window, &DesignStudyWindow::StudyEnded);
     QTest::mouseClick(window.Run_Button, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(window.Results_Table->rowCount() > 0, kStudyTimeout);
     QVERIFY(!window.Run_Button->isEnabled());
@@ -259,7 +259,7 @@ void DesignStudyTest::cancelledStudyKeepsItsFirstResultsOnly() {
 
 void DesignStudyTest::closingTheWindowStopsTheStudy() {
     Harness h;
-    TDesignStudyWindow& window = OpenStudy(h);
+    DesignStudyWindow& window = OpenStudy(h);
     AskForALongStudy(window);
     QTest::mouseClick(window.Run_Button, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(window.Results_Table->rowCount() > 0, kStudyTimeout);
@@ -270,7 +270,7 @@ void DesignStudyTest::closingTheWindowStopsTheStudy() {
 
 void DesignStudyTest::endingTheProgramStopsTheStudy() {
     Harness h;
-    TDesignStudyWindow& window = OpenStudy(h);
+    DesignStudyWindow& window = OpenStudy(h);
     AskForALongStudy(window);
     QTest::mouseClick(window.Run_Button, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(window.Results_Table->rowCount() > 0, kStudyTimeout);

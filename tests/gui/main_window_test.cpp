@@ -8,9 +8,9 @@
 #include <QTabBar>
 #include <QTest>
 
+#include "FieldNumbers.h"
 #include "GuiTestSupport.h"
 #include "InputRows.h"
-#include "PelorinUtils.h"
 
 using namespace pelorin;
 using pelorin::test::Harness;
@@ -48,7 +48,7 @@ class MainWindowTest : public QObject {
 
 void MainWindowTest::startUpState() {
     Harness h;
-    TMainForm& w = h.Window();
+    MainWindow& w = h.Window();
     QCOMPARE(w.windowTitle(), QStringLiteral("Pelorin, groundwater drainage by pipes and ditches"));
     QCOMPARE(w.ActiveSheet(), Sheet::Intro);
     QCOMPARE(w.StatusText(), QStringLiteral("Use the Input tabsheet to continue"));
@@ -59,9 +59,9 @@ void MainWindowTest::startUpState() {
     QVERIFY(!w.Flags.RunDone && !w.Flags.OutputShown && !w.Flags.CheckFailed);
     QVERIFY(!w.GraphShown());
     QVERIFY(!w.GraphInColour());
-    QVERIFY(h.Program().DM.CurrentFileName.empty());
+    QVERIFY(h.Program().Session.CurrentFileName.empty());
 
-    TInputSheet& input = h.Input();
+    InputSheet& input = h.Input();
     QCOMPARE(input.CalcAim_Combobox->currentIndex(), 0);
     QCOMPARE(input.Method_ComboBox->currentIndex(), 0);
     QCOMPARE(input.CalcAim_Combobox->count(), 4);
@@ -76,21 +76,20 @@ void MainWindowTest::startUpState() {
     QVERIFY(input.FileName_Edit->isHidden() && input.Filename_Label->isHidden());
     QCOMPARE(input.WaitMemo->geometry(), QRect(240, 398, 344, 66));
 
-    TOutputSheet& output = h.Output();
+    OutputSheet& output = h.Output();
     for (QWidget* hidden : std::initializer_list<QWidget*>{
              output.Output_Memo, output.Symbols_Memo, output.Symbols_Button, output.ViewGraphButton,
              output.FigureButton2})
         QVERIFY2(hidden->isHidden(), qPrintable(hidden->objectName()));
     QVERIFY(!output.Joule_Image->isHidden() && !output.SeeOutput_Button->isHidden());
-    for (QWidget* companion :
-         std::initializer_list<QWidget*>{&h.Program().CloseForm, &h.Program().FigureForm,
-                                         &h.Program().HelpForm, &h.Program().RechargeForm})
+    for (QWidget* companion : std::initializer_list<QWidget*>{
+             &h.Program().Exit, &h.Program().Figure, &h.Program().Help, &h.Program().Recharge})
         QVERIFY(!companion->isVisible());
 }
 
 void MainWindowTest::actionsAndMenus() {
     Harness h;
-    TMainForm& w = h.Window();
+    MainWindow& w = h.Window();
     struct Expected {
         QAction* action;
         const char* caption;
@@ -145,7 +144,7 @@ void MainWindowTest::actionsAndMenus() {
 
 void MainWindowTest::fileDialogsFollowTheCurrentFolder() {
     Harness h;
-    TMainForm& w = h.Window();
+    MainWindow& w = h.Window();
     const QString start = QDir::currentPath();
     for (const FileDialogSpec* spec :
          {&w.InputOpen_Dialog, &w.InputSave_Dialog, &w.OutputOpen_Dialog})
@@ -189,11 +188,11 @@ void MainWindowTest::sheetsShowTheirStatusTexts() {
     QFETCH(QString, status);
     Harness h;
     h.Window().BringToFront(Sheet::Graphics);
-    h.Program().FigureForm.show();
+    h.Program().Figure.show();
     h.Window().BringToFront(static_cast<Sheet>(sheet));
     QCOMPARE(h.Window().StatusText(), status);
     // Every sheet but the Input sheet puts the figure window away.
-    QCOMPARE(h.Program().FigureForm.isVisible(), sheet == int(Sheet::Input));
+    QCOMPARE(h.Program().Figure.isVisible(), sheet == int(Sheet::Input));
 }
 
 void MainWindowTest::saveRunOnlyOnTheInputSheet() {
@@ -229,7 +228,7 @@ void MainWindowTest::rowLayoutOfEachAim() {
     QFETCH(bool, rechargeHelp);
     Harness h;
     h.Window().BringToFront(Sheet::Input);
-    TInputSheet& input = h.Input();
+    InputSheet& input = h.Input();
     input.CalcAim_Combobox->setCurrentIndex(aim);
     auto caption = [&](int row) {
         QLabel* label = input.RowLabels[row - 1];
@@ -240,7 +239,7 @@ void MainWindowTest::rowLayoutOfEachAim() {
     QCOMPARE(input.ValueEdits[0]->isVisible(), !firstCaption.isEmpty());
     QCOMPARE(input.Footnote_Label->isVisible(), footnote);
     QCOMPARE(input.RechargeButton->isEnabled(), rechargeHelp);
-    QCOMPARE(h.Program().DM.Input.AimCode, std::string(AimCodeOf(static_cast<CalcAim>(aim))));
+    QCOMPARE(h.Program().Session.Input.AimCode, std::string(AimCodeOf(static_cast<CalcAim>(aim))));
     if (aim == 3) {
         QCOMPARE(caption(3), QString(RowCaption(Quantity::R)));
         QCOMPARE(caption(10), QString(RowCaption(Quantity::S)));
@@ -263,14 +262,14 @@ void MainWindowTest::aimChangeUsesTheMemory() {
 
 void MainWindowTest::aimAndMethodFollowTheBoxes() {
     Harness h;
-    TInputSheet& input = h.Input();
+    InputSheet& input = h.Input();
     h.Window().BringToFront(Sheet::Input);
     input.CalcAim_Combobox->setCurrentIndex(2);
     input.Method_ComboBox->setCurrentIndex(1);
     h.Window().BringToFront(Sheet::Intro);
     h.Window().BringToFront(Sheet::Input);  // no file opened: the boxes still decide
-    QCOMPARE(h.Program().DM.Input.AimCode, std::string("Hyd"));
-    QCOMPARE(h.Program().DM.Input.MethodCode, std::string("Dar"));
+    QCOMPARE(h.Program().Session.Input.AimCode, std::string("Hyd"));
+    QCOMPARE(h.Program().Session.Input.MethodCode, std::string("Dar"));
     QCOMPARE(input.RunMethod(), CalcMethod::Darcy);
     QCOMPARE(input.SelectedAim(), CalcAim::WaterTableDepth);
 }
@@ -351,7 +350,7 @@ void MainWindowTest::openInputShowsTheCase() {
     Harness h;
     const QString file = h.CopyExample(QStringLiteral("discharge-darcy-pipe.inp"));
     h.OpenInput(file);
-    TInputSheet& input = h.Input();
+    InputSheet& input = h.Input();
     QVERIFY(h.Dialogs.Messages.isEmpty());
     QCOMPARE(h.Window().ActiveSheet(), Sheet::Input);
     QCOMPARE(input.CalcAim_Combobox->currentIndex(), 1);
@@ -374,7 +373,7 @@ void MainWindowTest::openInputShowsTheCase() {
 void MainWindowTest::openInputOfAConductivityCase() {
     Harness h;
     h.OpenInput(h.CopyExample(QStringLiteral("conductivity-darcy-pipe.inp")));
-    TInputSheet& input = h.Input();
+    InputSheet& input = h.Input();
     QCOMPARE(input.CalcAim_Combobox->currentIndex(), 3);
     const QStringList expected = {"0.006", "4", "1.5", "1.6", "0", "0", "1", "30"};
     for (int k = 0; k < expected.size(); ++k) QCOMPARE(h.Row(k + 3), expected[k]);
@@ -416,7 +415,7 @@ void MainWindowTest::corruptInputKeepsProgramAndSheet() {
         for (int row = 1; row <= kRowCount; ++row) rows << h.Row(row);
         return rows;
     }();
-    const InputCase caseBefore = h.Program().DM.Input;
+    const InputCase caseBefore = h.Program().Session.Input;
 
     const QString corrupt = h.Path(QStringLiteral("corrupt.inp"));
     QFile file(corrupt);
@@ -426,9 +425,9 @@ void MainWindowTest::corruptInputKeepsProgramAndSheet() {
     h.OpenInput(corrupt);
 
     QCOMPARE(h.Dialogs.Messages, QStringList({message.arg(corrupt)}));
-    QCOMPARE(h.Program().DM.CurrentFileName, good.toStdString());
-    QCOMPARE(h.Program().DM.Input.Values, caseBefore.Values);
-    QCOMPARE(h.Program().DM.Input.AimCode, caseBefore.AimCode);
+    QCOMPARE(h.Program().Session.CurrentFileName, good.toStdString());
+    QCOMPARE(h.Program().Session.Input.Values, caseBefore.Values);
+    QCOMPARE(h.Program().Session.Input.AimCode, caseBefore.AimCode);
     QCOMPARE(h.Input().CalcAim_Combobox->currentIndex(), 1);
     QCOMPARE(h.Input().FileName_Edit->text(), good);
     for (int row = 1; row <= kRowCount; ++row) QCOMPARE(h.Row(row), rowsBefore[row - 1]);
@@ -441,7 +440,7 @@ void MainWindowTest::openOutputShowsTheReport() {
     h.Window().BringToFront(Sheet::Figure);
     h.Dialogs.FileAnswers << report;
     h.Window().OutputOpen->trigger();
-    TOutputSheet& output = h.Output();
+    OutputSheet& output = h.Output();
     QCOMPARE(h.Window().ActiveSheet(), Sheet::Output);
     QCOMPARE(output.Output_Memo->toPlainText(), test::AsMemoText(test::ReadText(report)));
     QVERIFY(output.Output_Memo->isVisible());
@@ -451,7 +450,7 @@ void MainWindowTest::openOutputShowsTheReport() {
         QVERIFY(button->isVisible());
     QVERIFY(h.Window().Flags.OutputShown);
     QVERIFY(h.Window().GraphInColour());
-    QCOMPARE(h.Program().DM.CurrentFileName, report.toStdString());
+    QCOMPARE(h.Program().Session.CurrentFileName, report.toStdString());
     // The sheet's own status text replaces the one of Open output.
     QVERIFY(
         h.Window().StatusText().startsWith(QStringLiteral("The output file can be inspected.")));
@@ -478,7 +477,7 @@ void MainWindowTest::symbolsButtonTogglesTheLegend() {
     Harness h;
     h.Dialogs.FileAnswers << h.CopyExample(QStringLiteral("depth-pipe.out"));
     h.Window().OutputOpen->trigger();
-    TOutputSheet& output = h.Output();
+    OutputSheet& output = h.Output();
     QVERIFY(!output.Symbols_Memo->isVisible());
     output.Symbols_Button->click();
     QVERIFY(output.Symbols_Memo->isVisible());
@@ -496,26 +495,25 @@ void MainWindowTest::companionWindows() {
     h.Input().FigureButton1->click();
     h.Input().HelpButton->click();
     h.Input().RechargeButton->click();
-    TProgram& p = h.Program();
-    QVERIFY(p.FigureForm.isVisible() && p.HelpForm.isVisible() && p.RechargeForm.isVisible());
-    QCOMPARE(p.FigureForm.windowTitle(), QStringLiteral("Pelorin figure"));
-    QCOMPARE(p.HelpForm.windowTitle(), QStringLiteral("Entrance resistance"));
-    QCOMPARE(p.RechargeForm.windowTitle(), QStringLiteral("Recharge Help"));
-    QCOMPARE(p.FigureForm.Figure_Image->pixmap().size(), QSize(667, 413));
-    QCOMPARE(p.HelpForm.HelpImage->pixmap().size(), QSize(553, 353));
-    const QStringList recharge =
-        p.RechargeForm.RechargeMemo->toPlainText().split(QLatin1Char('\n'));
+    ProgramObjects& p = h.Program();
+    QVERIFY(p.Figure.isVisible() && p.Help.isVisible() && p.Recharge.isVisible());
+    QCOMPARE(p.Figure.windowTitle(), QStringLiteral("Pelorin figure"));
+    QCOMPARE(p.Help.windowTitle(), QStringLiteral("Entrance resistance"));
+    QCOMPARE(p.Recharge.windowTitle(), QStringLiteral("Recharge Help"));
+    QCOMPARE(p.Figure.Figure_Image->pixmap().size(), QSize(667, 413));
+    QCOMPARE(p.Help.HelpImage->pixmap().size(), QSize(553, 353));
+    const QStringList recharge = p.Recharge.RechargeMemo->toPlainText().split(QLatin1Char('\n'));
     QCOMPARE(recharge.size(), 30);
     QCOMPARE(recharge[26], QStringLiteral("     R = 0.075 / 30 = 0.0025 m/day  "));
-    p.HelpForm.CloseButton->click();
-    QVERIFY(!p.HelpForm.isVisible());
+    p.Help.CloseButton->click();
+    QVERIFY(!p.Help.isVisible());
 }
 
 void MainWindowTest::closingTheMainWindowShowsTheExitWindow() {
     Harness h;
     QVERIFY(!h.Window().close());
     QVERIFY(h.Window().isVisible());
-    TCloseForm& exit = h.Program().CloseForm;
+    ExitWindow& exit = h.Program().Exit;
     QVERIFY(exit.isVisible());
     QCOMPARE(exit.windowTitle(), QStringLiteral("Pelorin exit"));
     QCOMPARE(exit.StatusText(), QStringLiteral("Click on Finish button to end program."));
@@ -540,7 +538,7 @@ void MainWindowTest::cutGoesToTheFocusedField() {
     QCOMPARE(title->text(), QString());
     h.Window().EditPaste->trigger();
     QCOMPARE(title->text(), QStringLiteral("Drains"));
-    QVERIFY(!h.Program().CloseForm.isVisible());
+    QVERIFY(!h.Program().Exit.isVisible());
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -169,7 +169,7 @@ void SaveRunTest::runShowsTheReport() {
     QCOMPARE(written.Case.MethodCode, source.Case.MethodCode);
     QCOMPARE(written.Case.Title2, source.Case.Title2);
 
-    TOutputSheet& output = h.Output();
+    OutputSheet& output = h.Output();
     QCOMPARE(h.Window().ActiveSheet(), Sheet::Output);
     QCOMPARE(output.Output_Memo->toPlainText(), test::AsMemoText(test::ReadText(report)));
     QVERIFY(output.Output_Memo->toPlainText().contains(QStringLiteral(" Output data:")));
@@ -179,7 +179,7 @@ void SaveRunTest::runShowsTheReport() {
     QVERIFY(h.Window().GraphInColour());
     QVERIFY(h.Window().Flags.RunDone && !h.Window().Flags.CheckFailed);
     QVERIFY(!QFile::exists(h.Path(QStringLiteral("Error.lst"))));
-    QCOMPARE(h.Program().DM.CurrentFileName, report.toStdString());
+    QCOMPARE(h.Program().Session.CurrentFileName, report.toStdString());
     const QStringList progress = h.Input().WaitMemo->toPlainText().split(QLatin1Char('\n'));
     QCOMPARE(progress.first(), QStringLiteral(" Saving input ...."));
     QCOMPARE(progress.mid(1, 2), QStringList({" Calculating .....", " Please wait ....."}));
@@ -243,7 +243,7 @@ void SaveRunTest::refusedCaseShowsTheErrorList() {
     QVERIFY(shown.contains(QStringLiteral(" Make sure that D1 > Dw.")));
     QCOMPARE(shown.last(), QString());  // one empty line after the list
     QCOMPARE(shown[shown.size() - 2], QStringLiteral("Please correct the errors."));
-    TOutputSheet& output = h.Output();
+    OutputSheet& output = h.Output();
     QVERIFY(!output.ViewGraphButton->isVisible() && !output.Symbols_Button->isVisible() &&
             !output.FigureButton2->isVisible());
     QVERIFY(h.Window().Flags.CheckFailed && h.Window().Flags.RunDone);
@@ -368,7 +368,7 @@ void SaveRunTest::cancelLeavesThePreviousReport() {
 void SaveRunTest::aRunBeingStoppedShowsNoMoreMessages() {
     ScriptedUserDialogs dialogs;
     QObject window;
-    TRunChannel channel(&window, dialogs, [](const QString&) {});
+    RunChannel channel(&window, dialogs, [](const QString&) {});
     std::atomic<bool> shown{false};
     std::thread before([&] {
         channel.ShowMessage(" A message before the stop.");

@@ -20,7 +20,7 @@
 
 #include "CompanionWindows.h"
 #include "DesktopProgram.h"
-#include "MainForm.h"
+#include "MainWindow.h"
 
 namespace pelorin::test {
 
@@ -146,10 +146,10 @@ Window* TopWindow() {
         if (auto* window = qobject_cast<Window*>(widget)) return window;
     return nullptr;
 }
-inline TMainForm* Main() { return TopWindow<TMainForm>(); }
-inline TCloseForm* ExitWindow() { return TopWindow<TCloseForm>(); }
+inline MainWindow* Main() { return TopWindow<MainWindow>(); }
+inline ExitWindow* TopExitWindow() { return TopWindow<ExitWindow>(); }
 inline bool MainShown() { return Main() != nullptr && Main()->isVisible(); }
-inline bool ExitWindowShown() { return ExitWindow() != nullptr && ExitWindow()->isVisible(); }
+inline bool ExitWindowShown() { return TopExitWindow() != nullptr && TopExitWindow()->isVisible(); }
 inline bool NoDialogOpen() { return QApplication::activeModalWidget() == nullptr; }
 
 }  // namespace pelorin::test

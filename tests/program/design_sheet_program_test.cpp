@@ -23,7 +23,7 @@ namespace {
 const QString kNoReport = QStringLiteral(
     " No report is shown on the Output sheet: calculate a case or open an output file first.");
 
-TOutputSheet& Output() { return *Main()->Output_TabSheet; }
+OutputSheet& Output() { return *Main()->Output_TabSheet; }
 
 QPrintPreviewDialog* Preview() {
     return qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
@@ -111,7 +111,7 @@ void DesignSheetProgramTest::saveAsPdfAndPrintWithPreview() {
         });
     robot.Then(QStringLiteral("no dialog"), NoDialogOpen, [] { Main()->close(); });
     robot.Then(QStringLiteral("the exit window"), ExitWindowShown,
-               [] { ExitWindow()->Finish_Button->click(); });
+               [] { TopExitWindow()->Finish_Button->click(); });
     const int status = robot.RunProgram();
     QVERIFY2(robot.Finished(), qPrintable(robot.Waiting()));
     QCOMPARE(status, 0);
@@ -219,7 +219,7 @@ void DesignSheetProgramTest::runWarningsOnTheSheet() {
     robot.AnswerMessage();
     robot.Then(QStringLiteral("no dialog"), NoDialogOpen, [] { Main()->close(); });
     robot.Then(QStringLiteral("the exit window"), ExitWindowShown,
-               [] { ExitWindow()->Finish_Button->click(); });
+               [] { TopExitWindow()->Finish_Button->click(); });
     const int status = robot.RunProgram();
     QVERIFY2(robot.Finished(), qPrintable(robot.Waiting()));
     QCOMPARE(status, 0);
@@ -276,7 +276,7 @@ void DesignSheetProgramTest::graphSavedAsADrawingOfTheKindChosen() {
     robot.AnswerMessage();
     robot.Then(QStringLiteral("no dialog"), NoDialogOpen, [] { Main()->close(); });
     robot.Then(QStringLiteral("the exit window"), ExitWindowShown,
-               [] { ExitWindow()->Finish_Button->click(); });
+               [] { TopExitWindow()->Finish_Button->click(); });
     const int status = robot.RunProgram();
     QVERIFY2(robot.Finished(), qPrintable(robot.Waiting()));
     QCOMPARE(status, 0);

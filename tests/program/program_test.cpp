@@ -63,8 +63,8 @@ QStringList FilesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-TInputSheet& Input() { return *Main()->Input_TabSheet; }
-TOutputSheet& Output() { return *Main()->Output_TabSheet; }
+InputSheet& Input() { return *Main()->Input_TabSheet; }
+OutputSheet& Output() { return *Main()->Output_TabSheet; }
 
 // Steps shared by the tests.
 void ShowSheet(Robot& robot, Sheet sheet) {
@@ -103,7 +103,7 @@ void WaitForTheEngine(Robot& robot) {
 void EndByFinish(Robot& robot) {
     robot.Then(QStringLiteral("no dialog"), NoDialogOpen, [] { Main()->close(); });
     robot.Then(QStringLiteral("the exit window"), ExitWindowShown,
-               [] { ExitWindow()->Finish_Button->click(); });
+               [] { TopExitWindow()->Finish_Button->click(); });
 }
 
 // Types the text key by key, as a keyboard that has every character would.
@@ -215,8 +215,8 @@ void ProgramTest::endingByFinish() {
     robot.Do(QStringLiteral("close the main window"), [] { Main()->close(); });
     robot.Then(QStringLiteral("the exit window"), ExitWindowShown, [&] {
         exitWindowBeforeFinish = MainShown();
-        exitStatus = ExitWindow()->StatusText();
-        ExitWindow()->Finish_Button->click();
+        exitStatus = TopExitWindow()->StatusText();
+        TopExitWindow()->Finish_Button->click();
     });
     const int status = robot.RunProgram();
     QVERIFY2(robot.Finished(), qPrintable(robot.Waiting()));
@@ -231,7 +231,8 @@ void ProgramTest::endingByTheExitWindowsCloseBox() {
     robot.WaitFor(QStringLiteral("the main window"), MainShown);
     robot.Do(QStringLiteral("close the main window"), [] { Main()->close(); });
     // The close box asks the window to close, as close() does.
-    robot.Then(QStringLiteral("the exit window"), ExitWindowShown, [] { ExitWindow()->close(); });
+    robot.Then(QStringLiteral("the exit window"), ExitWindowShown,
+               [] { TopExitWindow()->close(); });
     const int status = robot.RunProgram();
     QVERIFY2(robot.Finished(), qPrintable(robot.Waiting()));
     QCOMPARE(status, 0);
@@ -245,7 +246,7 @@ void ProgramTest::endingByProgramExitThenFinish() {
         QTest::keyClick(Main(), Qt::Key_Q, Qt::ControlModifier);
     });
     robot.Then(QStringLiteral("the exit window"), ExitWindowShown,
-               [] { ExitWindow()->Finish_Button->click(); });
+               [] { TopExitWindow()->Finish_Button->click(); });
     const int status = robot.RunProgram();
     QVERIFY2(robot.Finished(), qPrintable(robot.Waiting()));
     QCOMPARE(status, 0);
@@ -273,7 +274,7 @@ void ProgramTest::finishDuringARun() {
     robot.Do(QStringLiteral("close the main window during the run"), [] { Main()->close(); });
     robot.Then(QStringLiteral("the exit window"), ExitWindowShown, [&] {
         exitWindowDuringRun = Main()->SaveRun->Running();
-        ExitWindow()->Finish_Button->click();
+        TopExitWindow()->Finish_Button->click();
     });
     robot.AnswerQuestion(cancel);
     if (!cancel) {
@@ -337,7 +338,7 @@ void ProgramTest::cancelInEachAimAndMethod() {
     robot.AnswerMessage();
     // The controls are as a showing of the Input sheet leaves them.
     robot.Then(QStringLiteral("the run over"), NoDialogOpen, [&] {
-        TInputSheet& sheet = Input();
+        InputSheet& sheet = Input();
         const std::pair<bool, const char*> expected[] = {
             {Main()->ActiveSheet() == Sheet::Input, "the Input sheet in front"},
             {Main()->InputSave->isEnabled(), "the Save/Run action"},
@@ -851,8 +852,8 @@ void ProgramTest::everyMnemonicUniqueInItsWindow() {
         });
     robot.Then(QStringLiteral("no dialog"), NoDialogOpen, [] { Main()->close(); });
     robot.Then(QStringLiteral("the exit window"), ExitWindowShown, [&] {
-        walk(ExitWindow(), QStringLiteral("exit"));
-        ExitWindow()->Finish_Button->click();
+        walk(TopExitWindow(), QStringLiteral("exit"));
+        TopExitWindow()->Finish_Button->click();
     });
     const int status = robot.RunProgram();
     QVERIFY2(robot.Finished(), qPrintable(robot.Waiting()));

@@ -54,7 +54,7 @@ function runWithCli(name, bytes) {
   }
 }
 
-// An input file written by the module's writer (the data module's own).
+// An input file written by the module's writer (the case files' own).
 function inputFile(M, name, aim, method, values) {
   const written = M.writeInput(name, 'Test case', 'Second title', aim, method, values);
   assert.strictEqual(written.error, undefined);

@@ -3,7 +3,7 @@
 // method boxes, each aim's rows with their captions, the quantities at the
 // positions of the input file and their decimals (engine/CaseLayout,
 // sheetrules/InputRows), the number text of a field and the longest number a
-// file holds (sheetrules/PelorinUtils, engine/TextReader), the plausibility
+// file holds (sheetrules/FieldNumbers, engine/TextReader), the plausibility
 // rules (sheetrules/PlausibilityRules), the Symbols legend
 // (sheetrules/SymbolsLegend), the heading and note of the run's warnings
 // (sheetrules/SheetWarnings), the lines of a report that name files
@@ -18,11 +18,12 @@
 #include <vector>
 
 #include "CaseLayout.h"
+#include "FieldNumbers.h"
+#include "FileNameRules.h"
 #include "GraphFrame.h"
 #include "GraphScales.h"
 #include "InputFile.h"
 #include "InputRows.h"
-#include "PelorinUtils.h"
 #include "PlausibilityRules.h"
 #include "ReportDisplay.h"
 #include "SheetWarnings.h"
