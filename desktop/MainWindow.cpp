@@ -267,8 +267,8 @@ void MainWindow::DesignStudyExecute() {
             ToFileText(sheet.Title2_Edit->text().normalized(QString::NormalizationForm_C));
         base.AimCode = AimCodeOf(sheet.SelectedAim());
         try {
-            base.Values =
-                ValuesFromRows(sheet.SelectedAim(), sheet.RowTexts(), SavedDecimalSeparator);
+            base.Values = ValuesFromRows(sheet.SelectedAim(), sheet.RowTexts(),
+                                         SavedDecimalSeparator, sheet.Units());
         } catch (const ConversionError&) {
             dialogs_.ShowMessage(QStringLiteral("There are invalid entries"));
             return;
