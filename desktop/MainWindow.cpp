@@ -195,6 +195,7 @@ void MainWindow::BuildGraphicsSheet() {
     };
     hooks.SetDialogFolders = [this](const QString& folder) { SetDialogFolders(folder); };
     hooks.ChooseOutputFile = [this] { return ChooseFile(MainDialog::OutputOpen); };
+    hooks.Units = [this] { return Input_TabSheet->Units(); };
     Graphics_TabSheet->SetHooks(hooks);
     GraphOpen = Graphics_TabSheet->GraphOpenAction();
     GraphOpen->setToolTip(QStringLiteral("Open a graphics file"));

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <map>
 #include <thread>
+#include <variant>
 
 #include "CaseLayout.h"
 #include "GuiTestSupport.h"
@@ -56,6 +57,7 @@ class SaveRunTest : public QObject {
     void usCaseSavesAndRunsAsTheSiCase_data();
     void usCaseSavesAndRunsAsTheSiCase();
     void unitChoiceIsRememberedAndNamedInTheCaptions();
+    void graphIsDrawnInTheChosenUnits();
     void cleanupTestCase();
 };
 
@@ -496,6 +498,31 @@ void SaveRunTest::usCaseSavesAndRunsAsTheSiCase() {
     const QStringList si = SaveRunFiles(h);
     QCOMPARE(us, si);
     QVERIFY(!us[1].isEmpty() || !us[2].isEmpty());
+}
+
+// The texts of the graph the Graphics sheet draws of the last report.
+QStringList GraphTexts(Harness& h) {
+    h.Output().ViewGraphButton->click();
+    QStringList texts;
+    for (const graph::SceneItem& item : h.Window().Graphics_TabSheet->GraphScene().Items) {
+        if (const auto* text = std::get_if<graph::SceneText>(&item)) texts << text->Text;
+    }
+    return texts;
+}
+
+// The graph's axes are in the chosen units: their scales chosen on feet.
+void SaveRunTest::graphIsDrawnInTheChosenUnits() {
+    Harness h;
+    ChooseUnits(h, 1);
+    h.OpenInput(
+        h.CopyExample(QStringLiteral("spacing-darcy-pipe.inp"), QStringLiteral("source.inp")));
+    h.SaveRun(h.Path(QStringLiteral("case.inp")));
+    const QStringList us = GraphTexts(h);
+    QVERIFY2(us.contains(QStringLiteral("Distance from drain (ft)")), qPrintable(us.join('|')));
+    QVERIFY(us.contains(QStringLiteral("Watertable height above drain (ft)")));
+    ChooseUnits(h, 0);
+    const QStringList si = GraphTexts(h);
+    QVERIFY2(si.contains(QStringLiteral("Distance from drain (m)")), qPrintable(si.join('|')));
 }
 
 // The choice of units outlives the window, and the captions name the units.
