@@ -191,7 +191,9 @@ void GraphicsSheet::Graphics_TabSheetShow() {
 }
 
 bool GraphicsSheet::DrawGraph() {
-    const graph::GraphPicture picture = graph::DrawGraph(GraphRequestOf(session_, graphInColour_));
+    graph::GraphRequest request = GraphRequestOf(session_, graphInColour_);
+    if (hooks_.Units) request.Units = hooks_.Units();
+    const graph::GraphPicture picture = graph::DrawGraph(request);
     if (!picture.Drawn()) {
         ShowMessage(picture.Refusal);
         return false;

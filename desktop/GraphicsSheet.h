@@ -37,6 +37,8 @@ class GraphicsSheet : public QWidget {
         // Runs the main window's dialog for output files (empty when cancelled);
         // without it the sheet asks through its own dialogs.
         std::function<QString()> ChooseOutputFile;
+        // The units the user chose: the graph's axes in metres or in feet.
+        std::function<UnitSystem()> Units;
     };
 
     GraphicsSheet(pelorin::DesktopSession& session, pelorin::UserDialogs& dialogs,
@@ -64,6 +66,8 @@ class GraphicsSheet : public QWidget {
     bool GraphShown() const { return graphShown_; }
     // The picture of GraphImage: what the save buttons write.
     const QImage& GraphPicture() const { return drawn_.Image; }
+    // The scene that picture was painted from.
+    const graph::GraphScene& GraphScene() const { return drawn_.Scene; }
 
   protected:
     // Enlarged, the graph area grows and the buttons keep below it.

@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QFocusEvent>
+#include <QSettings>
 #include <QSignalBlocker>
 
 #include "Calculate.h"
@@ -62,6 +63,9 @@ QPushButton* Button(QWidget* parent, const QString& caption, const QRect& place,
     return button;
 }
 
+// The user's settings of the desktop program.
+QSettings Settings() { return QSettings(QStringLiteral("Pelorin"), QStringLiteral("pelorin")); }
+
 }  // namespace
 
 InputSheet::InputSheet(DesktopSession& session, UserDialogs& dialogs, SheetHost& host,
@@ -84,7 +88,8 @@ InputSheet::InputSheet(DesktopSession& session, UserDialogs& dialogs, SheetHost&
 // Save/Run, then to the other buttons. The file name is shown, not typed.
 void InputSheet::SetTabOrder() {
     FileName_Edit->setFocusPolicy(Qt::ClickFocus);
-    QList<QWidget*> order{Title1_Edit, Title2_Edit, CalcAim_Combobox, Method_ComboBox};
+    QList<QWidget*> order{Title1_Edit, Title2_Edit, CalcAim_Combobox, Units_ComboBox,
+                          Method_ComboBox};
     for (QLineEdit* field : ValueEdits) order << field;
     order << Filesave_Button << Fileopen_Button << DesignStudy_Button << RechargeButton
           << HelpButton << FigureButton1 << CancelRun_Button;
@@ -102,6 +107,21 @@ void InputSheet::BuildHeader() {
     Title2_Label = Caption(this, QStringLiteral("Title2"), 32, 56, "Title2_Label");
     Title2_Edit = Edit(this, 112, 53, 577, "Title2_Edit");
     Options_Label = Caption(this, QStringLiteral("Options"), 32, 80, "Options_Label");
+    // Beside the aim: the units of the rows, as the user last chose them.
+    Units_Label = Caption(this, QStringLiteral("Units"), 520, 80, "Units_Label", 50);
+    Units_ComboBox = new QComboBox(this);
+    Units_ComboBox->setObjectName(QStringLiteral("Units_ComboBox"));
+    Units_ComboBox->addItems({QStringLiteral("SI"), QStringLiteral("US customary")});
+    Units_ComboBox->setGeometry(572, 77, 117, 20);
+    Units_ComboBox->setToolTip(
+        QStringLiteral("SI: m, m/day, day/m. US customary: ft, in/day, ft/day, day/ft. "
+                       "Input files and reports stay in metres and days."));
+    shownUnits_ = UnitSystemFromName(Settings()
+                                         .value(QStringLiteral("units"), QStringLiteral("si"))
+                                         .toString()
+                                         .toStdString())
+                      .value_or(UnitSystem::SI);
+    Units_ComboBox->setCurrentIndex(shownUnits_ == UnitSystem::US ? 1 : 0);
     CalcAim_Combobox = SelectionBox(this, Choices(kAimChoices), 77, "CalcAim_Combobox");
     Method_Label = Caption(this, QStringLiteral("Method"), 32, 99, "Method_Label");
     Method_Label->setToolTip(QStringLiteral("Select calculation method"));
@@ -110,6 +130,8 @@ void InputSheet::BuildHeader() {
             &InputSheet::CalcAim_ComboboxChange);
     connect(Method_ComboBox, &QComboBox::currentIndexChanged, this,
             &InputSheet::Method_ComboBoxChange);
+    connect(Units_ComboBox, &QComboBox::currentIndexChanged, this,
+            &InputSheet::Units_ComboBoxChange);
 }
 
 void InputSheet::BuildRows() {
@@ -208,8 +230,57 @@ void InputSheet::CalcAim_ComboboxChange() {
 
 void InputSheet::Method_ComboBoxChange() { session_.Input.MethodCode = MethodCodeOf(RunMethod()); }
 
+UnitSystem InputSheet::Units() const { return shownUnits_; }
+
+// Every number of the sheet, shown and remembered, goes over to the other
+// units as the number the input file would hold for it; a text that is no
+// number stays as it is. The choice is kept for the next session.
+void InputSheet::Units_ComboBoxChange() {
+    const UnitSystem from = shownUnits_;
+    const UnitSystem to = Units_ComboBox->currentIndex() == 1 ? UnitSystem::US : UnitSystem::SI;
+    if (to == from) return;
+    const CalcAim aim = rows_.CurrentAim;
+    const auto convert = [&](const std::string& text, Quantity q) {
+        try {
+            const double typed = StringToFloat(text, separator_);
+            return StoredFieldText(StoredSiValue(typed, q, from, FileDecimals(aim, q)), q, to, aim,
+                                   separator_);
+        } catch (const ConversionError&) {
+            return text;
+        }
+    };
+    CopyRowsFromFields();
+    for (int row = 1; row <= kRowCount; ++row) {
+        if (const std::optional<Quantity> q = RowQuantity(row))
+            rows_.Row(row) = convert(rows_.Row(row), *q);
+    }
+    for (int k = 0; k < kQuantityCount; ++k) {
+        const auto q = static_cast<Quantity>(k);
+        // "-1" marks the quantity an opened file left unknown, in any units.
+        if (!rows_.M(q).empty() && rows_.M(q) != "-1") rows_.M(q) = convert(rows_.M(q), q);
+    }
+    shownUnits_ = to;
+    CopyRowsToFields();
+    LayoutRows();
+    Settings().setValue(QStringLiteral("units"), QString::fromLatin1(UnitSystemName(to)));
+}
+
+std::optional<Quantity> InputSheet::RowQuantity(int row) const {
+    const SheetRow& shown = LayoutOf(rows_.CurrentAim).sheet[static_cast<std::size_t>(row - 1)];
+    if (shown.shows != SheetRow::Shows::Quantity) return std::nullopt;
+    return shown.quantity;
+}
+
+QString InputSheet::FieldText(double typed, std::optional<Quantity> q, UnitSystem units) const {
+    if (units == UnitSystem::SI || !q)
+        return QString::fromStdString(FormatFieldNumber(typed, separator_));
+    const int decimals = FileDecimals(rows_.CurrentAim, *q);
+    return QString::fromStdString(StoredFieldText(StoredSiValue(typed, *q, units, decimals), *q,
+                                                  units, rows_.CurrentAim, separator_));
+}
+
 void InputSheet::LayoutRows() {
-    const RowLayout layout = pelorin::LayoutRows(rows_.CurrentAim);
+    const RowLayout layout = pelorin::LayoutRows(rows_.CurrentAim, shownUnits_);
     for (int i = 0; i < kRowCount; ++i) {
         RowLabels[i]->setText(QString::fromLatin1(layout.Captions[i]));
         RowLabels[i]->setVisible(layout.CaptionVisible[i]);
@@ -242,7 +313,7 @@ bool InputSheet::NormaliseField(int row) {
     QLineEdit* field = ValueEdits[row - 1];
     try {
         const double value = StringToFloat(field->text().toStdString(), separator_);
-        field->setText(QString::fromStdString(FormatFieldNumber(value, separator_)));
+        field->setText(FieldText(value, RowQuantity(row), shownUnits_));
         return true;
     } catch (const ConversionError&) {
         dialogs_.ShowMessage(field->text() + QStringLiteral(" is not a valid real number"));
@@ -333,10 +404,17 @@ void InputSheet::ShowOpenedCase() {
         Method_ComboBox->setCurrentIndex(
             MethodFromCode(session_.Input.MethodCode) == CalcMethod::Darcy ? 1 : 0);
     }
+    // The rows in file order first; in US units each number the file holds
+    // is shown as what it is in those units.
+    const AimLayout& file = LayoutOf(aim);
     for (int i = 0; i < kRowCount; ++i) {
         const double value =
             i < static_cast<int>(session_.Input.Values.size()) ? session_.Input.Values[i] : 0.0;
-        ValueEdits[i]->setText(QString::fromStdString(FormatFieldNumber(value, separator_)));
+        const std::optional<Quantity> q = file.file[static_cast<std::size_t>(i)];
+        ValueEdits[i]->setText(
+            shownUnits_ == UnitSystem::US && q
+                ? QString::fromStdString(StoredFieldText(value, *q, shownUnits_, aim, separator_))
+                : QString::fromStdString(FormatFieldNumber(value, separator_)));
     }
     LayoutRows();
     RememberFieldTexts();

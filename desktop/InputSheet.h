@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "DesktopSession.h"
@@ -42,6 +43,8 @@ class InputSheet : public QWidget {
     QComboBox* CalcAim_Combobox;
     QLabel* Method_Label;
     QComboBox* Method_ComboBox;
+    QLabel* Units_Label;
+    QComboBox* Units_ComboBox;                   // SI or US customary, remembered between sessions
     std::array<QLabel*, kRowCount> RowLabels{};  // Label1 to Label13
     std::array<QLineEdit*, kRowCount> ValueEdits{};
     QLabel* Footnote_Label;
@@ -59,6 +62,7 @@ class InputSheet : public QWidget {
     void Input_TabSheetExit();
     void CalcAim_ComboboxChange();
     void Method_ComboBoxChange();
+    void Units_ComboBoxChange();
     void MaskEdit1Exit(int row);  // rows 1-based
     void MaskEdit2Exit(int row);
     void InputOpenExecute();
@@ -70,6 +74,8 @@ class InputSheet : public QWidget {
     // from the two selection boxes, so they cannot disagree with the rows.
     CalcAim SelectedAim() const;
     CalcMethod RunMethod() const;
+    // The units the rows are typed and shown in.
+    UnitSystem Units() const;
     std::array<std::string, kRowCount> RowTexts() const;
     bool InputLoaded() const { return inputLoaded_; }
     // The input file last opened or saved (empty before the first).
@@ -105,6 +111,11 @@ class InputSheet : public QWidget {
     void ShowOpenedCase();
     // The field's text written back as a number; false (and "0") when it is none.
     bool NormaliseField(int row);
+    // The quantity whose field stands in a row (1-based) under the current aim.
+    std::optional<Quantity> RowQuantity(int row) const;
+    // A number as its field shows it: in US units, what the input file will
+    // hold for it, with the decimals that give that number again.
+    QString FieldText(double typed, std::optional<Quantity> q, UnitSystem units) const;
 
     DesktopSession& session_;
     UserDialogs& dialogs_;
@@ -117,6 +128,7 @@ class InputSheet : public QWidget {
     // A field that loses its focus because a run locks the sheet is not left
     // by the user: its exit handler does not run.
     bool runLocked_ = false;
+    UnitSystem shownUnits_ = UnitSystem::SI;
 };
 
 }  // namespace pelorin

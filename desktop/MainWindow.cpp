@@ -196,6 +196,7 @@ void MainWindow::BuildGraphicsSheet() {
     };
     hooks.FollowChosenFolder = [this] { FollowChosenFolder(); };
     hooks.ChooseOutputFile = [this] { return ChooseFile(MainDialog::OutputOpen); };
+    hooks.Units = [this] { return Input_TabSheet->Units(); };
     Graphics_TabSheet->SetHooks(hooks);
     GraphOpen = Graphics_TabSheet->GraphOpenAction();
     GraphOpen->setToolTip(QStringLiteral("Open a graphics file"));
@@ -268,8 +269,8 @@ void MainWindow::DesignStudyExecute() {
             ToFileText(sheet.Title2_Edit->text().normalized(QString::NormalizationForm_C));
         base.AimCode = AimCodeOf(sheet.SelectedAim());
         try {
-            base.Values =
-                ValuesFromRows(sheet.SelectedAim(), sheet.RowTexts(), SavedDecimalSeparator);
+            base.Values = ValuesFromRows(sheet.SelectedAim(), sheet.RowTexts(),
+                                         SavedDecimalSeparator, sheet.Units());
         } catch (const ConversionError&) {
             dialogs_.ShowMessage(QStringLiteral("There are invalid entries"));
             return;

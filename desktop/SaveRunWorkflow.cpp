@@ -218,7 +218,8 @@ bool SaveRunWorkflow::GatherCase(const QString& title1, const QString& title2) {
     input.Title2 = ToFileText(title2);
     input.AimCode = AimCodeOf(input_.SelectedAim());
     try {
-        input.Values = ValuesFromRows(input_.SelectedAim(), input_.RowTexts(), separator_);
+        input.Values =
+            ValuesFromRows(input_.SelectedAim(), input_.RowTexts(), separator_, input_.Units());
     } catch (const ConversionError&) {
         dialogs_.ShowMessage(QStringLiteral("There are invalid entries"));
         return false;

@@ -1,5 +1,6 @@
 #include "InputRows.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "FieldNumbers.h"
@@ -43,7 +44,22 @@ Quantity SoughtQuantity(CalcAim aim) {
 
 const char* RowCaption(Quantity q) { return TextsOf(q).sheetLabel; }
 
-RowLayout LayoutRows(CalcAim aim) {
+// The unit stands in brackets at the right of the blanks after the symbol:
+// the other unit takes the same right edge, using the blanks it needs.
+std::string RowCaption(Quantity q, UnitSystem units) {
+    std::string caption = RowCaption(q);
+    const std::string siUnit = std::string("(") + UnitName(q, UnitSystem::SI) + ")";
+    const std::string shown = std::string("(") + UnitName(q, units) + ")";
+    const std::size_t at = caption.find(siUnit);
+    if (at == std::string::npos || shown == siUnit) return caption;
+    const std::size_t end = at + siUnit.size();
+    const std::size_t width = std::max(siUnit.size(), shown.size());
+    if (width > end || caption.find_first_not_of(' ', end - width) < at) return caption;
+    caption.replace(end - width, width, std::string(width - shown.size(), ' ') + shown);
+    return caption;
+}
+
+RowLayout LayoutRows(CalcAim aim, UnitSystem units) {
     const AimLayout& aimLayout = LayoutOf(aim);
     const AimLayout& standard = LayoutOf(CalcAim::Spacing);
     RowLayout layout;
@@ -53,11 +69,13 @@ RowLayout LayoutRows(CalcAim aim) {
         layout.CaptionVisible[i] = row.shows != SheetRow::Shows::Nothing;
         layout.FieldVisible[i] = row.shows == SheetRow::Shows::Quantity;
         switch (row.shows) {
-            case SheetRow::Shows::Quantity: layout.Captions[i] = RowCaption(row.quantity); break;
+            case SheetRow::Shows::Quantity:
+                layout.Captions[i] = RowCaption(row.quantity, units);
+                break;
             case SheetRow::Shows::Footnote: layout.Captions[i] = kFootnoteCaption; break;
             // A hidden row keeps its standard caption, out of sight.
             case SheetRow::Shows::Nothing:
-                layout.Captions[i] = RowCaption(standard.sheet[i].quantity);
+                layout.Captions[i] = RowCaption(standard.sheet[i].quantity, units);
                 break;
         }
     }
@@ -128,6 +146,25 @@ std::vector<double> ValuesFromRows(CalcAim aim, const std::array<std::string, kR
     }
     for (int k = 0; k < kRowCount; ++k) values[k] = StringToFloat(rows[k], systemSeparator);
     return values;
+}
+
+std::vector<double> ValuesFromRows(CalcAim aim, const std::array<std::string, kRowCount>& rows,
+                                   char systemSeparator, UnitSystem units) {
+    std::vector<double> values = ValuesFromRows(aim, rows, systemSeparator);
+    if (units == UnitSystem::SI) return values;
+    const AimLayout& layout = LayoutOf(aim);
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        if (const std::optional<Quantity> q = layout.file[k])
+            values[k] = StoredSiValue(values[k], *q, units, layout.fileDecimals[k]);
+    }
+    return values;
+}
+
+std::string StoredFieldText(double storedSi, Quantity q, UnitSystem units, CalcAim aim,
+                            char systemSeparator) {
+    std::string text = ShowStoredValue(storedSi, q, units, FileDecimals(aim, q));
+    std::replace(text.begin(), text.end(), '.', systemSeparator);
+    return text;
 }
 
 }  // namespace pelorin

@@ -11,6 +11,7 @@
 
 #include "CaseLayout.h"
 #include "DrainageCase.h"
+#include "Units.h"
 
 namespace pelorin {
 
@@ -32,6 +33,8 @@ inline constexpr bool MethodChoiceMatters(CalcAim aim) { return aim != CalcAim::
 
 // The row caption of a quantity (57 characters).
 const char* RowCaption(Quantity q);
+// The same caption naming the unit of `units` ("R   (in/day) :"), as wide.
+std::string RowCaption(Quantity q, UnitSystem units);
 
 // Captions and visibility of the rows under an aim (rows 0-based here), as the
 // case layout gives them.
@@ -41,7 +44,7 @@ struct RowLayout {
     std::array<bool, kRowCount> FieldVisible{};
     bool FootnoteVisible = true;
 };
-RowLayout LayoutRows(CalcAim aim);
+RowLayout LayoutRows(CalcAim aim, UnitSystem units = UnitSystem::SI);
 
 // The row texts, the memory and the two aims of the sheet.
 struct InputRows {
@@ -70,5 +73,14 @@ void RememberFieldTexts(InputRows& rows);
 // Throws ConversionError for a text that is no number.
 std::vector<double> ValuesFromRows(CalcAim aim, const std::array<std::string, kRowCount>& rows,
                                    char systemSeparator);
+// The same rows typed in `units`: each number becomes the one the input file
+// holds for it (its SI value rounded to the file's decimals).
+std::vector<double> ValuesFromRows(CalcAim aim, const std::array<std::string, kRowCount>& rows,
+                                   char systemSeparator, UnitSystem units);
+
+// The text a field of the aim shows for a number its input file holds, in
+// `units`, with the decimals that give that number again.
+std::string StoredFieldText(double storedSi, Quantity q, UnitSystem units, CalcAim aim,
+                            char systemSeparator);
 
 }  // namespace pelorin

@@ -61,6 +61,27 @@ TEST(InputRows, CaptionsAreFiftySevenCharactersAndNameTheirSymbolAndUnit) {
     }
 }
 
+// In either unit system a caption keeps its width, its words and its symbol,
+// and names the unit of that system where the SI caption names metres.
+TEST(InputRows, CaptionsInEitherUnitsKeepTheirWidthAndNameTheUnit) {
+    for (const UnitSystem units : {UnitSystem::SI, UnitSystem::US}) {
+        for (int k = 0; k < kQuantityCount; ++k) {
+            const auto q = static_cast<Quantity>(k);
+            const std::string caption = RowCaption(q, units);
+            const std::string siCaption = RowCaption(q);
+            const std::string unit = std::string("(") + UnitName(q, units) + ") :";
+            EXPECT_EQ(caption.size(), siCaption.size()) << caption;
+            EXPECT_EQ(caption.substr(caption.size() - unit.size()), unit) << caption;
+            const std::size_t symbolEnd =
+                siCaption.find(std::string(" ") + TextsOf(q).symbol + " ") +
+                std::string(TextsOf(q).symbol).size() + 2;
+            EXPECT_EQ(caption.substr(0, symbolEnd), siCaption.substr(0, symbolEnd)) << caption;
+        }
+        const RowLayout layout = LayoutRows(CalcAim::Conductivity, units);
+        EXPECT_EQ(layout.Captions[0], RowCaption(Quantity::R, units));
+    }
+}
+
 TEST(InputRows, LayoutOfEachAim) {
     const struct {
         CalcAim aim;

@@ -3,13 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "FieldNumbers.h"
 #include "FileNameRules.h"
+#include "InputFile.h"
 #include "InputRows.h"
+#include "NumberFormat.h"
 #include "PlausibilityRules.h"
 #include "ReportNames.h"
 #include "WindowPlacement.h"
@@ -254,6 +260,55 @@ TEST(ValuesFromRows, FollowTheAim) {
     EXPECT_THROW(ValuesFromRows(CalcAim::Spacing, rows, '.'), ConversionError);
     // The conductivity rows do not include row 13.
     EXPECT_EQ(ValuesFromRows(CalcAim::Conductivity, rows, '.').size(), std::size_t{13});
+}
+
+Quantity QuantityFromSymbol(const std::string& symbol) {
+    for (int k = 0; k < kQuantityCount; ++k)
+        if (symbol == TextsOf(static_cast<Quantity>(k)).symbol) return static_cast<Quantity>(k);
+    ADD_FAILURE() << "no quantity " << symbol;
+    return Quantity::R;
+}
+
+// Rows typed in US units (with the decimal comma of a system that has one)
+// give the numbers of tests/data/us-units.csv at the quantity's place in the
+// input file, and show them back as the table says; the same numbers shown in
+// SI and typed in SI give the same values, so the same file.
+TEST(ValuesFromRows, UsRowsGiveTheFilesNumbersAndTheSameCaseInSi) {
+    std::ifstream csv(PELORIN_SOURCE_DIR "/tests/data/us-units.csv");
+    std::string line;
+    int cases = 0;
+    while (std::getline(csv, line)) {
+        if (line.empty() || line[0] == '#' || line.rfind("aim,", 0) == 0) continue;
+        std::vector<std::string> cell;
+        std::stringstream cells(line);
+        for (std::string text; std::getline(cells, text, ',');) cell.push_back(text);
+        ASSERT_EQ(cell.size(), 5u) << line;
+        const CalcAim aim = *AimFromCode(cell[0]);
+        const AimLayout& layout = LayoutOf(aim);
+        const auto comma = [](std::string text) {
+            std::replace(text.begin(), text.end(), '.', ',');
+            return text;
+        };
+        std::array<std::string, kRowCount> rows;
+        rows.fill("1,5");
+        const int position = PositionOf(aim, QuantityFromSymbol(cell[1])) - 1;
+        const int row = aim == CalcAim::Conductivity ? position + 2 : position;
+        rows[static_cast<std::size_t>(row)] = comma(cell[2]);
+        const std::vector<double> us = ValuesFromRows(aim, rows, ',', UnitSystem::US);
+        const auto at = static_cast<std::size_t>(position);
+        const Quantity q = *layout.file[at];
+        EXPECT_EQ(FormatFixed(us[at], 0, layout.fileDecimals[at]), cell[3]) << line;
+        EXPECT_EQ(StoredFieldText(us[at], q, UnitSystem::US, aim, ','), comma(cell[4])) << line;
+        std::array<std::string, kRowCount> siRows = rows;
+        for (std::size_t k = 0; k < us.size(); ++k) {
+            if (!layout.file[k]) continue;
+            siRows[aim == CalcAim::Conductivity ? k + 2 : k] =
+                StoredFieldText(us[k], *layout.file[k], UnitSystem::SI, aim, ',');
+        }
+        EXPECT_EQ(ValuesFromRows(aim, siRows, ',', UnitSystem::SI), us) << line;
+        ++cases;
+    }
+    EXPECT_GE(cases, 10);
 }
 
 }  // namespace

@@ -92,6 +92,7 @@ std::vector<std::vector<std::string>> CsvLines(const std::string& text) {
     return rows;
 }
 
+#ifdef PELORIN_WITH_DOCUMENTS
 // The text of a PDF file as pdftotext lays it out, every run of white space
 // made one blank.
 std::string PdfText(const fs::path& folder, const std::string& file) {
@@ -106,6 +107,7 @@ std::string PdfText(const fs::path& folder, const std::string& file) {
     }
     return simple;
 }
+#endif
 
 std::map<std::string, std::string> FolderContents(const fs::path& folder) {
     std::map<std::string, std::string> contents;

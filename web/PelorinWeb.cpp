@@ -3,6 +3,9 @@
 // memory, as pelorin-cli calculates a file on disk, and the report's bytes
 // come back. No file system is involved. Input files are written by the
 // programs' own writer, and a report's graph is laid out by the graph scales.
+// Values typed in US customary units become the SI numbers the input file
+// holds here, by the programs' own conversions, and results, profile and graph
+// are given back in the units the user chose.
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
@@ -16,6 +19,7 @@
 #include "InputFile.h"
 #include "ReportReaders.h"
 #include "RunError.h"
+#include "Units.h"
 
 namespace pelorin::web {
 namespace {
@@ -112,12 +116,79 @@ val Bytes(const std::string& bytes) {
                                             reinterpret_cast<const unsigned char*>(bytes.data())));
 }
 
-val GraphOfReport(const std::string& reportFile, const std::string& reportBytes);
+val GraphOfReportInUnits(const std::string& reportFile, const std::string& reportBytes,
+                         const std::string& units);
+
+// "us" is US customary; anything else SI.
+UnitSystem UnitsNamed(const std::string& name) {
+    return UnitSystemFromName(name).value_or(UnitSystem::SI);
+}
+
+std::optional<Quantity> QuantityNamed(const std::string& symbol) {
+    for (int q = 0; q < kQuantityCount; ++q)
+        if (symbol == TextsOf(static_cast<Quantity>(q)).symbol) return static_cast<Quantity>(q);
+    return std::nullopt;
+}
+
+// What the sought quantity of an aim measures, and its symbol on the page.
+struct Sought {
+    const char* symbol;
+    Dimension dimension;
+};
+Sought SoughtOf(CalcAim aim) {
+    switch (aim) {
+        case CalcAim::Spacing: return {"S", Dimension::Length};
+        case CalcAim::Discharge: return {"R", Dimension::Recharge};
+        case CalcAim::WaterTableDepth: return {"Dm", Dimension::Length};
+        case CalcAim::Conductivity: return {"K", Dimension::Conductivity};
+    }
+    return {"", Dimension::Length};
+}
+
+val Figure(const std::string& name, Dimension d, UnitSystem units, double si, int decimals) {
+    val item = val::object();
+    item.set("name", val(name));
+    item.set("unit", val(UnitName(d, units)));
+    item.set("text", val(ShowResult(si, d, units, decimals)));
+    return item;
+}
+
+// The figures of a report in the chosen units: the sought quantity with the
+// report's decimals, the midway heads and depths (3), and the profile's
+// distances and heads (the report's 2 and 4 decimals).
+val ResultsInUnits(CalcAim aim, const CaseResults& results, UnitSystem units) {
+    const Sought sought = SoughtOf(aim);
+    val figures = val::array();
+    figures.call<void>("push", Figure(sought.symbol, sought.dimension, units, results.Sought,
+                                      results.SoughtDecimals));
+    const std::pair<const char*, double> midway[] = {
+        {"Midway head, Darcy", results.HeadDarcy},
+        {"Midway head, energy balance", results.HeadEnergy},
+        {"Midway depth, Darcy", results.DepthDarcy},
+        {"Midway depth, energy balance", results.DepthEnergy},
+    };
+    for (const auto& [name, si] : midway)
+        figures.call<void>("push", Figure(name, Dimension::Length, units, si, 3));
+    val profile = val::array();
+    for (const ProfileFigures& row : results.Profile) {
+        val line = val::array();
+        line.call<void>("push", val(ShowResult(row.X, Dimension::Length, units, 2)));
+        line.call<void>("push", val(ShowResult(row.FStar, Dimension::Length, units, 4)));
+        line.call<void>("push", val(ShowResult(row.F, Dimension::Length, units, 4)));
+        profile.call<void>("push", line);
+    }
+    val shown = val::object();
+    shown.set("unit", val(UnitName(Dimension::Length, units)));
+    shown.set("figures", figures);
+    shown.set("profile", profile);
+    return shown;
+}
 
 // Runs the input file `inputFile` with the content `bytes` on one thread:
-// "report" with the report's name, bytes, graph and the run's messages,
-// "refused" with the lines of
-// the error list, or "failed" with the messages.
+// "report" with the report's name, bytes, graph and the run's messages, and
+// its figures and graph in US units, so that the page shows either without a
+// new run; "refused" with the lines of the error list, or "failed" with the
+// messages.
 val RunInputFile(const std::string& inputFile, const std::string& bytes, val onProgress,
                  val onMessage) {
     if (const std::string refusal = InputNameRefusal(inputFile); !refusal.empty())
@@ -137,7 +208,10 @@ val RunInputFile(const std::string& inputFile, const std::string& bytes, val onP
             val result = Outcome("report");
             result.set("reportFile", val(reportFile));
             result.set("report", Bytes(outcome.Report));
-            result.set("graph", GraphOfReport(reportFile, outcome.Report));
+            const CalcAim aim = AimFromCode(input.Case.AimCode).value_or(CalcAim::Spacing);
+            result.set("resultsUs", ResultsInUnits(aim, outcome.Results, UnitSystem::US));
+            result.set("graph", GraphOfReportInUnits(reportFile, outcome.Report, "si"));
+            result.set("graphUs", GraphOfReportInUnits(reportFile, outcome.Report, "us"));
             // The run's warnings, which the report does not keep, for the box
             // beside it.
             result.set("messages", TextArray(outcome.Messages));
@@ -185,6 +259,38 @@ val WriteInput(const std::string& inputFile, const std::string& title1, const st
     return result;
 }
 
+// The numbers an input file of the aim holds for values typed in `units`:
+// each converted and rounded to the file's decimals as the writer rounds it.
+val StoredValues(const std::string& aimCode, const std::string& units, val symbols, val typed) {
+    const std::vector<std::string> names = emscripten::vecFromJSArray<std::string>(symbols);
+    const std::vector<double> numbers = emscripten::vecFromJSArray<double>(typed);
+    const CalcAim aim = AimFromCode(aimCode).value_or(CalcAim::Spacing);
+    val stored = val::array();
+    for (std::size_t i = 0; i < names.size() && i < numbers.size(); ++i) {
+        const std::optional<Quantity> q = QuantityNamed(names[i]);
+        stored.call<void>(
+            "push", val(q ? StoredSiValue(numbers[i], *q, UnitsNamed(units), FileDecimals(aim, *q))
+                          : numbers[i]));
+    }
+    return stored;
+}
+
+// The texts that show numbers an input file holds in `units`, with enough
+// decimals to give the same numbers again.
+val ShownValues(const std::string& aimCode, const std::string& units, val symbols, val stored) {
+    const std::vector<std::string> names = emscripten::vecFromJSArray<std::string>(symbols);
+    const std::vector<double> numbers = emscripten::vecFromJSArray<double>(stored);
+    const CalcAim aim = AimFromCode(aimCode).value_or(CalcAim::Spacing);
+    val texts = val::array();
+    for (std::size_t i = 0; i < names.size() && i < numbers.size(); ++i) {
+        const std::optional<Quantity> q = QuantityNamed(names[i]);
+        texts.call<void>("push", val(q ? ShowStoredValue(numbers[i], *q, UnitsNamed(units),
+                                                         FileDecimals(aim, *q))
+                                       : std::string()));
+    }
+    return texts;
+}
+
 val Ticks(const std::vector<graph::AxisTick>& ticks) {
     val array = val::array();
     for (const graph::AxisTick& tick : ticks) {
@@ -218,8 +324,10 @@ val Range(graph::RowRange range) {
 // Everything the page needs to draw a report's water tables as the desktop
 // graph does: titles, captions, legends, ticks, the pixel of every marker and
 // which rows carry markers and the requested line. "refusal" says why a
-// report gives no graph.
-val GraphOfReport(const std::string& reportFile, const std::string& reportBytes) {
+// report gives no graph. In US units the profile is converted to feet first
+// and the scales are chosen on the feet by the same rules.
+val GraphOfReportInUnits(const std::string& reportFile, const std::string& reportBytes,
+                         const std::string& units) {
     val result = val::object();
     const ReportProfileResult report = ParseReportProfile(reportBytes, reportFile);
     if (report.Status != FileStatus::Ok || report.X.empty()) {
@@ -227,8 +335,12 @@ val GraphOfReport(const std::string& reportFile, const std::string& reportBytes)
                    Text(report.Message.empty() ? "The report has no profile." : report.Message));
         return result;
     }
+    const UnitSystem shownUnits = UnitsNamed(units);
+    graph::GraphProfile profile{report.X, report.HeadDarcy, report.HeadEnergy};
+    for (std::vector<double>* column : {&profile.X, &profile.HeadDarcy, &profile.HeadEnergy})
+        for (double& value : *column) value = FromSi(value, Dimension::Length, shownUnits);
     const graph::PreparedGraph prepared =
-        graph::PrepareGraph({report.X, report.HeadDarcy, report.HeadEnergy});
+        graph::PrepareGraph(std::move(profile), UnitName(Dimension::Length, shownUnits));
     if (!prepared.Drawable()) {
         result.set("refusal", Text(prepared.Refusal));
         return result;
@@ -264,6 +376,10 @@ val GraphOfReport(const std::string& reportFile, const std::string& reportBytes)
     return result;
 }
 
+val GraphOfReport(const std::string& reportFile, const std::string& reportBytes) {
+    return GraphOfReportInUnits(reportFile, reportBytes, "si");
+}
+
 }  // namespace
 
 EMSCRIPTEN_BINDINGS(pelorin) {
@@ -271,6 +387,9 @@ EMSCRIPTEN_BINDINGS(pelorin) {
     emscripten::function("readInput", &ReadInput);
     emscripten::function("writeInput", &WriteInput);
     emscripten::function("graphOfReport", &GraphOfReport);
+    emscripten::function("graphOfReportInUnits", &GraphOfReportInUnits);
+    emscripten::function("storedValues", &StoredValues);
+    emscripten::function("shownValues", &ShownValues);
 }
 
 }  // namespace pelorin::web

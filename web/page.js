@@ -2,7 +2,7 @@
 // and saving input files, the questions of the plausibility rules, a run on a
 // worker with its progress lines and Cancel, the report with its Symbols
 // legend and the run's warnings, its graph and the error list of a refused
-// case.
+// case; the unit system the user works in and the soil-texture presets.
 'use strict';
 
 (function () {
@@ -82,6 +82,25 @@
     }
   }
   const worker = new CaseWorker();
+  // Conversions between the units go to a module of their own, so that a
+  // field is shown back at once even while a run marches on the other.
+  const converter = new CaseWorker();
+
+  // ------------------------------------------------------------ units
+
+  // 'si' or 'us', remembered by the browser.
+  const kUnitsKey = 'pelorin.units';
+  let units = localStorage.getItem(kUnitsKey) === 'us' ? 'us' : 'si';
+
+  // The numbers an input file of the aim holds for values typed in `from`
+  // units ('' for a position that holds no quantity).
+  function storedNumbers(aim, from, symbols, numbers) {
+    return converter.request('stored', { aim, units: from, symbols, numbers });
+  }
+  // The texts that show numbers of an input file in `to` units.
+  function shownTexts(aim, to, symbols, numbers) {
+    return converter.request('shown', { aim, units: to, symbols, numbers });
+  }
 
   // ------------------------------------------------------------ the rows
 
@@ -115,7 +134,11 @@
       input.className = 'row-input';
       input.inputMode = 'decimal';
       input.spellcheck = false;
-      row.append(label, input);
+      const note = document.createElement('span');
+      note.id = 'note-' + (i + 1);
+      note.className = 'typical-note';
+      input.setAttribute('aria-describedby', note.id);
+      row.append(label, input, note);
       container.append(row);
     }
   }
@@ -134,7 +157,8 @@
       const label = $('caption-' + (i + 1));
       const input = $('value-' + (i + 1));
       const q = rowQuantity(aim, i);
-      label.textContent = layout.captions[i];
+      label.textContent = (units === 'us' ? layout.captionsUs : layout.captions)[i];
+      $('note-' + (i + 1)).textContent = q && typicalNotes[q] ? typicalNotes[q] : '';
       label.classList.toggle('hidden', !layout.captionVisible[i]);
       input.classList.toggle('hidden', !q);
       input.value = q ? quantityTexts[q] : '';
@@ -146,6 +170,7 @@
     $('footnote').textContent = tables.footnoteCaption;
     $('footnote').classList.toggle('hidden', !layout.footnoteVisible);
     shownAim = aim;
+    showPresetChoices();
   }
 
   // A field text as a number: either '.' or ',' for the decimal point, blanks
@@ -194,7 +219,8 @@
   }
 
   function unitOf(q) {
-    return tables.quantities.find((entry) => entry.symbol === q).unit;
+    const entry = tables.quantities.find((e) => e.symbol === q);
+    return units === 'us' ? entry.unitUs : entry.unit;
   }
 
   // Marks the fields whose texts the case cannot use, with their messages,
@@ -281,7 +307,7 @@
 
   // The case as an opened file holds it, shown in the fields; `bytes` are
   // run as they are until a field changes.
-  function showCase(name, input, bytes) {
+  function showCase(name, input, bytes, texts) {
     $('file-name').value = name;
     $('title1').value = input.title1;
     $('title2').value = input.title2;
@@ -293,8 +319,9 @@
     spareValues = new Array(kRowCount).fill(0);
     input.values.forEach((value, k) => {
       const q = layout.fileQuantities[k];
-      if (q) quantityTexts[q] = fieldText(value);
+      if (q) quantityTexts[q] = units === 'us' ? texts[k] : fieldText(value);
       else spareValues[k] = value;
+      if (q) delete typicalNotes[q];
     });
     showRows(input.aim);
     showMethodChoice();
@@ -318,7 +345,9 @@
       showErrors(input.messages, 'The file ' + name + ' could not be opened:');
       return false;
     }
-    showCase(name, input, bytes);
+    const symbols = rowsTable[input.aim].fileQuantities.map((q) => q || '');
+    const texts = units === 'us' ? await shownTexts(input.aim, 'us', symbols, input.values) : null;
+    showCase(name, input, bytes, texts);
     showErrors([], '');
     return true;
   }
@@ -367,6 +396,10 @@
       showErrors(wrong.map((w) => w.message), 'The case has fields the input file cannot take:');
       return null;
     }
+    if (units === 'us') {
+      const symbols = rowsTable[request.aim].fileQuantities.map((q) => q || '');
+      request.values = await storedNumbers(request.aim, 'us', symbols, request.values);
+    }
     showQuestions(failedQuestions(request.aim, request.values));
     const written = await worker.request('write', request);
     if (written.error) {
@@ -385,7 +418,34 @@
   }
 
   let lastReport = null;  // {name, bytes}
-  let lastGraph = null;
+  let lastGraph = null;   // {si, us}: the graph in either units
+  let lastResults = null; // the figures and profile in US units
+
+  // The figures of the last report in US units, beside the report (which
+  // stays in metres and days); nothing in SI, where the report says it all.
+  function showResultsInUnits() {
+    const box = $('results-us');
+    box.classList.toggle('hidden', units !== 'us' || !lastResults);
+    if (units !== 'us' || !lastResults) return;
+    const list = $('results-us-figures');
+    list.textContent = '';
+    for (const figure of lastResults.figures) {
+      const item = document.createElement('li');
+      item.textContent = `${figure.name} (${figure.unit}): ${figure.text}`;
+      list.append(item);
+    }
+    const body = $('results-us-profile').querySelector('tbody');
+    body.textContent = '';
+    for (const row of lastResults.profile) {
+      const line = document.createElement('tr');
+      for (const text of row) {
+        const cell = document.createElement('td');
+        cell.textContent = text;
+        line.append(cell);
+      }
+      body.append(line);
+    }
+  }
 
   // A report is single-byte text, but for the lines that name the input file
   // and the report: those hold the names as the system gave them, UTF-8, and
@@ -425,15 +485,20 @@
     $('symbols-button').disabled = false;
   }
 
+  function shownGraph() {
+    return lastGraph && lastGraph[units];
+  }
+
   function drawGraph() {
     const box = $('graph');
-    if (!lastGraph) return;
-    if (lastGraph.refusal) {
-      box.textContent = lastGraph.refusal;
+    const graph = shownGraph();
+    if (!graph) return;
+    if (graph.refusal) {
+      box.textContent = graph.refusal;
       $('download-graph').disabled = true;
       return;
     }
-    box.innerHTML = self.PelorinGraph.graphSvg(lastGraph, { blackAndWhite: $('black-and-white').checked });
+    box.innerHTML = self.PelorinGraph.graphSvg(graph, { blackAndWhite: $('black-and-white').checked });
     $('download-graph').disabled = false;
   }
 
@@ -488,8 +553,10 @@
       showErrors([], '');
       showReport(result.reportFile, result.report);
       showWarnings(result.messages);
-      lastGraph = result.graph;
+      lastGraph = { si: result.graph, us: result.graphUs };
+      lastResults = result.resultsUs;
       drawGraph();
+      showResultsInUnits();
       $('progress').textContent += 'The report ' + result.reportFile + ' is ready.\n';
       $('report').focus();
     } else if (result.outcome === 'refused') {
@@ -563,7 +630,27 @@
       showRows($('aim').value);
       showMethodChoice();
     });
-    $('case').addEventListener('input', () => { opened = null; });
+    $('case').addEventListener('input', (event) => {
+      opened = null;
+      // A field the user edits is no longer the typical value of a texture.
+      const q = event.target.dataset && event.target.dataset.quantity;
+      if (q && typicalNotes[q]) {
+        delete typicalNotes[q];
+        event.target.nextElementSibling.textContent = '';
+      }
+    });
+    // In US units a field shows back what the input file will hold.
+    $('rows').addEventListener('change', (event) => {
+      const q = event.target.dataset.quantity;
+      if (q && units === 'us') showBack([q]);
+    });
+    $('units').value = units;
+    // The numbers stay the same in other units: an opened file runs as it is.
+    $('units').addEventListener('change', (event) => {
+      event.stopPropagation();
+      changeUnits($('units').value);
+    });
+    wirePresets();
     $('case').addEventListener('change', () => { opened = null; });
     $('case').addEventListener('submit', (event) => {
       event.preventDefault();
@@ -580,8 +667,9 @@
     $('symbols-button').addEventListener('click', toggleSymbols);
     $('black-and-white').addEventListener('change', drawGraph);
     $('download-graph').addEventListener('click', () => {
-      if (!lastGraph || lastGraph.refusal || !lastReport) return;
-      const svg = self.PelorinGraph.graphSvg(lastGraph, { blackAndWhite: $('black-and-white').checked });
+      const graph = shownGraph();
+      if (!graph || graph.refusal || !lastReport) return;
+      const svg = self.PelorinGraph.graphSvg(graph, { blackAndWhite: $('black-and-white').checked });
       download(lastReport.name.replace(/\.[^.]*$/, '') + '.svg', new TextEncoder().encode(svg), 'image/svg+xml');
     });
     // The page opens on the first example of the menu, not yet run.
@@ -600,6 +688,104 @@
     manifest.href = 'manifest.webmanifest';
     document.head.append(manifest);
     if ('serviceWorker' in navigator) navigator.serviceWorker.register('service-worker.js').catch(() => {});
+  }
+
+  // ------------------------------------------------------------ units and presets
+
+  // The fields of these quantities show what the input file holds for their
+  // texts, in the chosen units. A text that is no number stays as it is; a
+  // field edited meanwhile keeps the edit.
+  async function showBack(symbols) {
+    const aim = shownAim;
+    const typed = symbols.map((q) => quantityTexts[q] = fieldTextOf(q));
+    const numbers = typed.map(fieldNumber);
+    const usable = symbols.filter((q, i) => numbers[i] !== null);
+    if (!usable.length) return;
+    const stored = await storedNumbers(aim, units, usable, numbers.filter((n) => n !== null));
+    const texts = await shownTexts(aim, units, usable, stored);
+    usable.forEach((q, i) => {
+      if (fieldTextOf(q) !== typed[symbols.indexOf(q)] || shownAim !== aim) return;
+      quantityTexts[q] = texts[i];
+      const row = rowOf(aim, q);
+      if (row) $('value-' + row).value = texts[i];
+    });
+  }
+
+  // The text of a quantity: its field's when its row is shown, else the memory.
+  function fieldTextOf(q) {
+    const row = rowOf(shownAim, q);
+    return row ? $('value-' + row).value : quantityTexts[q];
+  }
+
+  // Every number of the case goes over to the other units: what the input
+  // file would hold for it, shown in the new units. The texts that are no
+  // number stay.
+  async function changeUnits(to) {
+    keepRowTexts();
+    const from = units;
+    const symbols = tables.quantities.map((e) => e.symbol)
+      .filter((q) => fieldNumber(quantityTexts[q]) !== null);
+    const stored = await storedNumbers(shownAim, from, symbols, symbols.map((q) => fieldNumber(quantityTexts[q])));
+    const texts = await shownTexts(shownAim, to, symbols, stored);
+    symbols.forEach((q, i) => { quantityTexts[q] = texts[i]; });
+    units = to;
+    localStorage.setItem(kUnitsKey, to);
+    showRows(shownAim);
+    drawGraph();
+    showResultsInUnits();
+  }
+
+  // The notes beside fields filled from the texture table, per quantity.
+  const typicalNotes = {};
+
+  // The conductivities the preset can fill, offered where the aim has them.
+  function showPresetChoices() {
+    for (const q of tables.presetQuantities) {
+      const box = $('preset-' + q);
+      if (!box) return;  // the presets are not built yet
+      const shown = rowOf(shownAim, q) !== 0;
+      box.disabled = !shown;
+      box.parentElement.classList.toggle('hidden', !shown);
+    }
+  }
+
+  // Fills the chosen conductivity fields with the typical value of the
+  // texture class in the chosen units, marks them, and shows them back.
+  function fillFromTexture() {
+    const texture = tables.textures.find((t) => t.name === $('texture').value);
+    if (!texture) return;
+    const filled = tables.presetQuantities.filter((q) => $('preset-' + q).checked && rowOf(shownAim, q));
+    for (const q of filled) {
+      const row = rowOf(shownAim, q);
+      $('value-' + row).value = fieldText(units === 'us' ? texture.us : texture.si);
+      $('value-' + row).removeAttribute('aria-invalid');
+      typicalNotes[q] = texture.note;
+      $('note-' + row).textContent = texture.note;
+    }
+    if (filled.length) {
+      opened = null;
+      showBack(filled);
+    }
+  }
+
+  function wirePresets() {
+    fillChoices($('texture'), tables.textures.map((t) => t.name), tables.textures.map((t) => t.name));
+    const choices = $('preset-fields');
+    for (const q of tables.presetQuantities) {
+      const label = document.createElement('label');
+      const box = document.createElement('input');
+      box.type = 'checkbox';
+      box.id = 'preset-' + q;
+      box.checked = true;
+      label.append(box, ' ' + q);
+      choices.append(label);
+    }
+    $('texture-source').textContent = 'Typical values by texture class, averages from ' + tables.textureSource +
+      ' A measured conductivity is always better.';
+    // Choosing a preset changes no number of the case until Fill.
+    for (const type of ['input', 'change']) $('presets').addEventListener(type, (event) => event.stopPropagation());
+    $('fill-texture').addEventListener('click', fillFromTexture);
+    showPresetChoices();
   }
 
   wire();

@@ -8,8 +8,8 @@ let modulePromise = null;
 // Every request hands its bytes to the module and gets bytes back: the module
 // has no file system, so nothing of one request is seen by the next.
 const handlers = {
-  // {name, bytes}: the input file as it is; the report's bytes and its graph,
-  // the error list or the messages.
+  // {name, bytes}: the input file as it is; the report's bytes, its graph, its
+  // figures and graph in US units, the error list or the messages.
   run(M, request, post) {
     return M.runInputFile(
       request.name,
@@ -22,6 +22,15 @@ const handlers = {
   write(M, request) {
     return M.writeInput(request.name, request.title1, request.title2, request.aim,
       request.method, request.values);
+  },
+  // {aim, units, symbols, numbers}: the numbers the input file holds for
+  // values typed in the units.
+  stored(M, request) {
+    return M.storedValues(request.aim, request.units, request.symbols, request.numbers);
+  },
+  // {aim, units, symbols, numbers}: the numbers of an input file shown in the units.
+  shown(M, request) {
+    return M.shownValues(request.aim, request.units, request.symbols, request.numbers);
   },
   // {name, bytes}: titles, codes and numbers, or the messages.
   read(M, request) {

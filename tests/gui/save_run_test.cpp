@@ -8,9 +8,15 @@
 #include <QTest>
 #include <QTimer>
 
-#include <atomic>
-#include <thread>
+#include <QSettings>
 
+#include <atomic>
+#include <fstream>
+#include <map>
+#include <thread>
+#include <variant>
+
+#include "CaseLayout.h"
 #include "GuiTestSupport.h"
 #include "InputRows.h"
 #include "RunChannel.h"
@@ -49,6 +55,11 @@ class SaveRunTest : public QObject {
     void cancelLeavesThePreviousReport();
     void aRunBeingStoppedShowsNoMoreMessages();
     void runEndsThroughTheEventLoop();
+    void usCaseSavesAndRunsAsTheSiCase_data();
+    void usCaseSavesAndRunsAsTheSiCase();
+    void unitChoiceIsRememberedAndNamedInTheCaptions();
+    void graphIsDrawnInTheChosenUnits();
+    void cleanupTestCase();
 };
 
 void SaveRunTest::cancelledDialogSavesNothing() {
@@ -421,4 +432,151 @@ void SaveRunTest::runEndsThroughTheEventLoop() {
 }
 
 QTEST_MAIN(SaveRunTest)
+namespace {
+
+// The settings the program keeps between sessions (the tests run with a
+// configuration folder of their own).
+void ChooseUnits(Harness& h, int index) {
+    h.Input().Units_ComboBox->setCurrentIndex(index);
+    QCOMPARE(QSettings(QStringLiteral("Pelorin"), QStringLiteral("pelorin"))
+                 .value(QStringLiteral("units"))
+                 .toString(),
+             index == 1 ? QStringLiteral("us") : QStringLiteral("si"));
+}
+
+// The row (1-based) of a quantity's field under an aim.
+int RowOf(CalcAim aim, Quantity q) {
+    const AimLayout& layout = LayoutOf(aim);
+    for (int i = 0; i < kRowCount; ++i) {
+        if (layout.sheet[i].shows == SheetRow::Shows::Quantity && layout.sheet[i].quantity == q)
+            return i + 1;
+    }
+    return 0;
+}
+
+// Types a text into a row and leaves the field, as a user does.
+void TypeInto(Harness& h, int row, const QString& text) {
+    h.SetRow(row, text);
+    if (row == 2 || row == 3)
+        h.Input().MaskEdit2Exit(row);
+    else
+        h.Input().MaskEdit1Exit(row);
+}
+
+// What a Save/Run into case.inp leaves: the input file, and the report or the
+// error list.
+QStringList SaveRunFiles(Harness& h) {
+    for (const char* name : {"case.out", "Error.lst"}) QFile::remove(h.Path(QLatin1String(name)));
+    h.SaveRun(h.Path(QStringLiteral("case.inp")));
+    return {test::ReadText(h.Path(QStringLiteral("case.inp"))),
+            test::ReadText(h.Path(QStringLiteral("case.out"))),
+            test::ReadText(h.Path(QStringLiteral("Error.lst")))};
+}
+
+}  // namespace
+
+void SaveRunTest::usCaseSavesAndRunsAsTheSiCase_data() {
+    QTest::addColumn<QString>("aim");
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<QString>("typedUs");
+    QTest::addColumn<QString>("storedSi");
+    QTest::addColumn<QString>("shownUs");
+    std::ifstream csv(PELORIN_SOURCE_DIR "/tests/data/us-units.csv");
+    std::string line;
+    int cases = 0;
+    while (std::getline(csv, line)) {
+        if (line.empty() || line[0] == '#' || line.rfind("aim,", 0) == 0) continue;
+        const QStringList cell = QString::fromStdString(line).split(QLatin1Char(','));
+        QTest::newRow(line.c_str()) << cell[0] << cell[1] << cell[2] << cell[3] << cell[4];
+        ++cases;
+    }
+    QVERIFY(cases >= 10);
+}
+
+// A value typed in US units is shown back as the input file holds it, and the
+// case saves and runs as the same case typed in SI: the same input file, the
+// same report or error list.
+void SaveRunTest::usCaseSavesAndRunsAsTheSiCase() {
+    QFETCH(QString, aim);
+    QFETCH(QString, quantity);
+    QFETCH(QString, typedUs);
+    QFETCH(QString, storedSi);
+    QFETCH(QString, shownUs);
+    const std::map<QString, QString> examples = {{"Spa", "spacing-darcy-pipe.inp"},
+                                                 {"Dis", "discharge-darcy-pipe.inp"},
+                                                 {"Hyd", "depth-pipe.inp"},
+                                                 {"Con", "conductivity-darcy-pipe.inp"}};
+    const CalcAim calcAim = *AimFromCode(aim.toStdString());
+    Quantity q = Quantity::R;
+    for (int k = 0; k < kQuantityCount; ++k) {
+        if (quantity == QLatin1String(TextsOf(static_cast<Quantity>(k)).symbol))
+            q = static_cast<Quantity>(k);
+    }
+    const int row = RowOf(calcAim, q);
+    QVERIFY(row > 0);
+
+    Harness h;
+    ChooseUnits(h, 1);
+    h.OpenInput(h.CopyExample(examples.at(aim), QStringLiteral("source.inp")));
+    TypeInto(h, row, typedUs);
+    QCOMPARE(h.Row(row), shownUs);
+    const QStringList us = SaveRunFiles(h);
+    const InputReadResult written = ReadInputFile(h.Path(QStringLiteral("case.inp")).toStdString());
+    QCOMPARE(written.Case.Values[static_cast<std::size_t>(PositionOf(calcAim, q) - 1)],
+             storedSi.toDouble());
+
+    ChooseUnits(h, 0);
+    h.OpenInput(h.CopyExample(examples.at(aim), QStringLiteral("source.inp")));
+    TypeInto(h, row, storedSi);
+    const QStringList si = SaveRunFiles(h);
+    QCOMPARE(us, si);
+    QVERIFY(!us[1].isEmpty() || !us[2].isEmpty());
+}
+
+// The texts of the graph the Graphics sheet draws of the last report.
+QStringList GraphTexts(Harness& h) {
+    h.Output().ViewGraphButton->click();
+    QStringList texts;
+    for (const graph::SceneItem& item : h.Window().Graphics_TabSheet->GraphScene().Items) {
+        if (const auto* text = std::get_if<graph::SceneText>(&item)) texts << text->Text;
+    }
+    return texts;
+}
+
+// The graph's axes are in the chosen units: their scales chosen on feet.
+void SaveRunTest::graphIsDrawnInTheChosenUnits() {
+    Harness h;
+    ChooseUnits(h, 1);
+    h.OpenInput(
+        h.CopyExample(QStringLiteral("spacing-darcy-pipe.inp"), QStringLiteral("source.inp")));
+    h.SaveRun(h.Path(QStringLiteral("case.inp")));
+    const QStringList us = GraphTexts(h);
+    QVERIFY2(us.contains(QStringLiteral("Distance from drain (ft)")), qPrintable(us.join('|')));
+    QVERIFY(us.contains(QStringLiteral("Watertable height above drain (ft)")));
+    ChooseUnits(h, 0);
+    const QStringList si = GraphTexts(h);
+    QVERIFY2(si.contains(QStringLiteral("Distance from drain (m)")), qPrintable(si.join('|')));
+}
+
+// The choice of units outlives the window, and the captions name the units.
+void SaveRunTest::unitChoiceIsRememberedAndNamedInTheCaptions() {
+    {
+        Harness h;
+        ChooseUnits(h, 1);
+    }
+    Harness h;
+    QCOMPARE(h.Input().Units_ComboBox->currentIndex(), 1);
+    QVERIFY(h.Input().RowLabels[0]->text().endsWith(QStringLiteral("(in/day) :")));
+    QVERIFY(h.Input().RowLabels[1]->text().endsWith(QStringLiteral("(ft) :")));
+    h.OpenInput(h.CopyExample(QStringLiteral("spacing-darcy-pipe.inp")));
+    QCOMPARE(h.Row(4), QStringLiteral("3.281"));  // Dw 1.000 m
+    ChooseUnits(h, 0);
+    QVERIFY(h.Input().RowLabels[0]->text().endsWith(QStringLiteral("(m/day) :")));
+    QCOMPARE(h.Row(4), QStringLiteral("1.000"));
+}
+
+void SaveRunTest::cleanupTestCase() {
+    QSettings(QStringLiteral("Pelorin"), QStringLiteral("pelorin")).remove(QStringLiteral("units"));
+}
+
 #include "save_run_test.moc"

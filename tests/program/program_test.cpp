@@ -902,7 +902,8 @@ void ProgramTest::tabRunsDownTheInputSheet() {
     const int status = robot.RunProgram();
     QVERIFY2(robot.Finished(), qPrintable(robot.Waiting()));
     QCOMPARE(status, 0);
-    QStringList expected{"Title1_Edit", "Title2_Edit", "CalcAim_Combobox", "Method_ComboBox"};
+    QStringList expected{"Title1_Edit", "Title2_Edit", "CalcAim_Combobox", "Units_ComboBox",
+                         "Method_ComboBox"};
     for (int row : rows) expected << QStringLiteral("MaskEdit%1").arg(row);
     expected << QStringLiteral("Filesave_Button");
     QCOMPARE(visited, expected);

@@ -6,7 +6,9 @@
 // pelorin-cli leaves; fields the input file cannot take are named; the
 // plausibility rules are asked as questions; the Symbols legend is the
 // desktop's; the run's warnings stand in a box above the report; the page
-// fits a phone's width with every field labelled.
+// fits a phone's width with every field labelled; a case typed in US units
+// saves and runs as typed in SI, its results, profile and graph shown in
+// feet; the soil-texture presets fill and mark the fields.
 //   node --test tests/web/browser_test.js
 // PELORIN_WEB_DIR: the page (build/web); PELORIN_CLI: the runner;
 // PELORIN_WEB_SCREENSHOT: where to save a picture of the page after a run.
@@ -556,5 +558,211 @@ test('served once, the page can be installed and opens and runs with the network
   await runCase(page);
   assert.strictEqual(await shownReport(page), golden('discharge-energy-ditch.out').toString('latin1'));
   await page.setOfflineMode(false);
+  await closePage(page);
+});
+
+// ------------------------------------------------------------ units and presets
+
+// The table of values typed in US units that every front end is held to.
+function usUnitCases() {
+  const lines = fs.readFileSync(path.join(root, 'tests', 'data', 'us-units.csv'), 'utf8')
+    .split('\n').filter((l) => l.trim() && !l.startsWith('#'));
+  const header = lines[0].split(',');
+  return lines.slice(1).map((l) => Object.fromEntries(l.split(',').map((cell, i) => [header[i], cell])));
+}
+const exampleOfAim = { Spa: 'spacing-darcy-pipe.inp', Dis: 'discharge-darcy-pipe.inp',
+  Hyd: 'depth-pipe.inp', Con: 'conductivity-darcy-pipe.inp' };
+
+// Opens an example afresh, even the one the menu names already.
+async function reopenExample(page, name) {
+  await page.select('#examples', '');
+  await chooseExample(page, name);
+}
+
+async function chooseUnits(page, units) {
+  await page.select('#units', units);
+  await page.waitForFunction((u) => localStorage.getItem('pelorin.units') === u, {}, units);
+}
+
+// Types into the field of a quantity and leaves it, as a user does.
+async function typeQuantity(page, q, text) {
+  const field = `#rows input[data-quantity="${q}"]`;
+  await page.click(field, { clickCount: 3 });
+  await page.keyboard.press('Backspace');
+  await page.keyboard.type(text);
+  await page.keyboard.press('Tab');
+  return field;
+}
+
+// The case typed in one unit system: its saved input file and what its run shows.
+async function saveAndRun(page, name) {
+  await page.$eval('#file-name', (e, n) => { e.value = n; }, name);
+  await page.click('#save-input');
+  const saved = await waitForDownload(name);
+  fs.unlinkSync(path.join(downloads, name));
+  await runCase(page);
+  return { saved, report: await shownReport(page), errors: await shownErrors(page) };
+}
+
+test('a value typed in US units is shown back as the file holds it, and the case saves and runs as typed in SI', async () => {
+  const page = await openPage(baseUrl + 'index.html');
+  const tables = require(path.join(webDir, 'tables.js'));
+  const cases = usUnitCases();
+  assert.ok(cases.length >= 10);
+  for (const [n, c] of cases.entries()) {
+    const where = `${c.aim} ${c.quantity} ${c.typed_us}`;
+    await chooseUnits(page, 'us');
+    await reopenExample(page, exampleOfAim[c.aim]);
+    await page.select('#aim', c.aim);
+    const field = await typeQuantity(page, c.quantity, c.typed_us);
+    await page.waitForFunction((f, t) => document.querySelector(f).value === t, { timeout: 5000 }, field, c.shown_us)
+      .catch(() => {});
+    assert.strictEqual(await page.$eval(field, (e) => e.value), c.shown_us, where);
+    const us = await saveAndRun(page, `us-${n}.inp`);
+    // The input file holds the SI number of the table at the quantity's place.
+    const numbers = us.saved.toString('latin1').split('\r\n')[4].trim().split(/\s+/);
+    assert.strictEqual(numbers[tables.rows[c.aim].fileQuantities.indexOf(c.quantity)], c.stored_si, where);
+
+    await chooseUnits(page, 'si');
+    await reopenExample(page, exampleOfAim[c.aim]);
+    await page.select('#aim', c.aim);
+    await typeQuantity(page, c.quantity, c.stored_si);
+    const si = await saveAndRun(page, `us-${n}.inp`);
+    assert.ok(us.saved.equals(si.saved), where + ': the same input file');
+    assert.strictEqual(us.report, si.report, where + ': the same report');
+    assert.strictEqual(us.errors, si.errors, where + ': the same error list');
+  }
+  await closePage(page);
+});
+
+// The figures of a report's lines " ... is:   32.93": the midway heads and
+// depths by name, and the sought quantity (the first other line), if any.
+function reportFigures(report) {
+  const figures = {};
+  for (const line of report.split('\n')) {
+    const m = / is:\s+(-?[0-9.]+)\s*$/.exec(line);
+    if (!m) continue;
+    const midway = /Midway (hydr\. head|W\.T\. depth) \((Darcy|energy)/.exec(line);
+    if (midway) figures[(midway[1].startsWith('hydr') ? 'head ' : 'depth ') + midway[2]] = m[1];
+    else if (!figures.sought) figures.sought = m[1];
+  }
+  return figures;
+}
+function reportProfile(report) {
+  const lines = report.split('\n');
+  const first = lines.findIndex((l) => l.startsWith(' Output data:')) + 1;
+  const rows = [];
+  for (let i = first; !lines[i].startsWith(' #'); ++i) rows.push(lines[i].trim().split(/\s+/));
+  return rows;
+}
+const decimalsOf = (text) => (text.split('.')[1] || '').length;
+
+// A figure shown in US units is the report's SI figure, each rounded to its decimals.
+function assertSameFigure(usText, factor, siText, where) {
+  const tolerance = 0.5 * 10 ** -decimalsOf(siText) + 0.5 * 10 ** -decimalsOf(usText) * factor + 1e-12;
+  assert.ok(Math.abs(Number(usText) * factor - Number(siText)) <= tolerance, `${where}: ${usText} against ${siText}`);
+}
+
+test('in US units the captions name them, the choice is remembered, and results, profile and graph are in US units', async () => {
+  const page = await openPage(baseUrl + 'index.html');
+  await chooseUnits(page, 'us');
+  await page.reload();
+  await page.waitForFunction(() => document.querySelectorAll('#examples option').length > 1);
+  assert.strictEqual(await page.$eval('#units', (e) => e.value), 'us', 'the choice is remembered');
+  for (const [example, factor] of [['spacing-darcy-pipe.inp', 0.3048], ['discharge-energy-ditch.inp', 0.0254],
+    ['conductivity-darcy-pipe.inp', 0.3048], ['depth-pipe.inp', 0.3048]]) {
+    await chooseExample(page, example);
+    const captions = await page.$$eval('#rows label', (items) => items.filter((e) => e.offsetParent !== null)
+      .map((e) => e.textContent));
+    assert.ok(captions.every((c) => !/\((m|m\/day|day\/m)\)/.test(c)), captions.join('|'));
+    assert.ok(captions.some((c) => c.includes('(ft) :')), example);
+    await runCase(page);
+    const report = await shownReport(page);
+    assert.strictEqual(report, golden(example.replace(/\.inp$/, '.out')).toString('latin1'), 'the report stays SI');
+    const shown = await page.evaluate(() => ({
+      visible: document.getElementById('results-us').offsetParent !== null,
+      figures: [...document.querySelectorAll('#results-us-figures li')].map((e) => e.textContent),
+      profile: [...document.querySelectorAll('#results-us-profile tbody tr')]
+        .map((r) => [...r.cells].map((c) => c.textContent)),
+      captions: [...document.querySelectorAll('#graph svg text')].map((t) => t.textContent),
+    }));
+    assert.ok(shown.visible, example);
+    // The sought figure in its own unit, then the heads and depths in feet;
+    // the depth of the water table is sought as one of the depths.
+    const si = reportFigures(report);
+    const us = shown.figures.map((f) => f.split(': ')[1]);
+    assert.strictEqual(us.length, 5, shown.figures.join('|'));
+    const sought = si.sought || (us[0] === us[3] ? si['depth Darcy'] : si['depth energy']);
+    assertSameFigure(us[0], factor, sought, example + ' ' + shown.figures[0]);
+    ['head Darcy', 'head energy', 'depth Darcy', 'depth energy'].forEach((name, i) =>
+      assertSameFigure(us[i + 1], 0.3048, si[name], `${example} ${shown.figures[i + 1]}`));
+    const rows = reportProfile(report);
+    assert.strictEqual(shown.profile.length, rows.length, example);
+    shown.profile.forEach((row, i) => {
+      assertSameFigure(row[0], 0.3048, rows[i][0], `${example} row ${i + 1} X`);
+      assertSameFigure(row[1], 0.3048, rows[i][1], `${example} row ${i + 1} F*`);
+      assertSameFigure(row[2], 0.3048, rows[i][3], `${example} row ${i + 1} F`);
+    });
+    // The graph's scales are chosen on feet: its distance axis reaches the last distance in feet.
+    assert.ok(shown.captions.some((t) => /^Distance from drain \((0\.1 |0\.01 )?ft\)$/.test(t)), shown.captions.join('|'));
+    assert.ok(shown.captions.some((t) => /^Watertable height above drain \((0\.1 |0\.01 )?ft\)$/.test(t)), example);
+    const graph = await page.evaluate(() => document.getElementById('graph').innerHTML);
+    const ticks = [...graph.matchAll(/<text [^>]*>\s*([0-9.]+)<\/text>/g)].map((m) => Number(m[1]));
+    const unit = /Distance from drain \((0\.1 |0\.01 )?ft\)/.exec(shown.captions.join('\n'))[1];
+    const perFoot = unit === '0.1 ' ? 10 : unit === '0.01 ' ? 100 : 1;
+    assert.ok(Math.max(...ticks) >= Number(shown.profile[shown.profile.length - 1][0]) * perFoot, example);
+  }
+  // Back in SI: the results in US units go, and the graph is in metres again.
+  await chooseUnits(page, 'si');
+  assert.strictEqual(await page.$eval('#results-us', (e) => e.offsetParent), null);
+  const texts = await page.$$eval('#graph svg text', (items) => items.map((t) => t.textContent));
+  assert.ok(texts.some((t) => /^Distance from drain \((m|dm|cm)\)$/.test(t)), texts.join('|'));
+  await closePage(page);
+});
+
+test('a soil-texture preset fills the chosen conductivities with the cited typical values, marked until edited', async () => {
+  const page = await openPage(baseUrl + 'index.html');
+  const table = fs.readFileSync(path.join(root, 'assets', 'soil-texture-k.csv'), 'utf8').split('\n')
+    .filter((l) => l.trim() && !l.startsWith('#')).slice(1).map((l) => l.split(','));
+  const source = /Source: (.*)/.exec(fs.readFileSync(path.join(root, 'assets', 'soil-texture-k.csv'), 'utf8'))[1];
+  assert.ok((await page.$eval('#texture-source', (e) => e.textContent)).includes(source.split('.')[0]));
+  const textures = await page.$$eval('#texture option', (items) => items.map((e) => e.value));
+  assert.deepStrictEqual(textures, table.map((row) => row[0]));
+  await chooseExample(page, 'spacing-darcy-pipe.inp');
+  const noteOf = (q) => page.$eval(`#rows input[data-quantity="${q}"]`, (e) => e.nextElementSibling.textContent);
+  const valueOf = (q) => page.$eval(`#rows input[data-quantity="${q}"]`, (e) => e.value);
+  for (const [units, column] of [['si', 2], ['us', 1]]) {
+    await chooseUnits(page, units);
+    for (const [name, ftPerDay, mPerDay] of [table[3], table[8]]) {
+      await page.select('#texture', name);
+      // Kb1 and Kv2 only.
+      for (const q of ['Ka', 'Kb1', 'Kv1', 'Kb2', 'Kv2']) {
+        const box = `#preset-${q}`;
+        if ((await page.$eval(box, (e) => e.checked)) !== ['Kb1', 'Kv2'].includes(q)) await page.click(box);
+      }
+      const before = await valueOf('Ka');
+      await page.click('#fill-texture');
+      const typical = Number(column === 2 ? mPerDay : ftPerDay);
+      await page.waitForFunction((t) => document.querySelector('#rows input[data-quantity="Kv2"]').value !== '' &&
+        Math.abs(Number(document.querySelector('#rows input[data-quantity="Kv2"]').value) - t) < 0.01 * t, {}, typical);
+      for (const q of ['Kb1', 'Kv2']) {
+        assert.strictEqual(await noteOf(q), `typical for ${name}, not measured`, `${units} ${name} ${q}`);
+        // The field shows what the input file holds: the typical value to the file's decimals.
+        assert.ok(Math.abs(Number(await valueOf(q)) - typical) <= 0.0025 * Math.max(1, typical), `${q} ${await valueOf(q)}`);
+      }
+      assert.strictEqual(await valueOf('Ka'), before, 'an unchosen field stays');
+      assert.strictEqual(await noteOf('Ka'), '');
+    }
+  }
+  // An edit takes the mark away; the others stay.
+  await typeQuantity(page, 'Kb1', '2');
+  assert.strictEqual(await noteOf('Kb1'), '');
+  assert.ok((await noteOf('Kv2')).startsWith('typical for'));
+  // The filled case saves the SI numbers of the table.
+  await chooseUnits(page, 'si');
+  await page.$eval('#file-name', (e) => { e.value = 'preset.inp'; });
+  await page.click('#save-input');
+  const numbers = (await waitForDownload('preset.inp')).toString('latin1').split('\r\n')[4].trim().split(/\s+/);
+  assert.strictEqual(Number(numbers[11]), Number(table[8][2]).toFixed(4) * 1, 'Kv2 of the second class');
   await closePage(page);
 });

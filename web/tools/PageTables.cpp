@@ -7,7 +7,9 @@
 // rules (sheetrules/PlausibilityRules), the Symbols legend
 // (sheetrules/SymbolsLegend), the heading and note of the run's warnings
 // (sheetrules/SheetWarnings), the lines of a report that name files
-// (sheetrules/ReportDisplay), and the graph's frame and palettes
+// (sheetrules/ReportDisplay), the captions and units of US customary units
+// and the soil-texture presets with their source (sheetrules/Units,
+// sheetrules/SoilTexture), and the graph's frame and palettes
 // (graph/GraphScales, graph/GraphFrame). scripts/web builds and runs it with
 // the host's compiler; PELORIN_VERSION names the program on the graph.
 
@@ -25,6 +27,7 @@
 #include "PlausibilityRules.h"
 #include "ReportDisplay.h"
 #include "SheetWarnings.h"
+#include "SoilTexture.h"
 #include "SymbolsLegend.h"
 #include "TextReader.h"
 
@@ -85,6 +88,8 @@ void PrintAim(CalcAim aim) {
     const pelorin::AimLayout& file = pelorin::LayoutOf(aim);
     std::printf("    %s: {\n", pelorin::AimCodeOf(aim));
     std::printf("      captions: %s,\n", List(rows.Captions, Quoted).c_str());
+    const pelorin::RowLayout usRows = pelorin::LayoutRows(aim, pelorin::UnitSystem::US);
+    std::printf("      captionsUs: %s,\n", List(usRows.Captions, Quoted).c_str());
     std::printf("      captionVisible: %s,\n", List(rows.CaptionVisible, Flag).c_str());
     std::printf("      fieldVisible: %s,\n", List(rows.FieldVisible, Flag).c_str());
     std::printf("      fileQuantities: %s,\n",
@@ -166,6 +171,23 @@ void PrintGraph() {
     std::printf("  },\n");
 }
 
+// The soil-texture presets: each class with its typical conductivity in both
+// unit systems and the note that marks a field filled from it.
+void PrintTextures() {
+    std::printf("  textures: [\n");
+    for (const pelorin::TextureClass& texture : pelorin::kTextureClasses)
+        std::printf("    { name: %s, si: %s, us: %s, note: %s },\n", Quoted(texture.name).c_str(),
+                    Number(texture.metresPerDay).c_str(), Number(texture.ftPerDay).c_str(),
+                    Quoted(pelorin::TypicalNote(texture)).c_str());
+    std::printf("  ],\n");
+    std::printf("  textureSource: %s,\n", Quoted(pelorin::kTextureSource).c_str());
+    std::printf("  presetQuantities: %s,\n",
+                List(std::vector<Quantity>{Quantity::Ka, Quantity::Kb1, Quantity::Kv1,
+                                           Quantity::Kb2, Quantity::Kv2},
+                     Symbol)
+                    .c_str());
+}
+
 }  // namespace
 
 int main() {
@@ -187,8 +209,9 @@ int main() {
     std::vector<std::string> quantities;
     for (int q = 0; q < pelorin::kQuantityCount; ++q) {
         const pelorin::QuantityTexts& texts = pelorin::TextsOf(static_cast<Quantity>(q));
+        const char* usUnit = pelorin::UnitName(static_cast<Quantity>(q), pelorin::UnitSystem::US);
         quantities.push_back("{ symbol: " + Quoted(texts.symbol) + ", unit: " + Quoted(texts.unit) +
-                             " }");
+                             ", unitUs: " + Quoted(usUnit) + " }");
     }
     std::printf("  quantities: %s,\n",
                 List(quantities, [](const std::string& s) { return s; }).c_str());
@@ -208,6 +231,7 @@ int main() {
                 Quoted(pelorin::kRunWarningsNote).c_str());
     std::printf("  fileNameLines: [%d, %d],\n", pelorin::kFirstFileNameLine,
                 pelorin::kLastFileNameLine);
+    PrintTextures();
     PrintGraph();
     std::printf("};\n");
     std::printf("if (typeof module !== 'undefined') module.exports = globalThis.PelorinTables;\n");
