@@ -11,6 +11,7 @@
 #include "Calculate.h"
 #include "FieldNumbers.h"
 #include "QtText.h"
+#include "SoilTexture.h"
 #include "StatusLineWindow.h"
 
 namespace pelorin {
@@ -79,6 +80,7 @@ InputSheet::InputSheet(DesktopSession& session, UserDialogs& dialogs, SheetHost&
     BuildHeader();
     BuildRows();
     BuildButtons();
+    BuildPresets();
     SetTabOrder();
     LayoutRows();
     CopyRowsToFields();
@@ -91,6 +93,9 @@ void InputSheet::SetTabOrder() {
     QList<QWidget*> order{Title1_Edit, Title2_Edit, CalcAim_Combobox, Units_ComboBox,
                           Method_ComboBox};
     for (QLineEdit* field : ValueEdits) order << field;
+    order << Texture_ComboBox;
+    for (QCheckBox* box : PresetBoxes) order << box;
+    order << Fill_Button;
     order << Filesave_Button << Fileopen_Button << DesignStudy_Button << RechargeButton
           << HelpButton << FigureButton1 << CancelRun_Button;
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
@@ -185,6 +190,85 @@ void InputSheet::BuildButtons() {
     connect(FigureButton1, &QPushButton::clicked, this, &InputSheet::FigureButton1Click);
 }
 
+// The presets stand left of the progress box, below the footnote, so that a
+// run's progress covers none of them; the boxes and marks use the free
+// column right of the fields.
+void InputSheet::BuildPresets() {
+    Texture_Label = Caption(this, QStringLiteral("&Texture"), 32, 423, "Texture_Label", 62);
+    Texture_ComboBox = new QComboBox(this);
+    Texture_ComboBox->setObjectName(QStringLiteral("Texture_ComboBox"));
+    for (const TextureClass& texture : kTextureClasses)
+        Texture_ComboBox->addItem(QString::fromLatin1(texture.name));
+    Texture_ComboBox->setGeometry(96, 420, 136, 20);
+    Texture_ComboBox->setFont(QApplication::font());
+    Texture_ComboBox->setToolTip(
+        QStringLiteral("Typical conductivities by soil-texture class, averages from ") +
+        QString::fromLatin1(kTextureSource) +
+        QStringLiteral(" A measured conductivity is always better."));
+    Texture_Label->setBuddy(Texture_ComboBox);
+    Fill_Button = Button(this, QStringLiteral("Fi&ll"), QRect(96, 443, 60, 22), "Fill_Button");
+    Fill_Button->setToolTip(
+        QStringLiteral("Fill the ticked conductivities with the typical value of the class"));
+    connect(Fill_Button, &QPushButton::clicked, this, &InputSheet::Fill_ButtonClick);
+    for (std::size_t k = 0; k < PresetBoxes.size(); ++k) {
+        const char* symbol = TextsOf(kPresetQuantities[k]).symbol;
+        auto* box = new QCheckBox(this);
+        box->setObjectName(QStringLiteral("Preset_") + QString::fromLatin1(symbol));
+        box->setChecked(true);
+        box->setToolTip(QStringLiteral("Fill ") + QString::fromLatin1(symbol) +
+                        QStringLiteral(" from the texture class"));
+        box->hide();
+        PresetBoxes[k] = box;
+    }
+    for (int i = 0; i < kRowCount; ++i) {
+        const QByteArray name = "Typical" + QByteArray::number(i + 1);
+        TypicalMarks[i] = Caption(this, QStringLiteral("typ."), 656, kCaptionTop + kRowStep * i,
+                                  name.constData(), 48);
+        TypicalMarks[i]->hide();
+        QLineEdit* field = ValueEdits[i];
+        // Only the user's own typing takes the mark away, not a text the
+        // program sets.
+        connect(field, &QLineEdit::textEdited, TypicalMarks[i], &QLabel::hide);
+    }
+}
+
+int InputSheet::RowOfQuantity(Quantity q) const {
+    for (int row = 1; row <= kRowCount; ++row) {
+        if (RowQuantity(row) == q && !ValueEdits[row - 1]->isHidden()) return row;
+    }
+    return 0;
+}
+
+void InputSheet::PlacePresetBoxes() {
+    for (std::size_t k = 0; k < PresetBoxes.size(); ++k) {
+        const int row = RowOfQuantity(kPresetQuantities[k]);
+        PresetBoxes[k]->setVisible(row != 0);
+        if (row != 0) PresetBoxes[k]->setGeometry(638, kRowTop + kRowStep * (row - 1) + 2, 16, 16);
+    }
+}
+
+void InputSheet::ClearTypicalMarks() {
+    for (QLabel* mark : TypicalMarks) mark->hide();
+}
+
+// Each ticked conductivity the aim shows gets the class's typical value in
+// the chosen units, shown back as the number the input file will hold.
+void InputSheet::Fill_ButtonClick() {
+    const int index = Texture_ComboBox->currentIndex();
+    if (index < 0) return;
+    const TextureClass& texture = kTextureClasses[static_cast<std::size_t>(index)];
+    const QString note = QString::fromStdString(TypicalNote(texture));
+    for (std::size_t k = 0; k < PresetBoxes.size(); ++k) {
+        const Quantity q = kPresetQuantities[k];
+        const int row = RowOfQuantity(q);
+        if (row == 0 || !PresetBoxes[k]->isChecked()) continue;
+        const double value = TextureConductivity(texture.name, shownUnits_).value_or(0.0);
+        ValueEdits[row - 1]->setText(FieldText(value, q, shownUnits_));
+        TypicalMarks[row - 1]->setToolTip(note);
+        TypicalMarks[row - 1]->show();
+    }
+}
+
 void InputSheet::AttachActions(QAction* inputSave, QAction* inputOpen) {
     inputSave_ = inputSave;
     connect(Filesave_Button, &QPushButton::clicked, inputSave, &QAction::trigger);
@@ -222,6 +306,7 @@ void InputSheet::Input_TabSheetExit() { host_.SetInputSaveEnabled(false); }
 
 void InputSheet::CalcAim_ComboboxChange() {
     rows_.CurrentAim = SelectedAim();
+    ClearTypicalMarks();
     LayoutRows();
     session_.Input.AimCode = AimCodeOf(rows_.CurrentAim);
     FillRowsForAim();
@@ -288,6 +373,7 @@ void InputSheet::LayoutRows() {
     }
     Footnote_Label->setText(QString::fromLatin1(kFootnoteCaption));
     Footnote_Label->setVisible(layout.FootnoteVisible);
+    PlacePresetBoxes();
 }
 
 void InputSheet::CopyRowsFromFields() { rows_.Rows = RowTexts(); }
@@ -398,6 +484,7 @@ void InputSheet::ShowOpenedCase() {
         CalcAim_Combobox->setCurrentIndex(static_cast<int>(aim));
     }
     rows_.CurrentAim = aim;
+    ClearTypicalMarks();
     RechargeButton->setEnabled(aim != CalcAim::Discharge);
     {
         const QSignalBlocker quiet(Method_ComboBox);

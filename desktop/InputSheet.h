@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -56,6 +57,17 @@ class InputSheet : public QWidget {
     QPushButton* Filesave_Button;
     QPushButton* Fileopen_Button;
     QPushButton* DesignStudy_Button;  // opens the design study on this case
+    // Soil-texture presets: a class, which conductivities to fill (a box
+    // beside each field of kPresetQuantities the aim shows) and Fill.
+    QLabel* Texture_Label;
+    QComboBox* Texture_ComboBox;
+    std::array<QCheckBox*, 5> PresetBoxes{};  // in the order of kPresetQuantities
+    QPushButton* Fill_Button;
+    // "typ." beside a field filled from the table, its tooltip the full note.
+    std::array<QLabel*, kRowCount> TypicalMarks{};
+
+    static constexpr std::array<Quantity, 5> kPresetQuantities = {
+        Quantity::Ka, Quantity::Kb1, Quantity::Kv1, Quantity::Kb2, Quantity::Kv2};
 
     // Event handlers.
     void Input_TabSheetShow();
@@ -69,6 +81,7 @@ class InputSheet : public QWidget {
     void FigureButton1Click() { host_.ShowFigureWindow(); }
     void HelpButtonClick() { host_.ShowHelpWindow(); }
     void RechargeButtonClick() { host_.ShowRechargeWindow(); }
+    void Fill_ButtonClick();
 
     // What Save/Run reads from the sheet. The aim and the method always come
     // from the two selection boxes, so they cannot disagree with the rows.
@@ -102,6 +115,12 @@ class InputSheet : public QWidget {
     void BuildHeader();
     void BuildRows();
     void BuildButtons();
+    void BuildPresets();
+    // The preset boxes beside the fields of their quantities under the aim.
+    void PlacePresetBoxes();
+    void ClearTypicalMarks();
+    // The row (1-based) whose field holds `q` under the current aim, or 0.
+    int RowOfQuantity(Quantity q) const;
     void SetTabOrder();
     void LayoutRows();
     void FillRowsForAim();
