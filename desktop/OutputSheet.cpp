@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <array>
+#include <utility>
+
 #include "FileSystem.h"
 #include "InputChecks.h"
 #include "Pictures.h"
@@ -28,6 +31,32 @@ QPushButton* Button(QWidget* parent, const QString& caption, const QRect& place,
 }
 
 }  // namespace
+
+QStringList ResultLinesInUnits(CalcAim aim, const CaseResults& results, UnitSystem units) {
+    const auto line = [units](const char* name, Dimension d, double si, int decimals) {
+        return QStringLiteral(" %1 (%2): %3")
+            .arg(QString::fromLatin1(name), QString::fromLatin1(UnitName(d, units)),
+                 QString::fromStdString(ShowResult(si, d, units, decimals)));
+    };
+    static constexpr std::array<const char*, 4> kSoughtSymbols = {"S", "R", "Dm", "K"};
+    QStringList lines{QStringLiteral(" #"),
+                      QStringLiteral(" In US customary units (the report above is in metres "
+                                     "and days):"),
+                      line(kSoughtSymbols[static_cast<std::size_t>(aim)], SoughtDimension(aim),
+                           results.Sought, results.SoughtDecimals)};
+    const std::pair<const char*, double> midway[] = {
+        {"Midway head, Darcy", results.HeadDarcy},
+        {"Midway head, energy balance", results.HeadEnergy},
+        {"Midway depth, Darcy", results.DepthDarcy},
+        {"Midway depth, energy balance", results.DepthEnergy},
+    };
+    for (const auto& [name, si] : midway) lines << line(name, Dimension::Length, si, 3);
+    return lines;
+}
+
+void OutputSheet::RememberRunResults(CalcAim aim, const CaseResults& results) {
+    runFigures_ = RunFigures{aim, results};
+}
 
 QStringList SymbolsLegendLines() {
     QStringList lines;
@@ -202,7 +231,10 @@ void OutputSheet::ShowErrorList() {
 void OutputSheet::ShowReport(const std::string& fileName) {
     const std::string problem = session_.ReadReportLines(fileName);
     if (!problem.empty()) dialogs_.ShowMessage(FromFileText(problem));
-    FillMemo(ReportLinesRead());
+    QStringList lines = ReportLinesRead();
+    if (runFigures_ && units_ && units_() == UnitSystem::US)
+        lines << ResultLinesInUnits(runFigures_->Aim, runFigures_->Results, UnitSystem::US);
+    FillMemo(lines);
     shownReport_ = fileName;
     ShowReportButtons();
 }

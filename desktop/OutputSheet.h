@@ -6,8 +6,13 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
+#include <optional>
+
+#include "Calculate.h"
 #include "DesktopSession.h"
 #include "SheetHost.h"
+#include "Units.h"
 #include "UserDialogs.h"
 
 class QAction;
@@ -25,6 +30,11 @@ class OutputSheet : public QWidget {
     void AttachOutputOpen(QAction* outputOpen);
     // "Save as PDF…" runs the window's action of that name.
     void AttachSaveAsPdf(QAction* saveAsPdf);
+    // The units the Input sheet shows: in US units the figures of the last
+    // run stand below its report (which stays in metres and days).
+    void SetUnitsSource(std::function<UnitSystem()> units) { units_ = std::move(units); }
+    // The typed figures of the run whose report the sheet shows next.
+    void RememberRunResults(CalcAim aim, const CaseResults& results);
     // The report whose lines the sheet shows; empty while it shows none.
     const std::string& ShownReport() const { return shownReport_; }
 
@@ -69,8 +79,19 @@ class OutputSheet : public QWidget {
     // so showing the sheet again shows these lines.
     QStringList errorList_;
     std::string shownReport_;
+    std::function<UnitSystem()> units_;
+    struct RunFigures {
+        CalcAim Aim;
+        CaseResults Results;
+    };
+    std::optional<RunFigures> runFigures_;
 };
 
 QStringList SymbolsLegendLines();
+
+// The sought quantity (with the report's decimals) and the midway heads and
+// depths (3) of a run in `units`, one "name (unit): value" line each, under a
+// heading.
+QStringList ResultLinesInUnits(CalcAim aim, const CaseResults& results, UnitSystem units);
 
 }  // namespace pelorin

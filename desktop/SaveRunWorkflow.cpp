@@ -107,6 +107,8 @@ void DispatchOnWorker(const DispatchJob& job, DispatchState& state, RunChannel& 
     state.ReportFile = run.ReportPath;
     state.Report = std::move(outcome.Report);
     state.Messages = std::move(outcome.Messages);
+    state.Aim = AimFromCode(job.AimCode).value_or(CalcAim::Spacing);
+    state.Results = std::move(outcome.Results);
     state.Outcome = DispatchState::End::Completed;
 }
 
@@ -318,6 +320,7 @@ bool SaveRunWorkflow::ShowRunOutcome(const std::optional<QString>& failure) {
             return false;
         case DispatchState::End::Completed:
             flags_.CaseSavedWithoutRun = false;
+            output_.RememberRunResults(state_.Aim, state_.Results);
             emit ReportWritten(state_.ReportFile, state_.Report, state_.Messages);
             return true;
     }

@@ -40,6 +40,9 @@ struct DispatchState {
     std::string ReportFile;
     std::string Report;
     std::vector<std::string> Messages;
+    // Its figures, typed, for the results in the user's units.
+    CalcAim Aim = CalcAim::Spacing;
+    CaseResults Results;
 };
 
 // Save/Run: from the Input sheet to an input file, and on the user's yes to

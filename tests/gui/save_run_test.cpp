@@ -11,6 +11,7 @@
 #include <QSettings>
 
 #include <atomic>
+#include <cmath>
 #include <fstream>
 #include <map>
 #include <thread>
@@ -59,6 +60,8 @@ class SaveRunTest : public QObject {
     void usCaseSavesAndRunsAsTheSiCase();
     void unitChoiceIsRememberedAndNamedInTheCaptions();
     void graphIsDrawnInTheChosenUnits();
+    void usResultsStandBelowTheReport_data();
+    void usResultsStandBelowTheReport();
     void cleanupTestCase();
 };
 
@@ -573,6 +576,68 @@ void SaveRunTest::unitChoiceIsRememberedAndNamedInTheCaptions() {
     ChooseUnits(h, 0);
     QVERIFY(h.Input().RowLabels[0]->text().endsWith(QStringLiteral("(m/day) :")));
     QCOMPARE(h.Row(4), QStringLiteral("1.000"));
+}
+
+void SaveRunTest::usResultsStandBelowTheReport_data() {
+    QTest::addColumn<int>("units");
+    QTest::newRow("SI") << 0;
+    QTest::newRow("US") << 1;
+}
+
+// In US units the run's figures stand below its report, converted from the
+// report's own metres; the report's lines are shown as the file holds them.
+void SaveRunTest::usResultsStandBelowTheReport() {
+    QFETCH(int, units);
+    Harness h;
+    ChooseUnits(h, units);
+    h.OpenInput(
+        h.CopyExample(QStringLiteral("spacing-darcy-pipe.inp"), QStringLiteral("source.inp")));
+    h.SaveRun(h.Path(QStringLiteral("case.inp")));
+    h.Window().BringToFront(Sheet::Output);
+    const QStringList shown = h.Output().Output_Memo->toPlainText().split(QLatin1Char('\n'));
+    const QStringList report = test::ReadText(h.Path(QStringLiteral("case.out")))
+                                   .remove(QLatin1Char('\r'))
+                                   .split(QLatin1Char('\n'));
+    QVERIFY(report.size() > 40);
+    // The report's figure after "is:" on the line that begins with `start`.
+    const auto reported = [&](const QString& start) {
+        for (const QString& line : report) {
+            if (line.startsWith(start)) return line.section(QStringLiteral("is:"), 1).toDouble();
+        }
+        return -1.0;
+    };
+    const auto usFigure = [&](const QString& name) {
+        for (const QString& line : shown) {
+            if (line.startsWith(name)) return line.mid(name.size()).toDouble();
+        }
+        return -1.0;
+    };
+    QVERIFY(!shown.isEmpty());
+    for (qsizetype i = 0; i + 1 < report.size(); ++i) QCOMPARE(shown.value(i), report[i]);
+    if (units == 0) {
+        QVERIFY(usFigure(QStringLiteral(" S (")) < 0);
+        return;
+    }
+    const struct {
+        QString usName;
+        QString reportLine;
+        double step;  // the report's last decimal
+    } figures[] = {
+        {" S (ft): ", " The drain spacing (Darcy,  m)", 0.01},
+        {" Midway head, Darcy (ft): ", " Midway hydr. head (Darcy,  m)", 0.001},
+        {" Midway head, energy balance (ft): ", " Midway hydr. head (energy, m)", 0.001},
+        {" Midway depth, Darcy (ft): ", " Midway W.T. depth (Darcy,  m)", 0.001},
+        {" Midway depth, energy balance (ft): ", " Midway W.T. depth (energy, m)", 0.001},
+    };
+    for (const auto& figure : figures) {
+        const double metres = reported(figure.reportLine);
+        QVERIFY2(metres > 0, qPrintable(figure.reportLine));
+        // Each side rounded once to its last decimal: half a step in metres
+        // and half a step in feet apart at most.
+        const double apart = figure.step * (0.5 / 0.3048 + 0.5);
+        QVERIFY2(std::abs(usFigure(figure.usName) - metres / 0.3048) <= apart,
+                 qPrintable(figure.usName + shown.join(QLatin1Char('|'))));
+    }
 }
 
 void SaveRunTest::cleanupTestCase() {
