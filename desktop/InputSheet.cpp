@@ -87,17 +87,18 @@ InputSheet::InputSheet(DesktopSession& session, UserDialogs& dialogs, SheetHost&
 }
 
 // Tab goes from the titles through the choices and down the rows to
-// Save/Run, then to the other buttons. The file name is shown, not typed.
+// Save/Run, then to the presets and the other buttons. The file name is shown, not typed.
 void InputSheet::SetTabOrder() {
     FileName_Edit->setFocusPolicy(Qt::ClickFocus);
     QList<QWidget*> order{Title1_Edit, Title2_Edit, CalcAim_Combobox, Units_ComboBox,
                           Method_ComboBox};
     for (QLineEdit* field : ValueEdits) order << field;
-    order << Texture_ComboBox;
+    // The presets come after Save/Run: a case typed row by row goes on to
+    // its run without passing them.
+    order << Filesave_Button << Texture_ComboBox;
     for (QCheckBox* box : PresetBoxes) order << box;
-    order << Fill_Button;
-    order << Filesave_Button << Fileopen_Button << DesignStudy_Button << RechargeButton
-          << HelpButton << FigureButton1 << CancelRun_Button;
+    order << Fill_Button << Fileopen_Button << DesignStudy_Button << RechargeButton << HelpButton
+          << FigureButton1 << CancelRun_Button;
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
