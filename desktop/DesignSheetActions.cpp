@@ -41,7 +41,8 @@ bool DesignSheetActions::ReadShownReport(documents::DesignSheetRead& read) {
         dialogs_.ShowMessage(QString::fromLatin1(kNoReport));
         return false;
     }
-    read = documents::ReadDesignSheet(report, RunMessagesOf(report));
+    read = documents::ReadDesignSheet(report, RunMessagesOf(report),
+                                      units_ ? units_() : UnitSystem::SI);
     if (!read.Read()) dialogs_.ShowMessage(read.Refusal);
     return read.Read();
 }

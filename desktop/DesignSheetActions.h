@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "Units.h"
+
 class QWidget;
 
 namespace pelorin {
@@ -32,6 +34,10 @@ class DesignSheetActions : public QObject {
     void SaveAsPdfExecute();
     void PrintExecute();
 
+    // The units the user has chosen: a US sheet shows its numbers in US units
+    // with the report's SI values beside them.
+    void SetUnitsSource(std::function<UnitSystem()> units) { units_ = std::move(units); }
+
     // The printer of the session, with its page set-up.
     const QPrinter& Printer() const { return printer_; }
 
@@ -55,6 +61,7 @@ class DesignSheetActions : public QObject {
 
     UserDialogs& dialogs_;
     std::function<std::string()> shownReport_;
+    std::function<UnitSystem()> units_;
     QWidget* window_;
     QPrinter printer_;
     // Where the last design sheet was saved: the dialog opens there.

@@ -176,6 +176,7 @@ void MainWindow::BuildSheets() {
     connect(SaveRun, &SaveRunWorkflow::ReportWritten, DesignSheetOutput,
             &DesignSheetActions::RememberRun);
     Output_TabSheet->SetUnitsSource([this] { return Input_TabSheet->Units(); });
+    DesignSheetOutput->SetUnitsSource([this] { return Input_TabSheet->Units(); });
     // Another case is current now: its own report, if any, is what the Output
     // sheet shows.
     connect(Input_TabSheet, &InputSheet::CaseOpened, this,

@@ -20,6 +20,7 @@
 #include "CaseLayout.h"
 #include "GuiTestSupport.h"
 #include "InputRows.h"
+#include "PdfText.h"
 #include "RunChannel.h"
 #include "ScriptedUserDialogs.h"
 
@@ -60,6 +61,7 @@ class SaveRunTest : public QObject {
     void usCaseSavesAndRunsAsTheSiCase();
     void unitChoiceIsRememberedAndNamedInTheCaptions();
     void graphIsDrawnInTheChosenUnits();
+    void designSheetIsInTheChosenUnits();
     void usResultsStandBelowTheReport_data();
     void usResultsStandBelowTheReport();
     void cleanupTestCase();
@@ -559,6 +561,29 @@ void SaveRunTest::graphIsDrawnInTheChosenUnits() {
     ChooseUnits(h, 0);
     const QStringList si = GraphTexts(h);
     QVERIFY2(si.contains(QStringLiteral("Distance from drain (m)")), qPrintable(si.join('|')));
+}
+
+// Save as PDF gives the sheet in the chosen units, the report's SI values
+// beside them.
+void SaveRunTest::designSheetIsInTheChosenUnits() {
+    Harness h;
+    ChooseUnits(h, 1);
+    h.OpenInput(
+        h.CopyExample(QStringLiteral("spacing-darcy-pipe.inp"), QStringLiteral("source.inp")));
+    h.SaveRun(h.Path(QStringLiteral("case.inp")));
+    const QString pdf = h.Path(QStringLiteral("case.pdf"));
+    h.Dialogs.FileAnswers << pdf;
+    h.Window().DesignSheetOutput->SaveAsPdfExecute();
+    const QString us = test::PdfText(pdf);
+    QVERIFY2(us.contains(QStringLiteral("in/day")) && us.contains(QStringLiteral("m/day")),
+             qPrintable(us));
+    ChooseUnits(h, 0);
+    h.Dialogs.FileAnswers << pdf;
+    h.Dialogs.YesNoAnswers << true;
+    h.Window().DesignSheetOutput->SaveAsPdfExecute();
+    const QString si = test::PdfText(pdf);
+    QVERIFY2(si.contains(QStringLiteral("m/day")) && !si.contains(QStringLiteral("in/day")),
+             qPrintable(si));
 }
 
 // The choice of units outlives the window, and the captions name the units.
