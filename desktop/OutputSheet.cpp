@@ -51,6 +51,18 @@ QStringList ResultLinesInUnits(CalcAim aim, const CaseResults& results, UnitSyst
         {"Midway depth, energy balance", results.DepthEnergy},
     };
     for (const auto& [name, si] : midway) lines << line(name, Dimension::Length, si, 3);
+    // The profile's distances and heads, with the report's 2 and 4 decimals.
+    const auto cell = [units](double si, int decimals) {
+        return QStringLiteral("%1").arg(
+            QString::fromStdString(ShowResult(si, Dimension::Length, units, decimals)), 12);
+    };
+    const QString unit = QString::fromLatin1(UnitName(Dimension::Length, units));
+    lines << QStringLiteral(" %1%2%3")
+                 .arg(QStringLiteral("X (%1)").arg(unit), 11)
+                 .arg(QStringLiteral("F* (%1)").arg(unit), 12)
+                 .arg(QStringLiteral("F (%1)").arg(unit), 12);
+    for (const ProfileFigures& row : results.Profile)
+        lines << QStringLiteral(" ") + cell(row.X, 2).mid(1) + cell(row.FStar, 4) + cell(row.F, 4);
     return lines;
 }
 

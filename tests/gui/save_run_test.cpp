@@ -663,6 +663,18 @@ void SaveRunTest::usResultsStandBelowTheReport() {
         QVERIFY2(std::abs(usFigure(figure.usName) - metres / 0.3048) <= apart,
                  qPrintable(figure.usName + shown.join(QLatin1Char('|'))));
     }
+    // The profile follows in feet: from the drain (X 0) to midway (half the
+    // spacing), its last head the midway head by Darcy.
+    const qsizetype head = shown.indexOf(QStringLiteral("      X (ft)     F* (ft)      F (ft)"));
+    QVERIFY2(head > 0, qPrintable(shown.join(QLatin1Char('|'))));
+    const QStringList first = shown.value(head + 1).simplified().split(QLatin1Char(' '));
+    const QStringList last = shown.last().simplified().split(QLatin1Char(' '));
+    QCOMPARE(first.size(), 3);
+    QCOMPARE(last.size(), 3);
+    QCOMPARE(first[0], QStringLiteral("0.00"));
+    QVERIFY(std::abs(last[0].toDouble() - usFigure(QStringLiteral(" S (ft): ")) / 2) <= 0.02);
+    QVERIFY(std::abs(last[1].toDouble() - usFigure(QStringLiteral(" Midway head, Darcy (ft): "))) <=
+            0.002);
 }
 
 void SaveRunTest::cleanupTestCase() {
