@@ -22,15 +22,28 @@
 #include <thread>
 #include <vector>
 
+#include "ProcessSupport.h"
 #include "TestSupport.h"
 
 namespace pelorin {
 namespace {
 
 namespace fs = test::fs;
+using test::Contains;
 using test::ReadFile;
+using test::Shell;
 using test::TempDir;
 using test::WriteFile;
+
+// How long a script may run (seconds), and how many 10 ms looks a child gets
+// to start computing.
+constexpr int kScriptSeconds = 60;
+constexpr int kWorkRounds = 6000;
+
+test::Shell RunScript(const std::string& script, const fs::path& folder) {
+    return test::RunScript(script, folder, kScriptSeconds);
+}
+bool AwaitWork(pid_t pid) { return test::AwaitWork(pid, kWorkRounds); }
 
 const std::string kHead = "T1\r\nT2\r\nFile Name: x\r\n";
 // A spacing case that prints progress lines while it runs.
@@ -50,29 +63,6 @@ const std::string kLongMarches =
 const std::string kSlowCase =
     kHead + "Hyd Ene\r\n0.007 2.0 4.0 1.2 1.3 0.5 0 0.6 0.8 0.4 2.0 1.0 600\r\n";
 const std::string kEarlier = "earlier report\r\n";
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-struct Shell {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs a sh script in `folder`; "$CLI" names pelorin-cli. The script and the
-// captured streams live outside the folder.
-Shell RunScript(const std::string& script, const fs::path& folder) {
-    const TempDir aside;
-    WriteFile(aside.File("script"), script);
-    const std::string command = "cd '" + folder.string() + "' && CLI='" + PELORIN_CLI +
-                                "' timeout 60 sh '" + aside.File("script") + "' >'" +
-                                aside.File("out") + "' 2>'" + aside.File("err") + "' </dev/null";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(aside.File("out")),
-            ReadFile(aside.File("err"))};
-}
 
 // The names in a folder, sorted.
 std::vector<std::string> Names(const fs::path& folder) {
@@ -136,35 +126,6 @@ Ended WaitFor(pid_t pid) {
     ended.code = ended.signalled ? WTERMSIG(status) : WEXITSTATUS(status);
     ended.maxResidentKb = usage.ru_maxrss;
     return ended;
-}
-
-// The processor time a child has used, in clock ticks.
-long CpuTicks(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text;
-    std::getline(stat, text);
-    const std::size_t after = text.rfind(')');
-    if (after == std::string::npos) return 0;
-    std::istringstream fields(text.substr(after + 2));
-    std::string field;
-    long ticks = 0;
-    for (int k = 3; k <= 15 && fields >> field; ++k)
-        if (k == 14 || k == 15) ticks += std::stol(field);
-    return ticks;
-}
-
-// Waits until the child has computed for a fifth of a second (its report is
-// then being worked out, not yet written); false when it ended first.
-bool AwaitWork(pid_t pid) {
-    for (int round = 0; round < 6000; ++round) {
-        siginfo_t info{};
-        if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
-            info.si_pid != 0)
-            return false;
-        if (CpuTicks(pid) >= 20) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
 }
 
 // ------------------------------------------------------- rows 1 and 2: streams
