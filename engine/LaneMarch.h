@@ -1,9 +1,10 @@
 #pragma once
 
 // The energy-balance march over several assumed midway heads at once, one in
-// each vector lane. A lane performs the operations of MarchEnergy in the same
-// order (+ − × ÷ and compares only), so its head, gradient and last step are
-// those of the one-lane march bit for bit, whatever the other lanes do.
+// each vector lane, and the Darcy march over several trials of a search. A
+// lane performs the operations of the one-lane march in the same order (+ − ×
+// ÷ and compares only), so its head, gradient and last step are those of the
+// one-lane march bit for bit, whatever the other lanes do.
 
 #include <cstdint>
 
@@ -46,10 +47,48 @@ struct LaneMarchEnds {
 // kStepsBetweenStopChecks steps. Nothing here throws but a stop request.
 LaneMarchEnds MarchEnergyLanes(const LaneMarch& march, LaneLevel level, const StopToken& stop = {});
 
+// The Darcy marches of an outer search's trials, one trial in each lane: the
+// trials differ in the half spacing (and so in the last step), the discharge,
+// the conductivities and the entrance head, each lane with its own; the
+// geometry, the step and the first step are the case's. A lane performs the
+// operations of MarchDarcy in the same order and ends on its own last step.
+struct DarcyLaneMarch {
+    const DrainageCase* c = nullptr;
+    std::int64_t first = 0;
+    int count = 0;
+    std::int64_t last[kMaxLanes] = {};  // each at least `first`
+    double L[kMaxLanes] = {};
+    double R[kMaxLanes] = {};
+    double entrance[kMaxLanes] = {};
+    double Ka[kMaxLanes] = {};
+    double Kv1[kMaxLanes] = {};
+    double Kb1[kMaxLanes] = {};
+    double Kb2[kMaxLanes] = {};
+    double Kv2[kMaxLanes] = {};
+    double Keq1[kMaxLanes] = {};
+    double Keq2[kMaxLanes] = {};
+};
+
+// Puts the trial `c` (prepared, with its last step) into lane `lane`.
+void SetDarcyLane(DarcyLaneMarch& march, int lane, const DrainageCase& c, std::int64_t last);
+
+// Marches the lanes in groups of LanesOf(level), as MarchEnergyLanes does.
+LaneMarchEnds MarchDarcyLanes(const DarcyLaneMarch& march, LaneLevel level,
+                              const StopToken& stop = {});
+
+// The lanes from..from+count−1 of `march` as a march of their own.
+DarcyLaneMarch DarcyLaneGroup(const DarcyLaneMarch& march, int from, int count);
+// Marches the lanes two at a time: the kernels of a level this build cannot
+// run (never chosen) are made of it.
+void MarchDarcyLanesInPairs(const DarcyLaneMarch& march, LaneEnd* ends, const StopToken& stop);
+
 // The kernels of each level, each in a source of its own built for its
 // instruction set. `march.count` is at most the level's lanes.
 void MarchEnergyLanesSse2(const LaneMarch& march, LaneEnd* ends, const StopToken& stop);
 void MarchEnergyLanesAvx2(const LaneMarch& march, LaneEnd* ends, const StopToken& stop);
 void MarchEnergyLanesAvx512(const LaneMarch& march, LaneEnd* ends, const StopToken& stop);
+void MarchDarcyLanesSse2(const DarcyLaneMarch& march, LaneEnd* ends, const StopToken& stop);
+void MarchDarcyLanesAvx2(const DarcyLaneMarch& march, LaneEnd* ends, const StopToken& stop);
+void MarchDarcyLanesAvx512(const DarcyLaneMarch& march, LaneEnd* ends, const StopToken& stop);
 
 }  // namespace pelorin

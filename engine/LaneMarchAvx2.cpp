@@ -23,6 +23,10 @@ void MarchEnergyLanesAvx2(const LaneMarch& march, LaneEnd* ends, const StopToken
     EnergyLanes<4, 2>(march, ends, stop);
 }
 
+void MarchDarcyLanesAvx2(const DarcyLaneMarch& march, LaneEnd* ends, const StopToken& stop) {
+    DarcyLanes<4, 2>(march, ends, stop);
+}
+
 }  // namespace pelorin
 #pragma GCC pop_options
 #else
@@ -35,6 +39,10 @@ void MarchEnergyLanesAvx2(const LaneMarch& march, LaneEnd* ends, const StopToken
         for (int k = 0; k < pair.count; ++k) pair.Hm[k] = march.Hm[from + k];
         MarchEnergyLanesSse2(pair, ends + from, stop);
     }
+}
+
+void MarchDarcyLanesAvx2(const DarcyLaneMarch& march, LaneEnd* ends, const StopToken& stop) {
+    MarchDarcyLanesInPairs(march, ends, stop);
 }
 
 }  // namespace pelorin

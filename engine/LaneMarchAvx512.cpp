@@ -23,6 +23,10 @@ void MarchEnergyLanesAvx512(const LaneMarch& march, LaneEnd* ends, const StopTok
     EnergyLanes<8, 1>(march, ends, stop);
 }
 
+void MarchDarcyLanesAvx512(const DarcyLaneMarch& march, LaneEnd* ends, const StopToken& stop) {
+    DarcyLanes<8, 1>(march, ends, stop);
+}
+
 }  // namespace pelorin
 #pragma GCC pop_options
 #else
@@ -35,6 +39,10 @@ void MarchEnergyLanesAvx512(const LaneMarch& march, LaneEnd* ends, const StopTok
         for (int k = 0; k < pair.count; ++k) pair.Hm[k] = march.Hm[from + k];
         MarchEnergyLanesSse2(pair, ends + from, stop);
     }
+}
+
+void MarchDarcyLanesAvx512(const DarcyLaneMarch& march, LaneEnd* ends, const StopToken& stop) {
+    MarchDarcyLanesInPairs(march, ends, stop);
 }
 
 }  // namespace pelorin

@@ -226,5 +226,144 @@ void EnergyLanes(const LaneMarch& m, LaneEnd* ends, const StopToken& stop) {
     EnergyLaneSteps<N, registers, DrainZone::BelowLayer2>(m, ends, stop);
 }
 
+// The per-lane values of the Darcy lanes of one register: what a trial of a
+// search changes.
+template <int N>
+struct DarcyLaneValues {
+    using Real = typename LaneVectors<N>::Real;
+    Real L, R, entrance, Ka, Kv1, Kb1, Kb2, Kv2, Keq1, Keq2;
+};
+
+// TransmissivityAt with the conductivities and the head in lanes and the
+// transformed depth Y shared.
+template <DrainZone zone, int N>
+inline typename LaneVectors<N>::Real DarcyLaneTransmissivity(const DrainageCase& c,
+                                                             const DarcyLaneValues<N>& k,
+                                                             typename LaneVectors<N>::Real h,
+                                                             double Y) {
+    if constexpr (zone == DrainZone::InLayer1) {
+        const auto base = k.Ka * h + k.Kv1 * c.WidthExcess;
+        if (Y <= c.TThick1) return base + k.Keq1 * Y;
+        if (Y <= c.TThick12) return base + k.Keq1 * c.TThick1 + k.Keq2 * (Y - c.TThick1);
+        return base + k.Keq1 * c.TThick1 + k.Keq2 * c.TThick2;
+    } else if constexpr (zone == DrainZone::InLayer2) {
+        const auto base = k.Ka * h + k.Kb1 * c.Thick1 + k.Kv2 * c.WidthExcess;
+        if (Y <= c.TThick2) return base + k.Keq2 * Y;
+        return base + k.Keq2 * c.TThick2;
+    } else {
+        return k.Ka * h + k.Kb1 * c.Thick1 + k.Kb2 * c.Thick2;
+    }
+}
+
+// One Darcy step at `xc` from the midway heads hmid, as DarcySteps computes it.
+template <int N, DrainZone zone>
+inline void DarcyLaneStep(const DrainageCase& c, const DarcyLaneValues<N>& k, double xc,
+                          LaneState<N>& s, typename LaneVectors<N>::Real hmid) {
+    const double Y = kFlowZoneSlope * xc + c.DepthExcess;
+    const auto T = DarcyLaneTransmissivity<zone, N>(c, k, hmid, Y);
+    s.G = k.R * (k.L - xc) / T;
+    s.head = s.head + s.G * c.p;
+}
+
+// The lanes of the registers that end on step i: their ends are kept and they
+// march on pinned to their entrance head, as a stopped energy lane does.
+template <int N, int registers>
+inline void EndDarcyLanesAt(const DarcyLaneMarch& m, std::int64_t i, LaneState<N>* s,
+                            LaneEnd* ends) {
+    for (int r = 0; r < registers; ++r) {
+        unsigned bits = 0;
+        for (int k = 0; k < N; ++k) {
+            const int lane = r * N + k;
+            if ((s[r].active >> k & 1u) != 0 && m.last[lane] == i) bits |= 1u << k;
+        }
+        if (bits == 0) continue;
+        for (int k = 0; k < N; ++k) {
+            if ((bits >> k & 1u) != 0) ends[r * N + k] = {s[r].head[k], s[r].G[k], i};
+        }
+        s[r].active &= ~bits;
+        s[r].live = MaskOf<N, typename LaneVectors<N>::Mask>(s[r].active);
+    }
+}
+
+// The first last step after `i` of a lane still marching; 0 when none is.
+template <int N, int registers>
+inline std::int64_t NextDarcyEnd(const DarcyLaneMarch& m, const LaneState<N>* s) {
+    std::int64_t next = 0;
+    for (int r = 0; r < registers; ++r) {
+        for (int k = 0; k < N; ++k) {
+            const int lane = r * N + k;
+            if ((s[r].active >> k & 1u) == 0) continue;
+            if (next == 0 || m.last[lane] < next) next = m.last[lane];
+        }
+    }
+    return next;
+}
+
+template <int N, int registers, DrainZone zone>
+void DarcyLaneSteps(const DarcyLaneMarch& m, LaneEnd* ends, const StopToken& stop) {
+    using Real = typename LaneVectors<N>::Real;
+    const DrainageCase& c = *m.c;
+    LaneState<N> s[registers] = {};
+    DarcyLaneValues<N> k[registers] = {};
+    for (int r = 0; r < registers; ++r) {
+        for (int j = 0; j < N; ++j) {
+            const int lane = r * N + j;
+            const int from = lane < m.count ? lane : 0;  // unused lanes repeat the first
+            k[r].L[j] = m.L[from];
+            k[r].R[j] = m.R[from];
+            k[r].entrance[j] = m.entrance[from];
+            k[r].Ka[j] = m.Ka[from];
+            k[r].Kv1[j] = m.Kv1[from];
+            k[r].Kb1[j] = m.Kb1[from];
+            k[r].Kb2[j] = m.Kb2[from];
+            k[r].Kv2[j] = m.Kv2[from];
+            k[r].Keq1[j] = m.Keq1[from];
+            k[r].Keq2[j] = m.Keq2[from];
+            if (lane < m.count) s[r].active |= 1u << j;
+        }
+        s[r].live = MaskOf<N, typename LaneVectors<N>::Mask>(s[r].active);
+        s[r].entrance = k[r].entrance;
+        s[r].head = k[r].entrance;
+        s[r].G = Real{};
+    }
+
+    // The first step starts from the entrance head itself.
+    const double firstXc = (static_cast<double>(m.first) - 0.5) * c.p;
+    for (int r = 0; r < registers; ++r)
+        DarcyLaneStep<N, zone>(c, k[r], firstXc, s[r], s[r].entrance);
+    EndDarcyLanesAt<N, registers>(m, m.first, s, ends);
+    std::int64_t i = m.first + 1;
+    for (std::int64_t end = NextDarcyEnd<N, registers>(m, s); end != 0;
+         end = NextDarcyEnd<N, registers>(m, s)) {
+        while (i <= end) {
+            const std::int64_t boundary =
+                (i / kStepsBetweenStopChecks + 1) * kStepsBetweenStopChecks - 1;
+            const std::int64_t runEnd = boundary < end ? boundary : end;
+            for (; i <= runEnd; ++i) {
+                const double xc = (static_cast<double>(i) - 0.5) * c.p;
+                for (int r = 0; r < registers; ++r) {
+                    const Real hmid =
+                        Blend(s[r].live, s[r].head + 0.5 * s[r].G * c.p, s[r].entrance);
+                    DarcyLaneStep<N, zone>(c, k[r], xc, s[r], hmid);
+                }
+            }
+            if (i <= end) stop.ThrowIfRequested();
+        }
+        EndDarcyLanesAt<N, registers>(m, end, s, ends);
+    }
+}
+
+template <int N, int registers>
+void DarcyLanes(const DarcyLaneMarch& m, LaneEnd* ends, const StopToken& stop) {
+    switch (ZoneOf(*m.c)) {
+        case DrainZone::InLayer1:
+            return DarcyLaneSteps<N, registers, DrainZone::InLayer1>(m, ends, stop);
+        case DrainZone::InLayer2:
+            return DarcyLaneSteps<N, registers, DrainZone::InLayer2>(m, ends, stop);
+        case DrainZone::BelowLayer2: break;
+    }
+    DarcyLaneSteps<N, registers, DrainZone::BelowLayer2>(m, ends, stop);
+}
+
 }  // namespace
 }  // namespace pelorin

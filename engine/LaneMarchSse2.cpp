@@ -9,4 +9,8 @@ void MarchEnergyLanesSse2(const LaneMarch& march, LaneEnd* ends, const StopToken
     EnergyLanes<2, 1>(march, ends, stop);
 }
 
+void MarchDarcyLanesSse2(const DarcyLaneMarch& march, LaneEnd* ends, const StopToken& stop) {
+    DarcyLanes<2, 1>(march, ends, stop);
+}
+
 }  // namespace pelorin

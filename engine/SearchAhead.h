@@ -2,8 +2,10 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "DrainageCase.h"
+#include "LaneLevel.h"
 #include "ProfileRoutine.h"
 #include "RunContext.h"
 #include "Speculation.h"
@@ -31,6 +33,9 @@ struct OuterTrial {
     std::function<bool(double judged)> answerAbove;
     // About how many marches over the half spacing a trial takes.
     int marches = 1;
+    // Whether a trial is one Darcy march over the half spacing, which the
+    // trials of a search can share in the vector lanes.
+    bool darcyMarch = false;
 };
 
 using TrialSetter = std::function<void(DrainageCase&, double trial)>;
@@ -50,6 +55,11 @@ OuterTrial MidHeadTrial(TrialSetter prepare, double start, double upper, Directi
 // threads for both. A trial run ahead is kept only when the search does make
 // it, so the trials, their results, faults and the case are exactly those of
 // the search on one thread.
+//
+// Trials of one Darcy march each go into the vector lanes instead: a round
+// marches the trial asked for and the next levels of the bisection below it
+// together, one trial in each lane, and the trials the search then makes are
+// taken from the round while they last.
 class SearchAhead {
   public:
     // The trials run here and those run ahead share the threads of `run` and
@@ -73,6 +83,15 @@ class SearchAhead {
     double ExpectedJudged(double trial) const;
     std::optional<double> OnTheLine(double trial) const;
     void Remember(double trial, double head);
+    bool TakeFromLanes(double trial, const SearchBracket& bracket, double& head);
+    void MarchLaneRound(double root, const SearchBracket& bracket);
+    std::vector<double> PlanLaneRound(double root, const SearchBracket& bracket) const;
+
+    // A trial of the last lane round: the case as its march left it.
+    struct LaneTrial {
+        double trial;
+        DrainageCase c;
+    };
 
     DrainageCase& c_;
     OuterTrial trial_;
@@ -82,6 +101,9 @@ class SearchAhead {
     int known_ = 0;
     double trials_[2] = {0, 0};
     double judged_[2] = {0, 0};
+    LaneLevel level_;
+    bool inLanes_;
+    std::vector<LaneTrial> laneTrials_;
     RunAhead ahead_;
 };
 

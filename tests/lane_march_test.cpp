@@ -11,6 +11,7 @@
 #include "GuardedArithmetic.h"
 #include "LaneLevel.h"
 #include "LaneMarch.h"
+#include "Marches.h"
 #include "ProfileRoutine.h"
 #include "StandardCase.h"
 
@@ -116,6 +117,48 @@ TEST_P(LaneMarchTest, EveryLaneEqualsTheOneLaneMarch) {
     EXPECT_GT(endings[static_cast<int>(Ending::AboveHm)], 0);
     EXPECT_GT(endings[static_cast<int>(Ending::NegativeGradient)], 0);
     EXPECT_GT(endings[static_cast<int>(Ending::AtTheMidpoint)], 0);
+}
+
+// The trials of a Darcy search, each in a lane beside others: half spacings
+// (so last steps) from one step to many, discharges, conductivities and
+// entrance heads of their own. Every lane ends where MarchDarcy ends on its
+// trial, bit for bit.
+TEST_P(LaneMarchTest, EveryDarcyLaneEqualsTheOneLaneMarch) {
+    const LaneLevel level = GetParam();
+    if (!Available(level)) GTEST_SKIP() << "this processor lacks " << NameOf(level);
+    for (DrainZone zone : {DrainZone::InLayer1, DrainZone::InLayer2, DrainZone::BelowLayer2}) {
+        const DrainageCase base = CaseIn(zone, 10.0, 0.001);
+        std::vector<DrainageCase> trials;
+        for (int k = 0; k < 11; ++k) {
+            DrainageCase t = base;
+            t.HalfSpacing = k == 0 ? (t.FirstStep + 0.2) * t.p : 10.0 * (0.3 + 0.17 * k);
+            t.R = base.R * (0.5 + 0.1 * k);
+            const double K = 0.05 + 0.3 * k;
+            if (k % 3 == 1) t.Ka = t.Kb1 = t.Kv1 = t.Kb2 = t.Kv2 = t.Keq1 = t.Keq2 = K;
+            t.EntranceHead = base.EntranceHead * (1.0 + 0.05 * k);
+            t.LastStep = RoundStep(t.HalfSpacing / t.p);
+            trials.push_back(t);
+        }
+        for (std::size_t from = 0; from < trials.size(); from += kMaxLanes) {
+            DarcyLaneMarch march;
+            march.c = &base;
+            march.first = base.FirstStep;
+            for (; march.count < kMaxLanes && from + march.count < trials.size(); ++march.count) {
+                const DrainageCase& t = trials[from + march.count];
+                SetDarcyLane(march, march.count, t, t.LastStep);
+            }
+            const LaneMarchEnds lanes = MarchDarcyLanes(march, level);
+            EXPECT_FALSE(lanes.flagRaised);
+            for (int lane = 0; lane < march.count; ++lane) {
+                DrainageCase one = trials[from + lane];
+                MarchDarcy(one, one.HalfSpacing);
+                SCOPED_TRACE("L " + std::to_string(one.HalfSpacing));
+                EXPECT_EQ(Bits(lanes.ends[lane].head), Bits(one.MarchHead));
+                EXPECT_EQ(Bits(lanes.ends[lane].gradient), Bits(one.MarchGradient));
+                EXPECT_EQ(lanes.ends[lane].stoppedAt, one.MarchStoppedAt);
+            }
+        }
+    }
 }
 
 // A march whose every step divides by zero raises the shared flags, which
