@@ -28,6 +28,29 @@ DarcyKernel DarcyKernelOf(LaneLevel level) {
     return MarchDarcyOneLane;
 }
 
+// The lanes from..from+count−1 of an energy lane march as a march of their own.
+LaneMarch EnergyLaneGroup(const LaneMarch& march, int from, int count) {
+    LaneMarch group = march;
+    group.count = count;
+    for (int k = 0; k < count; ++k) group.Hm[k] = march.Hm[from + k];
+    return group;
+}
+
+// Marches the lanes in groups of `width`, one kernel call a group, and tells
+// whether a watched status flag was raised on the way.
+template <class March, class Group, class LaneKernel>
+LaneMarchEnds MarchInGroups(const March& march, int width, Group group, LaneKernel kernel,
+                            const StopToken& stop) {
+    LaneMarchEnds out;
+    std::feclearexcept(kWatchedFlags);
+    for (int from = 0; from < march.count; from += width) {
+        const int count = march.count - from < width ? march.count - from : width;
+        kernel(group(march, from, count), out.ends + from, stop);
+    }
+    out.flagRaised = std::fetestexcept(kWatchedFlags) != 0;
+    return out;
+}
+
 Kernel KernelOf(LaneLevel level) {
     switch (level) {
         case LaneLevel::Scalar: return MarchEnergyOneLane;
@@ -39,21 +62,6 @@ Kernel KernelOf(LaneLevel level) {
 }
 
 }  // namespace
-
-LaneMarchEnds MarchEnergyLanes(const LaneMarch& march, LaneLevel level, const StopToken& stop) {
-    const Kernel kernel = KernelOf(level);
-    const int width = LanesOf(level);
-    LaneMarchEnds out;
-    std::feclearexcept(kWatchedFlags);
-    for (int from = 0; from < march.count; from += width) {
-        LaneMarch group = march;
-        group.count = march.count - from < width ? march.count - from : width;
-        for (int k = 0; k < group.count; ++k) group.Hm[k] = march.Hm[from + k];
-        kernel(group, out.ends + from, stop);
-    }
-    out.flagRaised = std::fetestexcept(kWatchedFlags) != 0;
-    return out;
-}
 
 void SetDarcyLane(DarcyLaneMarch& march, int lane, const DrainageCase& c, std::int64_t last) {
     march.last[lane] = last;
@@ -98,17 +106,12 @@ void MarchDarcyLanesInPairs(const DarcyLaneMarch& march, LaneEnd* ends, const St
     }
 }
 
+LaneMarchEnds MarchEnergyLanes(const LaneMarch& march, LaneLevel level, const StopToken& stop) {
+    return MarchInGroups(march, LanesOf(level), EnergyLaneGroup, KernelOf(level), stop);
+}
+
 LaneMarchEnds MarchDarcyLanes(const DarcyLaneMarch& march, LaneLevel level, const StopToken& stop) {
-    const DarcyKernel kernel = DarcyKernelOf(level);
-    const int width = LanesOf(level);
-    LaneMarchEnds out;
-    std::feclearexcept(kWatchedFlags);
-    for (int from = 0; from < march.count; from += width) {
-        const int count = march.count - from < width ? march.count - from : width;
-        kernel(DarcyLaneGroup(march, from, count), out.ends + from, stop);
-    }
-    out.flagRaised = std::fetestexcept(kWatchedFlags) != 0;
-    return out;
+    return MarchInGroups(march, LanesOf(level), DarcyLaneGroup, DarcyKernelOf(level), stop);
 }
 
 }  // namespace pelorin

@@ -51,20 +51,21 @@ struct LaneVectors<8> {
 };
 
 // The transmissivity of TransmissivityAt, with the head in lanes and the
-// transformed depth Y shared.
-template <DrainZone zone, class Real>
-inline Real LaneTransmissivity(const DrainageCase& c, Real h, double Y) {
+// transformed depth Y shared. The conductivities `k` are the case's own (an
+// energy lane march) or a vector of them, one per lane (a Darcy lane march).
+template <DrainZone zone, class Real, class Conductivities>
+inline Real LaneTransmissivity(const DrainageCase& c, const Conductivities& k, Real h, double Y) {
     if constexpr (zone == DrainZone::InLayer1) {
-        const Real base = c.Ka * h + c.Kv1 * c.WidthExcess;
-        if (Y <= c.TThick1) return base + c.Keq1 * Y;
-        if (Y <= c.TThick12) return base + c.Keq1 * c.TThick1 + c.Keq2 * (Y - c.TThick1);
-        return base + c.Keq1 * c.TThick1 + c.Keq2 * c.TThick2;
+        const Real base = k.Ka * h + k.Kv1 * c.WidthExcess;
+        if (Y <= c.TThick1) return base + k.Keq1 * Y;
+        if (Y <= c.TThick12) return base + k.Keq1 * c.TThick1 + k.Keq2 * (Y - c.TThick1);
+        return base + k.Keq1 * c.TThick1 + k.Keq2 * c.TThick2;
     } else if constexpr (zone == DrainZone::InLayer2) {
-        const Real base = c.Ka * h + c.Kb1 * c.Thick1 + c.Kv2 * c.WidthExcess;
-        if (Y <= c.TThick2) return base + c.Keq2 * Y;
-        return base + c.Keq2 * c.TThick2;
+        const Real base = k.Ka * h + k.Kb1 * c.Thick1 + k.Kv2 * c.WidthExcess;
+        if (Y <= c.TThick2) return base + k.Keq2 * Y;
+        return base + k.Keq2 * c.TThick2;
     } else {
-        return c.Ka * h + c.Kb1 * c.Thick1 + c.Kb2 * c.Thick2;
+        return k.Ka * h + k.Kb1 * c.Thick1 + k.Kb2 * c.Thick2;
     }
 }
 
@@ -139,7 +140,7 @@ template <int N, DrainZone zone>
 inline void LaneStep(const DrainageCase& c, LanePlace at, LaneState<N>& s,
                      typename LaneVectors<N>::Real hmid) {
     using Real = typename LaneVectors<N>::Real;
-    const Real T = LaneTransmissivity<zone, Real>(c, hmid, at.Y);
+    const Real T = LaneTransmissivity<zone, Real>(c, c, hmid, at.Y);
     Real correction = {};
     if (at.rest > 0.0) correction = (hmid - s.Hm) / at.rest;
     s.G = c.R * at.rest / T + correction;
@@ -234,33 +235,12 @@ struct DarcyLaneValues {
     Real L, R, entrance, Ka, Kv1, Kb1, Kb2, Kv2, Keq1, Keq2;
 };
 
-// TransmissivityAt with the conductivities and the head in lanes and the
-// transformed depth Y shared.
-template <DrainZone zone, int N>
-inline typename LaneVectors<N>::Real DarcyLaneTransmissivity(const DrainageCase& c,
-                                                             const DarcyLaneValues<N>& k,
-                                                             typename LaneVectors<N>::Real h,
-                                                             double Y) {
-    if constexpr (zone == DrainZone::InLayer1) {
-        const auto base = k.Ka * h + k.Kv1 * c.WidthExcess;
-        if (Y <= c.TThick1) return base + k.Keq1 * Y;
-        if (Y <= c.TThick12) return base + k.Keq1 * c.TThick1 + k.Keq2 * (Y - c.TThick1);
-        return base + k.Keq1 * c.TThick1 + k.Keq2 * c.TThick2;
-    } else if constexpr (zone == DrainZone::InLayer2) {
-        const auto base = k.Ka * h + k.Kb1 * c.Thick1 + k.Kv2 * c.WidthExcess;
-        if (Y <= c.TThick2) return base + k.Keq2 * Y;
-        return base + k.Keq2 * c.TThick2;
-    } else {
-        return k.Ka * h + k.Kb1 * c.Thick1 + k.Kb2 * c.Thick2;
-    }
-}
-
 // One Darcy step at `xc` from the midway heads hmid, as DarcySteps computes it.
 template <int N, DrainZone zone>
 inline void DarcyLaneStep(const DrainageCase& c, const DarcyLaneValues<N>& k, double xc,
                           LaneState<N>& s, typename LaneVectors<N>::Real hmid) {
     const double Y = kFlowZoneSlope * xc + c.DepthExcess;
-    const auto T = DarcyLaneTransmissivity<zone, N>(c, k, hmid, Y);
+    const auto T = LaneTransmissivity<zone, typename LaneVectors<N>::Real>(c, k, hmid, Y);
     s.G = k.R * (k.L - xc) / T;
     s.head = s.head + s.G * c.p;
 }
