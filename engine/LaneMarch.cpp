@@ -1,5 +1,6 @@
 #include "LaneMarch.h"
 
+#include <algorithm>
 #include <cfenv>
 
 #include "LaneMarchKernel.h"
@@ -36,6 +37,16 @@ LaneMarch EnergyLaneGroup(const LaneMarch& march, int from, int count) {
     return group;
 }
 
+// The lanes from..from+count−1 of a Darcy lane march as a march of their own.
+DarcyLaneMarch DarcyLaneGroup(const DarcyLaneMarch& march, int from, int count) {
+    DarcyLaneMarch group;
+    group.c = march.c;
+    group.first = march.first;
+    group.count = count;
+    std::copy(march.lanes + from, march.lanes + from + count, group.lanes);
+    return group;
+}
+
 // Marches the lanes in groups of `width`, one kernel call a group, and tells
 // whether a watched status flag was raised on the way.
 template <class March, class Group, class LaneKernel>
@@ -44,8 +55,7 @@ LaneMarchEnds MarchInGroups(const March& march, int width, Group group, LaneKern
     LaneMarchEnds out;
     std::feclearexcept(kWatchedFlags);
     for (int from = 0; from < march.count; from += width) {
-        const int count = march.count - from < width ? march.count - from : width;
-        kernel(group(march, from, count), out.ends + from, stop);
+        kernel(group(march, from, std::min(width, march.count - from)), out.ends + from, stop);
     }
     out.flagRaised = std::fetestexcept(kWatchedFlags) != 0;
     return out;
@@ -63,47 +73,21 @@ Kernel KernelOf(LaneLevel level) {
 
 }  // namespace
 
-void SetDarcyLane(DarcyLaneMarch& march, int lane, const DrainageCase& c, std::int64_t last) {
-    march.last[lane] = last;
-    march.L[lane] = c.HalfSpacing;
-    march.R[lane] = c.R;
-    march.entrance[lane] = c.EntranceHead;
-    march.Ka[lane] = c.Ka;
-    march.Kv1[lane] = c.Kv1;
-    march.Kb1[lane] = c.Kb1;
-    march.Kb2[lane] = c.Kb2;
-    march.Kv2[lane] = c.Kv2;
-    march.Keq1[lane] = c.Keq1;
-    march.Keq2[lane] = c.Keq2;
+DarcyLane DarcyLaneOf(const DrainageCase& c) {
+    return {c.LastStep, c.HalfSpacing, c.R,   c.EntranceHead, c.Ka,  c.Kv1,
+            c.Kb1,      c.Kb2,         c.Kv2, c.Keq1,         c.Keq2};
 }
 
-DarcyLaneMarch DarcyLaneGroup(const DarcyLaneMarch& march, int from, int count) {
-    DarcyLaneMarch group;
-    group.c = march.c;
-    group.first = march.first;
-    group.count = count;
-    for (int k = 0; k < count; ++k) {
-        const int lane = from + k;
-        group.last[k] = march.last[lane];
-        group.L[k] = march.L[lane];
-        group.R[k] = march.R[lane];
-        group.entrance[k] = march.entrance[lane];
-        group.Ka[k] = march.Ka[lane];
-        group.Kv1[k] = march.Kv1[lane];
-        group.Kb1[k] = march.Kb1[lane];
-        group.Kb2[k] = march.Kb2[lane];
-        group.Kv2[k] = march.Kv2[lane];
-        group.Keq1[k] = march.Keq1[lane];
-        group.Keq2[k] = march.Keq2[lane];
-    }
-    return group;
+void MarchEnergyLanesInPairs(const LaneMarch& march, LaneEnd* ends, const StopToken& stop) {
+    for (int from = 0; from < march.count; from += 2)
+        MarchEnergyLanesSse2(EnergyLaneGroup(march, from, std::min(2, march.count - from)),
+                             ends + from, stop);
 }
 
 void MarchDarcyLanesInPairs(const DarcyLaneMarch& march, LaneEnd* ends, const StopToken& stop) {
-    for (int from = 0; from < march.count; from += 2) {
-        const int count = march.count - from < 2 ? march.count - from : 2;
-        MarchDarcyLanesSse2(DarcyLaneGroup(march, from, count), ends + from, stop);
-    }
+    for (int from = 0; from < march.count; from += 2)
+        MarchDarcyLanesSse2(DarcyLaneGroup(march, from, std::min(2, march.count - from)),
+                            ends + from, stop);
 }
 
 LaneMarchEnds MarchEnergyLanes(const LaneMarch& march, LaneLevel level, const StopToken& stop) {

@@ -52,34 +52,30 @@ LaneMarchEnds MarchEnergyLanes(const LaneMarch& march, LaneLevel level, const St
 // the conductivities and the entrance head, each lane with its own; the
 // geometry, the step and the first step are the case's. A lane performs the
 // operations of MarchDarcy in the same order and ends on its own last step.
+struct DarcyLane {
+    std::int64_t last = 0;  // at least the march's `first`
+    double L = 0;
+    double R = 0;
+    double entrance = 0;
+    double Ka = 0, Kv1 = 0, Kb1 = 0, Kb2 = 0, Kv2 = 0, Keq1 = 0, Keq2 = 0;
+};
 struct DarcyLaneMarch {
     const DrainageCase* c = nullptr;
     std::int64_t first = 0;
     int count = 0;
-    std::int64_t last[kMaxLanes] = {};  // each at least `first`
-    double L[kMaxLanes] = {};
-    double R[kMaxLanes] = {};
-    double entrance[kMaxLanes] = {};
-    double Ka[kMaxLanes] = {};
-    double Kv1[kMaxLanes] = {};
-    double Kb1[kMaxLanes] = {};
-    double Kb2[kMaxLanes] = {};
-    double Kv2[kMaxLanes] = {};
-    double Keq1[kMaxLanes] = {};
-    double Keq2[kMaxLanes] = {};
+    DarcyLane lanes[kMaxLanes];
 };
 
-// Puts the trial `c` (prepared, with its last step) into lane `lane`.
-void SetDarcyLane(DarcyLaneMarch& march, int lane, const DrainageCase& c, std::int64_t last);
+// The lane of a trial: the case prepared for it, with its LastStep.
+DarcyLane DarcyLaneOf(const DrainageCase& c);
 
 // Marches the lanes in groups of LanesOf(level), as MarchEnergyLanes does.
 LaneMarchEnds MarchDarcyLanes(const DarcyLaneMarch& march, LaneLevel level,
                               const StopToken& stop = {});
 
-// The lanes from..from+count−1 of `march` as a march of their own.
-DarcyLaneMarch DarcyLaneGroup(const DarcyLaneMarch& march, int from, int count);
-// Marches the lanes two at a time: the kernels of a level this build cannot
-// run (never chosen) are made of it.
+// Each march's lanes two at a time: the kernels of a level this build cannot
+// run (never chosen) are made of them.
+void MarchEnergyLanesInPairs(const LaneMarch& march, LaneEnd* ends, const StopToken& stop);
 void MarchDarcyLanesInPairs(const DarcyLaneMarch& march, LaneEnd* ends, const StopToken& stop);
 
 // The kernels of each level, each in a source of its own built for its

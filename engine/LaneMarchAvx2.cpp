@@ -33,12 +33,7 @@ void MarchDarcyLanesAvx2(const DarcyLaneMarch& march, LaneEnd* ends, const StopT
 namespace pelorin {
 
 void MarchEnergyLanesAvx2(const LaneMarch& march, LaneEnd* ends, const StopToken& stop) {
-    for (int from = 0; from < march.count; from += 2) {
-        LaneMarch pair = march;
-        pair.count = march.count - from < 2 ? march.count - from : 2;
-        for (int k = 0; k < pair.count; ++k) pair.Hm[k] = march.Hm[from + k];
-        MarchEnergyLanesSse2(pair, ends + from, stop);
-    }
+    MarchEnergyLanesInPairs(march, ends, stop);
 }
 
 void MarchDarcyLanesAvx2(const DarcyLaneMarch& march, LaneEnd* ends, const StopToken& stop) {

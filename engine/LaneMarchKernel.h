@@ -232,7 +232,7 @@ void EnergyLanes(const LaneMarch& m, LaneEnd* ends, const StopToken& stop) {
 template <int N>
 struct DarcyLaneValues {
     using Real = typename LaneVectors<N>::Real;
-    Real L, R, entrance, Ka, Kv1, Kb1, Kb2, Kv2, Keq1, Keq2;
+    Real L, R, Ka, Kv1, Kb1, Kb2, Kv2, Keq1, Keq2;
 };
 
 // One Darcy step at `xc` from the midway heads hmid, as DarcySteps computes it.
@@ -254,7 +254,7 @@ inline void EndDarcyLanesAt(const DarcyLaneMarch& m, std::int64_t i, LaneState<N
         unsigned bits = 0;
         for (int k = 0; k < N; ++k) {
             const int lane = r * N + k;
-            if ((s[r].active >> k & 1u) != 0 && m.last[lane] == i) bits |= 1u << k;
+            if ((s[r].active >> k & 1u) != 0 && m.lanes[lane].last == i) bits |= 1u << k;
         }
         if (bits == 0) continue;
         for (int k = 0; k < N; ++k) {
@@ -273,7 +273,7 @@ inline std::int64_t NextDarcyEnd(const DarcyLaneMarch& m, const LaneState<N>* s)
         for (int k = 0; k < N; ++k) {
             const int lane = r * N + k;
             if ((s[r].active >> k & 1u) == 0) continue;
-            if (next == 0 || m.last[lane] < next) next = m.last[lane];
+            if (next == 0 || m.lanes[lane].last < next) next = m.lanes[lane].last;
         }
     }
     return next;
@@ -288,22 +288,22 @@ void DarcyLaneSteps(const DarcyLaneMarch& m, LaneEnd* ends, const StopToken& sto
     for (int r = 0; r < registers; ++r) {
         for (int j = 0; j < N; ++j) {
             const int lane = r * N + j;
-            const int from = lane < m.count ? lane : 0;  // unused lanes repeat the first
-            k[r].L[j] = m.L[from];
-            k[r].R[j] = m.R[from];
-            k[r].entrance[j] = m.entrance[from];
-            k[r].Ka[j] = m.Ka[from];
-            k[r].Kv1[j] = m.Kv1[from];
-            k[r].Kb1[j] = m.Kb1[from];
-            k[r].Kb2[j] = m.Kb2[from];
-            k[r].Kv2[j] = m.Kv2[from];
-            k[r].Keq1[j] = m.Keq1[from];
-            k[r].Keq2[j] = m.Keq2[from];
+            // Unused lanes repeat the first, stopped from the start.
+            const DarcyLane& trial = m.lanes[lane < m.count ? lane : 0];
+            k[r].L[j] = trial.L;
+            k[r].R[j] = trial.R;
+            k[r].Ka[j] = trial.Ka;
+            k[r].Kv1[j] = trial.Kv1;
+            k[r].Kb1[j] = trial.Kb1;
+            k[r].Kb2[j] = trial.Kb2;
+            k[r].Kv2[j] = trial.Kv2;
+            k[r].Keq1[j] = trial.Keq1;
+            k[r].Keq2[j] = trial.Keq2;
+            s[r].entrance[j] = trial.entrance;
             if (lane < m.count) s[r].active |= 1u << j;
         }
         s[r].live = MaskOf<N, typename LaneVectors<N>::Mask>(s[r].active);
-        s[r].entrance = k[r].entrance;
-        s[r].head = k[r].entrance;
+        s[r].head = s[r].entrance;
         s[r].G = Real{};
     }
 

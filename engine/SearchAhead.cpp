@@ -205,7 +205,7 @@ void SearchAhead::MarchLaneRound(double root, const SearchBracket& bracket) {
             continue;  // met again, with its own text, if the search makes this trial
         }
         if (copy.LastStep < copy.FirstStep) continue;
-        SetDarcyLane(march, march.count++, copy, copy.LastStep);
+        march.lanes[march.count++] = DarcyLaneOf(copy);
         laneTrials_.push_back({trial, std::move(copy)});
     }
     if (march.count == 0) return;

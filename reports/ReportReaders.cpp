@@ -1,6 +1,7 @@
 #include "ReportReaders.h"
 
 #include <optional>
+#include <utility>
 
 #include "ReportMarkers.h"
 #include "RunError.h"
@@ -63,6 +64,19 @@ void ReadFailure(const std::string& fileName, const RunError& error, FileStatus&
     }
 }
 
+// The report opened for reading; when it cannot be, the status and the
+// message (in the wording of the caller's own dialog) say so.
+std::optional<TextReader> OpenReport(const std::string& fileName, const char* wording,
+                                     FileStatus& status, std::string& message) {
+    try {
+        return std::optional<TextReader>(std::in_place, fileName);
+    } catch (const RunError&) {
+        status = FileStatus::CannotOpen;
+        message = CannotOpenMessage(fileName, wording);
+        return std::nullopt;
+    }
+}
+
 }  // namespace
 
 std::string CollapseBlanks(std::string text) {
@@ -76,14 +90,9 @@ std::string CollapseBlanks(std::string text) {
 
 ReportLinesResult ReadReportLines(const std::string& fileName) {
     ReportLinesResult result;
-    std::optional<TextReader> reader;
-    try {
-        reader.emplace(fileName);
-    } catch (const RunError&) {
-        result.Status = FileStatus::CannotOpen;
-        result.Message = CannotOpenMessage(fileName, "damaged, in use by another program,  or the");
-        return result;
-    }
+    std::optional<TextReader> reader = OpenReport(
+        fileName, "damaged, in use by another program,  or the", result.Status, result.Message);
+    if (!reader) return result;
     try {
         while (!reader->AtEnd()) result.Lines.push_back(reader->ReadLine());
     } catch (const RunError& error) {
@@ -119,15 +128,9 @@ void ReadProfile(TextReader& reader, const std::string& fileName, ReportProfileR
 
 ReportProfileResult ReadReportProfile(const std::string& fileName) {
     ReportProfileResult result;
-    std::optional<TextReader> reader;
-    try {
-        reader.emplace(fileName);
-    } catch (const RunError&) {
-        result.Status = FileStatus::CannotOpen;
-        result.Message =
-            CannotOpenMessage(fileName, "damaged,  in use by another program,,  or the");
-        return result;
-    }
+    std::optional<TextReader> reader = OpenReport(
+        fileName, "damaged,  in use by another program,,  or the", result.Status, result.Message);
+    if (!reader) return result;
     ReadProfile(*reader, fileName, result);
     return result;
 }

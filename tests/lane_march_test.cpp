@@ -143,10 +143,8 @@ TEST_P(LaneMarchTest, EveryDarcyLaneEqualsTheOneLaneMarch) {
             DarcyLaneMarch march;
             march.c = &base;
             march.first = base.FirstStep;
-            for (; march.count < kMaxLanes && from + march.count < trials.size(); ++march.count) {
-                const DrainageCase& t = trials[from + march.count];
-                SetDarcyLane(march, march.count, t, t.LastStep);
-            }
+            for (; march.count < kMaxLanes && from + march.count < trials.size(); ++march.count)
+                march.lanes[march.count] = DarcyLaneOf(trials[from + march.count]);
             const LaneMarchEnds lanes = MarchDarcyLanes(march, level);
             EXPECT_FALSE(lanes.flagRaised);
             for (int lane = 0; lane < march.count; ++lane) {

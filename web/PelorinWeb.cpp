@@ -259,36 +259,43 @@ val WriteInput(const std::string& inputFile, const std::string& title1, const st
     return result;
 }
 
+// An array of each(quantity, decimals, number) for the numbers of the named
+// quantities of an input file of the aim; a name that is no quantity gives
+// `other(number)`.
+template <class Each, class Other>
+val EachQuantity(const std::string& aimCode, val symbols, val numbers, Each each, Other other) {
+    const std::vector<std::string> names = emscripten::vecFromJSArray<std::string>(symbols);
+    const std::vector<double> values = emscripten::vecFromJSArray<double>(numbers);
+    const CalcAim aim = AimFromCode(aimCode).value_or(CalcAim::Spacing);
+    val out = val::array();
+    for (std::size_t i = 0; i < names.size() && i < values.size(); ++i) {
+        const std::optional<Quantity> q = QuantityNamed(names[i]);
+        out.call<void>("push",
+                       q ? val(each(*q, FileDecimals(aim, *q), values[i])) : val(other(values[i])));
+    }
+    return out;
+}
+
 // The numbers an input file of the aim holds for values typed in `units`:
 // each converted and rounded to the file's decimals as the writer rounds it.
 val StoredValues(const std::string& aimCode, const std::string& units, val symbols, val typed) {
-    const std::vector<std::string> names = emscripten::vecFromJSArray<std::string>(symbols);
-    const std::vector<double> numbers = emscripten::vecFromJSArray<double>(typed);
-    const CalcAim aim = AimFromCode(aimCode).value_or(CalcAim::Spacing);
-    val stored = val::array();
-    for (std::size_t i = 0; i < names.size() && i < numbers.size(); ++i) {
-        const std::optional<Quantity> q = QuantityNamed(names[i]);
-        stored.call<void>(
-            "push", val(q ? StoredSiValue(numbers[i], *q, UnitsNamed(units), FileDecimals(aim, *q))
-                          : numbers[i]));
-    }
-    return stored;
+    return EachQuantity(
+        aimCode, symbols, typed,
+        [&](Quantity q, int decimals, double number) {
+            return StoredSiValue(number, q, UnitsNamed(units), decimals);
+        },
+        [](double number) { return number; });
 }
 
 // The texts that show numbers an input file holds in `units`, with enough
 // decimals to give the same numbers again.
 val ShownValues(const std::string& aimCode, const std::string& units, val symbols, val stored) {
-    const std::vector<std::string> names = emscripten::vecFromJSArray<std::string>(symbols);
-    const std::vector<double> numbers = emscripten::vecFromJSArray<double>(stored);
-    const CalcAim aim = AimFromCode(aimCode).value_or(CalcAim::Spacing);
-    val texts = val::array();
-    for (std::size_t i = 0; i < names.size() && i < numbers.size(); ++i) {
-        const std::optional<Quantity> q = QuantityNamed(names[i]);
-        texts.call<void>("push", val(q ? ShowStoredValue(numbers[i], *q, UnitsNamed(units),
-                                                         FileDecimals(aim, *q))
-                                       : std::string()));
-    }
-    return texts;
+    return EachQuantity(
+        aimCode, symbols, stored,
+        [&](Quantity q, int decimals, double number) {
+            return ShowStoredValue(number, q, UnitsNamed(units), decimals);
+        },
+        [](double) { return std::string(); });
 }
 
 val Ticks(const std::vector<graph::AxisTick>& ticks) {

@@ -294,15 +294,21 @@
       .map((rule) => rule.text);
   }
 
-  function showQuestions(texts) {
-    const list = $('questions');
+  // The texts as the items of the list `listId`, in the box `boxId`, which
+  // is hidden when there are none.
+  function showListBox(listId, boxId, texts) {
+    const list = $(listId);
     list.textContent = '';
     for (const text of texts) {
       const item = document.createElement('li');
       item.textContent = text;
       list.append(item);
     }
-    $('questions-box').classList.toggle('hidden', texts.length === 0);
+    $(boxId).classList.toggle('hidden', texts.length === 0);
+  }
+
+  function showQuestions(texts) {
+    showListBox('questions', 'questions-box', texts);
   }
 
   // The case as an opened file holds it, shown in the fields; `bytes` are
@@ -468,14 +474,7 @@
   // The warnings of the run that made the report shown, in a box of their
   // own above it; no box when the run gave none.
   function showWarnings(texts) {
-    const list = $('warnings-list');
-    list.textContent = '';
-    for (const text of texts) {
-      const item = document.createElement('li');
-      item.textContent = text;
-      list.append(item);
-    }
-    $('warnings').classList.toggle('hidden', texts.length === 0);
+    showListBox('warnings-list', 'warnings', texts);
   }
 
   function showReport(name, bytes) {

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <memory>
 
+#include "CaseLayout.h"
 #include "ProgramObjects.h"
 #include "ScriptedUserDialogs.h"
 
@@ -83,6 +84,16 @@ inline QString AsMemoText(const QString& fileText) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (text.endsWith(QLatin1Char('\n'))) text.chop(1);
     return text;
+}
+
+// The row (1-based) of a quantity's field on the Input sheet under an aim, or 0.
+inline int RowOf(CalcAim aim, Quantity q) {
+    const AimLayout& layout = LayoutOf(aim);
+    for (int i = 0; i < kRowCount; ++i) {
+        if (layout.sheet[i].shows == SheetRow::Shows::Quantity && layout.sheet[i].quantity == q)
+            return i + 1;
+    }
+    return 0;
 }
 
 }  // namespace pelorin::test

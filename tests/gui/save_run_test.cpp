@@ -449,16 +449,6 @@ void ChooseUnits(Harness& h, int index) {
              index == 1 ? QStringLiteral("us") : QStringLiteral("si"));
 }
 
-// The row (1-based) of a quantity's field under an aim.
-int RowOf(CalcAim aim, Quantity q) {
-    const AimLayout& layout = LayoutOf(aim);
-    for (int i = 0; i < kRowCount; ++i) {
-        if (layout.sheet[i].shows == SheetRow::Shows::Quantity && layout.sheet[i].quantity == q)
-            return i + 1;
-    }
-    return 0;
-}
-
 // Types a text into a row and leaves the field, as a user does.
 void TypeInto(Harness& h, int row, const QString& text) {
     h.SetRow(row, text);
@@ -517,7 +507,7 @@ void SaveRunTest::usCaseSavesAndRunsAsTheSiCase() {
         if (quantity == QLatin1String(TextsOf(static_cast<Quantity>(k)).symbol))
             q = static_cast<Quantity>(k);
     }
-    const int row = RowOf(calcAim, q);
+    const int row = test::RowOf(calcAim, q);
     QVERIFY(row > 0);
 
     Harness h;

@@ -50,16 +50,6 @@ std::map<QString, TableValues> ReadTextureTable() {
     return table;
 }
 
-// The row (1-based) of a quantity's field under an aim, or 0.
-int RowOf(CalcAim aim, Quantity q) {
-    const AimLayout& layout = LayoutOf(aim);
-    for (int i = 0; i < kRowCount; ++i) {
-        if (layout.sheet[i].shows == SheetRow::Shows::Quantity && layout.sheet[i].quantity == q)
-            return i + 1;
-    }
-    return 0;
-}
-
 // What the input file holds for a number typed in a field of the aim.
 double Stored(const QString& text, Quantity q, UnitSystem units, CalcAim aim) {
     return StoredSiValue(StringToFloat(text.toStdString(), '.'), q, units, FileDecimals(aim, q));
@@ -120,7 +110,7 @@ void TexturePresetTest::fillPutsTheTableValueIntoTheTickedFields() {
     for (std::size_t k = 0; k < InputSheet::kPresetQuantities.size(); ++k) {
         const Quantity q = InputSheet::kPresetQuantities[k];
         QCheckBox* box = input.PresetBoxes[k];
-        const int row = RowOf(aim, q);
+        const int row = test::RowOf(aim, q);
         QCOMPARE(box->isVisible(), row != 0);
         if (row == 0) continue;
         QCOMPARE(box->geometry().center().y(), input.ValueEdits[row - 1]->geometry().center().y());
@@ -135,7 +125,7 @@ void TexturePresetTest::fillPutsTheTableValueIntoTheTickedFields() {
         QStringLiteral("typical for ") + texture + QStringLiteral(", not measured");
     for (std::size_t k = 0; k < InputSheet::kPresetQuantities.size(); ++k) {
         const Quantity q = InputSheet::kPresetQuantities[k];
-        const int row = RowOf(aim, q);
+        const int row = test::RowOf(aim, q);
         if (row == 0) continue;
         QLabel* mark = input.TypicalMarks[row - 1];
         const QString text = h.Row(row);
@@ -173,7 +163,7 @@ void TexturePresetTest::fillPutsTheTableValueIntoTheTickedFields() {
     // Typing into a filled field takes its mark away; the others keep theirs.
     int edited = 0;
     for (std::size_t k = 0; k < InputSheet::kPresetQuantities.size(); ++k) {
-        const int row = RowOf(aim, InputSheet::kPresetQuantities[k]);
+        const int row = test::RowOf(aim, InputSheet::kPresetQuantities[k]);
         if (row == 0 || !input.TypicalMarks[row - 1]->isVisible()) continue;
         QLineEdit* field = input.ValueEdits[row - 1];
         if (edited == 0) {

@@ -152,4 +152,12 @@ inline bool MainShown() { return Main() != nullptr && Main()->isVisible(); }
 inline bool ExitWindowShown() { return TopExitWindow() != nullptr && TopExitWindow()->isVisible(); }
 inline bool NoDialogOpen() { return QApplication::activeModalWidget() == nullptr; }
 
+// Closes the main window once no dialog is open, and ends the program with
+// Finish in its exit window.
+inline void EndByFinish(Robot& robot) {
+    robot.Then(QStringLiteral("no dialog"), NoDialogOpen, [] { Main()->close(); });
+    robot.Then(QStringLiteral("the exit window"), ExitWindowShown,
+               [] { TopExitWindow()->Finish_Button->click(); });
+}
+
 }  // namespace pelorin::test

@@ -109,9 +109,7 @@ void DesignSheetProgramTest::saveAsPdfAndPrintWithPreview() {
             remembered = Preview()->printer()->pageLayout().orientation();
             Preview()->reject();
         });
-    robot.Then(QStringLiteral("no dialog"), NoDialogOpen, [] { Main()->close(); });
-    robot.Then(QStringLiteral("the exit window"), ExitWindowShown,
-               [] { TopExitWindow()->Finish_Button->click(); });
+    EndByFinish(robot);
     const int status = robot.RunProgram();
     QVERIFY2(robot.Finished(), qPrintable(robot.Waiting()));
     QCOMPARE(status, 0);
@@ -217,9 +215,7 @@ void DesignSheetProgramTest::runWarningsOnTheSheet() {
                [] { Main()->SaveAsPdf->trigger(); });
     robot.ChooseFile(ofCopy);
     robot.AnswerMessage();
-    robot.Then(QStringLiteral("no dialog"), NoDialogOpen, [] { Main()->close(); });
-    robot.Then(QStringLiteral("the exit window"), ExitWindowShown,
-               [] { TopExitWindow()->Finish_Button->click(); });
+    EndByFinish(robot);
     const int status = robot.RunProgram();
     QVERIFY2(robot.Finished(), qPrintable(robot.Waiting()));
     QCOMPARE(status, 0);
@@ -274,9 +270,7 @@ void DesignSheetProgramTest::graphSavedAsADrawingOfTheKindChosen() {
             Robot::TypeIntoFileDialog(dialog, folder.filePath(QStringLiteral("drawing")));
         });
     robot.AnswerMessage();
-    robot.Then(QStringLiteral("no dialog"), NoDialogOpen, [] { Main()->close(); });
-    robot.Then(QStringLiteral("the exit window"), ExitWindowShown,
-               [] { TopExitWindow()->Finish_Button->click(); });
+    EndByFinish(robot);
     const int status = robot.RunProgram();
     QVERIFY2(robot.Finished(), qPrintable(robot.Waiting()));
     QCOMPARE(status, 0);

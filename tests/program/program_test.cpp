@@ -100,12 +100,6 @@ void WaitForTheEngine(Robot& robot) {
     });
 }
 
-void EndByFinish(Robot& robot) {
-    robot.Then(QStringLiteral("no dialog"), NoDialogOpen, [] { Main()->close(); });
-    robot.Then(QStringLiteral("the exit window"), ExitWindowShown,
-               [] { TopExitWindow()->Finish_Button->click(); });
-}
-
 // Types the text key by key, as a keyboard that has every character would.
 void Type(QWidget* field, const QString& text) {
     for (const QChar c : text)
